@@ -1,0 +1,8 @@
+#include "app/WindowCommands.h"
+
+// Menu commands of this subsystem; each opens its window (built with its issue).
+namespace zelk::windows {
+
+void openLedgerAccounts(QMdiArea*) {}
+
+} // namespace zelk::windows

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDialog>
+
+// The product name with an offset shadow, and a line of text.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget* parent = nullptr);
+};
+
+// A fixed notice.
+class frmHelp : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmHelp(QWidget* parent = nullptr);
+};

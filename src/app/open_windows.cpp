@@ -1,0 +1,26 @@
+#include "WindowCommands.h"
+#include "frmAbout.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace zelk::windows {
+
+void openAbout(QWidget* parent) {
+    frmAbout dlg(parent);
+    dlg.exec();
+}
+
+void openHelp(QWidget* parent) {
+    frmHelp dlg(parent);
+    dlg.exec();
+}
+
+void showChild(QMdiArea* area, QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = area->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+}
+
+} // namespace zelk::windows

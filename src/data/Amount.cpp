@@ -1,0 +1,213 @@
+#include "Amount.h"
+
+#include <limits>
+
+namespace zelk {
+
+namespace {
+
+std::int64_t checkedAdd(std::int64_t a, std::int64_t b) {
+    std::int64_t r = 0;
+    if (__builtin_add_overflow(a, b, &r))
+        throw AmountOverflow();
+    return r;
+}
+
+std::int64_t checkedMul(std::int64_t a, std::int64_t b) {
+    std::int64_t r = 0;
+    if (__builtin_mul_overflow(a, b, &r))
+        throw AmountOverflow();
+    return r;
+}
+
+// Digits of a non-negative whole number with "," every three digits from the right.
+QString groupThousands(std::uint64_t value) {
+    QString digits = QString::number(value);
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3);
+    const qsizetype n = digits.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += QLatin1Char(',');
+        out += digits[i];
+    }
+    return out;
+}
+
+// Magnitude in hundredths, rounded half away from zero (display rounding).
+std::uint64_t hundredths(std::int64_t raw) {
+    const std::uint64_t mag =
+        raw < 0 ? std::uint64_t(-(raw + 1)) + 1 : std::uint64_t(raw); // safe for INT64_MIN
+    return mag / 100 + (mag % 100 >= 50 ? 1 : 0);
+}
+
+QString twoDecimals(std::uint64_t cents) {
+    return groupThousands(cents / 100) + QLatin1Char('.') +
+           QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+Amount Amount::fromUnits(std::int64_t units) {
+    return Amount(checkedMul(units, Scale));
+}
+
+std::optional<Amount> Amount::parse(const QString& input) {
+    const QString text = input.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    // Whole part: digits, optionally grouped as 1-3 digits then ",ddd" groups.
+    std::uint64_t whole = 0;
+    int wholeDigits = 0;
+    int groupLen = 0;
+    bool grouped = false;
+    const std::uint64_t limit = std::uint64_t(std::numeric_limits<std::int64_t>::max()) / Scale + 1;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            whole = whole * 10 + std::uint64_t(c.unicode() - '0');
+            if (whole > limit)
+                return std::nullopt;
+            ++wholeDigits;
+            ++groupLen;
+        } else if (c == QLatin1Char(',')) {
+            if (groupLen == 0 || (grouped ? groupLen != 3 : groupLen > 3))
+                return std::nullopt;
+            grouped = true;
+            groupLen = 0;
+        } else {
+            break;
+        }
+    }
+    if (grouped && groupLen != 3)
+        return std::nullopt;
+    // Fraction part.
+    std::uint64_t frac = 0;
+    int fracDigits = 0;
+    int beyondFirst = -1; // the fifth decimal, when there is one
+    bool beyondRestNonZero = false;
+    if (i < n && text[i] == QLatin1Char('.')) {
+        ++i;
+        for (; i < n; ++i) {
+            const QChar c = text[i];
+            if (!(c.isDigit() && c.unicode() < 128))
+                break;
+            const int d = c.unicode() - '0';
+            if (fracDigits < 4) {
+                frac = frac * 10 + std::uint64_t(d);
+            } else if (beyondFirst < 0) {
+                beyondFirst = d;
+            } else if (d != 0) {
+                beyondRestNonZero = true;
+            }
+            ++fracDigits;
+        }
+    }
+    if (i != n || (wholeDigits == 0 && fracDigits == 0))
+        return std::nullopt;
+    for (int k = fracDigits; k < 4; ++k)
+        frac *= 10;
+    std::uint64_t mag = whole * std::uint64_t(Scale) + frac;
+    // Round half to even on the fifth decimal and beyond.
+    if (beyondFirst > 5 || (beyondFirst == 5 && (beyondRestNonZero || (mag % 2) == 1)))
+        ++mag;
+    const std::uint64_t maxMag = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    if (mag > maxMag)
+        return std::nullopt;
+    const std::int64_t value = std::int64_t(mag);
+    return Amount(negative ? -value : value);
+}
+
+Amount Amount::valueOf(const QString& text) {
+    return parse(text).value_or(Amount());
+}
+
+QString Amount::toSqlText() const {
+    const bool neg = m_raw < 0;
+    const std::uint64_t mag = neg ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
+    QString out = neg ? QStringLiteral("-") : QString();
+    out += QString::number(mag / Scale);
+    std::uint64_t frac = mag % Scale;
+    if (frac != 0) {
+        QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
+        while (f.endsWith(QLatin1Char('0')))
+            f.chop(1);
+        out += QLatin1Char('.') + f;
+    }
+    return out;
+}
+
+QString Amount::formatStandard() const {
+    const std::uint64_t cents = hundredths(m_raw);
+    return (m_raw < 0 && cents != 0 ? QStringLiteral("-") : QString()) + twoDecimals(cents);
+}
+
+QString Amount::formatAccounting() const {
+    const std::uint64_t cents = hundredths(m_raw);
+    if (m_raw < 0 && cents != 0)
+        return QLatin1Char('(') + twoDecimals(cents) + QLatin1Char(')');
+    return twoDecimals(cents);
+}
+
+QString Amount::formatOptional() const {
+    // Optional digits: no leading zero, at most two decimals without trailing zeros,
+    // and nothing at all for a value that rounds to zero.
+    const std::uint64_t cents = hundredths(m_raw);
+    if (cents == 0)
+        return QString();
+    QString out = m_raw < 0 ? QStringLiteral("-") : QString();
+    if (cents / 100 != 0)
+        out += groupThousands(cents / 100);
+    if (cents % 100 != 0) {
+        QString f = QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
+        if (f.endsWith(QLatin1Char('0')))
+            f.chop(1);
+        out += QLatin1Char('.') + f;
+    }
+    return out;
+}
+
+QString Amount::format(const QString& pattern) const {
+    if (pattern == QLatin1String("##,##0.00"))
+        return formatStandard();
+    if (pattern == QLatin1String("##,##0.00;(##,##0.00)"))
+        return formatAccounting();
+    if (pattern == QLatin1String("#,###.##"))
+        return formatOptional();
+    throw std::invalid_argument("unknown amount format: " + pattern.toStdString());
+}
+
+Amount Amount::operator-() const {
+    if (m_raw == std::numeric_limits<std::int64_t>::min())
+        throw AmountOverflow();
+    return Amount(-m_raw);
+}
+
+Amount Amount::abs() const {
+    return m_raw < 0 ? -*this : *this;
+}
+
+Amount Amount::operator+(Amount other) const {
+    return Amount(checkedAdd(m_raw, other.m_raw));
+}
+
+Amount Amount::operator-(Amount other) const {
+    std::int64_t r = 0;
+    if (__builtin_sub_overflow(m_raw, other.m_raw, &r))
+        throw AmountOverflow();
+    return Amount(r);
+}
+
+Amount& Amount::operator+=(Amount other) {
+    return *this = *this + other;
+}
+Amount& Amount::operator-=(Amount other) {
+    return *this = *this - other;
+}
+
+} // namespace zelk

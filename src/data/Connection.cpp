@@ -1,0 +1,364 @@
+#include "Connection.h"
+
+#include "JetTranslator.h"
+#include "Schema.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlcipher/sqlite3.h>
+
+namespace zelk {
+
+Connection* g_cnn = nullptr;
+
+namespace {
+
+const char DatabasePassword[] = "Kestrelix";
+const QString EngineSource = QStringLiteral("Zelk database");
+
+// SQL functions of the statement dialect that SQLite lacks.
+void iifFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const bool cond =
+        sqlite3_value_type(argv[0]) != SQLITE_NULL && sqlite3_value_double(argv[0]) != 0.0;
+    sqlite3_result_value(ctx, argv[cond ? 1 : 2]);
+}
+
+// Money columns are stored as ten-thousandths already; CCur keeps the value.
+void ccurFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_result_value(ctx, argv[0]);
+}
+
+// The engine's message made readable for a bookkeeper, the engine's words kept.
+QString describe(int rc, const QString& engineMessage) {
+    switch (rc) {
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        return QStringLiteral("The change refers to a row that does not exist, or removes a row "
+                              "that other rows still use (%1).")
+            .arg(engineMessage);
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE: {
+        const QString prefix = QStringLiteral("UNIQUE constraint failed: ");
+        QString what =
+            engineMessage.startsWith(prefix) ? engineMessage.mid(prefix.size()) : engineMessage;
+        return QStringLiteral("A row with the same key already exists (%1).").arg(what);
+    }
+    case SQLITE_CONSTRAINT_NOTNULL:
+        return QStringLiteral("A required value is missing (%1).").arg(engineMessage);
+    case SQLITE_FULL:
+        return QStringLiteral("The disk is full (%1).").arg(engineMessage);
+    case SQLITE_READONLY:
+        return QStringLiteral("The database file cannot be written (%1).").arg(engineMessage);
+    default:
+        return engineMessage;
+    }
+}
+
+struct RawDb {
+    sqlite3* db = nullptr;
+    ~RawDb() {
+        if (db)
+            sqlite3_close_v2(db);
+    }
+};
+
+QString lastMessage(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+bool execRaw(sqlite3* db, const QString& sql, QString* error = nullptr) {
+    char* msg = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK && error)
+        *error = msg ? QString::fromUtf8(msg) : lastMessage(db);
+    sqlite3_free(msg);
+    return rc == SQLITE_OK;
+}
+
+// Builds a new database file beside the wanted one and moves it into place only when
+// it is complete, so a half-made file is never left under the real name.
+void createDatabaseFile(const QString& path) {
+    const QString tmp = path + QStringLiteral(".new");
+    QFile::remove(tmp);
+    QFile::remove(tmp + QStringLiteral("-journal"));
+    auto fail = [&](const QString& reason) {
+        QFile::remove(tmp);
+        QFile::remove(tmp + QStringLiteral("-journal"));
+        throw OpenError(QStringLiteral("Zelk cannot create its database file %1: %2")
+                            .arg(QDir::toNativeSeparators(path), reason));
+    };
+    {
+        RawDb raw;
+        int rc = sqlite3_open_v2(QFile::encodeName(tmp).constData(), &raw.db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK)
+            fail(lastMessage(raw.db));
+        rc = sqlite3_key(raw.db, DatabasePassword, int(sizeof(DatabasePassword) - 1));
+        if (rc != SQLITE_OK)
+            fail(lastMessage(raw.db));
+        QString error;
+        if (!execRaw(raw.db, QStringLiteral("BEGIN"), &error))
+            fail(error);
+        QStringList all = schema::createStatements();
+        all += schema::referenceRows(QDate::currentDate().year());
+        for (const QString& stmt : all)
+            if (!execRaw(raw.db, stmt, &error))
+                fail(error);
+        if (!execRaw(raw.db, QStringLiteral("COMMIT"), &error))
+            fail(error);
+        if (sqlite3_close(raw.db) != SQLITE_OK)
+            fail(lastMessage(raw.db));
+        raw.db = nullptr;
+    }
+    if (!QFile::rename(tmp, path))
+        fail(QStringLiteral("the new file could not be moved into place"));
+}
+
+} // namespace
+
+Connection::Connection(QString path) : m_path(std::move(path)) {}
+
+Connection::~Connection() {
+    close();
+}
+
+std::unique_ptr<Connection> Connection::open(const QString& folder) {
+    const QString path = QDir(folder).filePath(QLatin1String(FileName));
+    if (!QFileInfo::exists(path))
+        createDatabaseFile(path);
+    std::unique_ptr<Connection> cnn(new Connection(path));
+    cnn->openExisting();
+    return cnn;
+}
+
+void Connection::openExisting() {
+    const QString shown = QDir::toNativeSeparators(m_path);
+    auto damaged = [&](const QString& detail) {
+        if (m_db) {
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+        }
+        throw OpenError(QStringLiteral("The database file %1 is damaged or is not a Zelk "
+                                       "database (%2).")
+                            .arg(shown, detail));
+    };
+    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = lastMessage(m_db);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw OpenError(
+            QStringLiteral("Zelk cannot open its database file %1: %2").arg(shown, msg));
+    }
+    if (sqlite3_key(m_db, DatabasePassword, int(sizeof(DatabasePassword) - 1)) != SQLITE_OK)
+        damaged(lastMessage(m_db));
+    // Reading the schema proves the password; the quick check reads every page, so a
+    // truncated or altered file is found before anything is shown or written.
+    QString error;
+    if (!execRaw(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error))
+        damaged(error);
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &st, nullptr) != SQLITE_OK)
+            damaged(lastMessage(m_db));
+        QString result;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            result += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE)
+            damaged(lastMessage(m_db));
+        if (result != QLatin1String("ok"))
+            damaged(result.left(200));
+    }
+    {
+        QStringList present;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st,
+                           nullptr);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        for (const QString& t : schema::tableNames())
+            if (!present.contains(t, Qt::CaseInsensitive))
+                damaged(QStringLiteral("the table %1 is missing").arg(t));
+    }
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw OpenError(QStringLiteral("The database file %1 cannot be written.").arg(shown));
+    }
+    // References are enforced; every change goes through a rollback journal with
+    // synchronous writes, so a crash leaves the books as they were before the command.
+    for (const char* pragma :
+         {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=DELETE", "PRAGMA synchronous=FULL",
+          "PRAGMA cache_size=-65536", "PRAGMA temp_store=MEMORY"})
+        if (!execRaw(m_db, QLatin1String(pragma), &error))
+            damaged(error);
+    sqlite3_create_function(m_db, "IIF", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            iifFunction, nullptr, nullptr);
+    sqlite3_create_function(m_db, "CCUR", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            ccurFunction, nullptr, nullptr);
+}
+
+void Connection::raise(int rc, const QString& context) const {
+    const int ext = m_db ? sqlite3_extended_errcode(m_db) : rc;
+    QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+    if (!context.isEmpty())
+        msg = context + QStringLiteral(": ") + msg;
+    throw DbError({ext != 0 ? ext : rc, EngineSource, describe(ext, msg)});
+}
+
+sqlite3_stmt* Connection::prepared(const QByteArray& sql) {
+    if (sqlite3_stmt* st = m_cache.value(sql, nullptr))
+        return st;
+    if (m_cache.size() >= 256)
+        finalizeAll();
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &st, &tail);
+    if (rc != SQLITE_OK)
+        raise(rc);
+    if (!st) // an empty text
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("Empty statement.")});
+    for (; tail && *tail; ++tail) {
+        if (!QChar::isSpace(uchar(*tail))) {
+            sqlite3_finalize(st);
+            throw DbError({SQLITE_MISUSE, EngineSource,
+                           QStringLiteral("Only one statement may run at a time.")});
+        }
+    }
+    ++m_prepareCount;
+    m_cache.insert(sql, st);
+    return st;
+}
+
+void Connection::finalizeAll() {
+    for (sqlite3_stmt* st : std::as_const(m_cache))
+        sqlite3_finalize(st);
+    m_cache.clear();
+}
+
+RowSet Connection::execute(const QString& sql) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    const Translation t = JetTranslator::translate(sql);
+    sqlite3_stmt* st = prepared(t.sql);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    int idx = 1;
+    for (const SqlParam& p : t.params) {
+        int rc = SQLITE_OK;
+        if (const auto* i = std::get_if<std::int64_t>(&p)) {
+            rc = sqlite3_bind_int64(st, idx, *i);
+        } else if (const auto* d = std::get_if<double>(&p)) {
+            rc = sqlite3_bind_double(st, idx, *d);
+        } else {
+            const QByteArray utf8 = std::get<QString>(p).toUtf8();
+            rc = sqlite3_bind_text(st, idx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            raise(rc);
+        ++idx;
+    }
+    RowSet rs;
+    rs.m_cnn = this;
+    rs.m_sql = sql;
+    rs.m_open = true;
+    const int cols = sqlite3_column_count(st);
+    rs.m_names.reserve(cols);
+    for (int c = 0; c < cols; ++c) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
+        rs.m_names << name;
+        rs.m_index.insert(name.toLower(), c);
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        std::vector<QVariant> row;
+        row.reserve(size_t(cols));
+        for (int c = 0; c < cols; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                row.emplace_back(qlonglong(sqlite3_column_int64(st, c)));
+                break;
+            case SQLITE_FLOAT:
+                row.emplace_back(sqlite3_column_double(st, c));
+                break;
+            case SQLITE_TEXT:
+                row.emplace_back(
+                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                      sqlite3_column_bytes(st, c)));
+                break;
+            case SQLITE_BLOB:
+                row.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, c)),
+                                            sqlite3_column_bytes(st, c)));
+                break;
+            default:
+                row.emplace_back();
+            }
+        }
+        rs.m_rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(st);
+        raise(rc);
+    }
+    sqlite3_reset(st);
+    return rs;
+}
+
+int Connection::changes() const {
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+void Connection::beginTrans() {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("A database transaction is already open.")});
+    QString error;
+    if (!execRaw(m_db, QStringLiteral("BEGIN"), &error))
+        raise(sqlite3_errcode(m_db), QStringLiteral("BeginTrans"));
+    m_inTrans = true;
+}
+
+void Connection::commitTrans() {
+    if (!inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("There is no database transaction to commit.")});
+    QString error;
+    if (!execRaw(m_db, QStringLiteral("COMMIT"), &error))
+        raise(sqlite3_errcode(m_db), QStringLiteral("CommitTrans"));
+    m_inTrans = false;
+    emit commitTransComplete();
+}
+
+void Connection::rollbackTrans() {
+    if (!m_db)
+        return;
+    if (!sqlite3_get_autocommit(m_db))
+        execRaw(m_db, QStringLiteral("ROLLBACK"));
+    m_inTrans = false;
+}
+
+bool Connection::inTransaction() const {
+    return m_db && (m_inTrans || !sqlite3_get_autocommit(m_db));
+}
+
+void Connection::close() {
+    if (!m_db)
+        return;
+    rollbackTrans();
+    finalizeAll();
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+TransactionGuard::~TransactionGuard() {
+    if (m_cnn.inTransaction())
+        m_cnn.rollbackTrans();
+}
+
+} // namespace zelk

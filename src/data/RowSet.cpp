@@ -1,0 +1,87 @@
+#include "RowSet.h"
+
+#include "Connection.h"
+
+#include <sqlcipher/sqlite3.h>
+
+namespace zelk {
+
+void RowSet::requery() {
+    if (!m_cnn)
+        throw DbError({SQLITE_MISUSE, QStringLiteral("Zelk database"),
+                       QStringLiteral("The row set was not opened on a connection.")});
+    *this = m_cnn->execute(m_sql);
+}
+
+void RowSet::close() {
+    m_rows.clear();
+    m_pos = 0;
+    m_open = false;
+}
+
+int RowSet::fieldIndex(const QString& name) const {
+    return m_index.value(name.toLower(), -1);
+}
+
+int RowSet::requireField(const QString& name) const {
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw DbError({SQLITE_ERROR, QStringLiteral("Zelk database"),
+                       QStringLiteral("Item not found in this collection: ") + name});
+    return i;
+}
+
+const std::vector<QVariant>& RowSet::current() const {
+    if (eof())
+        throw DbError({SQLITE_ERROR, QStringLiteral("Zelk database"),
+                       QStringLiteral("Either BOF or EOF is True, or the current record has "
+                                      "been deleted.")});
+    return m_rows[m_pos];
+}
+
+QVariant RowSet::value(const QString& field) const {
+    return current()[size_t(requireField(field))];
+}
+
+QVariant RowSet::value(int column) const {
+    return current().at(size_t(column));
+}
+
+bool RowSet::isNull(const QString& field) const {
+    const QVariant v = value(field);
+    return !v.isValid() || v.isNull();
+}
+
+QString RowSet::text(const QString& field) const {
+    const QVariant v = value(field);
+    return (!v.isValid() || v.isNull()) ? QString() : v.toString();
+}
+
+Amount RowSet::amount(const QString& field) const {
+    const QVariant v = value(field);
+    if (!v.isValid() || v.isNull())
+        return Amount();
+    if (v.typeId() == QMetaType::LongLong)
+        return Amount::fromRaw(v.toLongLong());
+    // A value that is not stored as ten-thousandths (text typed into a money column
+    // by hand) is read as decimal text.
+    return Amount::valueOf(v.toString());
+}
+
+std::int64_t RowSet::integer(const QString& field) const {
+    const QVariant v = value(field);
+    return (!v.isValid() || v.isNull()) ? 0 : v.toLongLong();
+}
+
+QDate RowSet::date(const QString& field) const {
+    return QDate::fromString(text(field).left(10), Qt::ISODate);
+}
+
+bool RowSet::boolean(const QString& field) const {
+    const QVariant v = value(field);
+    if (!v.isValid() || v.isNull())
+        return false;
+    return v.toLongLong() != 0;
+}
+
+} // namespace zelk

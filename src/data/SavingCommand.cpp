@@ -1,0 +1,68 @@
+#include "SavingCommand.h"
+
+#include "modErrors.h"
+
+namespace zelk {
+
+Answer StatementRunner::report(const DbError& e, const QString& sql) const {
+    ErrorRecord record = e.record();
+    if (m_describer) {
+        const QString better = m_describer(e, sql);
+        if (!better.isEmpty())
+            record.description = better;
+    }
+    const int answer = modErrors::ShowErrorMessage(record);
+    if (answer == Retry)
+        return Retry;
+    return answer == Abort ? Abort : Fix;
+}
+
+void StatementRunner::attempt(const std::function<void()>& step) {
+    for (;;) {
+        try {
+            step();
+            return;
+        } catch (const DbError& e) {
+            const Answer a = report(e, QString());
+            if (a != Retry)
+                throw CommandUnwind(a);
+        }
+    }
+}
+
+RowSet StatementRunner::run(const QString& sql) {
+    for (;;) {
+        try {
+            return m_cnn.execute(sql);
+        } catch (const DbError& e) {
+            const Answer a = report(e, sql);
+            if (a != Retry)
+                throw CommandUnwind(a);
+        }
+    }
+}
+
+CommandOutcome runSavingCommand(Connection& cnn, const std::function<void(StatementRunner&)>& body,
+                                StatementRunner::Describer describer) {
+    StatementRunner runner(cnn);
+    runner.setDescriber(std::move(describer));
+    TransactionGuard guard(cnn);
+    try {
+        runner.attempt([&] { cnn.beginTrans(); });
+        body(runner);
+        runner.attempt([&] { cnn.commitTrans(); });
+        return CommandOutcome::Committed;
+    } catch (const CommandUnwind& u) {
+        cnn.rollbackTrans();
+        return u.answer() == Abort ? CommandOutcome::Abort : CommandOutcome::Fix;
+    } catch (const std::exception& e) {
+        // Not a refusal of the engine (an amount out of range, say): nothing to retry.
+        cnn.rollbackTrans();
+        modErrors::ShowMessageDialog(
+            modErrors::ComposeErrorText({0, appTitle(), QString::fromUtf8(e.what())}), 4,
+            QStringLiteral("DB Error"));
+        return CommandOutcome::Abort;
+    }
+}
+
+} // namespace zelk

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Connection.h"
+#include "UserPorts.h"
+
+#include <functional>
+
+namespace zelk {
+
+// Thrown by StatementRunner when the user answers Fix or Abort to a failed statement;
+// the command that runs the statements catches it and rolls its transaction back.
+class CommandUnwind {
+public:
+    explicit CommandUnwind(Answer answer) : m_answer(answer) {}
+    Answer answer() const { return m_answer; }
+
+private:
+    Answer m_answer;
+};
+
+// Runs the statements of one command. A statement the engine refuses is reported
+// with the database error dialog (Fix, Retry, Abort): Retry runs the same statement
+// again and carries on; Fix and Abort throw CommandUnwind.
+class StatementRunner {
+public:
+    explicit StatementRunner(Connection& cnn) : m_cnn(cnn) {}
+    RowSet run(const QString& sql);
+    // Any step that may fail with a DbError (begin, commit) under the same answers.
+    void attempt(const std::function<void()>& step);
+    Connection& connection() { return m_cnn; }
+
+    // Description shown instead of the engine's words for a refusal of this kind
+    // (e.g. a key that is still used); empty keeps the engine's description.
+    using Describer = std::function<QString(const DbError&, const QString& sql)>;
+    void setDescriber(Describer d) { m_describer = std::move(d); }
+
+private:
+    // Shows the database error dialog; Retry, or Fix / Abort to unwind.
+    Answer report(const DbError& e, const QString& sql) const;
+
+    Connection& m_cnn;
+    Describer m_describer;
+};
+
+enum class CommandOutcome { Committed, Fix, Abort };
+
+// One saving command: begins a database transaction, runs the body, commits. Fix and
+// Abort roll the transaction back; no transaction is left open whatever happens.
+CommandOutcome runSavingCommand(Connection& cnn, const std::function<void(StatementRunner&)>& body,
+                                StatementRunner::Describer describer = {});
+
+} // namespace zelk

@@ -1,0 +1,130 @@
+#include "Schema.h"
+
+namespace zelk::schema {
+
+namespace {
+
+// Money columns hold ten-thousandths as INTEGER; dates are ISO text; Yes/No 0/1.
+// Keys and account references compare case-insensitively.
+QString balanceColumns() {
+    QString s = QStringLiteral("BeginningBalance INTEGER NOT NULL DEFAULT 0");
+    for (int i = 1; i <= 12; ++i)
+        s += QStringLiteral(", Saldo%1 INTEGER NOT NULL DEFAULT 0").arg(i);
+    return s;
+}
+
+const char* const AccountRef = "TEXT NOT NULL COLLATE NOCASE REFERENCES Ledger_Accounts(AccountNo)";
+
+} // namespace
+
+QStringList tableNames() {
+    return {QStringLiteral("SYS_Company"),
+            QStringLiteral("SYS_AccountClasses"),
+            QStringLiteral("SYS_Twelve"),
+            QStringLiteral("SYS_CustReportTypes"),
+            QStringLiteral("Ledger_Accounts"),
+            QStringLiteral("Ledger_Transactions"),
+            QStringLiteral("Ledger_TransactionDetails"),
+            QStringLiteral("Ledger_TransactionHistories"),
+            QStringLiteral("Ledger_General"),
+            QStringLiteral("Ledger_GeneralHistories"),
+            QStringLiteral("Ledger_AccountBalances"),
+            QStringLiteral("Ledger_AccountBalanceHistories"),
+            QStringLiteral("Ledger_CustomReports"),
+            QStringLiteral("Ledger_CustomReportDetails")};
+}
+
+QStringList createStatements() {
+    const QString ref = QLatin1String(AccountRef);
+    QStringList s;
+    s << QStringLiteral(
+        "CREATE TABLE SYS_Company (Name TEXT NOT NULL, Address TEXT NOT NULL, "
+        "Phone TEXT NOT NULL, Fax TEXT, Email TEXT, "
+        "BeginPeriod INTEGER NOT NULL CHECK (BeginPeriod BETWEEN 1 AND 12), "
+        "BeginPeriodYear INTEGER NOT NULL, CurrentPeriodYear INTEGER NOT NULL, "
+        "FinancialPeriodBegin INTEGER NOT NULL CHECK (FinancialPeriodBegin BETWEEN 1 AND 12))");
+    s << QStringLiteral("CREATE TABLE SYS_AccountClasses (AccountClassID INTEGER PRIMARY KEY, "
+                        "Name TEXT, Description TEXT)");
+    s << QStringLiteral("CREATE TABLE SYS_Twelve (ID INTEGER PRIMARY KEY)");
+    s << QStringLiteral("CREATE TABLE SYS_CustReportTypes (ReportTypeID INTEGER PRIMARY KEY, "
+                        "Description TEXT, Name TEXT)");
+    s << QStringLiteral("CREATE TABLE Ledger_Accounts (AccountNo TEXT NOT NULL COLLATE NOCASE "
+                        "PRIMARY KEY, AccountName TEXT, FKID_AccountClass INTEGER, Notes TEXT) "
+                        "WITHOUT ROWID");
+    s << QStringLiteral("CREATE TABLE Ledger_Transactions (TransactionNo TEXT NOT NULL COLLATE "
+                        "NOCASE PRIMARY KEY, Source TEXT, Description TEXT, "
+                        "DateStamp TEXT NOT NULL, Posted INTEGER NOT NULL DEFAULT 0) "
+                        "WITHOUT ROWID");
+    s << QStringLiteral("CREATE INDEX Ledger_Transactions_DateStamp ON "
+                        "Ledger_Transactions (DateStamp)");
+    s << QStringLiteral("CREATE TABLE Ledger_TransactionDetails (FKID_Transaction TEXT NOT NULL "
+                        "COLLATE NOCASE REFERENCES Ledger_Transactions(TransactionNo) "
+                        "ON DELETE CASCADE, FKID_Account %1, Seq INTEGER NOT NULL, "
+                        "Amount INTEGER NOT NULL DEFAULT 0, "
+                        "PRIMARY KEY (FKID_Transaction, Seq)) WITHOUT ROWID")
+             .arg(ref);
+    s << QStringLiteral("CREATE INDEX Ledger_TransactionDetails_Account ON "
+                        "Ledger_TransactionDetails (FKID_Account)");
+    s << QStringLiteral("CREATE TABLE Ledger_TransactionHistories (TransactionNo TEXT NOT NULL "
+                        "COLLATE NOCASE, FKID_Account %1, Seq INTEGER NOT NULL, Source TEXT, "
+                        "DateStamp TEXT NOT NULL, Description TEXT, "
+                        "Amount INTEGER NOT NULL DEFAULT 0)")
+             .arg(ref);
+    s << QStringLiteral("CREATE INDEX Ledger_TransactionHistories_DateStamp ON "
+                        "Ledger_TransactionHistories (DateStamp)");
+    s << QStringLiteral("CREATE INDEX Ledger_TransactionHistories_Trx ON "
+                        "Ledger_TransactionHistories (TransactionNo, FKID_Account)");
+    s << QStringLiteral("CREATE INDEX Ledger_TransactionHistories_Account ON "
+                        "Ledger_TransactionHistories (FKID_Account)");
+    for (const char* table : {"Ledger_General", "Ledger_GeneralHistories"}) {
+        s << QStringLiteral("CREATE TABLE %1 (FKID_Account %2, PeriodYear INTEGER NOT NULL, "
+                            "Period INTEGER NOT NULL, Debit INTEGER NOT NULL DEFAULT 0, "
+                            "Credit INTEGER NOT NULL DEFAULT 0, "
+                            "PRIMARY KEY (FKID_Account, PeriodYear, Period)) WITHOUT ROWID")
+                 .arg(QLatin1String(table), ref);
+        s << QStringLiteral("CREATE INDEX %1_Period ON %1 (PeriodYear, Period)")
+                 .arg(QLatin1String(table));
+    }
+    for (const char* table : {"Ledger_AccountBalances", "Ledger_AccountBalanceHistories"}) {
+        s << QStringLiteral("CREATE TABLE %1 (FKID_Account %2, PeriodYear INTEGER NOT NULL, %3, "
+                            "PRIMARY KEY (FKID_Account, PeriodYear)) WITHOUT ROWID")
+                 .arg(QLatin1String(table), ref, balanceColumns());
+        s << QStringLiteral("CREATE INDEX %1_Year ON %1 (PeriodYear)").arg(QLatin1String(table));
+    }
+    s << QStringLiteral("CREATE TABLE Ledger_CustomReports (Name TEXT NOT NULL COLLATE NOCASE "
+                        "PRIMARY KEY, Title TEXT, FKID_CustReportType INTEGER "
+                        "REFERENCES SYS_CustReportTypes(ReportTypeID)) WITHOUT ROWID");
+    s << QStringLiteral("CREATE TABLE Ledger_CustomReportDetails (FKID_CustomReport TEXT NOT NULL "
+                        "COLLATE NOCASE REFERENCES Ledger_CustomReports(Name) ON DELETE CASCADE, "
+                        "Seq INTEGER NOT NULL, RowName TEXT, RowType TEXT, "
+                        "FKID_Account_Start TEXT COLLATE NOCASE, "
+                        "FKID_Account_End TEXT COLLATE NOCASE, "
+                        "PRIMARY KEY (FKID_CustomReport, Seq)) WITHOUT ROWID");
+    return s;
+}
+
+QStringList referenceRows(int currentYear) {
+    QStringList s;
+    s << QStringLiteral("INSERT INTO SYS_Company (Name, Address, Phone, Fax, Email, BeginPeriod, "
+                        "BeginPeriodYear, CurrentPeriodYear, FinancialPeriodBegin) VALUES "
+                        "('My Company', 'Street and town', 'Phone number', NULL, NULL, 1, %1, "
+                        "%1, 1)")
+             .arg(currentYear);
+    s << QStringLiteral("INSERT INTO SYS_AccountClasses (AccountClassID, Name, Description) VALUES "
+                        "(1, 'Assets', 'What the company owns; balance sheet'), "
+                        "(2, 'Liabilities', 'What the company owes; balance sheet'), "
+                        "(3, 'Equities', 'The owners'' capital; balance sheet'), "
+                        "(4, 'Earning', 'Receives the year''s result at year end'), "
+                        "(5, 'Revenues', 'Income of the period; income statement'), "
+                        "(6, 'Expenses', 'Costs of the period; income statement')");
+    QString twelve = QStringLiteral("INSERT INTO SYS_Twelve (ID) VALUES ");
+    for (int i = 1; i <= 12; ++i)
+        twelve += QStringLiteral("%1(%2)").arg(i == 1 ? QString() : QStringLiteral(", ")).arg(i);
+    s << twelve;
+    s << QStringLiteral("INSERT INTO SYS_CustReportTypes (ReportTypeID, Description, Name) VALUES "
+                        "(1, 'Cumulative: balances at the end of the month', 'Cumulative'), "
+                        "(2, 'Monthly: movement of the month', 'Monthly')");
+    return s;
+}
+
+} // namespace zelk::schema

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "Amount.h"
+
+#include <QDate>
+#include <QString>
+#include <array>
+
+// The catalogue of the system's SQL texts. Each function returns the complete text of
+// one query or statement and never touches the connection. Text arguments go through
+// SqlText, whole numbers as decimal digits, amounts in plain decimal, dates as #yyyy/mm/dd#.
+namespace modDBUtil {
+
+using zelk::Amount;
+using Saldos = std::array<Amount, 12>;
+
+// Company
+QString GetCompany();
+QString UpdateCompanyPeriods(int BeginPeriod, int BeginPeriodYear, int CurrentPeriodYear,
+                             int FinancialPeriodBegin);
+QString UpdateCompanyInfo(const QString& Name, const QString& Address, const QString& Phone,
+                          const QString& Fax, const QString& Email);
+
+// Account classes and accounts
+QString GetAccountClasses();
+QString GetAccountList();
+QString GetAccountsWithClass();
+QString GetAccountsOfClass();
+QString GetAccount(const QString& AccountNo);
+QString InsertAccount(const QString& AccountNo, const QString& AccountName, long AccountClassID,
+                      const QString& Notes);
+QString UpdateAccount(const QString& AccountNo, const QString& AccountName, long AccountClassID,
+                      const QString& Notes);
+QString DeleteAccount(const QString& AccountNo);
+QString DeleteAllAccounts();
+
+// Journal
+QString GetTransactionCount();
+QString GetUnpostedCount();
+QString GetTransactionList();
+QString GetTransaction(const QString& TransactionNo);
+QString GetTransactionDetails(const QString& TransactionNo);
+QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+QString InsertTransaction(const QString& TransactionNo, const QString& Source,
+                          const QString& Description, const QDate& DateStamp, bool Posted);
+QString InsertTransactionDetail(const QString& TransactionNo, const QString& AccountNo, int Seq,
+                                Amount amount);
+QString UpdateTransactionPosted(const QString& TransactionNo, bool Posted);
+QString DeleteTransaction(const QString& TransactionNo);
+QString DeleteAllTransactions();
+QString DeleteAllTransactionHistories();
+
+// Custom report definitions
+QString GetCustomReportTypes();
+QString GetCustomReportList();
+QString GetCustomReport(const QString& Name);
+QString GetCustomReportDetails(const QString& Name);
+QString InsertCustomReport(const QString& Name, const QString& Title, long ReportTypeID);
+QString InsertCustomReportDetail(const QString& ReportName, long Seq, const QString& RowName,
+                                 const QString& RowType, const QString& AccountStart,
+                                 const QString& AccountEnd);
+QString DeleteCustomReport(const QString& Name);
+QString DeleteAllCustomReports();
+
+// General ledger of the open year
+QString InsertGeneralYear(const QString& AccountNo, int PeriodYear);
+QString InsertGeneral(const QString& AccountNo, int PeriodYear, int Period, Amount Debit,
+                      Amount Credit);
+QString UpdateGeneral(const QString& AccountNo, int PeriodYear, int Period, Amount Debit,
+                      Amount Credit);
+QString GetGeneral(const QString& AccountNo, int PeriodYear, int Period);
+QString GetGeneralOfAccountYear(const QString& AccountNo, int PeriodYear);
+QString GetGeneralOfPeriod(int PeriodYear, int Period);
+QString DeleteGeneral(const QString& AccountNo, int PeriodYear, int Period);
+QString DeleteGeneralOfAccount(const QString& AccountNo);
+QString DeleteAllGeneral();
+
+// General ledger history
+QString InsertGeneralHistory(const QString& AccountNo, int PeriodYear, int Period, Amount Debit,
+                             Amount Credit);
+QString GetGeneralHistoriesOfYear(int PeriodYear);
+QString DeleteGeneralHistory(const QString& AccountNo, int PeriodYear, int Period);
+QString DeleteAllGeneralHistories();
+QString GetGeneralLedgerView(int Period, int PeriodYear);
+
+// Transaction history
+QString InsertTransactionHistory(const QString& TransactionNo, const QString& AccountNo, int Seq,
+                                 const QString& Source, const QDate& DateStamp,
+                                 const QString& Description, Amount amount);
+QString GetTransactionHistoriesInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetTransactionHistoryView(const QDate& DateFrom, const QDate& DateTo);
+QString DeleteTransactionHistory(const QString& TransactionNo, const QString& AccountNo);
+
+// Balances of the open year
+QString InsertAccountBalance(const QString& AccountNo, int PeriodYear, Amount BeginningBalance);
+QString InsertAccountBalanceFull(const QString& AccountNo, int PeriodYear, Amount BeginningBalance,
+                                 const Saldos& Saldo);
+QString UpdateAccountBalanceColumn(const QString& AccountNo, int PeriodYear, int Period,
+                                   Amount Value);
+QString GetAccountBalance(const QString& AccountNo, int PeriodYear);
+QString GetAccountBalancesWithYearTotal(int PeriodYear);
+QString DeleteAccountBalanceOfYear(const QString& AccountNo, int PeriodYear);
+QString DeleteAccountBalances(const QString& AccountNo);
+QString DeleteAllAccountBalances();
+
+// Balance history
+QString InsertAccountBalanceHistory(const QString& AccountNo, int PeriodYear,
+                                    Amount BeginningBalance, const Saldos& Saldo);
+QString GetAccountBalanceHistoriesOfYear(int PeriodYear);
+QString GetBalanceHistoryView(int PeriodYear);
+QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear);
+QString DeleteAllAccountBalanceHistories();
+
+} // namespace modDBUtil

@@ -1,0 +1,3 @@
+target_sources(zelk_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/open_windows.cpp
+)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "data/UserPorts.h"
+
+#include <QDate>
+#include <QString>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+
+// Controls that many windows share, made once.
+namespace zelk::controls {
+
+// A month drop-down: "January" ... "December" carrying 1 ... 12 as item data; nothing
+// selected.
+QComboBox* monthList(QWidget* parent, const QString& name = QStringLiteral("cmbMonth"));
+void fillMonthList(QComboBox* combo);
+// The selected month's item data, or 0 when none is selected.
+int selectedMonth(const QComboBox* combo);
+
+// A list of the years 1980 ... 3000 as decimal texts, nothing selected.
+QListWidget* yearList(QWidget* parent, const QString& name);
+void fillYearList(QListWidget* list);
+// The selected year, or 0 when none is selected.
+int selectedYear(const QListWidget* list);
+
+// A date picker with a calendar drop-down.
+QDateEdit* datePicker(QWidget* parent, const QString& name, const QDate& date);
+
+// A frame (a bordered box without caption) with the given object name.
+QGroupBox* frame(QWidget* parent, const QString& name);
+// A push button with object name and caption.
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
+// The usual confirm frame of a dialog: "&Ok" (cmdOk) and "&Cancel" (cmdCancel).
+QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel);
+
+} // namespace zelk::controls
+
+// The progress display of a run shown in a progress bar; events are pumped at each
+// step so the bar repaints and a click on Cancel is taken.
+class ProgressBarSink : public zelk::ProgressSink {
+public:
+    explicit ProgressBarSink(QProgressBar* bar) : m_bar(bar) {}
+    void setMaximum(int maximum) override;
+    void setValue(int value) override;
+    void pumpEvents() override;
+
+private:
+    QProgressBar* m_bar;
+};

@@ -1,0 +1,311 @@
+#include "data/Connection.h"
+#include "data/modDBUtil.h"
+#include "data/modUtils.h"
+#include "support/TestDatabase.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
+
+using namespace modDBUtil;
+using zelk::Amount;
+using zelk::Connection;
+using zelk::DbError;
+using zelk::OpenError;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Creates a SQLite file at path with the given key (none: a plain file).
+void makeForeignDatabase(const QString& path, const char* key) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    if (key)
+        sqlite3_key(db, key, int(strlen(key)));
+    ASSERT_EQ(
+        sqlite3_exec(db, "CREATE TABLE x(a); INSERT INTO x VALUES(1);", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+}
+
+std::string openFailure(const QString& folder) {
+    try {
+        Connection::open(folder);
+    } catch (const OpenError& e) {
+        return e.message().toStdString();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(Database, FreshFileHoldsExactlyTheReferenceRows) {
+    TestDatabase db;
+    zelk::RowSet company = db.query(GetCompany());
+    ASSERT_EQ(company.recordCount(), 1);
+    EXPECT_FALSE(company.text("Name").isEmpty());
+    EXPECT_FALSE(company.text("Address").isEmpty());
+    EXPECT_FALSE(company.text("Phone").isEmpty());
+    EXPECT_TRUE(company.isNull("Fax"));
+    EXPECT_TRUE(company.isNull("Email"));
+    EXPECT_EQ(company.integer("BeginPeriod"), 1);
+    EXPECT_EQ(company.integer("FinancialPeriodBegin"), 1);
+    EXPECT_EQ(company.integer("CurrentPeriodYear"), QDate::currentDate().year());
+    EXPECT_EQ(company.integer("BeginPeriodYear"), QDate::currentDate().year());
+
+    zelk::RowSet classes = db.query("SELECT AccountClassID, Name, Description FROM "
+                                    "SYS_AccountClasses ORDER BY AccountClassID");
+    QStringList names;
+    for (classes.moveFirst(); !classes.eof(); classes.moveNext()) {
+        EXPECT_EQ(classes.integer("AccountClassID"), names.size() + 1);
+        EXPECT_FALSE(classes.text("Description").isEmpty());
+        names << classes.text("Name");
+    }
+    EXPECT_EQ(names, (QStringList{"Assets", "Liabilities", "Equities", "Earning", "Revenues",
+                                  "Expenses"}));
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM SYS_Twelve WHERE ID BETWEEN 1 AND 12"), 12);
+    EXPECT_EQ(db.count("SYS_Twelve"), 12);
+    zelk::RowSet types = db.query("SELECT ReportTypeID, Name FROM SYS_CustReportTypes ORDER BY 1");
+    ASSERT_EQ(types.recordCount(), 2);
+    EXPECT_EQ(types.text("Name"), "Cumulative");
+    types.moveNext();
+    EXPECT_EQ(types.text("Name"), "Monthly");
+    for (const char* t :
+         {"Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
+          "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",
+          "Ledger_AccountBalances", "Ledger_AccountBalanceHistories", "Ledger_CustomReports",
+          "Ledger_CustomReportDetails"})
+        EXPECT_EQ(db.count(t), 0) << t;
+}
+
+TEST(Database, FileIsEncryptedWithTheDatabasePassword) {
+    TestDatabase db;
+    const QString path = db.filePath();
+    db.cnn().close();
+    EXPECT_FALSE(readFile(path).startsWith("SQLite format 3"));
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
+    sqlite3_key(raw, "Kestrelix", 9);
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT Count(*) FROM SYS_AccountClasses", -1, &st, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(st, 0), 6);
+    sqlite3_finalize(st);
+    sqlite3_close(raw);
+}
+
+TEST(Database, RefusesFilesThatAreNotZelkDatabasesAndLeavesThemAlone) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+    auto expectRefused = [&](const char* what) {
+        const QByteArray before = readFile(path);
+        const std::string msg = openFailure(dir.path());
+        EXPECT_NE(msg.find(path.toStdString()), std::string::npos) << what << ": " << msg;
+        EXPECT_NE(msg.find("damaged or is not a Zelk database"), std::string::npos) << what;
+        EXPECT_EQ(readFile(path), before) << what << " was changed";
+        QFile::remove(path);
+    };
+
+    makeForeignDatabase(path, "not the password");
+    expectRefused("wrong key");
+
+    makeForeignDatabase(path, nullptr);
+    expectRefused("plain SQLite file");
+
+    writeFile(path, QByteArray("this is a text file, not a database\n").repeated(100));
+    expectRefused("text file");
+
+    makeForeignDatabase(path, "Kestrelix");
+    expectRefused("encrypted database without the Zelk tables");
+
+    { // a Zelk database, truncated
+        auto cnn = Connection::open(dir.path());
+        cnn->beginTrans();
+        for (int i = 0; i < 300; ++i)
+            cnn->execute(InsertAccount(QString::number(1000 + i), QString(200, 'x'), 1, ""));
+        cnn->commitTrans();
+    }
+    const QByteArray whole = readFile(path);
+    writeFile(path, whole.left(whole.size() / 2));
+    expectRefused("truncated file");
+
+    writeFile(path, whole);
+    QByteArray tampered = whole;
+    tampered[tampered.size() / 2 + 100] = char(tampered[tampered.size() / 2 + 100] ^ 0x55);
+    writeFile(path, tampered);
+    expectRefused("tampered file");
+
+    writeFile(path, whole);
+    EXPECT_NO_THROW(Connection::open(dir.path())) << "the intact file opens";
+}
+
+TEST(Database, MissingFileInAFolderThatCannotBeWrittenIsAClearError) {
+    QTemporaryDir dir;
+    const QString notAFolder = QDir(dir.path()).filePath("plain-file");
+    writeFile(notAFolder, "x");
+    const std::string msg = openFailure(QDir(notAFolder).filePath("sub"));
+    EXPECT_NE(msg.find("cannot create its database file"), std::string::npos) << msg;
+    EXPECT_FALSE(QFile::exists(QDir(notAFolder).filePath("sub/Zelk.mdb")));
+}
+
+TEST(Connection, TransactionsAreNeverNestedAndCommitsAreAnnounced) {
+    TestDatabase db;
+    int commits = 0;
+    QObject::connect(&db.cnn(), &Connection::commitTransComplete, [&] { ++commits; });
+    db.cnn().beginTrans();
+    EXPECT_THROW(db.cnn().beginTrans(), DbError);
+    db.exec(InsertAccount("1000", "Cash", 1, ""));
+    db.cnn().commitTrans();
+    EXPECT_EQ(commits, 1);
+    EXPECT_FALSE(db.cnn().inTransaction());
+
+    db.cnn().beginTrans();
+    db.exec(InsertAccount("1001", "Bank", 1, ""));
+    db.cnn().rollbackTrans();
+    EXPECT_EQ(commits, 1) << "a rollback notifies nobody";
+    EXPECT_EQ(db.count("Ledger_Accounts"), 1);
+    EXPECT_THROW(db.cnn().commitTrans(), DbError);
+    EXPECT_EQ(commits, 1);
+}
+
+TEST(Connection, RollbackLeavesTheFileByteForByteAsBefore) {
+    TestDatabase db;
+    db.cnn().beginTrans();
+    for (int i = 0; i < 50; ++i) {
+        db.exec(InsertAccount(QString::number(1000 + i), "Account", 1, "note"));
+        db.exec(InsertGeneralYear(QString::number(1000 + i), 2004));
+    }
+    db.cnn().commitTrans();
+    const QByteArray before = db.fileBytes();
+
+    db.cnn().beginTrans();
+    // enough work to spill pages into the file before the rollback
+    for (int i = 0; i < 3000; ++i)
+        db.exec(InsertTransaction(QString("T%1").arg(i), QString(300, 's'), "d",
+                                  QDate(2004, 1, 1 + i % 28), false));
+    db.exec(DeleteAllGeneral());
+    db.cnn().rollbackTrans();
+    EXPECT_EQ(db.fileBytes(), before);
+    EXPECT_EQ(db.count("Ledger_General"), 600);
+}
+
+TEST(Connection, ReferencesAreEnforcedAndDeletesCascade) {
+    TestDatabase db;
+    db.exec(InsertAccount("1000", "Cash", 1, ""));
+    db.exec(InsertAccount("4000", "Sales", 5, ""));
+    db.exec(InsertTransaction("T1", "", "", QDate(2004, 1, 5), false));
+    db.exec(InsertTransactionDetail("T1", "1000", 1, Amount::fromUnits(100)));
+    db.exec(InsertTransactionDetail("T1", "4000", 2, Amount::fromUnits(-100)));
+
+    try {
+        db.exec(DeleteAccount("1000"));
+        FAIL() << "an account in use was deleted";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), SQLITE_CONSTRAINT_FOREIGNKEY);
+        EXPECT_FALSE(e.source().isEmpty());
+        EXPECT_TRUE(e.description().contains("FOREIGN KEY")) << e.description().toStdString();
+    }
+    EXPECT_THROW(db.exec(InsertTransactionDetail("T1", "9999", 3, Amount::fromUnits(1))), DbError);
+    EXPECT_THROW(db.exec(InsertGeneralYear("9999", 2004)), DbError);
+    EXPECT_THROW(db.exec(InsertAccountBalance("9999", 2004, Amount())), DbError);
+    EXPECT_THROW(
+        db.exec(InsertTransactionHistory("T9", "9999", 1, "", QDate(2004, 1, 1), "", Amount())),
+        DbError);
+    try {
+        db.exec(InsertAccount("1000", "Again", 1, ""));
+        FAIL() << "a duplicate key was accepted";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.number() == SQLITE_CONSTRAINT_PRIMARYKEY ||
+                    e.number() == SQLITE_CONSTRAINT_UNIQUE)
+            << e.number();
+    }
+    db.exec(InsertAccount("cash", "x", 1, "")); // a new key
+    EXPECT_THROW(db.exec(InsertAccount("CASH", "x", 1, "")), DbError) << "keys ignore case";
+
+    db.exec(DeleteTransaction("t1")); // keys compare case-insensitively
+    EXPECT_EQ(db.count("Ledger_Transactions"), 0);
+    EXPECT_EQ(db.count("Ledger_TransactionDetails"), 0);
+
+    db.exec(InsertCustomReport("R", "Title", 1));
+    db.exec(InsertCustomReportDetail("R", 1, "Head", "Heading", "", ""));
+    db.exec(InsertCustomReportDetail("R", 2, "Total", "Total", "", ""));
+    db.exec(DeleteCustomReport("R"));
+    EXPECT_EQ(db.count("Ledger_CustomReportDetails"), 0);
+    db.exec(DeleteAccount("1000"));
+    EXPECT_EQ(db.count("Ledger_Accounts"), 2);
+}
+
+TEST(Connection, TextValuesComeBackExactly) {
+    TestDatabase db;
+    const QStringList values = {"O'Brien",
+                                "''",
+                                "#2004/01/01#",
+                                "True",
+                                "false",
+                                "[x]",
+                                "'; DROP TABLE Ledger_Accounts; --",
+                                "SELECT * FROM x",
+                                "a\\b{c}",
+                                "Ünïcødé €",
+                                " leading and trailing "};
+    int i = 0;
+    for (const QString& v : values)
+        db.exec(InsertAccount(QString("A%1").arg(i++), v, 1, v));
+    zelk::RowSet rs = db.query("SELECT AccountName, Notes FROM Ledger_Accounts ORDER BY "
+                               "length(AccountNo), AccountNo");
+    ASSERT_EQ(rs.recordCount(), values.size());
+    for (const QString& v : values) {
+        EXPECT_EQ(rs.text("AccountName"), v);
+        EXPECT_EQ(rs.text("notes"), v) << "fields are found in any case";
+        rs.moveNext();
+    }
+    EXPECT_TRUE(rs.eof());
+    EXPECT_THROW(rs.text("AccountName"), DbError) << "no current row at EOF";
+}
+
+TEST(Connection, RowSetsAreSnapshotsThatCanBeRequeried) {
+    TestDatabase db;
+    db.exec(InsertAccount("1000", "Cash", 1, ""));
+    zelk::RowSet rs = db.query(GetAccountList());
+    EXPECT_EQ(rs.recordCount(), 1);
+    db.exec(InsertAccount("1100", "Bank", 1, ""));
+    EXPECT_EQ(rs.recordCount(), 1) << "a snapshot";
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 2);
+    rs.moveFirst();
+    EXPECT_EQ(rs.text("AccountNo"), "1000");
+    EXPECT_THROW(rs.text("NoSuchField"), DbError);
+    EXPECT_THROW(db.query("SELECT * FROM NoSuchTable"), DbError);
+    EXPECT_THROW(db.query("SELECT 1; SELECT 2"), DbError) << "one statement at a time";
+}
+
+TEST(Connection, StatementsOfOneShapeArePreparedOnce) {
+    TestDatabase db;
+    db.exec(InsertAccount("1000", "Cash", 1, ""));
+    db.exec(InsertGeneralYear("1000", 2004));
+    const int before = db.cnn().preparedCount();
+    for (int p = 1; p <= 12; ++p) {
+        zelk::RowSet g = db.query(GetGeneral("1000", 2004, p));
+        db.exec(UpdateGeneral("1000", 2004, p, g.amount("Debit") + Amount::fromUnits(p),
+                              Amount::fromRaw(p)));
+    }
+    EXPECT_EQ(db.cnn().preparedCount(), before + 2);
+    zelk::RowSet g = db.query(GetGeneral("1000", 2004, 12));
+    EXPECT_EQ(g.amount("Debit"), Amount::fromUnits(12));
+    EXPECT_EQ(g.amount("Credit"), Amount::fromRaw(12));
+}

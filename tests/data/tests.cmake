@@ -1,0 +1,6 @@
+zelk_core_test(test_amount ${CMAKE_CURRENT_LIST_DIR}/AmountTest.cpp)
+zelk_core_test(test_utils ${CMAKE_CURRENT_LIST_DIR}/UtilsTest.cpp)
+zelk_core_test(test_translator ${CMAKE_CURRENT_LIST_DIR}/TranslatorTest.cpp)
+zelk_core_test(test_connection ${CMAKE_CURRENT_LIST_DIR}/ConnectionTest.cpp)
+zelk_core_test(test_catalogue ${CMAKE_CURRENT_LIST_DIR}/CatalogueTest.cpp)
+zelk_core_test(test_fiscal ${CMAKE_CURRENT_LIST_DIR}/FiscalCalendarTest.cpp)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Runs `action` on the next modal window that opens (a window shown with exec()
+// blocks the test, so its answer is scheduled before the click that opens it).
+void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 10000);
+
+// The widget of that object name inside `parent`; fails the test when there is none.
+template <class T>
+T* child(const QWidget* parent, const QString& name) {
+    T* w = parent->findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << "no widget named " << name.toStdString();
+    if (!w)
+        throw std::runtime_error("missing widget " + name.toStdString());
+    return w;
+}
+
+// Clicks the button of that object name.
+void clickButton(const QWidget* parent, const QString& name);
+
+// Lets pending events run (deferred deletes too); with ms > 0, waits that long for timers.
+void pumpEvents(int ms = 0);
