@@ -54,11 +54,23 @@ Amount Amount::fromUnits(std::int64_t units) {
 
 std::optional<Amount> Amount::parse(const QString& input) {
     const QString text = input.trimmed();
-    qsizetype i = 0;
-    const qsizetype n = text.size();
+    std::string ascii;
+    ascii.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (c.unicode() >= 128)
+            return std::nullopt;
+        ascii += char(c.unicode());
+    }
+    return parseAscii(ascii);
+}
+
+std::optional<Amount> Amount::parseAscii(std::string_view text) {
+    size_t i = 0;
+    const size_t n = text.size();
+    auto digit = [&](size_t k) { return text[k] >= '0' && text[k] <= '9'; };
     bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        negative = text[i] == QLatin1Char('-');
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
         ++i;
     }
     // Whole part: digits, optionally grouped as 1-3 digits then ",ddd" groups.
@@ -68,14 +80,13 @@ std::optional<Amount> Amount::parse(const QString& input) {
     bool grouped = false;
     const std::uint64_t limit = std::uint64_t(std::numeric_limits<std::int64_t>::max()) / Scale + 1;
     for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (c.isDigit() && c.unicode() < 128) {
-            whole = whole * 10 + std::uint64_t(c.unicode() - '0');
+        if (digit(i)) {
+            whole = whole * 10 + std::uint64_t(text[i] - '0');
             if (whole > limit)
                 return std::nullopt;
             ++wholeDigits;
             ++groupLen;
-        } else if (c == QLatin1Char(',')) {
+        } else if (text[i] == ',') {
             if (groupLen == 0 || (grouped ? groupLen != 3 : groupLen > 3))
                 return std::nullopt;
             grouped = true;
@@ -86,26 +97,20 @@ std::optional<Amount> Amount::parse(const QString& input) {
     }
     if (grouped && groupLen != 3)
         return std::nullopt;
-    // Fraction part.
+    // Fraction part: four decimals kept, the rest decides the rounding.
     std::uint64_t frac = 0;
     int fracDigits = 0;
-    int beyondFirst = -1; // the fifth decimal, when there is one
-    bool beyondRestNonZero = false;
-    if (i < n && text[i] == QLatin1Char('.')) {
-        ++i;
-        for (; i < n; ++i) {
-            const QChar c = text[i];
-            if (!(c.isDigit() && c.unicode() < 128))
-                break;
-            const int d = c.unicode() - '0';
-            if (fracDigits < 4) {
+    int fifth = -1; // the fifth decimal, when there is one
+    bool restNonZero = false;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && digit(i); ++i, ++fracDigits) {
+            const int d = text[i] - '0';
+            if (fracDigits < 4)
                 frac = frac * 10 + std::uint64_t(d);
-            } else if (beyondFirst < 0) {
-                beyondFirst = d;
-            } else if (d != 0) {
-                beyondRestNonZero = true;
-            }
-            ++fracDigits;
+            else if (fifth < 0)
+                fifth = d;
+            else if (d != 0)
+                restNonZero = true;
         }
     }
     if (i != n || (wholeDigits == 0 && fracDigits == 0))
@@ -113,11 +118,10 @@ std::optional<Amount> Amount::parse(const QString& input) {
     for (int k = fracDigits; k < 4; ++k)
         frac *= 10;
     std::uint64_t mag = whole * std::uint64_t(Scale) + frac;
-    // Round half to even on the fifth decimal and beyond.
-    if (beyondFirst > 5 || (beyondFirst == 5 && (beyondRestNonZero || (mag % 2) == 1)))
+    // Round half to even.
+    if (fifth > 5 || (fifth == 5 && (restNonZero || (mag % 2) == 1)))
         ++mag;
-    const std::uint64_t maxMag = std::uint64_t(std::numeric_limits<std::int64_t>::max());
-    if (mag > maxMag)
+    if (mag > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
         return std::nullopt;
     const std::int64_t value = std::int64_t(mag);
     return Amount(negative ? -value : value);
@@ -128,18 +132,33 @@ Amount Amount::valueOf(const QString& text) {
 }
 
 QString Amount::toSqlText() const {
+    // Written by hand: this runs for every amount of every statement.
+    char buf[32];
+    char* end = buf + sizeof buf;
+    char* p = end;
     const bool neg = m_raw < 0;
-    const std::uint64_t mag = neg ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
-    QString out = neg ? QStringLiteral("-") : QString();
-    out += QString::number(mag / Scale);
+    std::uint64_t mag = neg ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
     std::uint64_t frac = mag % Scale;
+    std::uint64_t whole = mag / Scale;
     if (frac != 0) {
-        QString f = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
-        while (f.endsWith(QLatin1Char('0')))
-            f.chop(1);
-        out += QLatin1Char('.') + f;
+        int digits = 4;
+        while (frac % 10 == 0) {
+            frac /= 10;
+            --digits;
+        }
+        for (int i = 0; i < digits; ++i) {
+            *--p = char('0' + frac % 10);
+            frac /= 10;
+        }
+        *--p = '.';
     }
-    return out;
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (neg)
+        *--p = '-';
+    return QString::fromLatin1(p, end - p);
 }
 
 QString Amount::formatStandard() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace zelk {
 
@@ -30,6 +31,8 @@ public:
     // More than four decimals are rounded half to even. Anything else, or a value
     // out of range, gives no value.
     static std::optional<Amount> parse(const QString& text);
+    // The same check on ASCII text without surrounding blanks.
+    static std::optional<Amount> parseAscii(std::string_view text);
     // The numeric value of a cell: the parsed amount, or 0 when the text is not numeric.
     static Amount valueOf(const QString& text);
 

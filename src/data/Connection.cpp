@@ -143,8 +143,9 @@ void Connection::openExisting() {
                                        "database (%2).")
                             .arg(shown, detail));
     };
-    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, SQLITE_OPEN_READWRITE,
-                             nullptr);
+    // One connection used by one thread: the engine's own locking is not needed.
+    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = lastMessage(m_db);
         sqlite3_close_v2(m_db);
@@ -210,14 +211,15 @@ void Connection::raise(int rc, const QString& context) const {
     throw DbError({ext != 0 ? ext : rc, EngineSource, describe(ext, msg)});
 }
 
-sqlite3_stmt* Connection::prepared(const QByteArray& sql) {
-    if (sqlite3_stmt* st = m_cache.value(sql, nullptr))
-        return st;
+const Connection::Prepared& Connection::prepared(const std::string& sql) {
+    const auto found = m_cache.find(sql);
+    if (found != m_cache.end())
+        return found->second;
     if (m_cache.size() >= 256)
         finalizeAll();
     sqlite3_stmt* st = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &st, &tail);
+    const int rc = sqlite3_prepare_v2(m_db, sql.data(), int(sql.size()), &st, &tail);
     if (rc != SQLITE_OK)
         raise(rc);
     if (!st) // an empty text
@@ -230,13 +232,16 @@ sqlite3_stmt* Connection::prepared(const QByteArray& sql) {
         }
     }
     ++m_prepareCount;
-    m_cache.insert(sql, st);
-    return st;
+    auto columns = std::make_shared<QStringList>();
+    const int count = sqlite3_column_count(st);
+    for (int c = 0; c < count; ++c)
+        columns->append(QString::fromUtf8(sqlite3_column_name(st, c)));
+    return m_cache.emplace(sql, Prepared{st, std::move(columns)}).first->second;
 }
 
 void Connection::finalizeAll() {
-    for (sqlite3_stmt* st : std::as_const(m_cache))
-        sqlite3_finalize(st);
+    for (const auto& entry : m_cache)
+        sqlite3_finalize(entry.second.statement);
     m_cache.clear();
 }
 
@@ -244,19 +249,18 @@ RowSet Connection::execute(const QString& sql) {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
     const Translation t = JetTranslator::translate(sql);
-    sqlite3_stmt* st = prepared(t.sql);
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
+    const Prepared& p = prepared(t.sql);
+    sqlite3_stmt* st = p.statement;
     int idx = 1;
-    for (const SqlParam& p : t.params) {
+    for (const SqlParam& param : t.params) {
         int rc = SQLITE_OK;
-        if (const auto* i = std::get_if<std::int64_t>(&p)) {
+        if (const auto* i = std::get_if<std::int64_t>(&param)) {
             rc = sqlite3_bind_int64(st, idx, *i);
-        } else if (const auto* d = std::get_if<double>(&p)) {
+        } else if (const auto* d = std::get_if<double>(&param)) {
             rc = sqlite3_bind_double(st, idx, *d);
         } else {
-            const QByteArray utf8 = std::get<QString>(p).toUtf8();
-            rc = sqlite3_bind_text(st, idx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            const std::string& utf8 = std::get<std::string>(param);
+            rc = sqlite3_bind_text(st, idx, utf8.data(), int(utf8.size()), SQLITE_STATIC);
         }
         if (rc != SQLITE_OK)
             raise(rc);
@@ -266,13 +270,8 @@ RowSet Connection::execute(const QString& sql) {
     rs.m_cnn = this;
     rs.m_sql = sql;
     rs.m_open = true;
-    const int cols = sqlite3_column_count(st);
-    rs.m_names.reserve(cols);
-    for (int c = 0; c < cols; ++c) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
-        rs.m_names << name;
-        rs.m_index.insert(name.toLower(), c);
-    }
+    rs.m_names = p.columns;
+    const int cols = int(p.columns->size());
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         std::vector<QVariant> row;
@@ -302,9 +301,11 @@ RowSet Connection::execute(const QString& sql) {
     }
     if (rc != SQLITE_DONE) {
         sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
         raise(rc);
     }
     sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
     return rs;
 }
 

@@ -4,11 +4,12 @@
 #include "RowSet.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -69,13 +70,17 @@ signals:
 private:
     explicit Connection(QString path);
     void openExisting();
-    sqlite3_stmt* prepared(const QByteArray& sql);
+    struct Prepared {
+        sqlite3_stmt* statement = nullptr;
+        std::shared_ptr<const QStringList> columns;
+    };
+    const Prepared& prepared(const std::string& sql);
     [[noreturn]] void raise(int rc, const QString& context = {}) const;
     void finalizeAll();
 
     QString m_path;
     sqlite3* m_db = nullptr;
-    QHash<QByteArray, sqlite3_stmt*> m_cache;
+    std::unordered_map<std::string, Prepared> m_cache;
     int m_prepareCount = 0;
     bool m_inTrans = false;
 };

@@ -5,159 +5,200 @@
 
 #include <QDate>
 #include <sqlcipher/sqlite3.h>
+#include <string_view>
 
 namespace zelk {
 
 namespace {
 
-enum class Tok { Space, String, Bracket, Date, Word, Number, Punct };
+// The statement is tokenized as UTF-8 bytes: every character of the dialect's syntax
+// is ASCII, and bytes of other characters only occur inside words, string literals
+// and bracketed names, which are copied or bound as they are.
+enum class Tok : unsigned char { Space, String, Bracket, Date, Word, Number, Punct };
 
 struct Token {
     Tok kind;
-    QString text;  // the token as written
-    QString value; // string literal without quotes, date as yyyy-mm-dd
+    bool scaled; // a number written into a money column
+    bool sign;   // a sign that joins the scaled number after it
+    qsizetype start;
+    qsizetype len;
 };
 
 [[noreturn]] void syntaxError(const QString& what) {
     throw DbError({SQLITE_ERROR, QStringLiteral("SQL"), what});
 }
 
-bool isWordStart(QChar c) {
-    return c.isLetter() || c == QLatin1Char('_');
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
-bool isWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_');
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+bool isWordStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c & 0x80);
+}
+bool isWordChar(char c) {
+    return isWordStart(c) || isDigit(c);
 }
 
-std::vector<Token> tokenize(const QString& s) {
-    std::vector<Token> out;
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const QChar c = s[i];
-        const qsizetype start = i;
-        if (c.isSpace()) {
-            while (i < n && s[i].isSpace())
+class Tokens {
+public:
+    Tokens(const QByteArray& s, std::vector<Token>& store) : m_s(s), m_toks(store) {
+        m_toks.clear();
+        tokenize();
+    }
+
+    std::vector<Token>& all() { return m_toks; }
+    const std::vector<Token>& all() const { return m_toks; }
+    std::string_view text(const Token& t) const {
+        return std::string_view(m_s.constData() + t.start, size_t(t.len));
+    }
+    bool isWord(const Token& t, std::string_view w) const {
+        if (t.kind != Tok::Word || size_t(t.len) != w.size())
+            return false;
+        const std::string_view x = text(t);
+        for (size_t i = 0; i < w.size(); ++i) {
+            char a = x[i], b = w[i];
+            if (a >= 'a' && a <= 'z')
+                a = char(a - 32);
+            if (b >= 'a' && b <= 'z')
+                b = char(b - 32);
+            if (a != b)
+                return false;
+        }
+        return true;
+    }
+    bool isPunct(const Token& t, char p) const { return t.kind == Tok::Punct && m_s[t.start] == p; }
+    // A column named by a word or a [bracketed] name.
+    std::string_view columnName(const Token& t) const {
+        std::string_view n = text(t);
+        if (t.kind == Tok::Bracket)
+            n = n.substr(1, n.size() - 2);
+        return n;
+    }
+
+private:
+    void tokenize() {
+        const char* s = m_s.constData();
+        const qsizetype n = m_s.size();
+        qsizetype i = 0;
+        while (i < n) {
+            const char c = s[i];
+            const qsizetype start = i;
+            Tok kind;
+            if (isSpace(c)) {
+                while (i < n && isSpace(s[i]))
+                    ++i;
+                kind = Tok::Space;
+            } else if (c == '\'') {
                 ++i;
-            out.push_back({Tok::Space, s.mid(start, i - start), {}});
-        } else if (c == QLatin1Char('\'')) {
-            QString value;
-            ++i;
-            for (;;) {
-                if (i >= n)
-                    syntaxError(QStringLiteral("Unterminated string literal in: ") + s);
-                if (s[i] == QLatin1Char('\'')) {
-                    if (i + 1 < n && s[i + 1] == QLatin1Char('\'')) {
-                        value += QLatin1Char('\'');
-                        i += 2;
-                        continue;
+                for (;;) {
+                    if (i >= n)
+                        syntaxError(QStringLiteral("Unterminated string literal in: ") +
+                                    QString::fromUtf8(m_s));
+                    if (s[i] == '\'') {
+                        if (i + 1 < n && s[i + 1] == '\'') {
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
                     }
                     ++i;
-                    break;
                 }
-                value += s[i++];
-            }
-            out.push_back({Tok::String, s.mid(start, i - start), value});
-        } else if (c == QLatin1Char('[')) {
-            while (i < n && s[i] != QLatin1Char(']'))
+                kind = Tok::String;
+            } else if (c == '[') {
+                while (i < n && s[i] != ']')
+                    ++i;
+                if (i >= n)
+                    syntaxError(QStringLiteral("Unterminated bracketed name in: ") +
+                                QString::fromUtf8(m_s));
                 ++i;
-            if (i >= n)
-                syntaxError(QStringLiteral("Unterminated bracketed name in: ") + s);
-            ++i;
-            out.push_back({Tok::Bracket, s.mid(start, i - start), {}});
-        } else if (c == QLatin1Char('#')) {
-            const qsizetype close = s.indexOf(QLatin1Char('#'), i + 1);
-            if (close < 0)
-                syntaxError(QStringLiteral("Unterminated date literal in: ") + s);
-            const QString body = s.mid(i + 1, close - i - 1).trimmed();
-            QDate d = QDate::fromString(body, QStringLiteral("yyyy/MM/dd"));
-            if (!d.isValid())
-                d = QDate::fromString(body, QStringLiteral("yyyy-MM-dd"));
-            if (!d.isValid())
-                syntaxError(QStringLiteral("Invalid date literal #") + body + QLatin1Char('#'));
-            i = close + 1;
-            out.push_back(
-                {Tok::Date, s.mid(start, i - start), d.toString(QStringLiteral("yyyy-MM-dd"))});
-        } else if (isWordStart(c)) {
-            while (i < n && isWordChar(s[i]))
+                kind = Tok::Bracket;
+            } else if (c == '#') {
                 ++i;
-            out.push_back({Tok::Word, s.mid(start, i - start), {}});
-        } else if (isDigit(c) || (c == QLatin1Char('.') && i + 1 < n && isDigit(s[i + 1]))) {
-            while (i < n && isDigit(s[i]))
+                while (i < n && s[i] != '#')
+                    ++i;
+                if (i >= n)
+                    syntaxError(QStringLiteral("Unterminated date literal in: ") +
+                                QString::fromUtf8(m_s));
                 ++i;
-            if (i < n && s[i] == QLatin1Char('.')) {
-                ++i;
+                kind = Tok::Date;
+            } else if (isWordStart(c)) {
+                while (i < n && isWordChar(s[i]))
+                    ++i;
+                kind = Tok::Word;
+            } else if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(s[i + 1]))) {
                 while (i < n && isDigit(s[i]))
                     ++i;
+                if (i < n && s[i] == '.') {
+                    ++i;
+                    while (i < n && isDigit(s[i]))
+                        ++i;
+                }
+                kind = Tok::Number;
+            } else {
+                ++i;
+                kind = Tok::Punct;
             }
-            out.push_back({Tok::Number, s.mid(start, i - start), {}});
-        } else {
-            ++i;
-            out.push_back({Tok::Punct, QString(c), {}});
+            m_toks.push_back({kind, false, false, start, i - start});
         }
     }
-    return out;
+
+    const QByteArray& m_s;
+    std::vector<Token>& m_toks;
+};
+
+bool isMoneyName(std::string_view column) {
+    return JetTranslator::isMoneyColumn(
+        QString::fromLatin1(column.data(), qsizetype(column.size())));
 }
 
-bool isWord(const Token& t, const char* w) {
-    return t.kind == Tok::Word && t.text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
-}
-bool isPunct(const Token& t, char p) {
-    return t.kind == Tok::Punct && t.text[0] == QLatin1Char(p);
-}
-
-// Marks number tokens (and the minus sign before them) that are written into money
-// columns. scaled[i] is true for a number token to scale; minus[i] for a "-" that
-// belongs to the following scaled number.
-void findMoneyLiterals(const std::vector<Token>& toks, std::vector<bool>& scaled,
-                       std::vector<bool>& minus) {
-    std::vector<size_t> sig; // indices of the significant (non-space) tokens
+// Marks the number tokens written into money columns, and the sign before such a
+// number, which joins the bound value.
+void findMoneyLiterals(Tokens& tk) {
+    std::vector<Token>& toks = tk.all();
+    thread_local std::vector<size_t> sig; // indices of the significant (non-space) tokens
+    sig.clear();
     for (size_t i = 0; i < toks.size(); ++i)
         if (toks[i].kind != Tok::Space)
             sig.push_back(i);
     auto at = [&](size_t k) -> const Token* { return k < sig.size() ? &toks[sig[k]] : nullptr; };
 
-    // A value that is exactly [sign] number, starting at significant index k, and
-    // ending before a token accepted by `isEnd`. Returns the index after the value.
+    // A value that is exactly [sign] number, starting at significant index k and ending
+    // before a token accepted by isEnd.
     auto markValue = [&](size_t k, auto isEnd) {
         size_t j = k;
-        if (at(j) && (isPunct(*at(j), '-') || isPunct(*at(j), '+')))
+        if (at(j) && (tk.isPunct(*at(j), '-') || tk.isPunct(*at(j), '+')))
             ++j;
         if (at(j) && at(j)->kind == Tok::Number && (!at(j + 1) || isEnd(*at(j + 1)))) {
-            scaled[sig[j]] = true;
+            toks[sig[j]].scaled = true;
             if (j != k)
-                minus[sig[k]] = true; // the sign joins the bound value
+                toks[sig[k]].sign = true;
         }
     };
 
     if (!at(0))
         return;
-    if (isWord(*at(0), "INSERT")) {
+    if (tk.isWord(*at(0), "INSERT")) {
         size_t k = 1;
-        if (at(k) && isWord(*at(k), "INTO"))
+        if (at(k) && tk.isWord(*at(k), "INTO"))
             ++k;
-        ++k; // table name
-        if (!at(k) || !isPunct(*at(k), '('))
+        ++k; // the table
+        if (!at(k) || !tk.isPunct(*at(k), '('))
             return;
         ++k;
-        std::vector<QString> columns;
-        while (at(k) && !isPunct(*at(k), ')')) {
-            if (at(k)->kind == Tok::Word || at(k)->kind == Tok::Bracket) {
-                QString name = at(k)->text;
-                if (at(k)->kind == Tok::Bracket)
-                    name = name.mid(1, name.size() - 2);
-                columns.push_back(name);
-            }
+        std::vector<bool> money;
+        while (at(k) && !tk.isPunct(*at(k), ')')) {
+            if (at(k)->kind == Tok::Word || at(k)->kind == Tok::Bracket)
+                money.push_back(isMoneyName(tk.columnName(*at(k))));
             ++k;
         }
         ++k;
-        if (!at(k) || !isWord(*at(k), "VALUES"))
+        if (!at(k) || !tk.isWord(*at(k), "VALUES"))
             return;
         ++k;
-        if (!at(k) || !isPunct(*at(k), '('))
+        if (!at(k) || !tk.isPunct(*at(k), '('))
             return;
         ++k;
         size_t column = 0;
@@ -167,45 +208,83 @@ void findMoneyLiterals(const std::vector<Token>& toks, std::vector<bool>& scaled
             const Token& t = *at(k);
             if (depth == 0 && valueStart) {
                 valueStart = false;
-                if (column < columns.size() && JetTranslator::isMoneyColumn(columns[column]))
-                    markValue(k, [](const Token& e) { return isPunct(e, ',') || isPunct(e, ')'); });
+                if (column < money.size() && money[column])
+                    markValue(k, [&](const Token& e) {
+                        return tk.isPunct(e, ',') || tk.isPunct(e, ')');
+                    });
             }
-            if (isPunct(t, '('))
+            if (tk.isPunct(t, '(')) {
                 ++depth;
-            else if (isPunct(t, ')')) {
+            } else if (tk.isPunct(t, ')')) {
                 if (depth == 0)
                     break;
                 --depth;
-            } else if (depth == 0 && isPunct(t, ',')) {
+            } else if (depth == 0 && tk.isPunct(t, ',')) {
                 ++column;
                 valueStart = true;
             }
         }
-    } else if (isWord(*at(0), "UPDATE")) {
+    } else if (tk.isWord(*at(0), "UPDATE")) {
         size_t k = 1;
-        while (at(k) && !isWord(*at(k), "SET"))
+        while (at(k) && !tk.isWord(*at(k), "SET"))
             ++k;
         if (!at(k))
             return;
         ++k;
         int depth = 0;
-        for (; at(k) && !(depth == 0 && isWord(*at(k), "WHERE")); ++k) {
+        for (; at(k) && !(depth == 0 && tk.isWord(*at(k), "WHERE")); ++k) {
             const Token& t = *at(k);
-            if (isPunct(t, '('))
+            if (tk.isPunct(t, '('))
                 ++depth;
-            else if (isPunct(t, ')'))
+            else if (tk.isPunct(t, ')'))
                 --depth;
             else if (depth == 0 && (t.kind == Tok::Word || t.kind == Tok::Bracket) && at(k + 1) &&
-                     isPunct(*at(k + 1), '=')) {
-                QString name = t.text;
-                if (t.kind == Tok::Bracket)
-                    name = name.mid(1, name.size() - 2);
-                if (JetTranslator::isMoneyColumn(name))
-                    markValue(k + 2,
-                              [](const Token& e) { return isPunct(e, ',') || isWord(e, "WHERE"); });
-            }
+                     tk.isPunct(*at(k + 1), '=') && isMoneyName(tk.columnName(t)))
+                markValue(k + 2, [&](const Token& e) {
+                    return tk.isPunct(e, ',') || tk.isWord(e, "WHERE");
+                });
         }
     }
+}
+
+// #yyyy/mm/dd# (or with "-") as the ISO text the date columns hold.
+std::string isoDate(std::string_view literal) {
+    std::string_view body = literal.substr(1, literal.size() - 2);
+    while (!body.empty() && isSpace(body.front()))
+        body.remove_prefix(1);
+    while (!body.empty() && isSpace(body.back()))
+        body.remove_suffix(1);
+    auto digits = [&](size_t from, size_t count, int& out) {
+        out = 0;
+        for (size_t i = from; i < from + count; ++i) {
+            if (!isDigit(body[i]))
+                return false;
+            out = out * 10 + (body[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0;
+    const bool shape = body.size() == 10 && (body[4] == '/' || body[4] == '-') &&
+                       body[7] == body[4] && digits(0, 4, y) && digits(5, 2, m) && digits(8, 2, d);
+    if (!shape || !QDate(y, m, d).isValid())
+        syntaxError(QStringLiteral("Invalid date literal ") +
+                    QString::fromUtf8(literal.data(), qsizetype(literal.size())));
+    std::string out(body.data(), 10);
+    out[4] = '-';
+    out[7] = '-';
+    return out;
+}
+
+// A string literal's value: the text between the quotes with '' read as one quote.
+std::string unquote(std::string_view literal) {
+    std::string out;
+    out.reserve(literal.size());
+    for (size_t i = 1; i + 1 < literal.size(); ++i) {
+        out += literal[i];
+        if (literal[i] == '\'')
+            ++i;
+    }
+    return out;
 }
 
 } // namespace
@@ -224,69 +303,76 @@ bool JetTranslator::isMoneyColumn(const QString& column) {
 }
 
 Translation JetTranslator::translate(const QString& jetSql) {
-    const std::vector<Token> toks = tokenize(jetSql);
-    std::vector<bool> scaled(toks.size(), false), minus(toks.size(), false);
-    findMoneyLiterals(toks, scaled, minus);
+    const QByteArray src = jetSql.toUtf8();
+    thread_local std::vector<Token> store;
+    Tokens tk(src, store);
+    findMoneyLiterals(tk);
 
     Translation out;
-    QString sql;
-    sql.reserve(jetSql.size());
+    out.sql.reserve(size_t(src.size()) + 16);
     bool negateNext = false;
-    for (size_t i = 0; i < toks.size(); ++i) {
-        const Token& t = toks[i];
+    for (const Token& t : tk.all()) {
+        const std::string_view text = tk.text(t);
         switch (t.kind) {
         case Tok::Space:
         case Tok::Bracket:
-            sql += t.text;
+            out.sql += text;
             break;
         case Tok::String:
-            sql += QLatin1Char('?');
-            out.params.emplace_back(t.value);
+            out.sql += '?';
+            out.params.emplace_back(unquote(text));
             break;
         case Tok::Date:
-            sql += QLatin1String(" ? ");
-            out.params.emplace_back(t.value);
+            out.sql += " ? ";
+            out.params.emplace_back(isoDate(text));
             break;
         case Tok::Word:
-            if (t.text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) {
-                sql += QLatin1Char('?');
+            if (tk.isWord(t, "True")) {
+                out.sql += '?';
                 out.params.emplace_back(std::int64_t(1));
-            } else if (t.text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) {
-                sql += QLatin1Char('?');
+            } else if (tk.isWord(t, "False")) {
+                out.sql += '?';
                 out.params.emplace_back(std::int64_t(0));
             } else {
-                sql += t.text;
+                out.sql += text;
             }
             break;
-        case Tok::Number:
-            sql += QLatin1Char('?');
-            if (scaled[i]) {
-                const auto a = Amount::parse(t.text);
+        case Tok::Number: {
+            out.sql += '?';
+            if (t.scaled) {
+                const auto a = Amount::parseAscii(text);
                 if (!a)
-                    syntaxError(QStringLiteral("Amount out of range: ") + t.text);
+                    syntaxError(QStringLiteral("Amount out of range: ") +
+                                QString::fromLatin1(text.data(), qsizetype(text.size())));
                 out.params.emplace_back(negateNext ? -a->raw() : a->raw());
                 negateNext = false;
-            } else if (t.text.contains(QLatin1Char('.'))) {
-                out.params.emplace_back(t.text.toDouble());
-            } else {
-                bool ok = false;
-                const qlonglong v = t.text.toLongLong(&ok);
-                if (ok)
-                    out.params.emplace_back(std::int64_t(v));
-                else
-                    out.params.emplace_back(t.text.toDouble());
-            }
-            break;
-        case Tok::Punct:
-            if (minus[i]) {
-                negateNext = t.text == QLatin1String("-");
                 break;
             }
-            sql += t.text;
+            std::int64_t v = 0;
+            bool whole = text.size() <= 18;
+            for (char c : text) {
+                if (!isDigit(c)) {
+                    whole = false;
+                    break;
+                }
+                v = v * 10 + (c - '0');
+            }
+            if (whole)
+                out.params.emplace_back(v);
+            else
+                out.params.emplace_back(
+                    QString::fromLatin1(text.data(), qsizetype(text.size())).toDouble());
+            break;
+        }
+        case Tok::Punct:
+            if (t.sign) {
+                negateNext = text[0] == '-';
+                break;
+            }
+            out.sql += text[0];
             break;
         }
     }
-    out.sql = sql.toUtf8();
     return out;
 }
 

@@ -1,18 +1,19 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <variant>
 #include <vector>
 
 namespace zelk {
 
-// A literal lifted out of a statement text, bound as a parameter when it runs.
-using SqlParam = std::variant<std::int64_t, double, QString>;
+// A literal lifted out of a statement text, bound as a parameter when it runs
+// (text as UTF-8).
+using SqlParam = std::variant<std::int64_t, double, std::string>;
 
 struct Translation {
-    QByteArray sql;               // SQLite text with a ? for every lifted literal (UTF-8)
+    std::string sql;              // SQLite text with a ? for every lifted literal (UTF-8)
     std::vector<SqlParam> params; // in order of the ? marks
 };
 

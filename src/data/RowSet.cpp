@@ -19,8 +19,22 @@ void RowSet::close() {
     m_open = false;
 }
 
+const QStringList& RowSet::fieldNames() const {
+    static const QStringList none;
+    return m_names ? *m_names : none;
+}
+
 int RowSet::fieldIndex(const QString& name) const {
-    return m_index.value(name.toLower(), -1);
+    if (!m_names)
+        return -1;
+    const QStringList& names = *m_names;
+    for (qsizetype i = 0; i < names.size(); ++i) // as the statement spells it, most often
+        if (names[i] == name)
+            return int(i);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
 }
 
 int RowSet::requireField(const QString& name) const {

@@ -3,7 +3,6 @@
 #include "Amount.h"
 
 #include <QDate>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -36,7 +35,7 @@ public:
     void close();
     bool isOpen() const { return m_open; }
 
-    const QStringList& fieldNames() const { return m_names; }
+    const QStringList& fieldNames() const;
     int fieldIndex(const QString& name) const; // -1 when absent
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
 
@@ -61,8 +60,7 @@ private:
 
     Connection* m_cnn = nullptr;
     QString m_sql;
-    QStringList m_names;
-    QHash<QString, int> m_index; // lower-case name -> column
+    std::shared_ptr<const QStringList> m_names; // shared by the row sets of one statement
     std::vector<std::vector<QVariant>> m_rows;
     size_t m_pos = 0;
     bool m_open = false;

@@ -1,3 +1,6 @@
+// Each text is joined in one allocation.
+#define QT_USE_QSTRINGBUILDER
+
 #include "modDBUtil.h"
 
 #include "modUtils.h"
