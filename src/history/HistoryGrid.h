@@ -24,7 +24,7 @@ enum class CellKind {
 };
 
 // The way dates are shown in the browsers' grids.
-inline constexpr const char* DateFormat = "dd/MM/yyyy";
+inline constexpr const char* DateFormat = "dd/MM/yy"; // fits the designed Date column
 
 struct ColumnDesign {
     QString caption;

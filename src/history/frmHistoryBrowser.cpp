@@ -10,10 +10,12 @@
 
 #include <QAbstractTableModel>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -25,6 +27,12 @@ class GridModel : public QAbstractTableModel {
 public:
     GridModel(const HistoryBrowser& browser, QObject* parent)
         : QAbstractTableModel(parent), m_browser(browser) {}
+
+    // The font of the total rows: the grid's own, in bold.
+    void setGridFont(QFont font) {
+        font.setBold(true);
+        m_bold = font;
+    }
 
     void reset() {
         beginResetModel();
@@ -45,15 +53,14 @@ public:
         switch (role) {
         case Qt::DisplayRole:
             return row.cells.value(index.column());
+        case Qt::ToolTipRole: // the whole text of a cell too narrow for it
+            return row.cells.value(index.column());
         case Qt::TextAlignmentRole:
+            if (row.kind != RowKind::Data && index.column() == 0) // the caption
+                return int(Qt::AlignLeft | Qt::AlignVCenter);
             return int(alignment(index.column()));
         case Qt::FontRole:
-            if (row.kind != RowKind::Data) {
-                QFont bold;
-                bold.setBold(true);
-                return bold;
-            }
-            return {};
+            return row.kind != RowKind::Data ? QVariant(m_bold) : QVariant();
         case Qt::BackgroundRole:
             if (row.kind == RowKind::Total)
                 return QColor(232, 232, 232);
@@ -70,12 +77,16 @@ public:
             return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
         if (section < 0 || section >= columnCount({}))
             return {};
-        if (role == Qt::DisplayRole)
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return design().columns[size_t(section)].caption;
         if (role == Qt::TextAlignmentRole)
-            return int(alignment(section));
+            return int(m_narrow.contains(section) ? Qt::AlignLeft | Qt::AlignVCenter
+                                                  : alignment(section));
         return {};
     }
+
+    // A caption wider than its column is aligned left, so that its beginning shows.
+    void setNarrowCaption(int column) { m_narrow.insert(column); }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
@@ -96,6 +107,8 @@ private:
     }
 
     const HistoryBrowser& m_browser;
+    QFont m_bold;
+    QSet<int> m_narrow;
 };
 
 } // namespace zelk::history
@@ -129,13 +142,25 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
     grdData->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdData->setWordWrap(false);
     grdData->setCornerButtonEnabled(false);
+    // The designed widths were drawn for a small grid font.
+    QFont gridFont = grdData->font();
+    gridFont.setPointSize(8);
+    grdData->setFont(gridFont);
+    grdData->horizontalHeader()->setFont(gridFont);
+    grdData->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+    m_model->setGridFont(gridFont);
     QHeaderView* fixed = grdData->verticalHeader();
     fixed->setSectionResizeMode(QHeaderView::Fixed);
     fixed->setFixedWidth(twips(FixedColumnTwips));
-    fixed->setDefaultSectionSize(fontMetrics().height() + 6);
+    fixed->setDefaultSectionSize(QFontMetrics(gridFont).height() + 6);
     grdData->horizontalHeader()->setHighlightSections(false);
-    for (size_t c = 0; c < d.columns.size(); ++c)
-        grdData->setColumnWidth(int(c), twips(d.columns[c].widthTwips));
+    const QFontMetrics captionMetrics(gridFont);
+    for (size_t c = 0; c < d.columns.size(); ++c) {
+        const int width = twips(d.columns[c].widthTwips);
+        grdData->setColumnWidth(int(c), width);
+        if (captionMetrics.horizontalAdvance(d.columns[c].caption) + 8 > width)
+            m_model->setNarrowCaption(int(c));
+    }
 
     // The command frame across the top, the grid in the rest.
     auto* layout = new QVBoxLayout(this);

@@ -179,8 +179,8 @@ TEST_F(HistoryWindows, TransactionHistoryThroughTheDialog) {
     ASSERT_NE(w, nullptr);
     dates(w, QDate(2004, 1, 1), QDate(2004, 1, 31));
     ASSERT_EQ(rows(w), 13);
-    EXPECT_EQ(rowTexts(w, 0), (QStringList{"T1", "INV-1", "05/01/2004", "Cash sale", "1000", "Cash",
-                                           "1,250.5", ""}));
+    EXPECT_EQ(rowTexts(w, 0),
+              (QStringList{"T1", "INV-1", "05/01/04", "Cash sale", "1000", "Cash", "1,250.5", ""}));
     EXPECT_EQ(rowTexts(w, 2), (QStringList{"Total", "", "", "", "", "", "1,250.5", "1,250.5"}));
     EXPECT_EQ(rowTexts(w, 5), (QStringList{"Total", "", "", "", "", "", "300", "300"}));
     EXPECT_EQ(rowTexts(w, 7), (QStringList{"", "", "", "", "1100", "Bank", "", "75"}));
@@ -192,6 +192,10 @@ TEST_F(HistoryWindows, TransactionHistoryThroughTheDialog) {
     EXPECT_FALSE(m->data(m->index(0, 0), Qt::FontRole).value<QFont>().bold());
     EXPECT_EQ(m->data(m->index(0, 6), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
               int(Qt::AlignRight));
+    EXPECT_EQ(m->data(m->index(2, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignLeft,
+              int(Qt::AlignLeft));
+    // A date is readable whole in the designed Date column.
+    EXPECT_LT(grid(w)->fontMetrics().horizontalAdvance(cell(w, 0, 2)) + 4, grid(w)->columnWidth(2));
     EXPECT_TRUE(ui.asked().empty());
 
     selectRange(w, [](QWidget* d) {
