@@ -196,6 +196,9 @@ TEST_F(HistoryWindows, TransactionHistoryThroughTheDialog) {
               int(Qt::AlignLeft));
     // A date is readable whole in the designed Date column.
     EXPECT_LT(grid(w)->fontMetrics().horizontalAdvance(cell(w, 0, 2)) + 4, grid(w)->columnWidth(2));
+    EXPECT_EQ(captions(w), (QStringList{"Trx No.", "Source", "Date", "Description", "Account No",
+                                        "Account Name", "Debit", "Credit"}))
+        << "the designed captions, not the query's field names";
     EXPECT_TRUE(ui.asked().empty());
 
     selectRange(w, [](QWidget* d) {
