@@ -1,14 +1,23 @@
 #include "app/WindowCommands.h"
+#include "frmHistoryBrowser.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// The "H&istory" menu: each command opens one more browser inside the main window.
 namespace zelk::windows {
 
-void openTrxHistory(QMdiArea*) {}
+void openTrxHistory(QMdiArea* area) {
+    showChild(area, new frmLedgerTrxHists);
+}
 
-void openGeneralHistoryCurrent(QMdiArea*) {}
+void openGeneralHistoryCurrent(QMdiArea* area) {
+    showChild(area, new frmLedgerGeneralHistsCurrent);
+}
 
-void openGeneralHistory(QMdiArea*) {}
+void openGeneralHistory(QMdiArea* area) {
+    showChild(area, new frmLedgerGeneralHists);
+}
 
-void openBalanceHistory(QMdiArea*) {}
+void openBalanceHistory(QMdiArea* area) {
+    showChild(area, new frmLedgerBalanceHists);
+}
 
 } // namespace zelk::windows

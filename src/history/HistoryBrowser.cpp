@@ -1,0 +1,69 @@
+#include "HistoryBrowser.h"
+
+#include "data/Connection.h"
+#include "data/FiscalCalendar.h"
+#include "data/UserPorts.h"
+#include "data/modDBUtil.h"
+#include "data/modErrors.h"
+
+namespace zelk::history {
+
+namespace {
+
+Connection& connection() {
+    if (!g_cnn || !g_cnn->isOpen())
+        throw DbError({1, QStringLiteral("Zelk database"),
+                       QStringLiteral("The database connection is not open.")});
+    return *g_cnn;
+}
+
+int periodOfMonth(int month) {
+    const CompanyRow company = CompanyRow::read(connection());
+    return fiscal::periodOfMonth(company.FinancialPeriodBegin, month);
+}
+
+} // namespace
+
+QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
+    switch (m_design->kind) {
+    case BrowserKind::Transactions:
+        return modDBUtil::GetTransactionHistoryView(choice.dateFrom, choice.dateTo);
+    case BrowserKind::GeneralLedgerCurrent:
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), 0);
+    case BrowserKind::GeneralLedgerPrevious:
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), choice.year);
+    case BrowserKind::Balances:
+        return modDBUtil::GetBalanceHistoryView(choice.year);
+    }
+    return {};
+}
+
+HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
+    RowSet rs;
+    std::vector<GridRow> rows;
+    try {
+        rs = connection().openRowSet(statementFor(choice));
+        rows = arrangeRows(*m_design, rs);
+    } catch (const ZelkError& e) {
+        // The answer only closes the report: the browser reads nothing, so there is
+        // nothing to repeat or roll back, and the grid keeps what it showed.
+        modErrors::ShowErrorMessage(e.record());
+        return LoadResult::Failed;
+    }
+    const bool empty = rs.recordCount() < 1;
+    replace(std::move(rs), std::move(rows));
+    if (empty) {
+        ui().messageBox(QStringLiteral("No data."), appTitle());
+        return LoadResult::NoData;
+    }
+    return LoadResult::Loaded;
+}
+
+void HistoryBrowser::replace(RowSet rs, std::vector<GridRow> rows) {
+    m_rs = std::move(rs);
+    m_rows = std::move(rows);
+    if (m_rowsReplaced)
+        m_rowsReplaced();
+}
+
+} // namespace zelk::history

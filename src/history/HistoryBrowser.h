@@ -1,0 +1,58 @@
+#pragma once
+
+#include "HistoryGrid.h"
+#include "data/RowSet.h"
+
+#include <QDate>
+#include <functional>
+#include <vector>
+
+// The logic of one history browser: the range the user chose becomes the browser's
+// query; its rows are read once (a snapshot) and arranged for the grid with their
+// totals. The browser only reads; it never writes to the database.
+namespace zelk::history {
+
+// The values a selection dialog hands back; each browser uses its own.
+struct RangeChoice {
+    QDate dateFrom, dateTo; // the transaction history
+    int month = 0;          // the general-ledger browsers: calendar month 1..12
+    int year = 0;           // the previous years' general ledger, the balances: fiscal year
+};
+
+class HistoryBrowser {
+public:
+    enum class LoadResult {
+        Loaded, // rows shown with their totals
+        NoData, // the grid emptied and "No data." told
+        Failed  // the query failed: the error reported, the grid as it was
+    };
+
+    explicit HistoryBrowser(BrowserKind kind) : m_design(&design(kind)) {}
+
+    const BrowserDesign& browserDesign() const { return *m_design; }
+
+    // The query for a choice. The general-ledger browsers read the company's first month
+    // of the fiscal year to turn the calendar month into its period. Throws DbError.
+    QString statementFor(const RangeChoice& choice) const;
+
+    // Reads the rows of the choice over the application connection and arranges them.
+    // With no rows the grid is emptied and "No data." is told. A failing query is shown
+    // with the database error report; the rows shown before stay.
+    LoadResult load(const RangeChoice& choice);
+
+    const std::vector<GridRow>& rows() const { return m_rows; }
+    const RowSet& rowSet() const { return m_rs; }
+
+    // Called whenever the rows are replaced, before any message about them is shown.
+    void setRowsReplaced(std::function<void()> f) { m_rowsReplaced = std::move(f); }
+
+private:
+    void replace(RowSet rs, std::vector<GridRow> rows);
+
+    const BrowserDesign* m_design;
+    RowSet m_rs;
+    std::vector<GridRow> m_rows;
+    std::function<void()> m_rowsReplaced;
+};
+
+} // namespace zelk::history

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "data/Amount.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace zelk {
+class RowSet;
+}
+
+// What the history browsers show: the columns of each browser and the rows of the grid
+// made from a query's rows, with the "Total" rows after each run and the "Grand Total".
+// No widgets here: a window only copies these rows into its grid.
+namespace zelk::history {
+
+// How a column's values are shown.
+enum class CellKind {
+    Text,   // as stored; null shows empty
+    Number, // whole numbers (years, periods)
+    Date,   // stored as ISO text, shown in DateFormat
+    Money   // ten-thousandths, shown "#,###.##" (0 shows empty); summed in the total rows
+};
+
+// The way dates are shown in the browsers' grids.
+inline constexpr const char* DateFormat = "dd/MM/yy"; // fits the designed Date column
+
+struct ColumnDesign {
+    QString caption;
+    int widthTwips;
+    CellKind kind;
+};
+
+enum class BrowserKind {
+    Transactions,          // closed transaction lines of a date range
+    GeneralLedgerCurrent,  // the open year's general ledger of one period
+    GeneralLedgerPrevious, // a closed year's general ledger of one period
+    Balances               // a closed year's balances
+};
+
+struct BrowserDesign {
+    BrowserKind kind;
+    QString name;    // the window's object name
+    QString caption; // the window's caption
+    std::vector<ColumnDesign> columns;
+    // The column whose value changes between two runs of rows; a "Total" row follows each
+    // run. -1: no "Total" rows.
+    int breakColumn = -1;
+    // A "Grand Total" row over all rows ends the grid.
+    bool grandTotal = false;
+    // The leading columns whose values repeat down a run: a value is shown on the first
+    // row of its run only.
+    int repeatingColumns = 0;
+};
+
+const BrowserDesign& design(BrowserKind kind);
+
+// The width of the narrow unlabelled column left of the data columns.
+inline constexpr int FixedColumnTwips = 252;
+
+enum class RowKind { Data, Total, GrandTotal };
+
+struct GridRow {
+    RowKind kind = RowKind::Data;
+    QStringList cells;        // one display text per column of the design
+    std::vector<Amount> sums; // total rows: the sum of each column (0 where not money)
+};
+
+inline const QString TotalCaption = QStringLiteral("Total");
+inline const QString GrandTotalCaption = QStringLiteral("Grand Total");
+
+// The grid rows for the query's rows. The query's columns fill the design's columns in
+// order. Sums are exact; a sum out of the money range throws zelk::Overflow.
+std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs);
+
+} // namespace zelk::history

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "frmSelectRange.h"
+
+class QListWidget;
+
+// A year: SelYear is the year chosen from 1980 ... 3000.
+class frmSelectYearRange : public SelectRangeDialog {
+    Q_OBJECT
+public:
+    explicit frmSelectYearRange(QWidget* parent = nullptr);
+
+    qint16 SelYear = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void cmdOk_Click() override;
+
+    QGroupBox* fraYear;
+    QListWidget* lstYear;
+};

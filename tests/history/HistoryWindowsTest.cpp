@@ -1,0 +1,301 @@
+#include "HistoryFixture.h"
+#include "app/frmMain.h"
+#include "data/modDBUtil.h"
+#include "history/frmHistoryBrowser.h"
+#include "support/GuiHelpers.h"
+#include "support/ScriptedUi.h"
+#include "support/TestDatabase.h"
+#include "widgets/Twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The program's main window over the fixture books; the browsers are opened from its
+// "H&istory" menu as the user opens them.
+class HistoryWindows : public ::testing::Test {
+protected:
+    TestDatabase db;
+    ScriptedUi ui;
+    frmMain main;
+
+    void SetUp() override {
+        historyfixture::writeBooks(db);
+        main.show();
+    }
+    void TearDown() override {
+        main.mdiArea()->closeAllSubWindows();
+        pumpEvents();
+    }
+
+    frmHistoryBrowser* open(const char* menuItem) {
+        const int before = int(main.mdiArea()->subWindowList().size());
+        QAction* a = main.action(menuItem);
+        EXPECT_NE(a, nullptr) << menuItem;
+        if (!a)
+            return nullptr;
+        a->trigger();
+        const QList<QMdiSubWindow*> subs = main.mdiArea()->subWindowList();
+        EXPECT_EQ(int(subs.size()), before + 1) << menuItem;
+        return qobject_cast<frmHistoryBrowser*>(subs.last()->widget());
+    }
+
+    static QTableView* grid(QWidget* w) { return child<QTableView>(w, "grdData"); }
+    static int rows(QWidget* w) { return grid(w)->model()->rowCount(); }
+    static QString cell(QWidget* w, int row, int column) {
+        QAbstractItemModel* m = grid(w)->model();
+        return m->data(m->index(row, column)).toString();
+    }
+    static QStringList rowTexts(QWidget* w, int row) {
+        QStringList out;
+        for (int c = 0; c < grid(w)->model()->columnCount(); ++c)
+            out << cell(w, row, c);
+        return out;
+    }
+    static QStringList captions(QWidget* w) {
+        QStringList out;
+        QAbstractItemModel* m = grid(w)->model();
+        for (int c = 0; c < m->columnCount(); ++c)
+            out << m->headerData(c, Qt::Horizontal).toString();
+        return out;
+    }
+
+    // "&Select Range", answered in the dialog by `answer`.
+    static void selectRange(QWidget* w, std::function<void(QWidget*)> answer) {
+        bool answered = false;
+        onNextModal([&](QWidget* d) {
+            EXPECT_EQ(d->windowTitle(), "Select Range");
+            answer(d);
+            answered = true;
+        });
+        clickButton(w, "cmdOps_0");
+        EXPECT_TRUE(answered);
+    }
+    static void dates(QWidget* w, QDate from, QDate to) {
+        selectRange(w, [=](QWidget* d) {
+            child<QDateEdit>(d, "dtpFrom")->setDate(from);
+            child<QDateEdit>(d, "dtpTo")->setDate(to);
+            clickButton(d, "cmdOk");
+        });
+    }
+    static void pick(QWidget* d, const QString& month, int year) {
+        if (!month.isEmpty()) {
+            auto* cmb = child<QComboBox>(d, "cmbMonth");
+            cmb->setCurrentIndex(cmb->findText(month));
+        }
+        if (year > 0) {
+            auto* lst = child<QListWidget>(d, "lstYear");
+            lst->setCurrentRow(year - 1980);
+        }
+        clickButton(d, "cmdOk");
+    }
+    static void choose(QWidget* w, const QString& month, int year = 0) {
+        selectRange(w, [=](QWidget* d) { pick(d, month, year); });
+    }
+};
+
+} // namespace
+
+// Each menu item opens one more browser of its kind, with its caption; the command frame
+// holds "&Select Range" and "&Close" as designed; the grid shows the designed captions
+// and widths after a narrow unlabelled fixed column, and stays empty until a range is
+// chosen.
+TEST_F(HistoryWindows, TheHistoryMenuOpensEachBrowser) {
+    struct Expect {
+        const char* item;
+        const char* name;
+        const char* caption;
+        int columns;
+    };
+    for (const Expect& e :
+         {Expect{"mnuTrxHistory", "frmLedgerTrxHists", "Transaction History", 8},
+          Expect{"mnuLedgerHistoryCurrent", "frmLedgerGeneralHistsCurrent", "Ledger History", 6},
+          Expect{"mnuLedgerHistory", "frmLedgerGeneralHists", "Ledger History", 6},
+          Expect{"mnuBalanceHistory", "frmLedgerBalanceHists", "Balance History", 16}}) {
+        SCOPED_TRACE(e.name);
+        frmHistoryBrowser* w = open(e.item);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->objectName(), e.name);
+        EXPECT_EQ(w->windowTitle(), e.caption);
+        EXPECT_EQ(rows(w), 0);
+        EXPECT_EQ(grid(w)->model()->columnCount(), e.columns);
+
+        auto* fra = child<QGroupBox>(w, "fraCommand");
+        auto* select = child<QPushButton>(fra, "cmdOps_0");
+        auto* close = child<QPushButton>(fra, "cmdOps_1");
+        EXPECT_EQ(select->text(), "&Select Range");
+        EXPECT_EQ(close->text(), "&Close");
+        EXPECT_EQ(select->geometry(), QRect(twips(48), twips(144), twips(1476), twips(492)));
+        EXPECT_EQ(close->geometry(), QRect(twips(1560), twips(144), twips(1476), twips(492)));
+
+        const zelk::history::BrowserDesign& d = w->browser().browserDesign();
+        QStringList designed;
+        for (size_t c = 0; c < d.columns.size(); ++c) {
+            designed << d.columns[c].caption;
+            EXPECT_EQ(grid(w)->columnWidth(int(c)), twips(d.columns[c].widthTwips));
+        }
+        EXPECT_EQ(captions(w), designed);
+        EXPECT_EQ(grid(w)->verticalHeader()->width(), twips(252));
+    }
+    EXPECT_EQ(captions(open("mnuTrxHistory")),
+              (QStringList{"Trx No.", "Source", "Date", "Description", "Account No", "Account Name",
+                           "Debit", "Credit"}));
+    EXPECT_EQ(main.mdiArea()->subWindowList().size(), 5) << "a second transaction history";
+    EXPECT_TRUE(ui.asked().empty());
+}
+
+// The command frame spans the top; the grid takes the rest of the window as it resizes.
+TEST_F(HistoryWindows, TheGridFillsTheWindowBelowTheCommandFrame) {
+    frmHistoryBrowser* w = open("mnuBalanceHistory");
+    ASSERT_NE(w, nullptr);
+    for (QSize size : {QSize(700, 420), QSize(500, 300)}) {
+        w->parentWidget()->resize(size);
+        pumpEvents();
+        auto* fra = child<QGroupBox>(w, "fraCommand");
+        EXPECT_EQ(fra->geometry().topLeft(), QPoint(0, 0));
+        EXPECT_EQ(fra->width(), w->width());
+        EXPECT_EQ(grid(w)->geometry(),
+                  QRect(0, fra->height(), w->width(), w->height() - fra->height()));
+    }
+}
+
+// A date range through the dialog: the January lines with a Total after each
+// transaction (T1 and T2 share a description, T3 and T4 have none) and the Grand Total;
+// total rows are bold. Cancelling the next selection keeps the grid; a range without
+// lines empties it and tells "No data.".
+TEST_F(HistoryWindows, TransactionHistoryThroughTheDialog) {
+    frmHistoryBrowser* w = open("mnuTrxHistory");
+    ASSERT_NE(w, nullptr);
+    dates(w, QDate(2004, 1, 1), QDate(2004, 1, 31));
+    ASSERT_EQ(rows(w), 13);
+    EXPECT_EQ(rowTexts(w, 0),
+              (QStringList{"T1", "INV-1", "05/01/04", "Cash sale", "1000", "Cash", "1,250.5", ""}));
+    EXPECT_EQ(rowTexts(w, 2), (QStringList{"Total", "", "", "", "", "", "1,250.5", "1,250.5"}));
+    EXPECT_EQ(rowTexts(w, 5), (QStringList{"Total", "", "", "", "", "", "300", "300"}));
+    EXPECT_EQ(rowTexts(w, 7), (QStringList{"", "", "", "", "1100", "Bank", "", "75"}));
+    EXPECT_EQ(rowTexts(w, 12),
+              (QStringList{"Grand Total", "", "", "", "", "", "1,625.75", "1,625.75"}));
+    QAbstractItemModel* m = grid(w)->model();
+    EXPECT_TRUE(m->data(m->index(2, 0), Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(m->data(m->index(12, 6), Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(m->data(m->index(0, 0), Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(m->data(m->index(0, 6), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+              int(Qt::AlignRight));
+    EXPECT_EQ(m->data(m->index(2, 0), Qt::TextAlignmentRole).toInt() & Qt::AlignLeft,
+              int(Qt::AlignLeft));
+    // A date is readable whole in the designed Date column.
+    EXPECT_LT(grid(w)->fontMetrics().horizontalAdvance(cell(w, 0, 2)) + 4, grid(w)->columnWidth(2));
+    EXPECT_EQ(captions(w), (QStringList{"Trx No.", "Source", "Date", "Description", "Account No",
+                                        "Account Name", "Debit", "Credit"}))
+        << "the designed captions, not the query's field names";
+    EXPECT_TRUE(ui.asked().empty());
+
+    selectRange(w, [](QWidget* d) {
+        child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2005, 1, 1));
+        clickButton(d, "cmdCancel");
+    });
+    EXPECT_EQ(rows(w), 13) << "a cancelled selection keeps the grid";
+    EXPECT_EQ(cell(w, 12, 0), "Grand Total");
+    EXPECT_TRUE(ui.asked().empty());
+
+    dates(w, QDate(2004, 1, 31), QDate(2004, 1, 1)); // reversed: nothing between
+    EXPECT_EQ(rows(w), 0);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data."});
+    EXPECT_EQ(ui.asked().back().title, "Zelk");
+}
+
+// With the year starting in April, "February" in the current-year ledger is period 11
+// of the open year 2004.
+TEST_F(HistoryWindows, CurrentYearLedgerOfFebruary) {
+    frmHistoryBrowser* w = open("mnuLedgerHistoryCurrent");
+    ASSERT_NE(w, nullptr);
+    choose(w, "February");
+    ASSERT_EQ(rows(w), 5);
+    EXPECT_EQ(rowTexts(w, 0), (QStringList{"2004", "11", "1000", "Cash", "120.4", "500"}));
+    EXPECT_EQ(rowTexts(w, 3), (QStringList{"", "", "6000", "Rent", "", "120.4"}));
+    EXPECT_EQ(rowTexts(w, 4), (QStringList{"Total", "", "", "", "620.4", "620.4"}));
+    EXPECT_TRUE(ui.asked().empty());
+}
+
+// The previous years' ledger: January 2003 is period 10 of fiscal year 2003; a year
+// without closed rows has "No data." and leaves the grid empty.
+TEST_F(HistoryWindows, PreviousYearsLedgerOfAMonthAndYear) {
+    frmHistoryBrowser* w = open("mnuLedgerHistory");
+    ASSERT_NE(w, nullptr);
+    choose(w, "January", 2003);
+    ASSERT_EQ(rows(w), 5);
+    EXPECT_EQ(rowTexts(w, 0), (QStringList{"2003", "10", "1000", "Cash", ".25", "1,550.5"}));
+    EXPECT_EQ(rowTexts(w, 4), (QStringList{"Total", "", "", "", "1,625.75", "1,625.75"}));
+    EXPECT_TRUE(ui.asked().empty());
+
+    choose(w, "January", 2001);
+    EXPECT_EQ(rows(w), 0);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data."});
+}
+
+// The balance history of 2003: four accounts, the year on the first row, no totals.
+// The rows are a snapshot: a commit elsewhere does not change them; choosing again does.
+TEST_F(HistoryWindows, BalanceHistoryKeepsItsSnapshot) {
+    frmHistoryBrowser* w = open("mnuBalanceHistory");
+    ASSERT_NE(w, nullptr);
+    choose(w, QString(), 2003);
+    ASSERT_EQ(rows(w), 4);
+    EXPECT_EQ(cell(w, 0, 0), "2003");
+    for (int r = 1; r < 4; ++r)
+        EXPECT_EQ(cell(w, r, 0), "") << r;
+    QStringList accounts;
+    for (int r = 0; r < 4; ++r)
+        accounts << cell(w, r, 1);
+    accounts.sort();
+    EXPECT_EQ(accounts, (QStringList{"1000", "1100", "4000", "6000"}));
+
+    db.cnn().beginTrans();
+    db.exec(modDBUtil::InsertAccount("1200", "Petty cash", 1, QString()));
+    db.exec(modDBUtil::InsertAccountBalanceHistory("1200", 2003, zelk::Amount::fromUnits(40), {}));
+    db.cnn().commitTrans();
+    pumpEvents();
+    EXPECT_EQ(rows(w), 4) << "the browser keeps what it read";
+
+    choose(w, QString(), 2003);
+    EXPECT_EQ(rows(w), 5);
+    EXPECT_TRUE(ui.asked().empty());
+}
+
+// A failing query shows the database error report, and the grid keeps its rows.
+TEST_F(HistoryWindows, AFailingQueryKeepsTheGrid) {
+    frmHistoryBrowser* w = open("mnuLedgerHistory");
+    ASSERT_NE(w, nullptr);
+    choose(w, "January", 2003);
+    ASSERT_EQ(rows(w), 5);
+    db.exec("ALTER TABLE Ledger_GeneralHistories RENAME TO Gone");
+    ui.answerDialog(zelk::Retry);
+    choose(w, "January", 2002);
+    ASSERT_EQ(ui.dialogs().size(), 1u);
+    EXPECT_EQ(ui.dialogs()[0].title, "DB Error");
+    EXPECT_TRUE(ui.dialogs()[0].text.startsWith("Error: 1\r\nSource: Zelk database\r\nDesc: "));
+    EXPECT_EQ(rows(w), 5);
+    EXPECT_EQ(cell(w, 0, 0), "2003");
+}
+
+// "&Close" closes the browser's window.
+TEST_F(HistoryWindows, CloseClosesTheBrowser) {
+    QPointer<frmHistoryBrowser> w = open("mnuTrxHistory");
+    ASSERT_TRUE(w);
+    open("mnuBalanceHistory");
+    clickButton(w, "cmdOps_1");
+    pumpEvents();
+    EXPECT_TRUE(w.isNull());
+    ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(main.mdiArea()->subWindowList()[0]->widget()->objectName(), "frmLedgerBalanceHists");
+}

@@ -1,0 +1,9 @@
+zelk_core_test(test_history_core
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryBrowserTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryFixture.cpp
+)
+zelk_ui_test(test_history_ui
+  ${CMAKE_CURRENT_LIST_DIR}/RangeDialogsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryWindowsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryFixture.cpp
+)
