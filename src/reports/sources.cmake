@@ -1,3 +1,6 @@
+target_sources(zelk_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/modRptUtil.cpp
+)
 target_sources(zelk_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/open_windows.cpp
 )
