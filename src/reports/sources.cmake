@@ -9,5 +9,8 @@ target_sources(zelk_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/modRptUtil.cpp
 )
 target_sources(zelk_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ReportDialogs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmReport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmRptOption.cpp
   ${CMAKE_CURRENT_LIST_DIR}/open_windows.cpp
 )
