@@ -133,12 +133,21 @@ void frmReport::cmdPrint_Click() {
         printer.setPrintRange(QPrinter::Selection);
     if (!reportDialogs().choosePrinter(printer, this))
         return;
+    // Printing into a file: a file that cannot be written says why before anything is drawn.
+    const QString outputFile = printer.outputFileName();
+    if (!outputFile.isEmpty()) {
+        QFile file(outputFile);
+        if (!file.open(QIODevice::WriteOnly)) {
+            failed(QStringLiteral("The report could not be printed to %1: %2")
+                       .arg(QDir::toNativeSeparators(outputFile), file.errorString()));
+            return;
+        }
+    }
     rtfReport->print(&printer);
     if (printer.printerState() == QPrinter::Error)
-        failed(QStringLiteral("The report could not be printed on %1.")
-                   .arg(printer.outputFileName().isEmpty()
-                            ? printer.printerName()
-                            : QDir::toNativeSeparators(printer.outputFileName())));
+        failed(QStringLiteral("The report could not be printed: the printer %1 reported an error.")
+                   .arg(outputFile.isEmpty() ? printer.printerName()
+                                             : QDir::toNativeSeparators(outputFile)));
 }
 
 void frmReport::cmdSave_Click() {
@@ -165,7 +174,9 @@ void frmReport::saveAs(const QString& fileName) {
         printer.setDocName(windowTitle());
         rtfReport->document()->print(&printer);
         if (printer.printerState() == QPrinter::Error || QFileInfo(fileName).size() == 0)
-            failed(QStringLiteral("The report could not be saved to %1.").arg(shown));
+            failed(QStringLiteral("The report could not be saved to %1: the PDF could not be "
+                                  "written.")
+                       .arg(shown));
         return;
     }
     const QByteArray bytes = format == zelk::reports::SaveFormat::Rtf

@@ -456,8 +456,11 @@ TEST_F(Viewer, APrintThatFailsIsReported) {
     clickButton(viewer.get(), "cmdPrint");
     ASSERT_EQ(ui.asked().size(), 1u);
     EXPECT_EQ(ui.asked()[0].title, "Report");
-    EXPECT_TRUE(ui.asked()[0].text.contains("could not be printed"))
-        << ui.asked()[0].text.toStdString();
+    const QString text = ui.asked()[0].text;
+    EXPECT_TRUE(text.contains("could not be printed")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(outFile("missing/printed.pdf"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
 }
 
 TEST_F(Viewer, AReportFileThatCannotBeReadIsReported) {
