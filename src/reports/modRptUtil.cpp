@@ -224,14 +224,13 @@ QStringList SplitVisible(const QString& text, int width) {
     }
     qsizetype start = 0;
     int count = 0;
-    forEachCodePoint(text, [&](char32_t, qsizetype at, int units) {
+    forEachCodePoint(text, [&](char32_t, qsizetype at, int) {
         if (count == width) {
             pieces << text.mid(start, at - start);
             start = at;
             count = 0;
         }
         ++count;
-        (void)units;
     });
     pieces << text.mid(start);
     return pieces;
