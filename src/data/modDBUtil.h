@@ -113,4 +113,15 @@ QString GetBalanceHistoryView(int PeriodYear);
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear);
 QString DeleteAllAccountBalanceHistories();
 
+// Reports
+// One row per revenue (class 5) or expense (class 6) account of the year, with the
+// period's column as Saldo.
+QString GetRevenueBalancesOfPeriod(int Year, int Period);
+QString GetExpenseBalancesOfPeriod(int Year, int Period);
+// One row per asset (class 1), equity (class 3) or liability (class 2) account of the
+// year, with BeginningBalance and the columns Saldo1 ... Saldo<Period>.
+QString GetAssetBalancesToPeriod(int Year, int Period);
+QString GetEquityBalancesToPeriod(int Year, int Period);
+QString GetLiabilityBalancesToPeriod(int Year, int Period);
+
 } // namespace modDBUtil

@@ -1,14 +1,27 @@
 #include "app/WindowCommands.h"
+#include "frmRptOption.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of the reports: each opens its report option window modally.
 namespace zelk::windows {
 
-void openRptTrxList(QWidget*) {}
+void openRptTrxList(QWidget* parent) {
+    frmRptTrxList dlg(parent);
+    dlg.exec();
+}
 
-void openRptTrialBalance(QWidget*) {}
+void openRptTrialBalance(QWidget* parent) {
+    frmRptTrialBalance dlg(parent);
+    dlg.exec();
+}
 
-void openRptIncomeStmt(QWidget*) {}
+void openRptIncomeStmt(QWidget* parent) {
+    frmRptIncomeStmt dlg(parent);
+    dlg.exec();
+}
 
-void openRptBalanceSheet(QWidget*) {}
+void openRptBalanceSheet(QWidget* parent) {
+    frmRptBalanceSheet dlg(parent);
+    dlg.exec();
+}
 
 } // namespace zelk::windows

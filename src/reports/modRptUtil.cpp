@@ -1,0 +1,342 @@
+#include "modRptUtil.h"
+
+#include "data/Connection.h"
+#include "data/Errors.h"
+#include "data/FiscalCalendar.h"
+#include "data/UserPorts.h"
+#include "data/modUtils.h"
+
+#include <QDir>
+#include <array>
+
+namespace modRptUtil {
+
+namespace {
+
+// The characters of the bytes 0x80 ... 0x9F; 0 where the code page defines none.
+constexpr std::array<char16_t, 32> HighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool isControl(char32_t c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
+
+// Walks the code points of a text; an unpaired surrogate is taken as it stands.
+template <class F>
+void forEachCodePoint(const QString& text, F f) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            f(QChar::surrogateToUcs4(c, text[i + 1]), i, 2);
+            ++i;
+        } else {
+            f(char32_t(c.unicode()), i, 1);
+        }
+    }
+}
+
+void appendUnicodeEscape(QString& out, char16_t unit) {
+    out += QLatin1String("\\u");
+    out += QString::number(std::int16_t(unit));
+    out += QLatin1Char('?');
+}
+
+} // namespace
+
+namespace {
+QString fileErrorText(const QString& path, const QString& reason) {
+    return QStringLiteral("The report file %1 could not be written: %2").arg(path, reason);
+}
+} // namespace
+
+ReportFileError::ReportFileError(const QString& path, const QString& reason)
+    : std::runtime_error(fileErrorText(path, reason).toStdString()), m_path(path),
+      m_reason(reason) {}
+
+QString ReportFileError::message() const {
+    return fileErrorText(m_path, m_reason);
+}
+
+ReportFile::ReportFile(const QString& path) : m_path(path), m_file(path) {
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw ReportFileError(QDir::toNativeSeparators(path), m_file.errorString());
+}
+
+ReportFile::~ReportFile() {
+    m_file.close();
+}
+
+void ReportFile::WriteLine(const QString& line) {
+    QByteArray bytes;
+    bytes.reserve(line.size() + 2);
+    for (QChar c : line) {
+        const int b = Windows1252Byte(c.unicode());
+        if (b >= 0) {
+            bytes += char(b);
+        } else {
+            QString escape;
+            appendUnicodeEscape(escape, c.unicode());
+            bytes += escape.toLatin1();
+        }
+    }
+    bytes += "\r\n";
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
+        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+}
+
+void ReportFile::Close() {
+    if (!m_file.isOpen())
+        return;
+    const bool flushed = m_file.flush();
+    m_file.close();
+    if (!flushed || m_file.error() != QFileDevice::NoError)
+        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+}
+
+QString ReportFilePath() {
+    return QDir(zelk::programFolder()).filePath(QStringLiteral("temp.txt"));
+}
+
+int Windows1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return int(c);
+    for (size_t i = 0; i < HighControls.size(); ++i)
+        if (HighControls[i] != 0 && HighControls[i] == c)
+            return int(0x80 + i);
+    return -1;
+}
+
+char32_t Windows1252Char(unsigned char b) {
+    if (b >= 0x80 && b <= 0x9F) {
+        const char16_t c = HighControls[b - 0x80];
+        return c != 0 ? c : char32_t(0xFFFD);
+    }
+    return b;
+}
+
+QByteArray ToWindows1252(const QString& text, bool* lossless) {
+    QByteArray out;
+    out.reserve(text.size());
+    if (lossless)
+        *lossless = true;
+    forEachCodePoint(text, [&](char32_t c, qsizetype, int) {
+        const int b = Windows1252Byte(c);
+        if (b >= 0) {
+            out += char(b);
+        } else {
+            out += '?';
+            if (lossless)
+                *lossless = false;
+        }
+    });
+    return out;
+}
+
+QString FromWindows1252(const QByteArray& bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (char b : bytes)
+        out += QChar(char16_t(Windows1252Char(static_cast<unsigned char>(b))));
+    return out;
+}
+
+QString RtfText(const QString& value) {
+    QString out;
+    out.reserve(value.size() + 8);
+    forEachCodePoint(value, [&](char32_t c, qsizetype at, int units) {
+        if (c == U'\\' || c == U'{' || c == U'}') {
+            out += QLatin1Char('\\');
+            out += QChar(char16_t(c));
+        } else if (isControl(c)) {
+            out += QLatin1Char(' ');
+        } else if (Windows1252Byte(c) >= 0) {
+            out += QChar(char16_t(c));
+        } else {
+            for (int k = 0; k < units; ++k)
+                appendUnicodeEscape(out, value[at + k].unicode());
+        }
+    });
+    return out;
+}
+
+QString RtfBold(const QString& Text) {
+    return QLatin1String("\\b ") + Text + QLatin1String("\\b0");
+}
+
+QString RtfItalic(const QString& Text) {
+    return QLatin1String("\\i ") + Text + QLatin1String("\\i0");
+}
+
+QString RtfFontSize(std::int16_t Size, const QString& Text) {
+    const int halfPoints = int(Size) * 2;
+    if (halfPoints > 32767 || halfPoints < -32768)
+        throw zelk::Overflow();
+    return QLatin1String("\\fs") + QString::number(halfPoints) + QLatin1Char(' ') + Text;
+}
+
+QString RtfPar(const QString& Text) {
+    return Text + QLatin1String("\\par");
+}
+
+void WriteRtfHeader(ReportFile& Stream) {
+    Stream.WriteLine(QStringLiteral("{\\rtf\\ansi\\deff0\\deflang1033{\\fonttbl{"
+                                    "\\f0\\fmodern\\fprq1\\fcharset0 Courier New;}}"));
+    Stream.WriteLine(QStringLiteral("\\pard\\b\\f0\\"));
+}
+
+void WriteCompanyHeader(ReportFile& Stream) {
+    const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
+    Stream.WriteLine(RtfPar(RtfFontSize(26, RtfBold(RtfText(company.Name)))));
+    Stream.WriteLine(RtfPar(RtfFontSize(10, RtfText(company.Address))));
+    Stream.WriteLine(RtfPar(RtfFontSize(8, QLatin1String("Phone: ") + RtfText(company.Phone))));
+    Stream.WriteLine(RtfPar(QLatin1String("Fax  : ") + RtfText(company.Fax)));
+    Stream.WriteLine(RtfPar(QLatin1String("eMail: ") + RtfText(company.Email)));
+}
+
+void WriteRtfFooter(ReportFile& Stream) {
+    Stream.WriteLine(QStringLiteral("}"));
+}
+
+void WriteRule(ReportFile& Stream, bool Double) {
+    Stream.WriteLine(QString(80, Double ? QLatin1Char('=') : QLatin1Char('-')));
+}
+
+void WritePar(ReportFile& Stream) {
+    Stream.WriteLine(RtfPar(QString()));
+}
+
+qsizetype VisibleLength(const QString& text) {
+    qsizetype n = 0;
+    forEachCodePoint(text, [&](char32_t, qsizetype, int) { ++n; });
+    return n;
+}
+
+QStringList SplitVisible(const QString& text, int width) {
+    if (width <= 0)
+        throw zelk::TypeMismatch(QString::number(width));
+    QStringList pieces;
+    if (text.isEmpty()) {
+        pieces << QString();
+        return pieces;
+    }
+    qsizetype start = 0;
+    int count = 0;
+    forEachCodePoint(text, [&](char32_t, qsizetype at, int) {
+        if (count == width) {
+            pieces << text.mid(start, at - start);
+            start = at;
+            count = 0;
+        }
+        ++count;
+    });
+    pieces << text.mid(start);
+    return pieces;
+}
+
+QString PadRight(const QString& text, int width) {
+    const qsizetype n = VisibleLength(text);
+    return n >= width ? text : text + QString(width - n, QLatin1Char(' '));
+}
+
+QString PadLeft(const QString& text, int width) {
+    const qsizetype n = VisibleLength(text);
+    return n >= width ? text : QString(width - n, QLatin1Char(' ')) + text;
+}
+
+QStringList ColumnRowLines(const std::vector<RowCell>& cells, const QString& separator) {
+    std::vector<QStringList> pieces;
+    std::vector<double> upperBounds;
+    pieces.reserve(cells.size());
+    for (const RowCell& cell : cells) {
+        if (cell.kind == RowCell::Text)
+            pieces.push_back(SplitVisible(cell.text, cell.width));
+        else
+            pieces.push_back(QStringList{cell.amount.formatStandard()});
+        upperBounds.push_back(double(pieces.back().size() - 1));
+    }
+    const auto r = std::int16_t(modUtils::MaxOf(upperBounds));
+    QStringList lines;
+    for (int i = 0; i <= r; ++i) {
+        QString line;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0)
+                line += separator;
+            const QString piece = i < pieces[c].size() ? pieces[c][i] : QString();
+            line += RtfText(cells[c].kind == RowCell::Text ? PadRight(piece, cells[c].width)
+                                                           : PadLeft(piece, cells[c].width));
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+void WriteColumnRow(ReportFile& Stream, const std::vector<RowCell>& cells,
+                    const QString& separator) {
+    for (const QString& line : ColumnRowLines(cells, separator)) {
+        Stream.WriteLine(line);
+        WritePar(Stream);
+    }
+}
+
+const QString ColumnHeader =
+    QStringLiteral("  Account No  |          Account Name            |     Debit    |    Credit");
+
+void WriteAccountRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
+                     zelk::Amount Debit, zelk::Amount Credit) {
+    WriteColumnRow(Stream,
+                   {TextCell(AccountNo, 14), TextCell(AccountName, 34), AmountCell(Debit, 14),
+                    AmountCell(Credit, 14)},
+                   QStringLiteral("|"));
+}
+
+void WriteStatementRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
+                       zelk::Amount value) {
+    WriteColumnRow(Stream,
+                   {TextCell(AccountNo, 14), TextCell(AccountName, 44), AmountCell(value, 20)},
+                   QStringLiteral(" "));
+}
+
+QString PeriodText(int period, int month, int fiscalYear, int financialPeriodBegin) {
+    const int year = zelk::fiscal::calendarYearOfMonth(financialPeriodBegin, fiscalYear, month);
+    return QStringLiteral("Period: %1 (%2 %3)")
+        .arg(period)
+        .arg(zelk::fiscal::monthName(month))
+        .arg(year, 4, 10, QLatin1Char('0'));
+}
+
+QString MediumDate(const QDate& d) {
+    static const char* const abbreviations[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (!d.isValid())
+        return QString();
+    return QStringLiteral("%1-%2-%3")
+        .arg(d.day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(abbreviations[d.month() - 1]))
+        .arg(d.year(), 4, 10, QLatin1Char('0'));
+}
+
+QString TitleLine(const QString& title) {
+    return RtfBold(RtfFontSize(14, QString()) + RtfText(title));
+}
+
+void WriteReportOpening(ReportFile& Stream, const QString& title) {
+    WriteRtfHeader(Stream);
+    WriteCompanyHeader(Stream);
+    Stream.WriteLine(RtfFontSize(9, QString()));
+    WriteRule(Stream, true);
+    WritePar(Stream);
+    Stream.WriteLine(TitleLine(title));
+    WritePar(Stream);
+}
+
+void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
+                     int financialPeriodBegin) {
+    Stream.WriteLine(RtfFontSize(9, QString()) +
+                     PeriodText(period, month, fiscalYear, financialPeriodBegin));
+    WritePar(Stream);
+}
+
+} // namespace modRptUtil

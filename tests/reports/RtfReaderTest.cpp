@@ -1,0 +1,158 @@
+#include "reports/RtfReader.h"
+#include "reports/ReportSave.h"
+#include "reports/modRptUtil.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace zelk::rtf;
+using zelk::reports::PlainTextBytes;
+using zelk::reports::SaveFormat;
+using zelk::reports::SaveFormatOf;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+CharFormat fmt(int halfPoints, bool bold = false, bool italic = false) {
+    CharFormat f;
+    f.halfPoints = halfPoints;
+    f.bold = bold;
+    f.italic = italic;
+    return f;
+}
+
+} // namespace
+
+// The opening of every report: the font table shows nothing, and the backslash at the
+// end of the second line is a paragraph mark, so the document opens with an empty,
+// bold paragraph.
+TEST(RtfReader, HeaderOpensWithAnEmptyBoldParagraph) {
+    const Document d = read("{\\rtf\\ansi\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern\\fprq1"
+                            "\\fcharset0 Courier New;}}\r\n\\pard\\b\\f0\\\r\nText\\par\r\n}\r\n");
+    ASSERT_EQ(d.paragraphs.size(), 2u);
+    EXPECT_TRUE(d.paragraphs[0].runs.empty());
+    EXPECT_EQ(d.paragraphs[0].markFormat, fmt(24, true));
+    EXPECT_EQ(d.lines(), (QStringList{"", "Text"}));
+    ASSERT_EQ(d.paragraphs[1].runs.size(), 1u);
+    EXPECT_EQ(d.paragraphs[1].runs[0].format, fmt(24, true));
+}
+
+TEST(RtfReader, SizesBoldAndItalicMakeRuns) {
+    const Document d = read("{\\rtf\\pard\\b\\f0\\\r\n"
+                            "\\fs52 \\b Name\\b0\\par\r\n"
+                            "\\fs16 Phone: 1\\par\r\n"
+                            "\\fs18 \r\n"
+                            "\\b \\fs28 Title\\b0\r\n"
+                            "\\par\r\n"
+                            "\\i Revenues  : 1.00\\i0\r\n"
+                            "\\par\r\n"
+                            "\\fs20 \\b R-E: \\b0\r\n"
+                            "\\par\r\n}");
+    ASSERT_EQ(d.paragraphs.size(), 6u);
+    const Paragraph& name = d.paragraphs[1];
+    ASSERT_EQ(name.runs.size(), 1u);
+    EXPECT_EQ(name.runs[0].text, "Name");
+    EXPECT_EQ(name.runs[0].format, fmt(52, true));
+    EXPECT_EQ(name.markFormat, fmt(52, false));
+    EXPECT_EQ(d.paragraphs[2].runs[0].format, fmt(16));
+    // The size line holds only its word and blank: the rule is in the size that follows.
+    EXPECT_EQ(d.paragraphs[3].text(), "Title");
+    EXPECT_EQ(d.paragraphs[3].runs[0].format, fmt(28, true));
+    EXPECT_EQ(d.paragraphs[3].markFormat, fmt(28, false));
+    EXPECT_EQ(d.paragraphs[4].runs[0].format, fmt(28, false, true));
+    EXPECT_EQ(d.paragraphs[4].text(), "Revenues  : 1.00");
+    EXPECT_EQ(d.paragraphs[5].runs[0].format, fmt(20, true));
+    EXPECT_EQ(d.paragraphs[5].text(), "R-E: "); // the blank before \b0 is text
+}
+
+// Escapes, hexadecimal bytes, Unicode with its fallback character, line breaks in the
+// source, and the blank that ends a control word.
+TEST(RtfReader, CharactersAndEscapes) {
+    EXPECT_EQ(read("a\\\\b\\{c\\}d\\par").lines(), QStringList{"a\\b{c}d"});
+    EXPECT_EQ(read("caf\\'e9 \\'96 \\'80\\par").lines(),
+              QStringList{QString::fromUtf8("café – €")});
+    EXPECT_EQ(read("caf\xE9 \x96 \x80\\par").lines(), QStringList{QString::fromUtf8("café – €")});
+    EXPECT_EQ(read("\\u321?\xF3"
+                   "d\\u378?\\par")
+                  .lines(),
+              QStringList{QString::fromUtf8("Łódź")});
+    EXPECT_EQ(read("\\u-255?\\par").lines(), QStringList{QString::fromUtf8("！")});
+    EXPECT_EQ(read("\\u-10188?\\u-8930?\\par").lines(), QStringList{QString::fromUtf8("𝄞")});
+    EXPECT_EQ(read("\\uc2\\u1044??x\\par").lines(), QStringList{QString::fromUtf8("Дx")});
+    EXPECT_EQ(read("one\r\ntwo\\par").lines(), QStringList{"onetwo"});
+    EXPECT_EQ(read("\\fs18  two blanks\\par").lines(), QStringList{" two blanks"});
+    EXPECT_EQ(read("a\\tab b\\par").lines(), QStringList{"a\tb"});
+    EXPECT_EQ(read("x\\par\r\ntail").lines(), (QStringList{"x", "tail"}));
+}
+
+TEST(RtfReader, GroupsKeepTheirFormatAndUnknownWordsShowNothing) {
+    const Document d = read("{\\rtf1 plain {\\b bold {\\i both} bold}"
+                            "{\\*\\generator hidden;}{\\colortbl;\\red0;}\\foo7 \\par}");
+    ASSERT_EQ(d.paragraphs.size(), 1u);
+    const Paragraph& p = d.paragraphs[0];
+    EXPECT_EQ(p.text(), "plain bold both bold");
+    ASSERT_EQ(p.runs.size(), 4u);
+    EXPECT_EQ(p.runs[0].format, fmt(24));
+    EXPECT_EQ(p.runs[1].format, fmt(24, true));
+    EXPECT_EQ(p.runs[2].format, fmt(24, true, true));
+    EXPECT_EQ(p.runs[3].format, fmt(24, true));
+    EXPECT_EQ(p.markFormat, fmt(24));
+}
+
+// Whatever a value holds, escaped it reads back as itself (control characters as blanks).
+TEST(RtfReader, EscapedValuesReadBackUnchanged) {
+    const QStringList values = {
+        "plain",
+        "\\par \\b0 {\\i x}",
+        "}}}{{{",
+        "ends with a backslash\\",
+        QString::fromUtf8("Łódź – Дом – 東京 – 𝄞 – €ÿ"),
+        "'quotes' \"double\"",
+        "digits after \\u: \\u123?",
+    };
+    for (const QString& v : values) {
+        const QByteArray rtf =
+            modRptUtil::ToWindows1252("{\\rtf\\b " + modRptUtil::RtfText(v) + "\\b0\\par}");
+        EXPECT_EQ(read(rtf).lines(), QStringList{v}) << v.toStdString();
+    }
+    const QByteArray rtf = modRptUtil::ToWindows1252(modRptUtil::RtfText("a\r\nb\tc") + "\\par");
+    EXPECT_EQ(read(rtf).lines(), QStringList{"a  b c"});
+}
+
+// The hand-written trial balance reads as the lines a bookkeeper sees.
+TEST(RtfReader, GoldenTrialBalanceReadsAsItsVisibleLines) {
+    const Document d = read(readFile(ZELK_REPORTS_GOLDEN_DIR "/trial-balance.rtf"));
+    QStringList expected =
+        QString::fromUtf8(readFile(ZELK_REPORTS_GOLDEN_DIR "/trial-balance.visible.txt"))
+            .split('\n');
+    ASSERT_EQ(expected.takeLast(), "");
+    EXPECT_EQ(d.lines(), expected);
+    // The company name is bold at 26 points, the title at 14, the table at 9.
+    EXPECT_EQ(d.paragraphs[1].runs[0].format, fmt(52, true));
+    EXPECT_EQ(d.paragraphs[7].runs[0].format, fmt(28, true));
+    EXPECT_EQ(d.paragraphs[12].runs[0].format, fmt(18));
+}
+
+TEST(ReportSaving, TheNamesEndingDecides) {
+    for (const char* name : {"report.rtf", "REPORT.RTF", "a.RtF", "reportrtf", "x/y.rtf"})
+        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Rtf) << name;
+    for (const char* name : {"report.pdf", "REPORT.PDF", "a.Pdf", "reportpdf"})
+        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Pdf) << name;
+    for (const char* name : {"report.txt", "report", "report.rtfx", "report.rt", "rtf.txt", ""})
+        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Text) << name;
+}
+
+TEST(ReportSaving, PlainTextIsWindows1252WithCrLf) {
+    EXPECT_EQ(PlainTextBytes({"", QString::fromUtf8("Café – €"), "end"}),
+              QByteArray("\r\nCaf\xE9 \x96 \x80\r\nend\r\n"));
+    EXPECT_EQ(PlainTextBytes({}), QByteArray());
+    // A letter the code page lacks: the whole file is UTF-8 (with its mark), nothing lost.
+    EXPECT_EQ(PlainTextBytes({QString::fromUtf8("é"), QString::fromUtf8("Łódź")}),
+              QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("é\r\nŁódź\r\n").toUtf8());
+}
