@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -111,10 +112,16 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
     layout->addWidget(fraCommand);
     layout->addWidget(grdData, 1);
 
+    // Wide enough for every column and the vertical scroll bar, and for the buttons.
     int gridWidth = 0;
     for (const ListColumn& c : m_spec.columns)
         gridWidth += twips(c.widthTwips);
-    resize(std::max(gridWidth + 2 * grdData->frameWidth() + 24, right + twips(96)), 320);
+    m_preferredSize =
+        QSize(std::max(gridWidth + 2 * grdData->frameWidth() +
+                           grdData->verticalScrollBar()->sizeHint().width() + 4,
+                       right + twips(48)),
+              fraCommand->height() + 12 * grdData->verticalHeader()->defaultSectionSize());
+    resize(m_preferredSize);
 
     BusyPointer busy(m_spec.busyPointer);
     OpenList();
@@ -122,6 +129,10 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
 }
 
 ListWindow::~ListWindow() = default;
+
+QSize ListWindow::sizeHint() const {
+    return m_preferredSize;
+}
 
 void ListWindow::OpenList() {
     if (g_cnn)

@@ -65,6 +65,8 @@ public:
     zelk::ListModel* model() const { return m_model; }
     const ListWindowSpec& spec() const { return m_spec; }
 
+    QSize sizeHint() const override;
+
     // Reads the rows again (what every commit on the connection does).
     void m_cnn_CommitTransComplete();
 
@@ -80,4 +82,5 @@ private:
     QTableView* grdData;
     std::vector<QPushButton*> cmdOps;
     int m_keyColumn = -1;
+    QSize m_preferredSize;
 };

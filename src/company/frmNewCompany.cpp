@@ -53,7 +53,8 @@ frmNewCompany::frmNewCompany(QWidget* parent) : QDialog(parent) {
         auto* label = new QLabel(fields[i].first, fraCompany);
         label->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
         label->setBuddy(fields[i].second);
-        grid->addWidget(label, i, 0, Qt::AlignLeft | Qt::AlignTop);
+        const bool tall = fields[i].second == lstStartYear;
+        grid->addWidget(label, i, 0, tall ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft);
         grid->addWidget(fields[i].second, i, 1);
     }
     grid->setColumnMinimumWidth(1, twips(3600));

@@ -110,6 +110,7 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
         captions << QString::fromLatin1(c);
     grdDetail->setHorizontalHeaderLabels(captions);
     grdDetail->verticalHeader()->hide();
+    grdDetail->horizontalHeader()->setHighlightSections(false);
     grdDetail->verticalHeader()->setDefaultSectionSize(grdDetail->fontMetrics().height() + 8);
     grdDetail->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDetail->setEditTriggers(QAbstractItemView::DoubleClicked |
