@@ -2,6 +2,7 @@
 #include "accounts/frmLedgerAccount.h"
 #include "accounts/frmLedgerAccounts.h"
 #include "data/Connection.h"
+#include "data/modDBUtil.h"
 #include "support/GuiHelpers.h"
 #include "widgets/Twips.h"
 
@@ -287,4 +288,60 @@ TEST_F(AccountListWindow, CloseClosesTheWindow) {
     clickButton(w, "cmdOps_3");
     pumpEvents();
     EXPECT_TRUE(alive.isNull());
+}
+
+// Another list described the same way: five buttons of its own width, one of them a
+// command of that window, no busy pointer; nothing in ListWindow changes for it.
+TEST(ListWindowPattern, AnotherDescriptionGetsItsOwnButtonsAndCommands) {
+    TestDatabase db;
+    ScriptedUi ui;
+    db.exec("INSERT INTO Ledger_CustomReports (Name, Title, FKID_CustReportType) VALUES "
+            "('Summary', 'Monthly summary', 2)");
+    QStringList printed;
+    QStringList edited;
+    ListWindowSpec spec;
+    spec.objectName = "frmSomeReports";
+    spec.caption = "Some Reports";
+    spec.statement = "SELECT Ledger_CustomReports.Name, Ledger_CustomReports.Title, "
+                     "SYS_CustReportTypes.Description FROM SYS_CustReportTypes, "
+                     "Ledger_CustomReports WHERE SYS_CustReportTypes.ReportTypeID = "
+                     "Ledger_CustomReports.FKID_CustReportType ";
+    spec.columns = {{"Name", 2496, "ReportName", "Name"},
+                    {"Title", 2496, "", "Title"},
+                    {"Type", 1500, "", "Description"}};
+    spec.buttonWidthTwips = 1308;
+    spec.busyPointer = false;
+    spec.buttons = {
+        {"&Add", 48, ListButton::Add, {}},
+        {"&Edit", 1368, ListButton::Edit, {}},
+        {"&Delete", 2688, ListButton::Delete, {}},
+        {"&Print", 4008, ListButton::Custom, [&](ListWindow& w) { printed << w.currentKey(); }},
+        {"&Close", 5328, ListButton::Close, {}}};
+    spec.edit = [&](QWidget*, const QString& key) { edited << key; };
+    spec.deletion.question = [](const QString& name) { return "Delete report " + name + "?"; };
+    spec.deletion.statements = [](const QString& name) {
+        return QStringList{modDBUtil::DeleteCustomReport(name)};
+    };
+    ListWindow w(spec);
+    w.show();
+    EXPECT_EQ(w.objectName(), "frmSomeReports");
+    EXPECT_EQ(child<QPushButton>(&w, "cmdOps_3")->text(), "&Print");
+    EXPECT_EQ(child<QPushButton>(&w, "cmdOps_4")->text(), "&Close");
+    EXPECT_EQ(child<QPushButton>(&w, "cmdOps_3")->width(), twips(1308));
+    EXPECT_EQ(column(w, 2), QStringList{"Monthly: movement of the month"});
+    clickButton(&w, "cmdOps_3");
+    clickButton(&w, "cmdOps_1");
+    EXPECT_EQ(printed, QStringList{"Summary"});
+    EXPECT_EQ(edited, QStringList{"Summary"});
+    ui.answerYes(true);
+    clickButton(&w, "cmdOps_2");
+    EXPECT_EQ(ui.asked().at(0).text, "Delete report Summary?");
+    EXPECT_EQ(ui.asked().at(0).title, "Some Reports");
+    EXPECT_EQ(db.count("Ledger_CustomReports"), 0);
+    EXPECT_EQ(w.model()->rowCount(), 0);
+    // The command runs with no data row as well; Edit does not.
+    clickButton(&w, "cmdOps_3");
+    clickButton(&w, "cmdOps_1");
+    EXPECT_EQ(printed, (QStringList{"Summary", ""}));
+    EXPECT_EQ(edited.size(), 1);
 }
