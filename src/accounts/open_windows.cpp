@@ -1,8 +1,11 @@
 #include "app/WindowCommands.h"
+#include "frmLedgerAccounts.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of the chart of accounts.
 namespace zelk::windows {
 
-void openLedgerAccounts(QMdiArea*) {}
+void openLedgerAccounts(QMdiArea* area) {
+    showChild(area, new frmLedgerAccounts);
+}
 
 } // namespace zelk::windows

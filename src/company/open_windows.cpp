@@ -1,10 +1,23 @@
 #include "app/WindowCommands.h"
+#include "data/modErrors.h"
+#include "frmCompany.h"
+#include "frmNewCompany.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of company set-up: both windows are modal.
 namespace zelk::windows {
 
-void openNewCompany(QWidget*) {}
+void openNewCompany(QWidget* parent) {
+    frmNewCompany dlg(parent);
+    dlg.exec();
+}
 
-void openCompany(QWidget*) {}
+void openCompany(QWidget* parent) {
+    try {
+        frmCompany dlg(parent);
+        dlg.exec();
+    } catch (const DbError& e) { // the company row could not be read
+        modErrors::ShowErrorMessage(e.record());
+    }
+}
 
 } // namespace zelk::windows

@@ -1,8 +1,11 @@
 #include "app/WindowCommands.h"
+#include "frmLedgerTrxs.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of the journal.
 namespace zelk::windows {
 
-void openLedgerTrxs(QMdiArea*) {}
+void openLedgerTrxs(QMdiArea* area) {
+    showChild(area, new frmLedgerTrxs);
+}
 
 } // namespace zelk::windows

@@ -1,0 +1,246 @@
+#include "ListWindow.h"
+
+#include "data/Connection.h"
+#include "data/modErrors.h"
+#include "widgets/CommonControls.h"
+#include "widgets/Twips.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using namespace zelk;
+
+namespace {
+
+constexpr int ButtonTop = 144;
+constexpr int ButtonHeight = 492;
+
+// The busy pointer for the life of a scope.
+class BusyPointer {
+public:
+    explicit BusyPointer(bool on) : m_on(on) {
+        if (m_on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyPointer() {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    bool m_on;
+};
+
+} // namespace
+
+ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
+    : QWidget(parent), m_spec(std::move(spec)) {
+    setObjectName(m_spec.objectName);
+    setWindowTitle(m_spec.caption);
+
+    fraCommand = controls::frame(this, QStringLiteral("fraCommand"));
+    int right = 0;
+    for (size_t i = 0; i < m_spec.buttons.size(); ++i) {
+        const ListButton& b = m_spec.buttons[i];
+        QPushButton* button =
+            controls::button(fraCommand, QStringLiteral("cmdOps_%1").arg(i), b.caption);
+        button->setGeometry(twips(b.leftTwips), twips(ButtonTop), twips(m_spec.buttonWidthTwips),
+                            twips(ButtonHeight));
+        right = std::max(right, twips(b.leftTwips + m_spec.buttonWidthTwips));
+        cmdOps.push_back(button);
+        connect(button, &QPushButton::clicked, this, [this, i] {
+            const ListButton& pressed = m_spec.buttons[i];
+            switch (pressed.kind) {
+            case ListButton::Add:
+                NewRecord();
+                break;
+            case ListButton::Edit:
+                EditRecord();
+                break;
+            case ListButton::Delete:
+                DeleteRecord();
+                break;
+            case ListButton::Close:
+                CloseWindow();
+                break;
+            case ListButton::Custom:
+                if (pressed.action)
+                    runGuarded([&] { pressed.action(*this); });
+                break;
+            }
+        });
+    }
+    fraCommand->setFixedHeight(twips(ButtonTop + ButtonHeight + ButtonTop / 2));
+    fraCommand->setMinimumWidth(right + twips(48));
+
+    m_model = new ListModel(m_spec.columns, this);
+    grdData = new QTableView(this);
+    grdData->setObjectName(QStringLiteral("grdData"));
+    grdData->setModel(m_model);
+    grdData->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdData->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdData->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdData->verticalHeader()->hide();
+    grdData->verticalHeader()->setDefaultSectionSize(grdData->fontMetrics().height() + 6);
+    grdData->horizontalHeader()->setHighlightSections(false);
+    grdData->horizontalHeader()->setStretchLastSection(false);
+    grdData->setWordWrap(false);
+    // A double click on a data row edits it; the header row is not part of the view.
+    connect(grdData, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (!index.isValid())
+            return;
+        setCurrentRow(index.row());
+        EditRecord();
+    });
+
+    for (size_t c = 0; c < m_spec.columns.size() && m_keyColumn < 0; ++c)
+        if (!m_spec.columns[c].key.isEmpty())
+            m_keyColumn = int(c);
+
+    // The bar across the top, as wide as the window; the grid fills the rest.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(fraCommand);
+    layout->addWidget(grdData, 1);
+
+    // Wide enough for every column and the vertical scroll bar, and for the buttons.
+    int gridWidth = 0;
+    for (const ListColumn& c : m_spec.columns)
+        gridWidth += twips(c.widthTwips);
+    m_preferredSize =
+        QSize(std::max(gridWidth + 2 * grdData->frameWidth() +
+                           grdData->verticalScrollBar()->sizeHint().width() + 4,
+                       right + twips(48)),
+              fraCommand->height() + 12 * grdData->verticalHeader()->defaultSectionSize());
+    resize(m_preferredSize);
+
+    BusyPointer busy(m_spec.busyPointer);
+    OpenList();
+    applyDesignedLayout();
+}
+
+ListWindow::~ListWindow() = default;
+
+QSize ListWindow::sizeHint() const {
+    return m_preferredSize;
+}
+
+void ListWindow::OpenList() {
+    if (g_cnn)
+        connect(g_cnn, &Connection::commitTransComplete, this,
+                &ListWindow::m_cnn_CommitTransComplete);
+    requery();
+}
+
+void ListWindow::applyDesignedLayout() {
+    for (size_t c = 0; c < m_spec.columns.size(); ++c)
+        grdData->setColumnWidth(int(c), twips(m_spec.columns[c].widthTwips));
+}
+
+// Rebinds the grid to a new snapshot of the statement's rows, keeping the column widths
+// as they were just before and the current record where it still exists.
+void ListWindow::requery() {
+    std::vector<int> widths;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        widths.push_back(grdData->columnWidth(c));
+    const QString key = currentKey();
+    const int row = currentRow();
+
+    RowSet rows;
+    try {
+        if (!g_cnn)
+            throw DbError({0, m_spec.caption, QStringLiteral("The database is not open.")});
+        rows = g_cnn->execute(m_spec.statement);
+    } catch (const DbError& e) {
+        ui().messageBox(modErrors::ComposeErrorText(e.record()), m_spec.caption);
+    }
+    m_model->setRowSet(std::move(rows));
+
+    for (size_t c = 0; c < widths.size(); ++c)
+        grdData->setColumnWidth(int(c), widths[c]);
+    if (m_model->rowCount() == 0)
+        return;
+    int again = key.isEmpty() ? -1 : m_model->findRow(m_keyColumn, key);
+    if (again < 0)
+        again = std::clamp(row, 0, m_model->rowCount() - 1);
+    setCurrentRow(again);
+}
+
+void ListWindow::m_cnn_CommitTransComplete() {
+    requery();
+}
+
+bool ListWindow::hasDataRow() const {
+    return m_model->rowCount() > 0;
+}
+
+int ListWindow::currentRow() const {
+    const QModelIndex current = grdData->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void ListWindow::setCurrentRow(int row) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    grdData->setCurrentIndex(m_model->index(row, 0));
+    grdData->selectRow(row);
+}
+
+QString ListWindow::currentKey() const {
+    const int row = currentRow();
+    if (row < 0)
+        return QString();
+    return m_model->cellText(row, m_keyColumn);
+}
+
+// Runs a command of the window; an error it raises is reported here and goes no further.
+void ListWindow::runGuarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const DbError& e) {
+        modErrors::ShowErrorMessage(e.record());
+    } catch (const std::exception& e) {
+        modErrors::ShowMessageDialog(
+            modErrors::ComposeErrorText({0, m_spec.caption, QString::fromUtf8(e.what())}), 4,
+            QStringLiteral("DB Error"));
+    }
+}
+
+void ListWindow::NewRecord() {
+    if (m_spec.add)
+        runGuarded([&] { m_spec.add(this); });
+}
+
+void ListWindow::EditRecord() {
+    if (!hasDataRow() || !m_spec.edit)
+        return;
+    if (currentRow() < 0)
+        setCurrentRow(0);
+    const QString key = currentKey();
+    runGuarded([&] { m_spec.edit(this, key); });
+}
+
+void ListWindow::DeleteRecord() {
+    if (!hasDataRow() || !m_spec.deletion.statements || !g_cnn)
+        return;
+    if (currentRow() < 0)
+        setCurrentRow(0);
+    const QString key = currentKey();
+    runGuarded([&] { RunListDeletion(*g_cnn, m_spec.deletion, key, m_spec.caption); });
+}
+
+void ListWindow::CloseWindow() {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}

@@ -1,0 +1,32 @@
+#include "frmLedgerAccounts.h"
+
+#include "AccountRecords.h"
+#include "frmLedgerAccount.h"
+
+using namespace zelk::accounts;
+
+ListWindowSpec frmLedgerAccounts::Spec() {
+    ListWindowSpec s;
+    s.objectName = QStringLiteral("frmLedgerAccounts");
+    s.caption = QStringLiteral("Accounts");
+    s.statement = AccountListStatement();
+    s.columns = AccountListColumns();
+    s.buttons = {
+        {QStringLiteral("&Add"), 48, ListButton::Add, {}},
+        {QStringLiteral("&Edit"), 1536, ListButton::Edit, {}},
+        {QStringLiteral("&Delete"), 3024, ListButton::Delete, {}},
+        {QStringLiteral("&Close"), 4512, ListButton::Close, {}},
+    };
+    s.add = [](QWidget* parent) {
+        frmLedgerAccount editor(parent);
+        editor.Add();
+    };
+    s.edit = [](QWidget* parent, const QString& key) {
+        frmLedgerAccount editor(parent);
+        editor.Edit(key);
+    };
+    s.deletion = AccountDeletion();
+    return s;
+}
+
+frmLedgerAccounts::frmLedgerAccounts(QWidget* parent) : ListWindow(Spec(), parent) {}

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "accounts/ListDeletion.h"
+#include "accounts/ListModel.h"
+#include "data/Amount.h"
+#include "data/SavingCommand.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace zelk {
+class Connection;
+}
+
+// The journal: the transaction editor's line rules, checks, load and save, and the
+// transaction list's columns and deletion. Plain logic, driven by the windows, by tests
+// and by any code that saves transactions as the editor does.
+namespace zelk::journal {
+
+// The line grid: four columns, 49 entry rows (more when a transaction has more lines).
+enum Column { ColAccountNo = 0, ColAccountName = 1, ColDebit = 2, ColCredit = 3 };
+constexpr int EntryRows = 49;
+using LineCells = std::array<QString, 4>;
+// What the name column shows after a number that matches no account.
+QString InvalidAccountText();
+
+// Every account's number and name, in the order the database returns them; the
+// editor's look-ups are done here, in memory.
+class AccountLookup {
+public:
+    struct Account {
+        QString AccountNo;
+        QString AccountName;
+    };
+    AccountLookup() = default;
+    explicit AccountLookup(std::vector<Account> accounts) : m_accounts(std::move(accounts)) {}
+    static AccountLookup Load(Connection& cnn);
+
+    // The first account with that number, compared as keys compare (ASCII letters
+    // without regard to case); nullptr when there is none.
+    const Account* findNo(const QString& accountNo) const;
+    // The first account with that name (without regard to letter case); nullptr when none.
+    const Account* findName(const QString& accountName) const;
+    // The names for the drop-down, in order.
+    QStringList names() const;
+    const std::vector<Account>& accounts() const { return m_accounts; }
+
+private:
+    std::vector<Account> m_accounts;
+};
+
+// What happens after the user has finished editing a cell of a row:
+//  number -> the account's name, or "Invalid Account" when none has that number;
+//  name -> the account's number when an account has that name, else nothing;
+//  a non-zero debit -> the credit cell "0"; a non-zero credit -> the debit cell "0".
+void AfterEdit(LineCells& row, int column, const AccountLookup& lookup);
+
+// One line to save: the account number as typed and the signed amount (debit positive,
+// credit negative).
+struct TransactionLine {
+    QString AccountNo;
+    Amount amount;
+};
+
+// The rows checked: the lines of the valid rows in grid order, and the count of invalid
+// rows. Wholly empty rows are skipped; a row is invalid without an account number, without
+// a name, with "Invalid Account", or with 0 (or no number) in both amount cells. A row
+// with both amounts keeps its debit.
+struct LineCheck {
+    std::vector<TransactionLine> lines;
+    int invalidRows = 0;
+};
+LineCheck CheckLines(const std::vector<LineCells>& rows);
+
+// The editor's validation: the number, then the rows. Reports a missing number (Fix,
+// Abort) or the count of invalid rows (Fix, Abort, Ignore). 0: save (after Ignore, the
+// valid lines only), 1: fix the input, 2: give up. `lines` receives the lines to save.
+int ValidateTransaction(const QString& transactionNo, const std::vector<LineCells>& rows,
+                        std::vector<TransactionLine>& lines);
+
+struct TransactionHeader {
+    QString TransactionNo;
+    QString Source;
+    QString Description;
+    QDate DateStamp;
+};
+
+// A transaction as the editor shows it: the header, its posted flag and the cells of
+// its lines (a positive amount in the debit cell, otherwise its absolute value in the
+// credit cell; the other cell "0").
+struct LoadedTransaction {
+    TransactionHeader header;
+    bool Posted = false;
+    std::vector<LineCells> rows;
+};
+std::optional<LoadedTransaction> LoadTransaction(Connection& cnn, const QString& transactionNo);
+LineCells CellsOfLine(const QString& accountNo, const QString& accountName, Amount amount);
+
+// Whether the transaction exists and is posted.
+bool IsPosted(Connection& cnn, const QString& transactionNo);
+// "Transaction no. T1 is posted. Revert the posting first."
+QString PostedRefusalText(const QString& transactionNo);
+// "Transaction no. T1 not found."
+QString TransactionNotFoundText(const QString& transactionNo);
+
+enum class SaveMode { Add = 0, Edit = 1 };
+enum class SaveOutcome {
+    Committed,
+    Fix,    // a refused statement answered Fix: rolled back
+    Abort,  // a refused statement answered Abort: rolled back
+    Posted, // Edit of a posted transaction: refused, nothing written
+};
+
+// Saves a transaction as the editor does, in one database transaction: in Edit mode the
+// old header (and with it its lines) is deleted first; then the header (not posted) and
+// the lines numbered 1, 2, 3 ... A posted transaction is never replaced. Reads nothing
+// else, so a caller may save many transactions in a row. Throws DbError when the
+// posted flag of an edited transaction cannot be read.
+SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& header,
+                            const std::vector<TransactionLine>& lines, SaveMode mode);
+
+// The editor's Save: refuses a posted transaction (a message box titled `title`), then
+// validates the rows and saves. Committed: close; Fix: stay; Abort: close.
+CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& header,
+                                      const std::vector<LineCells>& rows, SaveMode mode,
+                                      const QString& title);
+
+// The transaction list: its statement, columns and deletion (refused for a posted
+// transaction).
+QString TransactionListStatement();
+std::vector<ListColumn> TransactionListColumns();
+ListDeletion TransactionDeletion();
+
+} // namespace zelk::journal
