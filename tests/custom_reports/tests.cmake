@@ -1,0 +1,1 @@
+zelk_core_test(test_custom_report_logic ${CMAKE_CURRENT_LIST_DIR}/CustomReportLogicTest.cpp)
