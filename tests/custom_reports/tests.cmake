@@ -1,1 +1,2 @@
 zelk_core_test(test_custom_report_logic ${CMAKE_CURRENT_LIST_DIR}/CustomReportLogicTest.cpp)
+zelk_ui_test(test_custom_report_windows ${CMAKE_CURRENT_LIST_DIR}/CustomReportWindowsTest.cpp)
