@@ -25,9 +25,7 @@ CustomReportDefinition::CustomReportDefinition(Connection& cnn) : m_cnn(cnn) {
     for (RowSet rs = m_cnn.execute(modDBUtil::GetCustomReportTypes()); !rs.eof(); rs.moveNext())
         m_types.push_back(
             {rs.text(QStringLiteral("Name")), long(rs.integer(QStringLiteral("ReportTypeID")))});
-    for (RowSet rs = m_cnn.execute(modDBUtil::GetAccountList()); !rs.eof(); rs.moveNext())
-        m_accounts.push_back(
-            {rs.text(QStringLiteral("AccountNo")), rs.text(QStringLiteral("AccountName"))});
+    m_lookup = accounts::AccountLookup::Load(m_cnn);
     rows.resize(EntryRows);
 }
 
@@ -89,17 +87,13 @@ void CustomReportDefinition::typeAccountText(int row, bool end, const QString& t
 }
 
 QString CustomReportDefinition::nameOf(const QString& accountNo) const {
-    for (const AccountChoice& a : m_accounts)
-        if (a.number.compare(accountNo, Qt::CaseInsensitive) == 0)
-            return a.name;
-    return QString();
+    const auto* a = m_lookup.findNo(accountNo);
+    return a ? a->AccountName : QString();
 }
 
 QString CustomReportDefinition::numberOfName(const QString& accountName) const {
-    for (const AccountChoice& a : m_accounts)
-        if (a.name == accountName)
-            return a.number;
-    return QString();
+    const auto* a = m_lookup.findName(accountName);
+    return a ? a->AccountNo : QString();
 }
 
 int CustomReportDefinition::validate(std::vector<DefinitionLine>& lines) const {
@@ -172,6 +166,29 @@ CommandOutcome CustomReportDefinition::save(bool editMode,
             run.run(modDBUtil::InsertCustomReportDetail(name, ++seq, line.name, line.type,
                                                         line.first, line.last));
     });
+}
+
+QString CustomReportListStatement() {
+    return modDBUtil::GetCustomReportList();
+}
+
+std::vector<ListColumn> CustomReportListColumns() {
+    return {
+        {QStringLiteral("Name"), 2496, QStringLiteral("ReportName"), QStringLiteral("Name")},
+        {QStringLiteral("Title"), 2496, QString(), QStringLiteral("Title")},
+        {QStringLiteral("Type"), 1500, QString(), QStringLiteral("Description")},
+    };
+}
+
+ListDeletion CustomReportDeletion() {
+    ListDeletion d;
+    d.question = [](const QString& name) {
+        return QStringLiteral("Delete report ") + name + QStringLiteral("?");
+    };
+    d.statements = [](const QString& name) {
+        return QStringList{modDBUtil::DeleteCustomReport(name)};
+    };
+    return d;
 }
 
 } // namespace zelk

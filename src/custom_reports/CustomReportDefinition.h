@@ -1,5 +1,8 @@
 #pragma once
 
+#include "accounts/AccountLookup.h"
+#include "accounts/ListDeletion.h"
+#include "accounts/ListModel.h"
 #include "data/SavingCommand.h"
 
 #include <QString>
@@ -9,12 +12,6 @@
 namespace zelk {
 
 class Connection;
-
-// The accounts a definition's rows can name, in the order the database lists them.
-struct AccountChoice {
-    QString number;
-    QString name;
-};
 
 // One row of a custom report definition as the editor holds it. An account cell shows
 // the account's name and holds the account's number, loaded or picked, so two accounts
@@ -54,7 +51,9 @@ public:
         long id;
     };
     const std::vector<ReportType>& reportTypes() const { return m_types; }
-    const std::vector<AccountChoice>& accounts() const { return m_accounts; }
+    const std::vector<accounts::AccountLookup::Account>& accounts() const {
+        return m_lookup.accounts();
+    }
 
     // Loads a saved definition; false when there is none of that name.
     bool load(const QString& name);
@@ -87,7 +86,12 @@ public:
 private:
     Connection& m_cnn;
     std::vector<ReportType> m_types;
-    std::vector<AccountChoice> m_accounts;
+    accounts::AccountLookup m_lookup;
 };
+
+// The custom report list: its statement, columns and deletion.
+QString CustomReportListStatement();
+std::vector<ListColumn> CustomReportListColumns();
+ListDeletion CustomReportDeletion();
 
 } // namespace zelk

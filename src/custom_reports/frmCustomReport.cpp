@@ -54,8 +54,8 @@ public:
         combo->setObjectName(QStringLiteral("cmbAccount"));
         combo->addItem(QString(), QString());
         // The number beside the name tells two accounts of one name apart.
-        for (const zelk::AccountChoice& a : d.accounts())
-            combo->addItem(QStringLiteral("%1 (%2)").arg(a.name, a.number), a.number);
+        for (const auto& a : d.accounts())
+            combo->addItem(QStringLiteral("%1 (%2)").arg(a.AccountName, a.AccountNo), a.AccountNo);
         const auto& cell =
             index.column() == ColStart ? d.rows[size_t(row)].start : d.rows[size_t(row)].end;
         combo->setCurrentIndex(std::max(0, combo->findData(cell.number)));

@@ -6,5 +6,6 @@ target_sources(zelk_core PRIVATE
 target_sources(zelk_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/frmCustomReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmCustomReportPrint.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmCustomReports.cpp
   ${CMAKE_CURRENT_LIST_DIR}/open_windows.cpp
 )

@@ -1,13 +1,21 @@
+#include "app/WindowCommands.h"
 #include "custom_reports/frmCustomReport.h"
+#include "custom_reports/frmCustomReports.h"
 #include "data/modDBUtil.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
+#include "widgets/Twips.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 using namespace modDBUtil;
@@ -137,4 +145,95 @@ TEST_F(CustomReportEditor, EditOfADefinitionThatIsGoneSaysSo) {
     EXPECT_FALSE(dlg.Success());
     ASSERT_EQ(ui.messageBoxes().size(), 1u);
     EXPECT_EQ(ui.messageBoxes()[0], "Custom report Nothing not found.");
+}
+
+// The custom report list: its design, the delete, and printing through the month window
+// into the viewer.
+class CustomReportList : public CustomReportEditor {
+protected:
+    void SetUp() override {
+        CustomReportEditor::SetUp();
+        db.exec(InsertCustomReport("Banks", "Our banks", 2));
+        db.exec(InsertCustomReportDetail("Banks", 1, "Bank", "Detail", "1100", ""));
+        db.exec(InsertCustomReport("Cash", "Cash only", 1));
+        db.exec(InsertCustomReportDetail("Cash", 1, "Cash", "Detail", "1000", ""));
+    }
+};
+
+TEST_F(CustomReportList, ShowsTheDefinitionsWithFiveButtons) {
+    frmCustomReports list;
+    EXPECT_EQ(list.windowTitle(), "Custom Reports");
+    const QStringList captions = {"&Add", "&Edit", "&Delete", "&Print", "&Close"};
+    for (int i = 0; i < 5; ++i) {
+        auto* b = child<QPushButton>(&list, QString("cmdOps_%1").arg(i));
+        EXPECT_EQ(b->text(), captions[i]);
+        EXPECT_EQ(b->width(), twips(1308));
+    }
+    QAbstractItemModel* m = list.grid()->model();
+    ASSERT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Name");
+    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Type");
+    QStringList shown;
+    for (int r = 0; r < 2; ++r)
+        shown << m->index(r, 0).data().toString() + "|" + m->index(r, 2).data().toString();
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"Banks|Monthly: movement of the month",
+                                  "Cash|Cumulative: balances at the end of the month"}));
+}
+
+TEST_F(CustomReportList, DeleteAsksAndRemovesTheDefinitionWithItsRows) {
+    frmCustomReports list;
+    list.setCurrentRow(0);
+    const QString name = list.currentKey();
+    ui.answerYes(false).answerYes(true);
+    clickButton(&list, "cmdOps_2");
+    EXPECT_EQ(db.count("Ledger_CustomReports"), 2) << "No deletes nothing";
+    clickButton(&list, "cmdOps_2");
+    ASSERT_EQ(ui.asked().size(), 2u);
+    EXPECT_EQ(ui.asked()[1].text, "Delete report " + name + "?");
+    EXPECT_EQ(ui.asked()[1].title, "Custom Reports");
+    EXPECT_EQ(db.count("Ledger_CustomReports"), 1);
+    EXPECT_EQ(db.count("Ledger_CustomReportDetails"), 1);
+    EXPECT_EQ(list.grid()->model()->rowCount(), 1) << "the commit refreshed the list";
+}
+
+TEST_F(CustomReportList, PrintAsksForTheMonthAndShowsTheReport) {
+    db.exec(UpdateAccountBalanceColumn("1000", 2004, 0, zelk::Amount::fromUnits(42)));
+    db.exec(UpdateCompanyPeriods(1, 2004, 2004, 1));
+    frmCustomReports list;
+    for (int r = 0; r < list.grid()->model()->rowCount(); ++r)
+        if (list.grid()->model()->index(r, 0).data().toString() == "Cash")
+            list.setCurrentRow(r);
+    QString shown;
+    bool okWithoutMonthStayed = false;
+    onNextModal([&](QWidget* w) {
+        EXPECT_EQ(w->objectName(), "frmCustomReportPrint");
+        EXPECT_EQ(w->windowTitle(), "Custom Report");
+        auto* month = child<QComboBox>(w, "cmbMonth");
+        EXPECT_EQ(month->currentIndex(), -1);
+        clickButton(w, "cmdOk");
+        okWithoutMonthStayed = w->isVisible();
+        month->setCurrentIndex(month->findData(1));
+        onNextModal([&](QWidget* viewer) {
+            EXPECT_EQ(viewer->objectName(), "frmReport");
+            shown = child<QTextEdit>(viewer, "rtfReport")->toPlainText();
+            viewer->close();
+        });
+        clickButton(w, "cmdOk");
+    });
+    clickButton(&list, "cmdOps_3");
+    EXPECT_TRUE(okWithoutMonthStayed);
+    EXPECT_TRUE(shown.contains("Cash only"));
+    EXPECT_TRUE(shown.contains("Period: 1 (January 2004)"));
+    EXPECT_TRUE(shown.contains(QString("Cash").leftJustified(59) + " " +
+                               QString("42.00").rightJustified(20)));
+    EXPECT_TRUE(ui.asked().empty());
+}
+
+TEST_F(CustomReportList, OpensFromTheMenuEveryTime) {
+    QMdiArea area;
+    zelk::windows::openCustomReports(&area);
+    zelk::windows::openCustomReports(&area);
+    ASSERT_EQ(area.subWindowList().size(), 2);
+    EXPECT_NE(qobject_cast<frmCustomReports*>(area.subWindowList()[0]->widget()), nullptr);
 }
