@@ -1,4 +1,5 @@
 target_sources(zelk_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AccountLookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AccountRecords.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListDeletion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListModel.cpp

@@ -1,8 +1,11 @@
 #include "app/WindowCommands.h"
+#include "frmCustomReports.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of the custom reports.
 namespace zelk::windows {
 
-void openCustomReports(QMdiArea*) {}
+void openCustomReports(QMdiArea* area) {
+    showChild(area, new frmCustomReports);
+}
 
 } // namespace zelk::windows

@@ -124,4 +124,13 @@ QString GetAssetBalancesToPeriod(int Year, int Period);
 QString GetEquityBalancesToPeriod(int Year, int Period);
 QString GetLiabilityBalancesToPeriod(int Year, int Period);
 
+// Custom reports
+// The balance rows of the accounts of a range (or of one account when LastAccount is
+// empty), with BeginningBalance and Saldo1 ... Saldo<Period>.
+QString GetCustomRowBalances(int Year, int Period, const QString& FirstAccount,
+                             const QString& LastAccount);
+// The same accounts with the month's column Saldo<Period> as Saldo.
+QString GetCustomRowPeriodBalance(int Year, int Period, const QString& FirstAccount,
+                                  const QString& LastAccount);
+
 } // namespace modDBUtil

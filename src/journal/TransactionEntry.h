@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/AccountLookup.h"
 #include "accounts/ListDeletion.h"
 #include "accounts/ListModel.h"
 #include "data/Amount.h"
@@ -28,30 +29,7 @@ using LineCells = std::array<QString, 4>;
 // What the name column shows after a number that matches no account.
 QString InvalidAccountText();
 
-// Every account's number and name, in the order the database returns them; the
-// editor's look-ups are done here, in memory.
-class AccountLookup {
-public:
-    struct Account {
-        QString AccountNo;
-        QString AccountName;
-    };
-    AccountLookup() = default;
-    explicit AccountLookup(std::vector<Account> accounts) : m_accounts(std::move(accounts)) {}
-    static AccountLookup Load(Connection& cnn);
-
-    // The first account with that number, compared as keys compare (ASCII letters
-    // without regard to case); nullptr when there is none.
-    const Account* findNo(const QString& accountNo) const;
-    // The first account with that name (without regard to letter case); nullptr when none.
-    const Account* findName(const QString& accountName) const;
-    // The names for the drop-down, in order.
-    QStringList names() const;
-    const std::vector<Account>& accounts() const { return m_accounts; }
-
-private:
-    std::vector<Account> m_accounts;
-};
+using zelk::accounts::AccountLookup;
 
 // What happens after the user has finished editing a cell of a row:
 //  number -> the account's name, or "Invalid Account" when none has that number;

@@ -1,0 +1,235 @@
+#include "frmCustomReport.h"
+
+#include "data/Connection.h"
+#include "widgets/CommonControls.h"
+#include "widgets/Twips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+using zelk::CustomReportDefinition;
+
+namespace {
+enum Column { ColName = 0, ColType = 1, ColStart = 2, ColEnd = 3 };
+}
+
+// The drop-downs of the Type and account columns. An editor is refused (no editor is
+// made) where the row's rules do not allow the edit: the type needs a name, the
+// accounts need the type "Detail".
+class CustomReportCellDelegate : public QStyledItemDelegate {
+public:
+    explicit CustomReportCellDelegate(frmCustomReport* form)
+        : QStyledItemDelegate(form), m_form(form) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        CustomReportDefinition& d = m_form->definition();
+        const int row = index.row();
+        if (index.column() == ColName)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* combo = new QComboBox(parent);
+        if (index.column() == ColType) {
+            if (!d.canEditType(row)) {
+                delete combo;
+                return nullptr;
+            }
+            combo->setObjectName(QStringLiteral("cmbRowType"));
+            combo->addItems(CustomReportDefinition::RowTypes);
+            combo->setCurrentIndex(combo->findText(d.rows[size_t(row)].type));
+            return combo;
+        }
+        if (!d.canEditAccounts(row)) {
+            delete combo;
+            return nullptr;
+        }
+        combo->setObjectName(QStringLiteral("cmbAccount"));
+        combo->addItem(QString(), QString());
+        // The number beside the name tells two accounts of one name apart.
+        for (const auto& a : d.accounts())
+            combo->addItem(QStringLiteral("%1 (%2)").arg(a.AccountName, a.AccountNo), a.AccountNo);
+        const auto& cell =
+            index.column() == ColStart ? d.rows[size_t(row)].start : d.rows[size_t(row)].end;
+        combo->setCurrentIndex(std::max(0, combo->findData(cell.number)));
+        return combo;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (index.column() == ColName)
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (index.column() == ColName) {
+            QStyledItemDelegate::setModelData(editor, model, index);
+            return;
+        }
+        auto* combo = static_cast<QComboBox*>(editor);
+        m_form->cellChosen(index.row(), index.column(), combo->currentText(), combo->currentData());
+    }
+
+private:
+    frmCustomReport* m_form;
+};
+
+frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
+    using namespace zelk::controls;
+    setObjectName(QStringLiteral("frmCustomReport"));
+    setWindowTitle(QStringLiteral("Custom Report"));
+
+    QGroupBox* fraReport = frame(this, QStringLiteral("fraReport"));
+    txtName = new QLineEdit(fraReport);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    txtTitle = new QLineEdit(fraReport);
+    txtTitle->setObjectName(QStringLiteral("txtTitle"));
+    cmbReportType = new QComboBox(fraReport);
+    cmbReportType->setObjectName(QStringLiteral("cmbReportType"));
+    auto* form = new QFormLayout(fraReport);
+    form->addRow(QStringLiteral("Name:"), txtName);
+    form->addRow(QStringLiteral("Title:"), txtTitle);
+    form->addRow(QStringLiteral("Type:"), cmbReportType);
+
+    grdDetail = new QTableWidget(CustomReportDefinition::EntryRows, 4, this);
+    grdDetail->setObjectName(QStringLiteral("grdDetail"));
+    grdDetail->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type"),
+                                          QStringLiteral("Account Start"),
+                                          QStringLiteral("Account End")});
+    const int widths[] = {1500, 912, 2256, 2256};
+    for (int c = 0; c < 4; ++c)
+        grdDetail->setColumnWidth(c, twips(widths[c]));
+    grdDetail->setItemDelegate(new CustomReportCellDelegate(this));
+    grdDetail->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdDetail->setEditTriggers(
+        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+        QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    connect(grdDetail, &QTableWidget::cellChanged, this, &frmCustomReport::gridEdited);
+
+    QGroupBox* fraConfirm = frame(this, QStringLiteral("fraConfirm"));
+    cmdSave = button(fraConfirm, QStringLiteral("cmdSave"), QStringLiteral("&Save"));
+    cmdCancel = button(fraConfirm, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
+    auto* buttons = new QHBoxLayout(fraConfirm);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+    connect(cmdSave, &QPushButton::clicked, this, &frmCustomReport::cmdSave_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraReport);
+    layout->addWidget(grdDetail, 1);
+    layout->addWidget(fraConfirm);
+    resize(twips(7600), twips(6600));
+}
+
+frmCustomReport::~frmCustomReport() = default;
+
+void frmCustomReport::loadLists() {
+    m_definition = std::make_unique<CustomReportDefinition>(*zelk::g_cnn);
+    cmbReportType->clear();
+    for (const auto& t : m_definition->reportTypes())
+        cmbReportType->addItem(t.name, qlonglong(t.id));
+    cmbReportType->setCurrentIndex(-1);
+}
+
+void frmCustomReport::showRow(int row) {
+    const zelk::DefinitionRow& r = m_definition->rows.at(size_t(row));
+    const QString texts[] = {r.name, r.type, r.start.text, r.end.text};
+    m_filling = true;
+    for (int c = 0; c < 4; ++c) {
+        QTableWidgetItem* item = grdDetail->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            grdDetail->setItem(row, c, item);
+        }
+        item->setText(texts[c]);
+    }
+    m_filling = false;
+}
+
+void frmCustomReport::Add() {
+    m_editMode = false;
+    m_success = false;
+    loadLists();
+    txtName->clear();
+    txtTitle->clear();
+    for (int r = 0; r < grdDetail->rowCount(); ++r)
+        showRow(r);
+    exec();
+}
+
+void frmCustomReport::Edit(const QString& ReportName) {
+    m_editMode = true;
+    m_success = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    loadLists();
+    const bool found = m_definition->load(ReportName);
+    QApplication::restoreOverrideCursor();
+    if (!found) {
+        zelk::ui().messageBox(QStringLiteral("Custom report ") + ReportName +
+                                  QStringLiteral(" not found."),
+                              windowTitle());
+        return;
+    }
+    txtName->setText(m_definition->name);
+    txtTitle->setText(m_definition->title);
+    cmbReportType->setCurrentIndex(cmbReportType->findData(qlonglong(m_definition->reportTypeId)));
+    grdDetail->setRowCount(int(m_definition->rows.size()));
+    for (int r = 0; r < grdDetail->rowCount(); ++r)
+        showRow(r);
+    txtName->setEnabled(false);
+    exec();
+}
+
+void frmCustomReport::gridEdited(int row, int column) {
+    if (m_filling || column != ColName)
+        return;
+    m_definition->rows.at(size_t(row)).name = grdDetail->item(row, column)->text();
+}
+
+void frmCustomReport::cellChosen(int row, int column, const QString& text, const QVariant& data) {
+    if (column == ColType)
+        m_definition->setType(row, text);
+    else if (data.toString().isEmpty())
+        m_definition->typeAccountText(row, column == ColEnd, QString());
+    else
+        m_definition->pickAccount(row, column == ColEnd, data.toString());
+    showRow(row);
+}
+
+void frmCustomReport::cmdSave_Click() {
+    zelk::CustomReportDefinition& d = *m_definition;
+    d.name = txtName->text();
+    d.title = txtTitle->text();
+    d.reportTypeId =
+        cmbReportType->currentIndex() < 0 ? 0 : long(cmbReportType->currentData().toLongLong());
+    std::vector<zelk::DefinitionLine> lines;
+    switch (d.validate(lines)) {
+    case 1:
+        return;
+    case 2:
+        reject();
+        return;
+    default:
+        break;
+    }
+    switch (d.save(m_editMode, lines)) {
+    case zelk::CommandOutcome::Committed:
+        m_success = true;
+        accept();
+        break;
+    case zelk::CommandOutcome::Fix:
+        break;
+    case zelk::CommandOutcome::Abort:
+        reject();
+        break;
+    }
+}
