@@ -10,12 +10,14 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -55,7 +57,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
     buildMenus();
     MDIForm_Load();
-    resize(900, 640);
+    // Most of the screen: list windows, the tool window and a report want room.
+    QSize size(1200, 780);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 0.95);
+    resize(size);
 }
 
 frmMain::~frmMain() = default;

@@ -9,10 +9,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-frmToolWindow::frmToolWindow(frmMain* main) : QWidget(main, Qt::Tool), m_main(main) {
+frmToolWindow::frmToolWindow(frmMain* main) : QDockWidget(main), m_main(main) {
     setObjectName(QStringLiteral("frmToolWindow"));
     setWindowTitle(QStringLiteral("Tools"));
-    tabTool = new QTabWidget(this);
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    auto* content = new QWidget(this);
+    tabTool = new QTabWidget(content);
     tabTool->setObjectName(QStringLiteral("tabTool"));
 
     struct Tab {
@@ -42,14 +45,16 @@ frmToolWindow::frmToolWindow(frmMain* main) : QWidget(main, Qt::Tool), m_main(ma
         layout->addStretch(1);
         tabTool->addTab(page, QString::fromLatin1(tab.caption));
     }
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(tabTool);
+    layout->addStretch(1);
     // wide enough for the four tabs side by side
-    const int wide = std::max(twips(3600), tabTool->tabBar()->sizeHint().width() + 24);
-    setFixedSize(wide, twips(3300));
+    const int wide = std::max(twips(3600), tabTool->tabBar()->sizeHint().width() + 8);
+    tabTool->setFixedSize(wide, twips(3300));
+    setWidget(content);
     if (main)
-        move(main->geometry().topRight() - QPoint(width() + 24, -80));
+        main->addDockWidget(Qt::RightDockWidgetArea, this);
 }
 
 void frmToolWindow::cmdTool_Click(int index) {
