@@ -7,7 +7,8 @@
 
 // Runs `action` on the next modal window that opens (a window shown with exec()
 // blocks the test, so its answer is scheduled before the click that opens it).
-void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 10000);
+// Unless `required` is false, a modal window that does not open fails the test.
+void onNextModal(std::function<void(QWidget*)> action, int timeoutMs = 10000, bool required = true);
 
 // The widget of that object name inside `parent`; fails the test when there is none.
 template <class T>
