@@ -113,4 +113,14 @@ QString GetBalanceHistoryView(int PeriodYear);
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear);
 QString DeleteAllAccountBalanceHistories();
 
+// Period processing
+// The history lines of one transaction on one account dated within a range (so a
+// transaction number used again in another month keeps its history).
+QString DeleteTransactionHistoryInRange(const QString& TransactionNo, const QString& AccountNo,
+                                        const QDate& DateFrom, const QDate& DateTo);
+// One row with the column PostedCount: the posted transactions still in the journal.
+QString GetPostedCount();
+// One row with the column HistoryCount: the history lines dated within a range.
+QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo);
+
 } // namespace modDBUtil

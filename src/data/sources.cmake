@@ -8,6 +8,7 @@ target_sources(zelk_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Schema.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UserPorts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modDBUtil.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/modDBUtil_periods.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modUtils.cpp
 )
