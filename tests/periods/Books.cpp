@@ -132,3 +132,11 @@ void rawExec(const QString& filePath, const char* sql) {
     sqlite3_free(error);
     sqlite3_close(db);
 }
+
+QString ScriptedChooser::chooseEarningAccount() {
+    if (shown >= answers.size()) {
+        ADD_FAILURE() << "the chooser was shown more often than scripted";
+        return QStringLiteral("(unscripted)");
+    }
+    return answers.value(shown++);
+}

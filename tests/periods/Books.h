@@ -2,6 +2,7 @@
 
 #include "data/Amount.h"
 #include "data/UserPorts.h"
+#include "periods/YearEndRuns.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -95,6 +96,15 @@ public:
             beforeDialogAnswer();
         return ScriptedUi::showMessageDialog(message, buttons, title);
     }
+};
+
+// An earning-account chooser that gives the answers it was handed, one per showing
+// (empty text: closed without a choice). Shown more often than scripted, it fails the
+// test and ends the loop with a choice.
+struct ScriptedChooser : zelk::periods::EarningAccountChooser {
+    QStringList answers;
+    int shown = 0;
+    QString chooseEarningAccount() override;
 };
 
 // Runs SQL through a connection of its own, bypassing the statement translator (for

@@ -11,13 +11,6 @@ using zelk::Amount;
 
 namespace {
 
-// A chooser that gives the answers it was handed, one per showing.
-struct ScriptedChooser : EarningAccountChooser {
-    QStringList answers;
-    int shown = 0;
-    QString chooseEarningAccount() override { return answers.value(shown++); }
-};
-
 const QStringList Accounts = {"1000", "2000", "3000", "4000", "4100", "5000", "6000"};
 
 struct Movement {
