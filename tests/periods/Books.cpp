@@ -3,6 +3,7 @@
 #include "data/modDBUtil.h"
 #include "data/modUtils.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
@@ -99,6 +100,17 @@ std::optional<bool> Books::posted(const QString& no) {
 
 QString Books::dump() {
     QString out;
+    eachRow([&](const QString& line) { out += line; });
+    return out;
+}
+
+QByteArray Books::digest() {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    eachRow([&](const QString& line) { hash.addData(line.toUtf8()); });
+    return hash.result().toHex();
+}
+
+void Books::eachRow(const std::function<void(const QString& line)>& take) {
     for (const char* table :
          {"SYS_Company", "Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
           "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",
@@ -106,18 +118,17 @@ QString Books::dump() {
         const QString from = QStringLiteral(" FROM ") + QLatin1String(table);
         const QStringList columns = m_db.query("SELECT *" + from).fieldNames();
         zelk::RowSet rs = m_db.query("SELECT *" + from + " ORDER BY " + columns.join(", "));
-        out += QLatin1String(table) + QStringLiteral(" (") + QString::number(rs.recordCount()) +
-               QStringLiteral(" rows)\n");
+        take(QLatin1String(table) + QStringLiteral(" (") + QString::number(rs.recordCount()) +
+             QStringLiteral(" rows)\n"));
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
             QStringList cells;
             for (int c = 0; c < columns.size(); ++c) {
                 const QVariant v = rs.value(c);
                 cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
             }
-            out += cells.join(QStringLiteral(" | ")) + QChar(u'\n');
+            take(cells.join(QStringLiteral(" | ")) + QChar(u'\n'));
         }
     }
-    return out;
 }
 
 void rawExec(const QString& filePath, const char* sql) {

@@ -51,8 +51,11 @@ public:
 
     // Every row of every table the books live in, in a fixed order, as text.
     QString dump();
+    // The same rows as a digest (for books too big to hold twice as text).
+    QByteArray digest();
 
 private:
+    void eachRow(const std::function<void(const QString& line)>& take);
     std::optional<Totals> totals(const char* table, const QString& account, int year, int period);
     std::optional<zelk::Amount> saldo(const char* table, const QString& account, int year,
                                       int period);

@@ -6,4 +6,9 @@ zelk_core_test(test_periods
   ${CMAKE_CURRENT_LIST_DIR}/MonthEndTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/YearEndTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RollbackTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CrashTest.cpp
+)
+zelk_ui_test(test_period_windows
+  ${ZELK_PERIODS_FIXTURE}
+  ${CMAKE_CURRENT_LIST_DIR}/PeriodWindowsTest.cpp
 )
