@@ -117,6 +117,13 @@ RunOutcome PeriodRun::perform(const QString& doneMessage, const std::function<vo
 }
 
 QString accountKey(const QString& accountNo) {
+    const char16_t* begin = reinterpret_cast<const char16_t*>(accountNo.constData());
+    const char16_t* end = begin + accountNo.size();
+    const char16_t* upper = begin;
+    while (upper != end && !(*upper >= u'A' && *upper <= u'Z'))
+        ++upper;
+    if (upper == end)
+        return accountNo; // most numbers have no capital letter: shared, not copied
     QString key = accountNo;
     for (QChar& c : key)
         if (c.unicode() >= 'A' && c.unicode() <= 'Z')

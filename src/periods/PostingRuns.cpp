@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <deque>
+#include <unordered_map>
 
 namespace zelk::periods {
 
@@ -26,11 +27,10 @@ public:
 
     template <class Run>
     Row& find(Run&& runQuery, const QString& account, int year, int period) {
-        const QString key = accountKey(account) + QChar(u'\x1f') + QString::number(year) +
-                            QChar(u'\x1f') + QString::number(period);
-        const auto found = m_index.constFind(key);
-        if (found != m_index.constEnd())
-            return m_rows[found.value()];
+        Key key{accountKey(account), year * 100 + period};
+        const auto found = m_index.find(key);
+        if (found != m_index.end())
+            return m_rows[found->second];
         RowSet g = runQuery(modDBUtil::GetGeneral(account, year, period));
         Row row{account, year, period, !g.eof(), Amount(), Amount(), false};
         if (row.exists) {
@@ -38,7 +38,7 @@ public:
             row.credit = g.amount(QStringLiteral("Credit"));
         }
         m_rows.push_back(row);
-        m_index.insert(key, m_rows.size() - 1);
+        m_index.emplace(std::move(key), m_rows.size() - 1);
         return m_rows.back();
     }
 
@@ -52,8 +52,19 @@ public:
     }
 
 private:
+    // An account as the database compares it, with its year and period.
+    struct Key {
+        QString account;
+        int yearPeriod;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHash(k.account) ^ (size_t(k.yearPeriod) * 0x9E3779B97F4A7C15ULL);
+        }
+    };
     std::deque<Row> m_rows;
-    QHash<QString, size_t> m_index;
+    std::unordered_map<Key, size_t, KeyHash> m_index;
 };
 
 // A line's debit and credit: a positive amount is a debit, any other a credit.
