@@ -5,12 +5,31 @@
 #include "periods/YearEndRuns.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace zelk::periods;
 
 namespace {
 
 enum class Kind { Post, RevertPost, EndMonth, RevertEndMonth, EndYear, RevertEndYear };
+
+const char* id(Kind k) {
+    switch (k) {
+    case Kind::Post:
+        return "Post";
+    case Kind::RevertPost:
+        return "RevertPostings";
+    case Kind::EndMonth:
+        return "EndMonth";
+    case Kind::RevertEndMonth:
+        return "RevertEndMonth";
+    case Kind::EndYear:
+        return "EndYear";
+    case Kind::RevertEndYear:
+        return "RevertEndYear";
+    }
+    return "";
+}
 
 const char* name(Kind k) {
     switch (k) {
@@ -119,14 +138,24 @@ struct CancelCase {
     int step;
     const char* where;
 };
+void PrintTo(const CancelCase& c, std::ostream* os) {
+    *os << name(c.kind) << ", cancelled " << c.where;
+}
 
 class CancelDuringARun : public ::testing::TestWithParam<CancelCase> {};
+
+std::string cancelCaseName(const ::testing::TestParamInfo<CancelCase>& info) {
+    return std::string(id(info.param.kind)) + "AtStep" + std::to_string(info.param.step);
+}
 
 // A failing statement for each kind of run, and the table whose change it refuses.
 struct FailCase {
     Kind kind;
     const char* trigger;
 };
+void PrintTo(const FailCase& f, std::ostream* os) {
+    *os << name(f.kind) << ", refused " << f.trigger;
+}
 
 const FailCase Failures[] = {
     {Kind::Post, "BEFORE UPDATE ON Ledger_General"},
@@ -183,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{Kind::RevertEndYear, 5, "in the pass over the balance rows"},
                       CancelCase{Kind::RevertEndYear, 40, "in the pass over the ledger rows"},
                       CancelCase{Kind::RevertEndYear, 68, "giving the new account its rows"},
-                      CancelCase{Kind::RevertEndYear, 69, "after the company's old year"}));
+                      CancelCase{Kind::RevertEndYear, 69, "after the company's old year"}),
+    cancelCaseName);
 
 TEST(CancelDuringARun, StepCountsOfThePreparedBooks) {
     // the steps the cases above rely on
@@ -208,6 +238,13 @@ TEST(CancelDuringARun, StepCountsOfThePreparedBooks) {
 
 class ErrorAnswer : public ::testing::TestWithParam<FailCase> {};
 
+// {Post, "BEFORE UPDATE ON Ledger_General"} -> "Post_Update_Ledger_General"
+std::string failCaseName(const ::testing::TestParamInfo<FailCase>& info) {
+    const QStringList words = QString::fromLatin1(info.param.trigger).split(' ');
+    const QString verb = words.value(1).left(1) + words.value(1).mid(1).toLower();
+    return std::string(id(info.param.kind)) + "_" + verb.toStdString() + "_" +
+           words.value(3).toStdString();
+}
 // Fix and Abort roll the whole run back: the file is as it was when the run began.
 TEST_P(ErrorAnswer, FixAndAbortLeaveTheFileByteForByteAsItWas) {
     const FailCase f = GetParam();
@@ -270,4 +307,4 @@ TEST_P(ErrorAnswer, RetryCompletesTheRun) {
     EXPECT_EQ(Books(db).dump(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRun, ErrorAnswer, ::testing::ValuesIn(Failures));
+INSTANTIATE_TEST_SUITE_P(EveryRun, ErrorAnswer, ::testing::ValuesIn(Failures), failCaseName);
