@@ -88,7 +88,7 @@ QString missingRowReason(const QString& account, int year, int period, int openY
 }
 
 // The walk that posting and its reversal share; sign +1 adds the lines, -1 takes them
-// off. Returns the transactions left as they were.
+// off. The transactions left as they were are added to `skipped`.
 template <class Query, class Step>
 void walk(Query&& query, Step&& nextStep, RowSet& trxs, int begin, int openYear, int sign,
           bool postedAfter, std::vector<SkippedTransaction>& skipped) {
