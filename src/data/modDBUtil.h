@@ -133,4 +133,14 @@ QString GetCustomRowBalances(int Year, int Period, const QString& FirstAccount,
 QString GetCustomRowPeriodBalance(int Year, int Period, const QString& FirstAccount,
                                   const QString& LastAccount);
 
+// Period processing
+// The history lines of one transaction on one account dated within a range (so a
+// transaction number used again in another month keeps its history).
+QString DeleteTransactionHistoryInRange(const QString& TransactionNo, const QString& AccountNo,
+                                        const QDate& DateFrom, const QDate& DateTo);
+// One row with the column PostedCount: the posted transactions still in the journal.
+QString GetPostedCount();
+// One row with the column HistoryCount: the history lines dated within a range.
+QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo);
+
 } // namespace modDBUtil

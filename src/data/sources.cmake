@@ -10,6 +10,7 @@ target_sources(zelk_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/modDBUtil.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modDBUtil_reports.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modDBUtil_custom.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/modDBUtil_periods.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modUtils.cpp
 )

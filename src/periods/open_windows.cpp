@@ -1,18 +1,43 @@
 #include "app/WindowCommands.h"
+#include "data/Connection.h"
+#include "frmPeriodWindows.h"
 
-// Menu commands of this subsystem; each opens its window (built with its issue).
+// Menu commands of this subsystem: each creates its window, shows it modally over the
+// main window, and destroys it when it has hidden itself.
 namespace zelk::windows {
 
-void openPostTrxs(QWidget*) {}
+namespace {
+template <class Window>
+void openModal(QWidget* parent) {
+    if (!g_cnn)
+        return;
+    Window window(parent);
+    window.exec();
+}
+} // namespace
 
-void openRevertPostings(QWidget*) {}
+void openPostTrxs(QWidget* parent) {
+    openModal<frmPostTrxs>(parent);
+}
 
-void openEndMonth(QWidget*) {}
+void openRevertPostings(QWidget* parent) {
+    openModal<frmRevertPostings>(parent);
+}
 
-void openRevertEndMonth(QWidget*) {}
+void openEndMonth(QWidget* parent) {
+    openModal<frmEndMonth>(parent);
+}
 
-void openEndYear(QWidget*) {}
+void openRevertEndMonth(QWidget* parent) {
+    openModal<frmRevertEndMonth>(parent);
+}
 
-void openRevertEndYear(QWidget*) {}
+void openEndYear(QWidget* parent) {
+    openModal<frmEndYear>(parent);
+}
+
+void openRevertEndYear(QWidget* parent) {
+    openModal<frmRevertEndYear>(parent);
+}
 
 } // namespace zelk::windows

@@ -1,0 +1,307 @@
+// The benchmark of the period runs. It builds a company with 500 accounts and one
+// fiscal year of N three-line transactions, then times each step and prints one line
+// per step: what was done, how many, and the seconds it took; last the peak memory.
+//
+//   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
+
+#include "data/Connection.h"
+#include "data/FiscalCalendar.h"
+#include "data/SavingCommand.h"
+#include "data/UserPorts.h"
+#include "data/modDBUtil.h"
+#include "periods/MonthEndRuns.h"
+#include "periods/PostingRuns.h"
+#include "periods/YearEndRuns.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sys/resource.h>
+#include <time.h>
+#include <vector>
+
+using namespace zelk;
+using namespace zelk::periods;
+
+namespace {
+
+constexpr int AccountCount = 500;
+constexpr int FiscalYear = 2023;
+constexpr int FirstMonth = 4; // the fiscal year starts in April
+
+// Answers nothing on its own: a question or an error dialog during the benchmark is a
+// failure, reported and answered with Abort / No / Cancel.
+class BenchUi : public UserInterface {
+public:
+    int showMessageDialog(const QString& message, int, const QString& title) override {
+        std::fprintf(stderr, "unexpected dialog %s: %s\n", qPrintable(title), qPrintable(message));
+        failed = true;
+        return Abort;
+    }
+    void messageBox(const QString& text, const QString&) override { lastMessage = text; }
+    bool askYesNo(const QString& text, const QString&) override {
+        std::fprintf(stderr, "unexpected question: %s\n", qPrintable(text));
+        failed = true;
+        return false;
+    }
+    bool askOkCancel(const QString& text, const QString& title) override {
+        return askYesNo(text, title);
+    }
+    QString lastMessage;
+    bool failed = false;
+};
+
+struct Line {
+    QString account;
+    Amount amount;
+};
+struct Transaction {
+    QString no;
+    QDate date;
+    QString source;
+    QString description;
+    Line lines[3];
+};
+
+QString accountNo(int i) {
+    return QStringLiteral("%1").arg(1000 + i);
+}
+
+// Classes of the 500 accounts: 150 assets, 60 liabilities, 20 equities, 2 of the
+// earning class, 100 revenues, 168 expenses.
+int accountClass(int i) {
+    if (i < 150)
+        return 1;
+    if (i < 210)
+        return 2;
+    if (i < 230)
+        return 3;
+    if (i < 232)
+        return 4;
+    if (i < 332)
+        return 5;
+    return 6;
+}
+
+// A deterministic stream of numbers, so every run of the benchmark books the same year.
+struct Lcg {
+    quint64 state = 0x2545F4914F6CDD1DULL;
+    quint32 next() {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return quint32(state >> 33);
+    }
+};
+
+Transaction makeTransaction(int i, int n, Lcg& random) {
+    const QDate first = fiscal::firstDayOfYear(FirstMonth, FiscalYear);
+    const int days = int(first.daysTo(fiscal::lastDayOfYear(FirstMonth, FiscalYear))) + 1;
+    Transaction t;
+    t.no = QStringLiteral("TR%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+    t.date = first.addDays(qint64(i) * days / n);
+    t.source = QStringLiteral("INV-%1").arg(i + 1);
+    t.description = QStringLiteral("Benchmark transaction %1").arg(i + 1);
+    const Amount a = Amount::fromRaw(qint64(random.next() % 10000000) + 100);
+    const Amount b = Amount::fromRaw(qint64(random.next() % 10000000) + 100);
+    const int x = int(random.next() % AccountCount);
+    int y = int(random.next() % AccountCount);
+    int z = int(random.next() % AccountCount);
+    t.lines[0] = {accountNo(x), a};
+    t.lines[1] = {accountNo(y), b};
+    t.lines[2] = {accountNo(z), -(a + b)};
+    return t;
+}
+
+// Saves one new transaction with the statements the transaction editor runs for it.
+// (The one place to switch to the editor's own save once it is there.)
+void saveTransaction(StatementRunner& runner, const Transaction& t) {
+    runner.run(modDBUtil::InsertTransaction(t.no, t.source, t.description, t.date, false));
+    int seq = 0;
+    for (const Line& l : t.lines)
+        runner.run(modDBUtil::InsertTransactionDetail(t.no, l.account, ++seq, l.amount));
+}
+
+void addAccount(StatementRunner& runner, int i) {
+    const QString no = accountNo(i);
+    runner.run(modDBUtil::InsertAccount(no, QStringLiteral("Account %1").arg(no), accountClass(i),
+                                        QString()));
+    runner.run(modDBUtil::InsertAccountBalance(no, FiscalYear, Amount()));
+    runner.run(modDBUtil::InsertGeneralYear(no, FiscalYear));
+}
+
+void newCompany(Connection& cnn) {
+    runSavingCommand(cnn, [](StatementRunner& r) {
+        for (const QString& sql :
+             {modDBUtil::DeleteAllAccountBalanceHistories(), modDBUtil::DeleteAllAccountBalances(),
+              modDBUtil::DeleteAllGeneral(), modDBUtil::DeleteAllGeneralHistories(),
+              modDBUtil::DeleteAllTransactions(), modDBUtil::DeleteAllTransactionHistories(),
+              modDBUtil::DeleteAllCustomReports(), modDBUtil::DeleteAllAccounts()})
+            r.run(sql);
+        r.run(modDBUtil::UpdateCompanyInfo(QStringLiteral("Benchmark Ltd"),
+                                           QStringLiteral("1 Test Road"),
+                                           QStringLiteral("555 0100"), QString(), QString()));
+        r.run(modDBUtil::UpdateCompanyPeriods(1, FiscalYear, FiscalYear, FirstMonth));
+    });
+}
+
+// A step's clock: the time it took, and the processor time this program spent in it
+// (the machine is shared; the second figure does not count waiting for the disk or
+// for the processor).
+class StepClock {
+public:
+    StepClock() { restart(); }
+    void restart() {
+        m_wall.start();
+        m_cpu = cpuSeconds();
+    }
+    double seconds() const { return double(m_wall.nsecsElapsed()) / 1e9; }
+    double cpu() const { return cpuSeconds() - m_cpu; }
+
+private:
+    static double cpuSeconds() {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    }
+    QElapsedTimer m_wall;
+    double m_cpu = 0;
+};
+
+void report(const char* step, qint64 count, const StepClock& clock) {
+    std::printf("%-28s %9lld %9.3f s %9.3f s\n", step, static_cast<long long>(count),
+                clock.seconds(), clock.cpu());
+    std::fflush(stdout);
+}
+
+bool expectDone(const BenchUi& ui, RunOutcome outcome, const char* message) {
+    if (outcome != RunOutcome::Done || ui.lastMessage != QLatin1String(message) || ui.failed) {
+        std::fprintf(stderr, "the run did not finish: %s\n", message);
+        return false;
+    }
+    return true;
+}
+
+struct ChooseFirst : EarningAccountChooser {
+    QString chooseEarningAccount() override { return accountNo(230); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
+    if (n < 1) {
+        std::fprintf(stderr, "usage: zelk_bench [N] [folder]\n");
+        return 2;
+    }
+    QTemporaryDir temporary;
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
+    BenchUi ui;
+    setUserInterface(&ui);
+    NoProgress progress;
+
+    std::unique_ptr<Connection> cnn = Connection::open(folder);
+    g_cnn = cnn.get();
+    std::printf("Zelk benchmark: %d accounts, %d three-line transactions, in %s\n", AccountCount, n,
+                qPrintable(cnn->filePath()));
+    std::printf("%-28s %9s %11s %11s\n", "step", "count", "time", "processor");
+
+    StepClock clock;
+    newCompany(*cnn);
+    runSavingCommand(*cnn, [](StatementRunner& r) {
+        for (int i = 0; i < AccountCount; ++i)
+            addAccount(r, i);
+    });
+    report("new company and accounts", AccountCount, clock);
+
+    // The transaction editor commits each save on its own; the first thousand are saved
+    // that way, the rest in one database transaction.
+    Lcg random;
+    const int single = n < 1000 ? n : 1000;
+    clock.restart();
+    for (int i = 0; i < single; ++i) {
+        const Transaction t = makeTransaction(i, n, random);
+        if (runSavingCommand(*cnn, [&](StatementRunner& r) { saveTransaction(r, t); }) !=
+            CommandOutcome::Committed)
+            return 1;
+    }
+    report("save, one commit each", single, clock);
+    clock.restart();
+    if (runSavingCommand(*cnn, [&](StatementRunner& r) {
+            for (int i = single; i < n; ++i)
+                saveTransaction(r, makeTransaction(i, n, random));
+        }) != CommandOutcome::Committed)
+        return 1;
+    report("save, one commit", n - single, clock);
+
+    const QDate first = fiscal::firstDayOfYear(FirstMonth, FiscalYear);
+    const QDate last = fiscal::lastDayOfYear(FirstMonth, FiscalYear);
+    clock.restart();
+    {
+        PostTransactions post(*cnn, progress);
+        if (!expectDone(ui, post.run(first, last), "Posting transactions is done!") ||
+            !post.skipped().empty())
+            return 1;
+    }
+    report("post", n, clock);
+
+    StepClock allMonths;
+    for (int i = 0; i < 12; ++i) {
+        const int month = (FirstMonth - 1 + i) % 12 + 1;
+        const qint64 count =
+            cnn->execute(modDBUtil::GetPostedTransactionsInRange(
+                             fiscal::firstDayOfMonth(FirstMonth, FiscalYear, month),
+                             fiscal::lastDayOfMonth(FirstMonth, FiscalYear, month)))
+                .recordCount();
+        clock.restart();
+        EndMonth endMonth(*cnn, progress);
+        if (!expectDone(ui, endMonth.run(month), "End month is done!"))
+            return 1;
+        const QByteArray name = ("end month " + fiscal::monthName(month)).toLatin1();
+        report(name.constData(), count, clock);
+    }
+    report("all twelve month ends", n, allMonths);
+
+    clock.restart();
+    {
+        EndYear endYear(*cnn, progress);
+        ChooseFirst chooser;
+        if (!endYear.confirmJournal())
+            return 1;
+        const QString earning = endYear.chooseEarningAccount(chooser);
+        if (!expectDone(ui, endYear.run(earning), "End year is done!"))
+            return 1;
+    }
+    report("end year", AccountCount, clock);
+
+    clock.restart();
+    {
+        RevertEndYear revert(*cnn, progress);
+        if (!revert.confirmBeforeRun() || !expectDone(ui, revert.run(), "Revert end year is done!"))
+            return 1;
+    }
+    report("revert end year", AccountCount, clock);
+
+    cnn.reset();
+    g_cnn = nullptr;
+    clock.restart();
+    cnn = Connection::open(folder);
+    report("open database", 1, clock);
+    const qint64 history = cnn->execute(QStringLiteral("SELECT Count(*) AS N FROM "
+                                                       "Ledger_TransactionHistories"))
+                               .integer(QStringLiteral("N"));
+    if (history != 3LL * n) {
+        std::fprintf(stderr, "the history holds %lld lines, not %lld\n",
+                     static_cast<long long>(history), 3LL * n);
+        return 1;
+    }
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-28s %9s %9.1f MB\n", "peak memory", "", double(usage.ru_maxrss) / 1024.0);
+    setUserInterface(nullptr);
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "PeriodRun.h"
+
+namespace zelk::periods {
+
+// The month of the open fiscal year that a month run closes or reopens.
+struct FiscalMonth {
+    int period;     // 1..12
+    QDate firstDay; // first day of the calendar month
+    QDate lastDay;  // last day of the calendar month
+    static FiscalMonth of(const CompanyRow& company, int month);
+};
+
+// Month end: the posted transactions of a month of the open fiscal year move, line by
+// line, into the transaction history and leave the journal; then every account's net
+// movement of the month's period (debit minus credit of its general-ledger row) is
+// written into its period balance.
+class EndMonth : public PeriodRun {
+public:
+    using PeriodRun::PeriodRun;
+    // Month: the calendar month number, 1..12 (any other runs nothing).
+    RunOutcome run(int Month);
+};
+
+// Reverting month end: the month's history lines are rebuilt in the journal as posted
+// transactions and removed from the history; the month's period balance of every
+// account goes back to 0. Only the history lines of the month itself are removed, so a
+// transaction number used in another month keeps its own history.
+class RevertEndMonth : public PeriodRun {
+public:
+    using PeriodRun::PeriodRun;
+    RunOutcome run(int Month);
+};
+
+} // namespace zelk::periods

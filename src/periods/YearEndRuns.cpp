@@ -1,0 +1,262 @@
+#include "YearEndRuns.h"
+
+#include "data/modDBUtil.h"
+
+#include <QSet>
+#include <vector>
+
+namespace zelk::periods {
+
+namespace {
+
+modDBUtil::Saldos saldosOf(const RowSet& rs) {
+    modDBUtil::Saldos s{};
+    for (int i = 0; i < 12; ++i)
+        s[size_t(i)] = rs.amount(QStringLiteral("Saldo") + QString::number(i + 1));
+    return s;
+}
+
+} // namespace
+
+bool EndYear::confirmJournal() {
+    RowSet posted;
+    if (!tryQuery(modDBUtil::GetPostedCount(), posted)) {
+        requestCancel();
+        return false;
+    }
+    const qint64 postedCount = posted.eof() ? 0 : posted.integer(QStringLiteral("PostedCount"));
+    if (postedCount > 0) {
+        ui().messageBox(QStringLiteral("You have ") + QString::number(postedCount) +
+                            QStringLiteral(" posted transaction(s) not closed by End Month."),
+                        QStringLiteral("End Year"));
+        requestCancel();
+        return false;
+    }
+    RowSet unposted;
+    if (!tryQuery(modDBUtil::GetUnpostedCount(), unposted)) {
+        requestCancel();
+        return false;
+    }
+    const qint64 u = unposted.eof() ? 0 : unposted.integer(QStringLiteral("UnPostedCount"));
+    if (u >= 1 &&
+        !ui().askOkCancel(QStringLiteral("You have ") + QString::number(u) +
+                              QStringLiteral(" unposted transaction(s).") + QChar(u'\n') +
+                              QStringLiteral("All unposted transaction will be deleted by ending "
+                                             "the year."),
+                          QStringLiteral("End Year"))) {
+        requestCancel();
+        return false;
+    }
+    return true;
+}
+
+QString EndYear::chooseEarningAccount(EarningAccountChooser& chooser) {
+    RowSet accounts;
+    if (!tryQuery(modDBUtil::GetAccountsOfClass(), accounts)) {
+        requestCancel();
+        return QString();
+    }
+    if (accounts.isEmpty()) {
+        ui().messageBox(
+            QStringLiteral("You must at least have one account of earning account class!"),
+            appTitle());
+        requestCancel();
+        return QString();
+    }
+    if (accounts.recordCount() == 1)
+        return accounts.text(QStringLiteral("AccountNo"));
+    QString chosen;
+    do {
+        chosen = chooser.chooseEarningAccount();
+        if (chosen.isEmpty() &&
+            ui().askYesNo(QStringLiteral("Cancel end year?"), QStringLiteral("End Year")))
+            requestCancel();
+    } while (chosen.isEmpty() && !cancelRequested());
+    return cancelRequested() ? QString() : chosen;
+}
+
+RunOutcome EndYear::run(const QString& EarningAccount) {
+    return perform(QStringLiteral("End year is done!"), [&] {
+        const CompanyRow company = readCompany();
+        const int year = company.CurrentPeriodYear;
+        const int nextYear = year + 1;
+        RowSet balances = execute(modDBUtil::GetAccountBalancesWithYearTotal(year));
+        if (balances.isEmpty())
+            return;
+        startSteps(balances.recordCount() + 3);
+
+        Amount earningTotal;
+        for (balances.moveFirst(); !balances.eof(); balances.moveNext()) {
+            const QString account = balances.text(QStringLiteral("AccountNo"));
+            const Amount yearTotal = balances.amount(QStringLiteral("YearTotal"));
+            const Amount beginning = balances.amount(QStringLiteral("BeginningBalance"));
+            const modDBUtil::Saldos saldos = saldosOf(balances);
+            const qint64 accountClass = balances.integer(QStringLiteral("AccountClassID"));
+
+            bool opens = true;
+            Amount opening;
+            switch (accountClass) {
+            case 1: // assets, liabilities and equities carry their balance forward
+            case 2:
+            case 3:
+                opening = yearTotal;
+                break;
+            case 4: // the earning account opens with the earning total, written below
+                if (sameAccount(account, EarningAccount))
+                    earningTotal += yearTotal;
+                else
+                    opening = yearTotal;
+                break;
+            case 5: // revenues and expenses close into the earning account
+            case 6:
+                earningTotal += yearTotal;
+                break;
+            default:
+                opens = false;
+            }
+            if (opens) {
+                execute(modDBUtil::InsertAccountBalance(account, nextYear, opening));
+                execute(modDBUtil::InsertGeneralYear(account, nextYear));
+            }
+
+            RowSet ledger = execute(modDBUtil::GetGeneralOfAccountYear(account, year));
+            for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext()) {
+                const int period = int(ledger.integer(QStringLiteral("Period")));
+                execute(modDBUtil::InsertGeneralHistory(account, year, period,
+                                                        ledger.amount(QStringLiteral("Debit")),
+                                                        ledger.amount(QStringLiteral("Credit"))));
+                execute(modDBUtil::DeleteGeneral(account, year, period));
+            }
+            execute(modDBUtil::InsertAccountBalanceHistory(account, year, beginning, saldos));
+            execute(modDBUtil::DeleteAccountBalanceOfYear(account, year));
+            step();
+        }
+
+        execute(modDBUtil::UpdateAccountBalanceColumn(EarningAccount, nextYear, 0, earningTotal));
+        step();
+        execute(modDBUtil::DeleteAllTransactions());
+        step();
+        execute(modDBUtil::UpdateCompanyPeriods(company.BeginPeriod, company.BeginPeriodYear,
+                                                nextYear, company.FinancialPeriodBegin));
+        step();
+    });
+}
+
+bool RevertEndYear::confirmBeforeRun() {
+    CompanyRow company;
+    try {
+        company = readCompany();
+    } catch (const CommandUnwind&) {
+        requestCancel();
+        return false;
+    }
+    // In the first year the run itself says that no earlier year can be reopened.
+    if (company.BeginPeriodYear != company.CurrentPeriodYear) {
+        const int begin = company.FinancialPeriodBegin;
+        RowSet history;
+        if (!tryQuery(modDBUtil::GetTransactionHistoryCountInRange(
+                          fiscal::firstDayOfYear(begin, company.CurrentPeriodYear),
+                          fiscal::lastDayOfYear(begin, company.CurrentPeriodYear)),
+                      history)) {
+            requestCancel();
+            return false;
+        }
+        if (!history.eof() && history.integer(QStringLiteral("HistoryCount")) > 0) {
+            ui().messageBox(QStringLiteral("Revert the month ends of the current year first."),
+                            QStringLiteral("Revert End Year"));
+            requestCancel();
+            return false;
+        }
+    }
+    RowSet count;
+    if (!tryQuery(modDBUtil::GetTransactionCount(), count)) {
+        requestCancel();
+        return false;
+    }
+    if (!count.eof() && count.integer(QStringLiteral("TrxCount")) > 0 &&
+        !ui().askOkCancel(QStringLiteral("You have transactions for the current year.") +
+                              QChar(u'\n') +
+                              QStringLiteral("All transactions will be deleted by reverting end "
+                                             "year."),
+                          QStringLiteral("Revert End Year"))) {
+        requestCancel();
+        return false;
+    }
+    return true;
+}
+
+RunOutcome RevertEndYear::run() {
+    return perform(QStringLiteral("Revert end year is done!"), [&] {
+        const CompanyRow company = readCompany();
+        const int year = company.CurrentPeriodYear;
+        const int previous = year - 1;
+        if (company.BeginPeriodYear == year)
+            refuse(QStringLiteral("Can't revert to earlier year than starting period year."));
+        RowSet balances = execute(modDBUtil::GetAccountBalanceHistoriesOfYear(previous));
+        RowSet ledger = execute(modDBUtil::GetGeneralHistoriesOfYear(previous));
+        if (balances.isEmpty())
+            return;
+
+        // Accounts that the restored year does not cover (added after the year end, say)
+        // get a balance row and general-ledger rows of the reopened year, so they can
+        // still be posted to.
+        QSet<QString> withBalance, withLedger;
+        for (balances.moveFirst(); !balances.eof(); balances.moveNext())
+            withBalance.insert(accountKey(balances.text(QStringLiteral("AccountNo"))));
+        for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext())
+            withLedger.insert(accountKey(ledger.text(QStringLiteral("AccountNo"))));
+        struct Uncovered {
+            QString account;
+            bool needsBalance;
+            bool needsLedger;
+        };
+        std::vector<Uncovered> uncovered;
+        RowSet accounts = execute(modDBUtil::GetAccountList());
+        for (accounts.moveFirst(); !accounts.eof(); accounts.moveNext()) {
+            const QString account = accounts.text(QStringLiteral("AccountNo"));
+            const QString key = accountKey(account);
+            const bool needsBalance = !withBalance.contains(key);
+            const bool needsLedger = !withLedger.contains(key);
+            if (needsBalance || needsLedger)
+                uncovered.push_back({account, needsBalance, needsLedger});
+        }
+
+        startSteps(balances.recordCount() + ledger.recordCount() + int(uncovered.size()) + 3);
+        execute(modDBUtil::DeleteAllAccountBalances());
+        step();
+        execute(modDBUtil::DeleteAllGeneral());
+        step();
+        for (balances.moveFirst(); !balances.eof(); balances.moveNext()) {
+            const QString account = balances.text(QStringLiteral("AccountNo"));
+            const int rowYear = int(balances.integer(QStringLiteral("PeriodYear")));
+            execute(modDBUtil::InsertAccountBalanceFull(
+                account, rowYear, balances.amount(QStringLiteral("BeginningBalance")),
+                saldosOf(balances)));
+            execute(modDBUtil::DeleteAccountBalanceHistory(account, rowYear));
+            step();
+        }
+        for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext()) {
+            const QString account = ledger.text(QStringLiteral("AccountNo"));
+            const int rowYear = int(ledger.integer(QStringLiteral("PeriodYear")));
+            const int period = int(ledger.integer(QStringLiteral("Period")));
+            execute(modDBUtil::InsertGeneral(account, rowYear, period,
+                                             ledger.amount(QStringLiteral("Debit")),
+                                             ledger.amount(QStringLiteral("Credit"))));
+            execute(modDBUtil::DeleteGeneralHistory(account, rowYear, period));
+            step();
+        }
+        for (const Uncovered& u : uncovered) {
+            if (u.needsBalance)
+                execute(modDBUtil::InsertAccountBalance(u.account, previous, Amount()));
+            if (u.needsLedger)
+                execute(modDBUtil::InsertGeneralYear(u.account, previous));
+            step();
+        }
+        execute(modDBUtil::DeleteAllTransactions());
+        execute(modDBUtil::UpdateCompanyPeriods(company.BeginPeriod, company.BeginPeriodYear,
+                                                previous, company.FinancialPeriodBegin));
+        step();
+    });
+}
+
+} // namespace zelk::periods

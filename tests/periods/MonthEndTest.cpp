@@ -1,0 +1,249 @@
+#include "Books.h"
+#include "data/modDBUtil.h"
+#include "periods/MonthEndRuns.h"
+#include "periods/PostingRuns.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelk::periods;
+using zelk::Amount;
+using Totals = Books::Totals;
+
+namespace {
+
+// April fiscal year 2003: February 2004 is period 11 (a leap month), April 2003 period 1.
+class MonthEnd : public ::testing::Test {
+protected:
+    TestDatabase db;
+    Books books{db};
+    ScriptedUi ui;
+    CountingProgress progress;
+
+    void SetUp() override {
+        books.newCompany(4, 2003);
+        books.addAccount("1000", 1);
+        books.addAccount("2000", 2);
+        books.addAccount("5000", 5);
+        books.addAccount("6000", 6); // never moved in these tests
+    }
+    void postAll() {
+        PostTransactions run(db.cnn(), progress);
+        ASSERT_EQ(run.run(QDate(2003, 4, 1), QDate(2004, 3, 31)), RunOutcome::Done);
+    }
+    RunOutcome endMonth(int month) {
+        EndMonth run(db.cnn(), progress);
+        return run.run(month);
+    }
+    RunOutcome revertMonth(int month) {
+        RevertEndMonth run(db.cnn(), progress);
+        return run.run(month);
+    }
+    QStringList history() {
+        zelk::RowSet h = db.query("SELECT TransactionNo, FKID_Account, Seq, Source, DateStamp, "
+                                  "Description, Amount FROM Ledger_TransactionHistories ORDER BY "
+                                  "DateStamp, TransactionNo, Seq");
+        QStringList out;
+        for (h.moveFirst(); !h.eof(); h.moveNext())
+            out << QStringList{h.text("TransactionNo"),
+                               h.text("FKID_Account"),
+                               h.text("Seq"),
+                               h.isNull("Source") ? "<null>" : h.text("Source"),
+                               h.text("DateStamp"),
+                               h.isNull("Description") ? "<null>" : h.text("Description"),
+                               h.amount("Amount").toSqlText()}
+                       .join('|');
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBalance) {
+    books.addTransaction("F1", QDate(2004, 2, 1), {{"1000", "100"}, {"5000", "-100"}}, "S1",
+                         "First");
+    books.addTransaction("F2", QDate(2004, 2, 29),
+                         {{"1000", "-30"}, {"2000", "40"}, {"5000", "-10"}}, "", "Leap day");
+    books.addTransaction("M1", QDate(2004, 3, 1), {{"1000", "7"}, {"5000", "-7"}});
+    books.addTransaction("J1", QDate(2004, 1, 31), {{"1000", "9"}, {"5000", "-9"}});
+    postAll();
+    // unposted transaction of February stays where it is with its lines
+    books.addTransaction("F3", QDate(2004, 2, 10), {{"1000", "1000"}});
+    // a stale figure in an idle account's column is overwritten from the ledger
+    db.exec(modDBUtil::UpdateAccountBalanceColumn("6000", 2003, 11, money("77")));
+    ui.clear();
+    const int pumpsBefore = progress.pumps();
+
+    ASSERT_EQ(endMonth(2), RunOutcome::Done);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End month is done!"});
+    EXPECT_EQ(history(), (QStringList{"F1|1000|1|S1|2004-02-01|First|100",
+                                      "F1|5000|2|S1|2004-02-01|First|-100",
+                                      "F2|1000|1|<null>|2004-02-29|Leap day|-30",
+                                      "F2|2000|2|<null>|2004-02-29|Leap day|40",
+                                      "F2|5000|3|<null>|2004-02-29|Leap day|-10"}));
+    EXPECT_EQ(books.posted("F1"), std::nullopt);
+    EXPECT_EQ(books.posted("F2"), std::nullopt);
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_TransactionDetails WHERE FKID_Transaction "
+                        "IN ('F1', 'F2')"),
+              0);
+    EXPECT_EQ(books.posted("F3"), false);
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_TransactionDetails WHERE "
+                        "FKID_Transaction='F3'"),
+              1);
+    EXPECT_EQ(books.posted("M1"), true);
+    EXPECT_EQ(books.posted("J1"), true);
+    // Saldo11 = debit - credit of period 11: 1000: 100 - 30; 2000: 40; 5000: -110; 6000: 0
+    EXPECT_EQ(books.balance("1000", 2003, 11), money("70"));
+    EXPECT_EQ(books.balance("2000", 2003, 11), money("40"));
+    EXPECT_EQ(books.balance("5000", 2003, 11), money("-110"));
+    EXPECT_EQ(books.balance("6000", 2003, 11), money("0"));
+    // other periods' columns and the ledger itself are untouched
+    EXPECT_EQ(books.balance("1000", 2003, 10), money("0"));
+    EXPECT_EQ(books.balance("1000", 2003, 12), money("0"));
+    EXPECT_EQ(books.general("1000", 2003, 11), (Totals{money("100"), money("30")}));
+    // one step per transaction, then one per ledger row of the period (4 accounts)
+    EXPECT_EQ(progress.maximum(), 2 + 4);
+    EXPECT_EQ(progress.pumps() - pumpsBefore, 2 + 4);
+
+    // a second month end of February finds nothing and changes nothing
+    const QString after = books.dump();
+    ASSERT_EQ(endMonth(2), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), after);
+}
+
+TEST_F(MonthEnd, AMonthWithoutPostedTransactionsChangesNothingNotEvenTheBalances) {
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}});
+    postAll();
+    books.addTransaction("A2", QDate(2003, 5, 10), {{"1000", "5"}}); // unposted
+    const QString before = books.dump();
+    ASSERT_EQ(endMonth(5), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), before);
+    EXPECT_EQ(ui.messageBoxes().back(), "End month is done!");
+}
+
+TEST_F(MonthEnd, ALaterPostingOfAClosedMonthIsMovedAndTheBalanceRewrittenFromTheLedger) {
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}});
+    postAll();
+    ASSERT_EQ(endMonth(4), RunOutcome::Done);
+    books.addTransaction("A2", QDate(2003, 4, 20), {{"1000", "2.5"}, {"5000", "-2.5"}});
+    postAll();
+    ASSERT_EQ(endMonth(4), RunOutcome::Done);
+    EXPECT_EQ(books.balance("1000", 2003, 1), money("7.5"));
+    EXPECT_EQ(books.balance("5000", 2003, 1), money("-7.5"));
+    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 4);
+    EXPECT_EQ(books.rows("Ledger_Transactions"), 0);
+}
+
+TEST_F(MonthEnd, ThePeriodAndDaysOfAMonthFollowTheFiscalCalendar) {
+    // calendar year: March is period 3, 1 to 31 March of the open year
+    books.newCompany(1, 2004);
+    books.addAccount("1000", 1);
+    books.addTransaction("M", QDate(2004, 3, 31), {{"1000", "3"}});
+    books.addTransaction("A", QDate(2004, 4, 1), {{"1000", "4"}});
+    {
+        PostTransactions run(db.cnn(), progress);
+        ASSERT_EQ(run.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
+    }
+    ASSERT_EQ(endMonth(3), RunOutcome::Done);
+    EXPECT_EQ(books.balance("1000", 2004, 3), money("3"));
+    EXPECT_EQ(books.posted("M"), std::nullopt);
+    EXPECT_EQ(books.posted("A"), true);
+
+    // July fiscal year 2003: January is period 7 and lies in 2004
+    books.newCompany(7, 2003);
+    books.addAccount("1000", 1);
+    books.addTransaction("J", QDate(2004, 1, 15), {{"1000", "6"}});
+    books.addTransaction("J0", QDate(2003, 1, 15), {{"1000", "6"}}); // outside the year
+    {
+        PostTransactions run(db.cnn(), progress);
+        ASSERT_EQ(run.run(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
+    }
+    ASSERT_EQ(endMonth(1), RunOutcome::Done);
+    EXPECT_EQ(books.balance("1000", 2003, 7), money("6"));
+    EXPECT_EQ(books.posted("J"), std::nullopt);
+    EXPECT_EQ(books.posted("J0"), false);
+}
+
+TEST_F(MonthEnd, APostedTransactionWithoutLinesStaysInTheJournal) {
+    db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 3), true));
+    books.addTransaction("L1", QDate(2003, 6, 4), {{"1000", "1"}});
+    postAll();
+    ASSERT_EQ(endMonth(6), RunOutcome::Done);
+    EXPECT_EQ(books.posted("E1"), true);
+    EXPECT_EQ(books.posted("L1"), std::nullopt);
+}
+
+TEST_F(MonthEnd, InvalidMonthRunsNothing) {
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}});
+    postAll();
+    ui.clear();
+    const QString before = books.dump();
+    EXPECT_EQ(endMonth(0), RunOutcome::NotStarted);
+    EXPECT_EQ(endMonth(13), RunOutcome::NotStarted);
+    EXPECT_EQ(revertMonth(0), RunOutcome::NotStarted);
+    EXPECT_EQ(books.dump(), before);
+    EXPECT_TRUE(ui.asked().empty());
+}
+
+TEST_F(MonthEnd, RevertingAMonthEndRebuildsTheJournalAsItWas) {
+    books.addTransaction("F1", QDate(2004, 2, 1), {{"1000", "100"}, {"5000", "-100"}}, "S1",
+                         "First");
+    // two lines on one account, empty source and description, three lines in all
+    books.addTransaction("F2", QDate(2004, 2, 29),
+                         {{"1000", "-30"}, {"1000", "40"}, {"5000", "-10"}});
+    books.addTransaction("J1", QDate(2004, 1, 31), {{"1000", "9"}, {"5000", "-9"}});
+    postAll();
+    ASSERT_EQ(endMonth(1), RunOutcome::Done);
+    const QString beforeFebruary = books.dump();
+    ASSERT_EQ(endMonth(2), RunOutcome::Done);
+    ui.clear();
+    ASSERT_EQ(revertMonth(2), RunOutcome::Done);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end month is done!"});
+    EXPECT_EQ(books.dump(), beforeFebruary);
+    EXPECT_EQ(books.posted("F2"), true);
+    // one step per history line (5), then one per ledger row of the period (4)
+    EXPECT_EQ(progress.maximum(), 5 + 4);
+    // January stays closed
+    EXPECT_EQ(books.posted("J1"), std::nullopt);
+    EXPECT_EQ(books.balance("1000", 2003, 10), money("9"));
+}
+
+TEST_F(MonthEnd, RevertingAMonthWithoutHistoryChangesNothing) {
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}});
+    postAll();
+    ASSERT_EQ(endMonth(4), RunOutcome::Done);
+    const QString before = books.dump();
+    ASSERT_EQ(revertMonth(5), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), before);
+    EXPECT_EQ(ui.messageBoxes().back(), "Revert end month is done!");
+}
+
+// A transaction number may be used again once its month is closed. Reverting the later
+// month brings back only that month's transaction; the earlier one keeps its history.
+TEST_F(MonthEnd, RevertingAMonthLeavesTheHistoryOfANumberUsedInAnotherMonth) {
+    books.addTransaction("R1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}}, "April");
+    postAll();
+    ASSERT_EQ(endMonth(4), RunOutcome::Done);
+    books.addTransaction("R1", QDate(2003, 5, 12), {{"1000", "8"}, {"5000", "-8"}}, "May");
+    postAll();
+    ASSERT_EQ(endMonth(5), RunOutcome::Done);
+    ASSERT_EQ(revertMonth(5), RunOutcome::Done);
+    EXPECT_EQ(history(), (QStringList{"R1|1000|1|April|2003-04-10|<null>|5",
+                                      "R1|5000|2|April|2003-04-10|<null>|-5"}));
+    EXPECT_EQ(books.posted("R1"), true);
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_TransactionDetails"), 2);
+    EXPECT_EQ(books.balance("1000", 2003, 1), money("5"));
+    EXPECT_EQ(books.balance("1000", 2003, 2), money("0"));
+}
+
+// The month reopened is the month of the open fiscal year: April of an earlier year
+// stays in the history.
+TEST_F(MonthEnd, RevertingReopensTheMonthOfTheOpenYearOnly) {
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}});
+    postAll();
+    ASSERT_EQ(endMonth(4), RunOutcome::Done);
+    db.exec(modDBUtil::InsertTransactionHistory("OLD", "1000", 1, "", QDate(2002, 4, 10), "",
+                                                money("1")));
+    ASSERT_EQ(revertMonth(4), RunOutcome::Done);
+    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 1);
+    EXPECT_EQ(books.posted("A1"), true);
+}

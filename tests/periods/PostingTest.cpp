@@ -1,0 +1,212 @@
+#include "Books.h"
+#include "data/modDBUtil.h"
+#include "periods/PostingRuns.h"
+
+#include <gtest/gtest.h>
+
+using namespace zelk::periods;
+using zelk::Amount;
+using Totals = Books::Totals;
+
+namespace {
+
+// April fiscal year 2003 (1 April 2003 to 31 March 2004) with a few accounts.
+class Posting : public ::testing::Test {
+protected:
+    TestDatabase db;
+    Books books{db};
+    ScriptedUi ui;
+    CountingProgress progress;
+
+    void SetUp() override {
+        books.newCompany(4, 2003);
+        books.addAccount("1000", 1);
+        books.addAccount("CASH", 1);
+        books.addAccount("4000", 5);
+        books.addAccount("6000", 6);
+    }
+    RunOutcome post(const QDate& from, const QDate& to) {
+        PostTransactions run(db.cnn(), progress);
+        const RunOutcome outcome = run.run(from, to);
+        skipped = run.skipped();
+        return outcome;
+    }
+    RunOutcome revert(const QDate& from, const QDate& to) {
+        RevertPostings run(db.cnn(), progress);
+        const RunOutcome outcome = run.run(from, to);
+        skipped = run.skipped();
+        return outcome;
+    }
+    Totals totals(const char* debit, const char* credit) { return {money(debit), money(credit)}; }
+    std::vector<SkippedTransaction> skipped;
+};
+
+} // namespace
+
+TEST_F(Posting, LinesGoToThePeriodOfTheirDateAsDebitOrCredit) {
+    // 15 February 2004 is period 11 of 2003, 15 April 2003 period 1
+    books.addTransaction("T1", QDate(2004, 2, 15), {{"1000", "100"}, {"4000", "-100"}});
+    books.addTransaction("T2", QDate(2003, 4, 15),
+                         {{"1000", "250.5"}, {"1000", "0.25"}, {"6000", "0"}, {"4000", "-250.75"}});
+    ASSERT_EQ(post(QDate(2003, 4, 1), QDate(2004, 3, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.general("1000", 2003, 11), totals("100", "0"));
+    EXPECT_EQ(books.general("4000", 2003, 11), totals("0", "100"));
+    // two lines of one transaction on one account add up; a line of 0 changes neither
+    EXPECT_EQ(books.general("1000", 2003, 1), totals("250.75", "0"));
+    EXPECT_EQ(books.general("4000", 2003, 1), totals("0", "250.75"));
+    EXPECT_EQ(books.general("6000", 2003, 1), totals("0", "0"));
+    for (int period : {2, 3, 4, 5, 6, 7, 8, 9, 10, 12})
+        EXPECT_EQ(books.general("1000", 2003, period), totals("0", "0")) << period;
+    EXPECT_EQ(books.posted("T1"), true);
+    EXPECT_EQ(books.posted("T2"), true);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
+    EXPECT_EQ(ui.asked().front().title, "Zelk");
+    EXPECT_TRUE(skipped.empty());
+    // one step per transaction, the events handled once per step
+    EXPECT_EQ(progress.maximum(), 2);
+    EXPECT_EQ(progress.value(), 2);
+    EXPECT_EQ(progress.pumps(), 2);
+}
+
+TEST_F(Posting, OnlyUnpostedTransactionsInsideTheRangeBothEndsIncluded) {
+    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}});
+    books.addTransaction("T2", QDate(2003, 5, 31), {{"1000", "20"}});
+    books.addTransaction("T3", QDate(2003, 6, 1), {{"1000", "40"}});
+    books.addTransaction("T0", QDate(2003, 4, 30), {{"1000", "80"}});
+    ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.general("1000", 2003, 2), totals("30", "0"));
+    EXPECT_EQ(books.posted("T3"), false);
+    EXPECT_EQ(books.posted("T0"), false);
+
+    // posting the same range again adds nothing and still says it is done
+    ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.general("1000", 2003, 2), totals("30", "0"));
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>(2, "Posting transactions is done!"));
+}
+
+TEST_F(Posting, AnEmptyRangeCommitsNothingAndStillSaysItIsDone) {
+    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}});
+    const QString before = books.dump();
+    ASSERT_EQ(post(QDate(2003, 7, 1), QDate(2003, 7, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), before);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
+    EXPECT_EQ(progress.pumps(), 0);
+}
+
+// The rows are read once per run and written at its end: what was there before the
+// run, every transaction of the run, and every spelling of an account number that
+// the database takes for the same account must all add up on the one row.
+TEST_F(Posting, TotalsAddUpAcrossTransactionsRunsAndSpellingsOfOneAccount) {
+    books.addTransaction("T1", QDate(2003, 8, 3), {{"CASH", "5"}, {"6000", "-5"}});
+    ASSERT_EQ(post(QDate(2003, 8, 1), QDate(2003, 8, 31)), RunOutcome::Done);
+    books.addTransaction("T2", QDate(2003, 8, 4), {{"CASH", "100"}, {"6000", "-100"}});
+    books.addTransaction("T3", QDate(2003, 8, 5), {{"cash", "50"}, {"Cash", "-20"}});
+    books.addTransaction("T4", QDate(2003, 8, 6), {{"6000", "7.0001"}, {"cash", "-7.0001"}});
+    ASSERT_EQ(post(QDate(2003, 8, 1), QDate(2003, 8, 31)), RunOutcome::Done);
+    // debits 5 + 100 + 50, credits 20 + 7.0001
+    EXPECT_EQ(books.general("CASH", 2003, 5), totals("155", "27.0001"));
+    // credits 5 + 100, debit 7.0001
+    EXPECT_EQ(books.general("6000", 2003, 5), totals("7.0001", "105"));
+}
+
+// Posting never drops a line: a transaction whose rows do not exist is left as it was,
+// and is named after the done message.
+TEST_F(Posting, ATransactionDatedOutsideTheOpenYearIsLeftUnpostedAndNamed) {
+    books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"4000", "-10"}});
+    books.addTransaction("T9", QDate(2004, 4, 2), {{"1000", "70"}, {"4000", "-70"}});
+    books.addTransaction("T8", QDate(2003, 3, 31), {{"1000", "30"}, {"4000", "-30"}});
+    ASSERT_EQ(post(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.posted("T1"), true);
+    EXPECT_EQ(books.posted("T9"), false);
+    EXPECT_EQ(books.posted("T8"), false);
+    EXPECT_EQ(books.general("1000", 2003, 6), totals("10", "0"));
+    // nothing of T8 or T9 reached any row of the open year
+    qint64 touched = db.scalar("SELECT Count(*) FROM Ledger_General WHERE Debit<>0 OR Credit<>0");
+    EXPECT_EQ(touched, 2);
+    ASSERT_EQ(skipped.size(), 2u);
+    const std::vector<QString> boxes = ui.messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "Posting transactions is done!");
+    // the order is the order the journal gives; both are named with date and reason
+    EXPECT_TRUE(boxes[1].startsWith("2 transaction(s) were not posted:\n"))
+        << boxes[1].toStdString();
+    EXPECT_TRUE(boxes[1].contains("T9 of 2004-04-02: dated outside the open fiscal year 2003"));
+    EXPECT_TRUE(boxes[1].contains("T8 of 2003-03-31: dated outside the open fiscal year 2003"));
+    EXPECT_EQ(ui.asked().back().title, "Post Transactions");
+    EXPECT_EQ(progress.pumps(), 3);
+}
+
+TEST_F(Posting, ALineOnAnAccountWithoutRowsKeepsItsWholeTransactionBack) {
+    // an account whose ledger rows of the open year are missing
+    db.exec(modDBUtil::InsertAccount("7777", "No rows", 1, ""));
+    books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"7777", "-10"}});
+    ASSERT_EQ(post(QDate(2003, 9, 1), QDate(2003, 9, 30)), RunOutcome::Done);
+    EXPECT_EQ(books.posted("T1"), false);
+    EXPECT_EQ(books.general("1000", 2003, 6), totals("0", "0"));
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].reason, "account 7777 has no general-ledger row for period 6 of 2003");
+}
+
+TEST_F(Posting, ManySkippedTransactionsAreCountedAndTheListIsCut) {
+    std::vector<SkippedTransaction> many;
+    for (int i = 0; i < 25; ++i)
+        many.push_back({QString("X%1").arg(i), QDate(2005, 1, 1), "dated outside"});
+    const QString text = skippedMessage(many, "posted");
+    EXPECT_TRUE(text.startsWith("25 transaction(s) were not posted:\nX0 of 2005-01-01: "));
+    EXPECT_TRUE(text.contains("\nX19 of"));
+    EXPECT_FALSE(text.contains("\nX20 of"));
+    EXPECT_TRUE(text.endsWith("\n... and 5 more."));
+    EXPECT_EQ(skippedMessage({}, "posted"), "");
+}
+
+TEST_F(Posting, RevertingTheSameRangeRestoresEveryRowAndFlag) {
+    books.addTransaction("T0", QDate(2003, 4, 2), {{"1000", "3"}, {"6000", "-3"}});
+    ASSERT_EQ(post(QDate(2003, 4, 1), QDate(2003, 4, 30)), RunOutcome::Done);
+    books.addTransaction("T1", QDate(2003, 10, 1), {{"1000", "12.5"}, {"6000", "-12.5"}});
+    books.addTransaction("T2", QDate(2003, 10, 9), {{"1000", "-2"}, {"1000", "4"}, {"6000", "-2"}});
+    books.addTransaction("T3", QDate(2003, 10, 20), {{"1000", "1"}});
+    const QString before = books.dump();
+    ASSERT_EQ(post(QDate(2003, 10, 1), QDate(2003, 10, 15)), RunOutcome::Done);
+    EXPECT_EQ(books.general("1000", 2003, 7), totals("16.5", "2"));
+    ASSERT_EQ(revert(QDate(2003, 10, 1), QDate(2003, 10, 15)), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), before);
+    // the earlier posting of April and the unposted T3 were not touched
+    EXPECT_EQ(books.general("1000", 2003, 1), totals("3", "0"));
+    EXPECT_EQ(books.posted("T0"), true);
+    EXPECT_EQ(books.posted("T3"), false);
+    EXPECT_EQ(ui.messageBoxes().back(), "Reverting postings is done!");
+    EXPECT_TRUE(skipped.empty());
+}
+
+TEST_F(Posting, RevertingNothingSaysItIsDoneAndNoBoundIsPutOnTheTotals) {
+    const QString before = books.dump();
+    ASSERT_EQ(revert(QDate(2003, 4, 1), QDate(2004, 3, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.dump(), before);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Reverting postings is done!"});
+
+    // a posted transaction whose amounts never reached the ledger: the totals go below 0
+    db.exec(modDBUtil::InsertTransaction("P1", "", "", QDate(2003, 4, 5), true));
+    db.exec(modDBUtil::InsertTransactionDetail("P1", "1000", 1, money("8")));
+    db.exec(modDBUtil::InsertTransactionDetail("P1", "6000", 2, money("-8")));
+    ASSERT_EQ(revert(QDate(2003, 4, 1), QDate(2003, 4, 30)), RunOutcome::Done);
+    EXPECT_EQ(books.general("1000", 2003, 1), totals("-8", "0"));
+    EXPECT_EQ(books.general("6000", 2003, 1), totals("0", "-8"));
+    EXPECT_EQ(books.posted("P1"), false);
+}
+
+TEST_F(Posting, ARevertWhoseRowsAreMissingLeavesTheTransactionPostedAndNamed) {
+    db.exec(modDBUtil::InsertTransaction("P9", "", "", QDate(2004, 5, 5), true));
+    db.exec(modDBUtil::InsertTransactionDetail("P9", "1000", 1, money("8")));
+    books.addTransaction("T1", QDate(2003, 5, 5), {{"1000", "6"}});
+    ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
+    ASSERT_EQ(revert(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
+    EXPECT_EQ(books.posted("P9"), true);
+    EXPECT_EQ(books.posted("T1"), false);
+    EXPECT_EQ(books.general("1000", 2003, 2), totals("0", "0"));
+    const std::vector<QString> boxes = ui.messageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1], "Reverting postings is done!");
+    EXPECT_EQ(boxes[2], "1 transaction(s) were not reverted:\nP9 of 2004-05-05: dated outside the "
+                        "open fiscal year 2003");
+    EXPECT_EQ(ui.asked().back().title, "Revert Postings");
+}

@@ -1,0 +1,310 @@
+#include "Books.h"
+#include "data/modDBUtil.h"
+#include "periods/MonthEndRuns.h"
+#include "periods/PostingRuns.h"
+#include "periods/YearEndRuns.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace zelk::periods;
+
+namespace {
+
+enum class Kind { Post, RevertPost, EndMonth, RevertEndMonth, EndYear, RevertEndYear };
+
+const char* id(Kind k) {
+    switch (k) {
+    case Kind::Post:
+        return "Post";
+    case Kind::RevertPost:
+        return "RevertPostings";
+    case Kind::EndMonth:
+        return "EndMonth";
+    case Kind::RevertEndMonth:
+        return "RevertEndMonth";
+    case Kind::EndYear:
+        return "EndYear";
+    case Kind::RevertEndYear:
+        return "RevertEndYear";
+    }
+    return "";
+}
+
+const char* name(Kind k) {
+    switch (k) {
+    case Kind::Post:
+        return "posting";
+    case Kind::RevertPost:
+        return "reverting postings";
+    case Kind::EndMonth:
+        return "month end";
+    case Kind::RevertEndMonth:
+        return "reverting a month end";
+    case Kind::EndYear:
+        return "year end";
+    case Kind::RevertEndYear:
+        return "reverting a year end";
+    }
+    return "";
+}
+
+// Books of calendar year 2003 brought to the point where a run of the given kind has
+// work to do: January has two transactions (five lines), February two more.
+void prepare(TestDatabase& db, Kind kind) {
+    Books books(db);
+    zelk::NoProgress quiet;
+    books.newCompany(1, 2003);
+    // bookkeeping began the year before, so the year end can be reverted
+    db.exec(modDBUtil::UpdateCompanyPeriods(1, 2002, 2003, 1));
+    for (const char* no : {"1000", "2000", "4000", "5000", "6000"})
+        books.addAccount(no, QString(no).left(1).toInt(), "10");
+    books.addTransaction("J1", QDate(2003, 1, 5), {{"1000", "100"}, {"5000", "-100"}}, "S", "D");
+    books.addTransaction("J2", QDate(2003, 1, 20),
+                         {{"6000", "40"}, {"2000", "-15"}, {"1000", "-25"}});
+    books.addTransaction("F1", QDate(2003, 2, 3), {{"1000", "7"}, {"5000", "-7"}});
+    books.addTransaction("F2", QDate(2003, 2, 14), {{"6000", "1.5"}, {"1000", "-1.5"}});
+    if (kind == Kind::Post)
+        return;
+    ScriptedUi silent;
+    PostTransactions post(db.cnn(), quiet);
+    ASSERT_EQ(post.run(QDate(2003, 1, 1), QDate(2003, 12, 31)), RunOutcome::Done);
+    if (kind == Kind::RevertPost || kind == Kind::EndMonth)
+        return;
+    EndMonth january(db.cnn(), quiet);
+    ASSERT_EQ(january.run(1), RunOutcome::Done);
+    if (kind == Kind::RevertEndMonth)
+        return;
+    EndMonth february(db.cnn(), quiet);
+    ASSERT_EQ(february.run(2), RunOutcome::Done);
+    if (kind == Kind::EndYear)
+        return;
+    EndYear endYear(db.cnn(), quiet);
+    ASSERT_EQ(endYear.run("4000"), RunOutcome::Done);
+    // an account added after the year end gives the revert one more pass
+    books.addAccount("1100", 1, "3");
+}
+
+// How a run ended, with its flags as they were when it returned.
+struct Ended {
+    RunOutcome outcome;
+    bool running;
+    bool cancel;
+};
+
+// Runs one period run of the given kind; `current` points at it while it runs.
+Ended runKind(zelk::Connection& cnn, Kind kind, zelk::ProgressSink& progress, PeriodRun*& current) {
+    auto finish = [&](PeriodRun& run, RunOutcome outcome) {
+        current = nullptr;
+        return Ended{outcome, run.running(), run.cancelRequested()};
+    };
+    switch (kind) {
+    case Kind::Post: {
+        PostTransactions run(cnn, progress);
+        current = &run;
+        return finish(run, run.run(QDate(2003, 1, 1), QDate(2003, 12, 31)));
+    }
+    case Kind::RevertPost: {
+        RevertPostings run(cnn, progress);
+        current = &run;
+        return finish(run, run.run(QDate(2003, 1, 1), QDate(2003, 12, 31)));
+    }
+    case Kind::EndMonth: {
+        EndMonth run(cnn, progress);
+        current = &run;
+        return finish(run, run.run(1));
+    }
+    case Kind::RevertEndMonth: {
+        RevertEndMonth run(cnn, progress);
+        current = &run;
+        return finish(run, run.run(1));
+    }
+    case Kind::EndYear: {
+        EndYear run(cnn, progress);
+        current = &run;
+        return finish(run, run.run("4000"));
+    }
+    case Kind::RevertEndYear: {
+        RevertEndYear run(cnn, progress);
+        current = &run;
+        return finish(run, run.run());
+    }
+    }
+    return Ended{RunOutcome::NotStarted, false, false};
+}
+
+struct CancelCase {
+    Kind kind;
+    int step;
+    const char* where;
+};
+void PrintTo(const CancelCase& c, std::ostream* os) {
+    *os << name(c.kind) << ", cancelled " << c.where;
+}
+
+class CancelDuringARun : public ::testing::TestWithParam<CancelCase> {};
+
+std::string cancelCaseName(const ::testing::TestParamInfo<CancelCase>& info) {
+    return std::string(id(info.param.kind)) + "AtStep" + std::to_string(info.param.step);
+}
+
+// A failing statement for each kind of run, and the table whose change it refuses.
+struct FailCase {
+    Kind kind;
+    const char* trigger;
+};
+void PrintTo(const FailCase& f, std::ostream* os) {
+    *os << name(f.kind) << ", refused " << f.trigger;
+}
+
+const FailCase Failures[] = {
+    {Kind::Post, "BEFORE UPDATE ON Ledger_General"},
+    {Kind::RevertPost, "BEFORE UPDATE ON Ledger_Transactions"},
+    {Kind::EndMonth, "BEFORE DELETE ON Ledger_Transactions"},
+    {Kind::EndMonth, "BEFORE UPDATE ON Ledger_AccountBalances"},
+    {Kind::RevertEndMonth, "BEFORE INSERT ON Ledger_TransactionDetails"},
+    {Kind::EndYear, "BEFORE UPDATE ON SYS_Company"},
+    {Kind::RevertEndYear, "BEFORE INSERT ON Ledger_General"},
+};
+
+QByteArray createTrigger(const char* when) {
+    return QByteArray("CREATE TRIGGER refuse ") + when +
+           " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END";
+}
+
+} // namespace
+
+TEST_P(CancelDuringARun, LeavesTheFileByteForByteAsItWas) {
+    const CancelCase c = GetParam();
+    TestDatabase db;
+    prepare(db, c.kind);
+    ScriptedUi ui;
+    CountingProgress progress;
+    PeriodRun* current = nullptr;
+    progress.at(c.step, [&] { current->requestCancel(); });
+    const QByteArray before = db.fileBytes();
+    ASSERT_FALSE(before.isEmpty());
+
+    const Ended ended = runKind(db.cnn(), c.kind, progress, current);
+    EXPECT_EQ(ended.outcome, RunOutcome::Cancelled) << name(c.kind) << ", " << c.where;
+    EXPECT_FALSE(ended.running);
+    EXPECT_TRUE(ended.cancel);
+    EXPECT_EQ(progress.value(), c.step) << "the run went on after the cancel check";
+    EXPECT_LT(progress.value(), progress.maximum() + 1);
+    EXPECT_TRUE(ui.asked().empty()) << "a cancelled run shows nothing";
+    EXPECT_FALSE(db.cnn().inTransaction());
+    EXPECT_EQ(db.fileBytes(), before) << name(c.kind) << ", " << c.where;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPass, CancelDuringARun,
+    ::testing::Values(CancelCase{Kind::Post, 2, "after two of four transactions"},
+                      CancelCase{Kind::Post, 4, "after the last transaction"},
+                      CancelCase{Kind::RevertPost, 1, "after the first transaction"},
+                      CancelCase{Kind::EndMonth, 1, "in the pass over the transactions"},
+                      CancelCase{Kind::EndMonth, 4, "in the pass over the ledger rows"},
+                      CancelCase{Kind::RevertEndMonth, 2, "in the pass over the history lines"},
+                      CancelCase{Kind::RevertEndMonth, 7, "in the pass over the ledger rows"},
+                      CancelCase{Kind::EndYear, 2, "in the pass over the accounts"},
+                      CancelCase{Kind::EndYear, 6, "after the earning account's balance"},
+                      CancelCase{Kind::EndYear, 8, "after the company's new year"},
+                      CancelCase{Kind::RevertEndYear, 1, "after the balances were deleted"},
+                      CancelCase{Kind::RevertEndYear, 5, "in the pass over the balance rows"},
+                      CancelCase{Kind::RevertEndYear, 40, "in the pass over the ledger rows"},
+                      CancelCase{Kind::RevertEndYear, 68, "giving the new account its rows"},
+                      CancelCase{Kind::RevertEndYear, 69, "after the company's old year"}),
+    cancelCaseName);
+
+TEST(CancelDuringARun, StepCountsOfThePreparedBooks) {
+    // the steps the cases above rely on
+    struct Expect {
+        Kind kind;
+        int maximum;
+    } expected[] = {{Kind::Post, 4},         {Kind::RevertPost, 4},
+                    {Kind::EndMonth, 2 + 5}, {Kind::RevertEndMonth, 5 + 5},
+                    {Kind::EndYear, 5 + 3},  {Kind::RevertEndYear, 5 + 60 + 1 + 3}};
+    for (const Expect& e : expected) {
+        TestDatabase db;
+        prepare(db, e.kind);
+        ScriptedUi ui;
+        CountingProgress progress;
+        PeriodRun* current = nullptr;
+        EXPECT_EQ(runKind(db.cnn(), e.kind, progress, current).outcome, RunOutcome::Done)
+            << name(e.kind);
+        EXPECT_EQ(progress.maximum(), e.maximum) << name(e.kind);
+        EXPECT_EQ(progress.value(), e.maximum) << name(e.kind);
+    }
+}
+
+class ErrorAnswer : public ::testing::TestWithParam<FailCase> {};
+
+// {Post, "BEFORE UPDATE ON Ledger_General"} -> "Post_Update_Ledger_General"
+std::string failCaseName(const ::testing::TestParamInfo<FailCase>& info) {
+    const QStringList words = QString::fromLatin1(info.param.trigger).split(' ');
+    const QString verb = words.value(1).left(1) + words.value(1).mid(1).toLower();
+    return std::string(id(info.param.kind)) + "_" + verb.toStdString() + "_" +
+           words.value(3).toStdString();
+}
+// Fix and Abort roll the whole run back: the file is as it was when the run began.
+TEST_P(ErrorAnswer, FixAndAbortLeaveTheFileByteForByteAsItWas) {
+    const FailCase f = GetParam();
+    for (int answer : {zelk::Fix, zelk::Abort}) {
+        TestDatabase db;
+        prepare(db, f.kind);
+        rawExec(db.filePath(), createTrigger(f.trigger).constData());
+        ScriptedUi ui;
+        ui.answerDialog(answer);
+        CountingProgress progress;
+        PeriodRun* current = nullptr;
+        const QByteArray before = db.fileBytes();
+
+        const Ended ended = runKind(db.cnn(), f.kind, progress, current);
+        EXPECT_EQ(ended.outcome, answer == zelk::Fix ? RunOutcome::Fix : RunOutcome::Abort)
+            << name(f.kind) << " " << f.trigger;
+        ASSERT_EQ(ui.dialogs().size(), 1u);
+        EXPECT_EQ(ui.dialogs()[0].title, "DB Error");
+        EXPECT_EQ(ui.dialogs()[0].buttons, 7);
+        EXPECT_TRUE(ui.dialogs()[0].text.contains("refused by the test"));
+        EXPECT_TRUE(ui.messageBoxes().empty()) << "no done message after " << answer;
+        EXPECT_FALSE(ended.running);
+        EXPECT_FALSE(db.cnn().inTransaction());
+        EXPECT_EQ(db.fileBytes(), before) << name(f.kind) << " " << f.trigger;
+    }
+}
+
+// Retry runs the refused statement again and the run goes on: the books end exactly
+// as those of a run that met no refusal.
+TEST_P(ErrorAnswer, RetryCompletesTheRun) {
+    const FailCase f = GetParam();
+    QString expected;
+    {
+        TestDatabase reference;
+        prepare(reference, f.kind);
+        ScriptedUi ui;
+        zelk::NoProgress progress;
+        PeriodRun* current = nullptr;
+        ASSERT_EQ(runKind(reference.cnn(), f.kind, progress, current).outcome, RunOutcome::Done);
+        expected = Books(reference).dump();
+    }
+    TestDatabase db;
+    prepare(db, f.kind);
+    rawExec(db.filePath(), createTrigger(f.trigger).constData());
+    ActingUi ui;
+    // the first answer is Retry while the statement still fails, which brings the
+    // report back; the second time the cause is gone before Retry is answered
+    ui.answerDialog(zelk::Retry).answerDialog(zelk::Retry);
+    int reports = 0;
+    ui.beforeDialogAnswer = [&] {
+        if (++reports == 2)
+            db.exec("DROP TRIGGER refuse");
+    };
+    zelk::NoProgress progress;
+    PeriodRun* current = nullptr;
+    EXPECT_EQ(runKind(db.cnn(), f.kind, progress, current).outcome, RunOutcome::Done)
+        << name(f.kind) << " " << f.trigger;
+    EXPECT_EQ(ui.dialogs().size(), 2u);
+    EXPECT_EQ(ui.messageBoxes().size(), 1u);
+    EXPECT_EQ(Books(db).dump(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRun, ErrorAnswer, ::testing::ValuesIn(Failures), failCaseName);
