@@ -9,6 +9,7 @@
 #include "data/SavingCommand.h"
 #include "data/UserPorts.h"
 #include "data/modDBUtil.h"
+#include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
 #include "periods/YearEndRuns.h"
@@ -115,13 +116,16 @@ Transaction makeTransaction(int i, int n, Lcg& random) {
     return t;
 }
 
-// Saves one new transaction with the statements the transaction editor runs for it.
-// (The one place to switch to the editor's own save once it is there.)
-void saveTransaction(StatementRunner& runner, const Transaction& t) {
-    runner.run(modDBUtil::InsertTransaction(t.no, t.source, t.description, t.date, false));
-    int seq = 0;
+// A transaction as the transaction editor hands it to its save.
+journal::TransactionHeader headerOf(const Transaction& t) {
+    return {t.no, t.source, t.description, t.date};
+}
+
+std::vector<journal::TransactionLine> linesOf(const Transaction& t) {
+    std::vector<journal::TransactionLine> lines;
     for (const Line& l : t.lines)
-        runner.run(modDBUtil::InsertTransactionDetail(t.no, l.account, ++seq, l.amount));
+        lines.push_back({l.account, l.amount});
+    return lines;
 }
 
 void addAccount(StatementRunner& runner, int i) {
@@ -224,15 +228,17 @@ int main(int argc, char** argv) {
     clock.restart();
     for (int i = 0; i < single; ++i) {
         const Transaction t = makeTransaction(i, n, random);
-        if (runSavingCommand(*cnn, [&](StatementRunner& r) { saveTransaction(r, t); }) !=
-            CommandOutcome::Committed)
+        if (journal::SaveTransaction(*cnn, headerOf(t), linesOf(t), journal::SaveMode::Add) !=
+            journal::SaveOutcome::Committed)
             return 1;
     }
     report("save, one commit each", single, clock);
     clock.restart();
     if (runSavingCommand(*cnn, [&](StatementRunner& r) {
-            for (int i = single; i < n; ++i)
-                saveTransaction(r, makeTransaction(i, n, random));
+            for (int i = single; i < n; ++i) {
+                const Transaction t = makeTransaction(i, n, random);
+                journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
+            }
         }) != CommandOutcome::Committed)
         return 1;
     report("save, one commit", n - single, clock);

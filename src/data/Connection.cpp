@@ -194,7 +194,9 @@ void Connection::openExisting() {
     // synchronous writes, so a crash leaves the books as they were before the command.
     for (const char* pragma :
          {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=DELETE", "PRAGMA synchronous=FULL",
-          "PRAGMA cache_size=-65536", "PRAGMA temp_store=MEMORY"})
+          "PRAGMA cache_size=-65536", "PRAGMA temp_store=MEMORY",
+          // the pages are encrypted: overwriting deleted content only adds writes
+          "PRAGMA secure_delete=OFF"})
         if (!execRaw(m_db, QLatin1String(pragma), &error))
             damaged(error);
     sqlite3_create_function(m_db, "IIF", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

@@ -149,9 +149,32 @@ private:
     std::vector<Token>& m_toks;
 };
 
-bool isMoneyName(std::string_view column) {
-    return JetTranslator::isMoneyColumn(
-        QString::fromLatin1(column.data(), qsizetype(column.size())));
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Amount, Debit, Credit, BeginningBalance, Saldo1 ... Saldo12 (any case).
+bool isMoneyName(std::string_view c) {
+    if (equalsNoCase(c, "Amount") || equalsNoCase(c, "Debit") || equalsNoCase(c, "Credit") ||
+        equalsNoCase(c, "BeginningBalance"))
+        return true;
+    if (c.size() < 6 || c.size() > 7 || !equalsNoCase(c.substr(0, 5), "Saldo"))
+        return false;
+    const std::string_view n = c.substr(5);
+    if (n == "10" || n == "11" || n == "12")
+        return true;
+    return n.size() == 1 && n[0] >= '1' && n[0] <= '9';
 }
 
 // Marks the number tokens written into money columns, and the sign before such a
@@ -290,16 +313,8 @@ std::string unquote(std::string_view literal) {
 } // namespace
 
 bool JetTranslator::isMoneyColumn(const QString& column) {
-    static const char* const names[] = {"Amount", "Debit", "Credit", "BeginningBalance"};
-    for (const char* n : names)
-        if (column.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
-            return true;
-    if (column.size() >= 6 && column.startsWith(QLatin1String("Saldo"), Qt::CaseInsensitive)) {
-        bool ok = false;
-        const int p = column.mid(5).toInt(&ok);
-        return ok && p >= 1 && p <= 12 && !column.mid(5).startsWith(QLatin1Char('0'));
-    }
-    return false;
+    const QByteArray latin = column.toLatin1();
+    return isMoneyName(std::string_view(latin.constData(), size_t(latin.size())));
 }
 
 Translation JetTranslator::translate(const QString& jetSql) {
@@ -310,6 +325,7 @@ Translation JetTranslator::translate(const QString& jetSql) {
 
     Translation out;
     out.sql.reserve(size_t(src.size()) + 16);
+    out.params.reserve(12);
     bool negateNext = false;
     for (const Token& t : tk.all()) {
         const std::string_view text = tk.text(t);

@@ -66,8 +66,6 @@ QStringList createStatements() {
                         "Amount INTEGER DEFAULT 0, "
                         "PRIMARY KEY (FKID_Transaction, Seq)) WITHOUT ROWID")
              .arg(ref);
-    s << QStringLiteral("CREATE INDEX Ledger_TransactionDetails_Account ON "
-                        "Ledger_TransactionDetails (FKID_Account)");
     s << QStringLiteral("CREATE TABLE Ledger_TransactionHistories (TransactionNo TEXT NOT NULL "
                         "COLLATE NOCASE, FKID_Account %1, Seq INTEGER NOT NULL, Source TEXT, "
                         "DateStamp TEXT NOT NULL, Description TEXT, "
@@ -77,8 +75,6 @@ QStringList createStatements() {
                         "Ledger_TransactionHistories (DateStamp)");
     s << QStringLiteral("CREATE INDEX Ledger_TransactionHistories_Trx ON "
                         "Ledger_TransactionHistories (TransactionNo, FKID_Account)");
-    s << QStringLiteral("CREATE INDEX Ledger_TransactionHistories_Account ON "
-                        "Ledger_TransactionHistories (FKID_Account)");
     for (const char* table : {"Ledger_General", "Ledger_GeneralHistories"}) {
         s << QStringLiteral("CREATE TABLE %1 (FKID_Account %2, PeriodYear INTEGER NOT NULL, "
                             "Period INTEGER NOT NULL, Debit INTEGER DEFAULT 0, "

@@ -140,6 +140,13 @@ QString DeleteTransactionHistoryInRange(const QString& TransactionNo, const QStr
                                         const QDate& DateFrom, const QDate& DateTo);
 // One row with the column PostedCount: the posted transactions still in the journal.
 QString GetPostedCount();
+// Month end, in three statements: copies every line of the posted transactions dated in
+// the range into the transaction history (the transaction's number, source, date and
+// description beside each line); deletes those lines; deletes the transactions whose
+// lines went to the history of the range (a transaction without lines stays).
+QString InsertTransactionHistoriesInRange(const QDate& DateFrom, const QDate& DateTo);
+QString DeletePostedTransactionDetailsInRange(const QDate& DateFrom, const QDate& DateTo);
+QString DeleteMovedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 // One row with the column HistoryCount: the history lines dated within a range.
 QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo);
 

@@ -27,4 +27,40 @@ QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& Da
            QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo);
 }
 
+QString InsertTransactionHistoriesInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("INSERT INTO Ledger_TransactionHistories(TransactionNo, FKID_Account, "
+                          "Seq, Source, DateStamp, Description, Amount) ") +
+           QStringLiteral("SELECT Ledger_Transactions.TransactionNo, "
+                          "Ledger_TransactionDetails.FKID_Account, Ledger_TransactionDetails.Seq, "
+                          "Ledger_Transactions.Source, Ledger_Transactions.DateStamp, "
+                          "Ledger_Transactions.Description, Ledger_TransactionDetails.Amount ") +
+           QStringLiteral("FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
+                          "Ledger_Transactions.TransactionNo = "
+                          "Ledger_TransactionDetails.FKID_Transaction ") +
+           QStringLiteral("WHERE Ledger_Transactions.DateStamp BETWEEN ") +
+           modUtils::SqlDateOf(DateFrom) + QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" AND Ledger_Transactions.Posted = True");
+}
+
+QString DeletePostedTransactionDetailsInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("DELETE FROM Ledger_TransactionDetails ") +
+           QStringLiteral("WHERE FKID_Transaction IN (SELECT TransactionNo FROM "
+                          "Ledger_Transactions WHERE DateStamp BETWEEN ") +
+           modUtils::SqlDateOf(DateFrom) + QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" AND Posted = True)");
+}
+
+QString DeleteMovedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("DELETE FROM Ledger_Transactions ") +
+           QStringLiteral("WHERE DateStamp BETWEEN ") + modUtils::SqlDateOf(DateFrom) +
+           QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" AND Posted = True AND EXISTS (SELECT TransactionNo FROM "
+                          "Ledger_TransactionHistories WHERE "
+                          "Ledger_TransactionHistories.TransactionNo = "
+                          "Ledger_Transactions.TransactionNo AND "
+                          "Ledger_TransactionHistories.DateStamp BETWEEN ") +
+           modUtils::SqlDateOf(DateFrom) + QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(")");
+}
+
 } // namespace modDBUtil

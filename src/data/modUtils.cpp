@@ -93,7 +93,18 @@ double MaxOf(const std::vector<double>& Values) {
 }
 
 QString SqlDateOf(const QDate& d) {
-    return SqlDate(d.toString(QStringLiteral("yyyy/MM/dd")));
+    if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+        return SqlDate(d.toString(QStringLiteral("yyyy/MM/dd")));
+    // #yyyy/mm/dd#, written by hand: most statements of a period run carry one.
+    char buf[] = "#0000/00/00#";
+    int y = d.year();
+    for (int i = 4; i >= 1; --i, y /= 10)
+        buf[i] = char('0' + y % 10);
+    buf[6] = char('0' + d.month() / 10);
+    buf[7] = char('0' + d.month() % 10);
+    buf[9] = char('0' + d.day() / 10);
+    buf[10] = char('0' + d.day() % 10);
+    return QString::fromLatin1(buf, 12);
 }
 
 QString BoolText(bool b) {

@@ -140,14 +140,8 @@ SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& h,
     using namespace modDBUtil;
     if (mode == SaveMode::Edit && IsPosted(cnn, h.TransactionNo))
         return SaveOutcome::Posted;
-    const CommandOutcome outcome = runSavingCommand(cnn, [&](StatementRunner& run) {
-        if (mode == SaveMode::Edit)
-            run.run(DeleteTransaction(h.TransactionNo)); // its lines go with it
-        run.run(InsertTransaction(h.TransactionNo, h.Source, h.Description, h.DateStamp, false));
-        int seq = 0;
-        for (const TransactionLine& line : lines)
-            run.run(InsertTransactionDetail(h.TransactionNo, line.AccountNo, ++seq, line.amount));
-    });
+    const CommandOutcome outcome =
+        runSavingCommand(cnn, [&](StatementRunner& run) { WriteTransaction(run, h, lines, mode); });
     switch (outcome) {
     case CommandOutcome::Committed:
         return SaveOutcome::Committed;
@@ -157,6 +151,17 @@ SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& h,
         break;
     }
     return SaveOutcome::Abort;
+}
+
+void WriteTransaction(StatementRunner& run, const TransactionHeader& h,
+                      const std::vector<TransactionLine>& lines, SaveMode mode) {
+    using namespace modDBUtil;
+    if (mode == SaveMode::Edit)
+        run.run(DeleteTransaction(h.TransactionNo)); // its lines go with it
+    run.run(InsertTransaction(h.TransactionNo, h.Source, h.Description, h.DateStamp, false));
+    int seq = 0;
+    for (const TransactionLine& line : lines)
+        run.run(InsertTransactionDetail(h.TransactionNo, line.AccountNo, ++seq, line.amount));
 }
 
 CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& header,

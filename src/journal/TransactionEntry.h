@@ -100,6 +100,10 @@ enum class SaveOutcome {
 // posted flag of an edited transaction cannot be read.
 SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& header,
                             const std::vector<TransactionLine>& lines, SaveMode mode);
+// The statements of that save, run inside a saving command the caller holds (so many
+// transactions can be written in one database transaction).
+void WriteTransaction(StatementRunner& run, const TransactionHeader& header,
+                      const std::vector<TransactionLine>& lines, SaveMode mode);
 
 // The editor's Save: refuses a posted transaction (a message box titled `title`), then
 // validates the rows and saves. Committed: close; Fix: stay; Abort: close.

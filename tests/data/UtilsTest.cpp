@@ -21,6 +21,9 @@ TEST(SqlLiterals, DatesAndBooleans) {
     EXPECT_EQ(SqlDate(""), "NULL");
     EXPECT_EQ(SqlDate(QDate(2004, 3, 1).toString("yyyy/MM/dd")), "#2004/03/01#");
     EXPECT_EQ(SqlDateOf(QDate(2004, 2, 15)), "#2004/02/15#");
+    EXPECT_EQ(SqlDateOf(QDate(1980, 12, 31)), "#1980/12/31#");
+    EXPECT_EQ(SqlDateOf(QDate(3000, 1, 9)), "#3000/01/09#");
+    EXPECT_EQ(SqlDateOf(QDate()), "NULL");
     EXPECT_EQ(SqlBool(""), "NULL");
     EXPECT_EQ(SqlBool("True"), "True");
     EXPECT_EQ(SqlBool("tRUE"), "True");
