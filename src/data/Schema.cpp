@@ -121,8 +121,8 @@ QStringList referenceRows(int currentYear) {
         twelve += QStringLiteral("%1(%2)").arg(i == 1 ? QString() : QStringLiteral(", ")).arg(i);
     s << twelve;
     s << QStringLiteral("INSERT INTO SYS_CustReportTypes (ReportTypeID, Description, Name) VALUES "
-                        "(1, 'Cumulative: balances at the end of the month', 'Cumulative'), "
-                        "(2, 'Monthly: movement of the month', 'Monthly')");
+                        "(1, 'Balance to date', 'Cumulative'), "
+                        "(2, 'Month''s movement', 'Monthly')");
     return s;
 }
 
