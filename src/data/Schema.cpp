@@ -121,8 +121,8 @@ QStringList referenceRows(int currentYear) {
         twelve += QStringLiteral("%1(%2)").arg(i == 1 ? QString() : QStringLiteral(", ")).arg(i);
     s << twelve;
     s << QStringLiteral("INSERT INTO SYS_CustReportTypes (ReportTypeID, Description, Name) VALUES "
-                        "(1, 'Balance to date', 'Cumulative'), "
-                        "(2, 'Month''s movement', 'Monthly')");
+                        "(1, 'Balances', 'Cumulative'), "
+                        "(2, 'Movements', 'Monthly')");
     return s;
 }
 

@@ -181,7 +181,7 @@ TEST_F(Catalogue, CustomReportDefinitions) {
     db.exec(InsertCustomReportDetail("Cash report", 1, "Cash", "Detail", "1000", ""));
     zelk::RowSet list = db.query(GetCustomReportList());
     ASSERT_EQ(list.recordCount(), 1);
-    EXPECT_EQ(list.text("Description"), "Month's movement");
+    EXPECT_EQ(list.text("Description"), "Movements");
     zelk::RowSet r = db.query(GetCustomReport("Cash report"));
     EXPECT_EQ(r.integer("ReportTypeID"), 2);
     zelk::RowSet d = db.query(GetCustomReportDetails("Cash report"));
