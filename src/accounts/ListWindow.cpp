@@ -21,24 +21,6 @@ namespace {
 constexpr int ButtonTop = 144;
 constexpr int ButtonHeight = 492;
 
-// The busy pointer for the life of a scope.
-class BusyPointer {
-public:
-    explicit BusyPointer(bool on) : m_on(on) {
-        if (m_on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyPointer() {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-    }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-
-private:
-    bool m_on;
-};
-
 } // namespace
 
 ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
@@ -123,7 +105,7 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
               fraCommand->height() + 12 * grdData->verticalHeader()->defaultSectionSize());
     resize(m_preferredSize);
 
-    BusyPointer busy(m_spec.busyPointer);
+    zelk::controls::BusyPointer busy(m_spec.busyPointer);
     OpenList();
     applyDesignedLayout();
 }

@@ -23,9 +23,7 @@ frmLedgerAccount::frmLedgerAccount(QWidget* parent) : QDialog(parent) {
 
     fraAccount = controls::frame(this, QStringLiteral("fraAccount"));
     auto text = [this](const char* name) {
-        auto* t = new QLineEdit(fraAccount);
-        t->setObjectName(QString::fromLatin1(name));
-        return t;
+        return controls::textBox(fraAccount, QString::fromLatin1(name));
     };
     txtAccountNo = text("txtAccountNo");
     txtAccountName = text("txtAccountName");
@@ -42,24 +40,10 @@ frmLedgerAccount::frmLedgerAccount(QWidget* parent) : QDialog(parent) {
         {QStringLiteral("Class:"), cmbAccountClass},
         {QStringLiteral("Beginning balance:"), txtBegBal},
     };
-    auto* grid = new QGridLayout(fraAccount);
-    for (int i = 0; i < rows.size(); ++i) {
-        auto* label = new QLabel(rows[i].first, fraAccount);
-        label->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
-        label->setBuddy(rows[i].second);
-        grid->addWidget(label, i, 0);
-        grid->addWidget(rows[i].second, i, 1);
-    }
+    QGridLayout* grid = controls::labelledFields(fraAccount, rows);
     grid->setColumnMinimumWidth(1, twips(3600));
 
-    fraConfirm = controls::frame(this, QStringLiteral("fraConfirm"));
-    cmdSave = controls::button(fraConfirm, QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel =
-        controls::button(fraConfirm, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    auto* buttons = new QHBoxLayout(fraConfirm);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdCancel);
+    fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraAccount, 1);
@@ -100,15 +84,9 @@ void frmLedgerAccount::Edit(const QString& AccountNo) {
     m_success = false;
     std::optional<AccountFields> f;
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            LoadAccountClasses();
-            f = LoadAccount(*g_cnn, AccountNo);
-        } catch (...) {
-            QApplication::restoreOverrideCursor();
-            throw;
-        }
-        QApplication::restoreOverrideCursor();
+        controls::BusyPointer busy;
+        LoadAccountClasses();
+        f = LoadAccount(*g_cnn, AccountNo);
     }
     if (!f) { // deleted meanwhile
         ui().messageBox(AccountNotFoundText(AccountNo), windowTitle());

@@ -23,9 +23,7 @@ frmNewCompany::frmNewCompany(QWidget* parent) : QDialog(parent) {
 
     fraCompany = controls::frame(this, QStringLiteral("fraCompany"));
     auto text = [this](const char* name) {
-        auto* t = new QLineEdit(fraCompany);
-        t->setObjectName(QString::fromLatin1(name));
-        return t;
+        return controls::textBox(fraCompany, QString::fromLatin1(name));
     };
     txtName = text("txtName");
     txtAddress = text("txtAddress");
@@ -48,25 +46,12 @@ frmNewCompany::frmNewCompany(QWidget* parent) : QDialog(parent) {
         {QStringLiteral("Start Year:"), lstStartYear},
         {QStringLiteral("Start Period:"), cmbPeriodStart},
     };
-    auto* grid = new QGridLayout(fraCompany);
-    for (int i = 0; i < fields.size(); ++i) {
-        auto* label = new QLabel(fields[i].first, fraCompany);
-        label->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
-        label->setBuddy(fields[i].second);
-        const bool tall = fields[i].second == lstStartYear;
-        grid->addWidget(label, i, 0, tall ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft);
-        grid->addWidget(fields[i].second, i, 1);
-    }
+    QGridLayout* grid = controls::labelledFields(fraCompany, fields);
+    // the year list is tall: its label stays at its top
+    grid->itemAtPosition(6, 0)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->setColumnMinimumWidth(1, twips(3600));
 
-    fraConfirm = controls::frame(this, QStringLiteral("fraConfirm"));
-    cmdSave = controls::button(fraConfirm, QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel =
-        controls::button(fraConfirm, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    auto* buttons = new QHBoxLayout(fraConfirm);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdCancel);
+    fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraCompany, 1);

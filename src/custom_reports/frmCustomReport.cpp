@@ -87,16 +87,13 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Custom Report"));
 
     QGroupBox* fraReport = frame(this, QStringLiteral("fraReport"));
-    txtName = new QLineEdit(fraReport);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    txtTitle = new QLineEdit(fraReport);
-    txtTitle->setObjectName(QStringLiteral("txtTitle"));
+    txtName = textBox(fraReport, QStringLiteral("txtName"));
+    txtTitle = textBox(fraReport, QStringLiteral("txtTitle"));
     cmbReportType = new QComboBox(fraReport);
     cmbReportType->setObjectName(QStringLiteral("cmbReportType"));
-    auto* form = new QFormLayout(fraReport);
-    form->addRow(QStringLiteral("Name:"), txtName);
-    form->addRow(QStringLiteral("Title:"), txtTitle);
-    form->addRow(QStringLiteral("Type:"), cmbReportType);
+    labelledFields(fraReport, {{QStringLiteral("Name:"), txtName},
+                               {QStringLiteral("Title:"), txtTitle},
+                               {QStringLiteral("Type:"), cmbReportType}});
 
     grdDetail = new QTableWidget(CustomReportDefinition::EntryRows, 4, this);
     grdDetail->setObjectName(QStringLiteral("grdDetail"));
@@ -113,13 +110,7 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
         QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     connect(grdDetail, &QTableWidget::cellChanged, this, &frmCustomReport::gridEdited);
 
-    QGroupBox* fraConfirm = frame(this, QStringLiteral("fraConfirm"));
-    cmdSave = button(fraConfirm, QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel = button(fraConfirm, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    auto* buttons = new QHBoxLayout(fraConfirm);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdCancel);
+    QGroupBox* fraConfirm = saveCancelFrame(this, &cmdSave, &cmdCancel);
     connect(cmdSave, &QPushButton::clicked, this, &frmCustomReport::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -169,10 +160,12 @@ void frmCustomReport::Add() {
 void frmCustomReport::Edit(const QString& ReportName) {
     m_editMode = true;
     m_success = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    loadLists();
-    const bool found = m_definition->load(ReportName);
-    QApplication::restoreOverrideCursor();
+    bool found = false;
+    {
+        zelk::controls::BusyPointer busy;
+        loadLists();
+        found = m_definition->load(ReportName);
+    }
     if (!found) {
         zelk::ui().messageBox(QStringLiteral("Custom report ") + ReportName +
                                   QStringLiteral(" not found."),

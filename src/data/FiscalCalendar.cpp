@@ -7,7 +7,10 @@
 namespace zelk {
 
 CompanyRow CompanyRow::read(Connection& cnn) {
-    RowSet rs = cnn.execute(modDBUtil::GetCompany());
+    return fromRows(cnn.execute(modDBUtil::GetCompany()));
+}
+
+CompanyRow CompanyRow::fromRows(const RowSet& rs) {
     if (rs.eof())
         throw DbError(
             {1, QStringLiteral("Zelk database"), QStringLiteral("The company row is missing.")});

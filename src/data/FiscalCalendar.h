@@ -6,6 +6,7 @@
 namespace zelk {
 
 class Connection;
+class RowSet;
 
 // The company row (one row, read through GetCompany).
 struct CompanyRow {
@@ -16,6 +17,8 @@ struct CompanyRow {
     int FinancialPeriodBegin = 1;
 
     static CompanyRow read(Connection& cnn);
+    // The row of a GetCompany row set; throws DbError when it holds none.
+    static CompanyRow fromRows(const RowSet& rs);
 };
 
 // The fiscal calendar: a fiscal year starts in calendar month `begin` (1..12), its

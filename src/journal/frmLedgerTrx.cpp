@@ -71,9 +71,7 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
 
     fraTrx = controls::frame(this, QStringLiteral("fraTrx"));
     auto text = [this](const char* name) {
-        auto* t = new QLineEdit(fraTrx);
-        t->setObjectName(QString::fromLatin1(name));
-        return t;
+        return controls::textBox(fraTrx, QString::fromLatin1(name));
     };
     txtTransactionNo = text("txtTransactionNo");
     txtSource = text("txtSource");
@@ -91,14 +89,7 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
         {QStringLiteral("DateStamp:"), dtpStamp},
         {QStringLiteral("Description:"), txtDescription},
     };
-    auto* form = new QGridLayout(fraTrx);
-    for (int i = 0; i < fields.size(); ++i) {
-        auto* label = new QLabel(fields[i].first, fraTrx);
-        label->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
-        label->setBuddy(fields[i].second);
-        form->addWidget(label, i, 0);
-        form->addWidget(fields[i].second, i, 1);
-    }
+    QGridLayout* form = controls::labelledFields(fraTrx, fields);
     form->addWidget(lblPosted, 0, 2, Qt::AlignRight);
     form->setColumnStretch(1, 1);
     dtpStamp->setMaximumWidth(twips(2000));
@@ -132,14 +123,7 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
             grdDetail_AfterEdit(item->row(), item->column());
     });
 
-    fraConfirm = controls::frame(this, QStringLiteral("fraConfirm"));
-    cmdSave = controls::button(fraConfirm, QStringLiteral("cmdSave"), QStringLiteral("&Save"));
-    cmdCancel =
-        controls::button(fraConfirm, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    auto* buttons = new QHBoxLayout(fraConfirm);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdCancel);
+    fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel);
 
     auto* gridRow = new QHBoxLayout;
     gridRow->addWidget(grdDetail);
@@ -225,15 +209,11 @@ void frmLedgerTrx::Edit(const QString& TrxNo) {
     m_mode = SaveMode::Edit;
     m_success = false;
     std::optional<LoadedTransaction> t;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
+    {
+        controls::BusyPointer busy;
         LoadAccountLookup();
         t = LoadTransaction(*g_cnn, TrxNo);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    QApplication::restoreOverrideCursor();
     if (!t) { // deleted meanwhile
         ui().messageBox(TransactionNotFoundText(TrxNo), windowTitle());
         return;

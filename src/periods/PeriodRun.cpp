@@ -27,21 +27,7 @@ RowSet PeriodRun::execute(const QString& sql) {
 }
 
 CompanyRow PeriodRun::readCompany() {
-    RowSet rs = execute(modDBUtil::GetCompany());
-    if (rs.eof())
-        throw DbError(
-            {1, QStringLiteral("Zelk database"), QStringLiteral("The company row is missing.")});
-    CompanyRow c;
-    c.Name = rs.text(QStringLiteral("Name"));
-    c.Address = rs.text(QStringLiteral("Address"));
-    c.Phone = rs.text(QStringLiteral("Phone"));
-    c.Fax = rs.text(QStringLiteral("Fax"));
-    c.Email = rs.text(QStringLiteral("Email"));
-    c.BeginPeriod = int(rs.integer(QStringLiteral("BeginPeriod")));
-    c.BeginPeriodYear = int(rs.integer(QStringLiteral("BeginPeriodYear")));
-    c.CurrentPeriodYear = int(rs.integer(QStringLiteral("CurrentPeriodYear")));
-    c.FinancialPeriodBegin = int(rs.integer(QStringLiteral("FinancialPeriodBegin")));
-    return c;
+    return CompanyRow::fromRows(execute(modDBUtil::GetCompany()));
 }
 
 void PeriodRun::startSteps(int maximum) {

@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -77,16 +80,56 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
     return b;
 }
 
-QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel) {
+namespace {
+QGroupBox* confirmFrame(QWidget* parent, QPushButton** first, const QString& name,
+                        const QString& caption, QPushButton** cancel) {
     QGroupBox* f = frame(parent, QStringLiteral("fraConfirm"));
-    *ok = button(f, QStringLiteral("cmdOk"), QStringLiteral("&Ok"));
+    *first = button(f, name, caption);
     *cancel = button(f, QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    (*ok)->setDefault(true);
     auto* row = new QHBoxLayout(f);
     row->addStretch(1);
-    row->addWidget(*ok);
+    row->addWidget(*first);
     row->addWidget(*cancel);
     return f;
+}
+} // namespace
+
+QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel) {
+    QGroupBox* f = confirmFrame(parent, ok, QStringLiteral("cmdOk"), QStringLiteral("&Ok"), cancel);
+    (*ok)->setDefault(true);
+    return f;
+}
+
+QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel) {
+    return confirmFrame(parent, save, QStringLiteral("cmdSave"), QStringLiteral("&Save"), cancel);
+}
+
+QLineEdit* textBox(QWidget* parent, const QString& name) {
+    auto* t = new QLineEdit(parent);
+    t->setObjectName(name);
+    return t;
+}
+
+QGridLayout* labelledFields(QWidget* frame, const QList<QPair<QString, QWidget*>>& fields) {
+    auto* grid = new QGridLayout(frame);
+    for (int i = 0; i < fields.size(); ++i) {
+        auto* label = new QLabel(fields[i].first, frame);
+        label->setObjectName(QStringLiteral("lblLabels_%1").arg(i));
+        label->setBuddy(fields[i].second);
+        grid->addWidget(label, i, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        grid->addWidget(fields[i].second, i, 1);
+    }
+    return grid;
+}
+
+BusyPointer::BusyPointer(bool on) : m_on(on) {
+    if (m_on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyPointer::~BusyPointer() {
+    if (m_on)
+        QApplication::restoreOverrideCursor();
 }
 
 } // namespace zelk::controls

@@ -3,10 +3,14 @@
 #include "data/UserPorts.h"
 
 #include <QDate>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 class QComboBox;
 class QDateEdit;
+class QGridLayout;
+class QLineEdit;
 class QGroupBox;
 class QListWidget;
 class QProgressBar;
@@ -38,6 +42,26 @@ QGroupBox* frame(QWidget* parent, const QString& name);
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
 // The usual confirm frame of a dialog: "&Ok" (cmdOk) and "&Cancel" (cmdCancel).
 QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel);
+// The confirm frame of an editor: "&Save" (cmdSave) and "&Cancel" (cmdCancel).
+QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel);
+
+// A text box with the given object name.
+QLineEdit* textBox(QWidget* parent, const QString& name);
+// The fields of a frame, one per row, each after its label ("Name:"); the labels are
+// named lblLabels_0, lblLabels_1, ... Returns the frame's grid (column 1 holds the fields).
+QGridLayout* labelledFields(QWidget* frame, const QList<QPair<QString, QWidget*>>& fields);
+
+// The busy pointer for as long as the object lives (when `on`).
+class BusyPointer {
+public:
+    explicit BusyPointer(bool on = true);
+    ~BusyPointer();
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    bool m_on;
+};
 
 } // namespace zelk::controls
 
