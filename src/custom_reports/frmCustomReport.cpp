@@ -104,6 +104,9 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
     for (int c = 0; c < 4; ++c)
         grdDetail->setColumnWidth(c, twips(widths[c]));
     grdDetail->setItemDelegate(new CustomReportCellDelegate(this));
+    grdDetail->setWordWrap(false);
+    grdDetail->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdDetail->verticalHeader()->setDefaultSectionSize(grdDetail->fontMetrics().height() + 8);
     grdDetail->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDetail->setEditTriggers(
         QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -118,7 +121,7 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
     layout->addWidget(fraReport);
     layout->addWidget(grdDetail, 1);
     layout->addWidget(fraConfirm);
-    resize(twips(7600), twips(6600));
+    resize(twips(8000), twips(9000));
 }
 
 frmCustomReport::~frmCustomReport() = default;
