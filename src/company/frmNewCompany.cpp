@@ -80,6 +80,11 @@ company::NewCompanyInput frmNewCompany::input() const {
     return in;
 }
 
+void frmNewCompany::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    controls::showCurrentYear(lstStartYear);
+}
+
 void frmNewCompany::cmdSave_Click() {
     switch (company::NewCompanySaveCommand(*g_cnn, input())) {
     case CommandOutcome::Committed:

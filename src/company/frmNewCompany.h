@@ -21,6 +21,10 @@ public:
 
     zelk::company::NewCompanyInput input() const;
 
+protected:
+    // The year list opens at the current year (nothing chosen).
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Form_Load();
     void cmdSave_Click();

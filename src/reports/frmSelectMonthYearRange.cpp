@@ -33,7 +33,7 @@ frmSelectMonthYearRange::frmSelectMonthYearRange(QWidget* parent)
 
 void frmSelectMonthYearRange::showEvent(QShowEvent* event) {
     SelectRangeDialog::showEvent(event);
-    showCurrentYear(lstYear);
+    zelk::controls::showCurrentYear(lstYear);
 }
 
 void frmSelectMonthYearRange::cmdOk_Click() {

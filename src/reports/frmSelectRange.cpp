@@ -41,14 +41,6 @@ void SelectRangeDialog::cmdCancel_Click() {
     done(Rejected);
 }
 
-void SelectRangeDialog::showCurrentYear(QListWidget* list) {
-    if (!list->selectedItems().isEmpty())
-        return;
-    const int row = QDate::currentDate().year() - 1980;
-    if (row >= 0 && row < list->count())
-        list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
-}
-
 void SelectRangeDialog::reject() {
     cmdCancel_Click();
 }

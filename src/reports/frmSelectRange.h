@@ -32,7 +32,6 @@ protected:
     void confirm();
     // With no year selected, scrolls the year list so that the current year is in
     // view (nothing is selected by it).
-    static void showCurrentYear(QListWidget* list);
 
     QGroupBox* fraConfirm;
     QPushButton* cmdOk;

@@ -19,7 +19,7 @@ frmSelectYearRange::frmSelectYearRange(QWidget* parent)
 
 void frmSelectYearRange::showEvent(QShowEvent* event) {
     SelectRangeDialog::showEvent(event);
-    showCurrentYear(lstYear);
+    zelk::controls::showCurrentYear(lstYear);
 }
 
 void frmSelectYearRange::cmdOk_Click() {

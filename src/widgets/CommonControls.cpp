@@ -59,6 +59,14 @@ int selectedYear(const QListWidget* list) {
     return sel.first()->text().toInt();
 }
 
+void showCurrentYear(QListWidget* list) {
+    if (!list->selectedItems().isEmpty())
+        return;
+    const int row = QDate::currentDate().year() - 1980;
+    if (row >= 0 && row < list->count())
+        list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
+}
+
 QDateEdit* datePicker(QWidget* parent, const QString& name, const QDate& date) {
     auto* d = new QDateEdit(date, parent);
     d->setObjectName(name);

@@ -32,6 +32,8 @@ QListWidget* yearList(QWidget* parent, const QString& name);
 void fillYearList(QListWidget* list);
 // The selected year, or 0 when none is selected.
 int selectedYear(const QListWidget* list);
+// Scrolls a year list with nothing selected so that the current year shows.
+void showCurrentYear(QListWidget* list);
 
 // A date picker with a calendar drop-down.
 QDateEdit* datePicker(QWidget* parent, const QString& name, const QDate& date);
