@@ -91,6 +91,10 @@ CommandOutcome NewCompanySaveCommand(Connection& cnn, const NewCompanyInput& inp
     const int r = ValidateCompany(input);
     if (r != 0)
         return afterValidation(r);
+    if (!ui().askYesNo(QStringLiteral("New Company deletes every account, transaction, ledger "
+                                      "row and report definition of the current books. Go on?"),
+                       NewCompanySource))
+        return CommandOutcome::Fix;
     return SaveNewCompany(cnn, input);
 }
 

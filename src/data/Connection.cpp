@@ -117,6 +117,11 @@ void createDatabaseFile(const QString& path) {
 
 } // namespace
 
+QString TransactionLostText() {
+    return QStringLiteral("The database engine has rolled the whole command back; nothing of "
+                          "it was saved.");
+}
+
 Connection::Connection(QString path) : m_path(std::move(path)) {}
 
 Connection::~Connection() {
@@ -250,6 +255,9 @@ void Connection::finalizeAll() {
 RowSet Connection::execute(const QString& sql) {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    // Statements after the engine ended the transaction would each commit on their own.
+    if (transactionLost())
+        throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
     const Translation t = JetTranslator::translate(sql);
     const Prepared& p = prepared(t.sql);
     sqlite3_stmt* st = p.statement;
@@ -344,6 +352,10 @@ void Connection::rollbackTrans() {
     if (!sqlite3_get_autocommit(m_db))
         execRaw(m_db, QStringLiteral("ROLLBACK"));
     m_inTrans = false;
+}
+
+bool Connection::transactionLost() const {
+    return m_db && m_inTrans && sqlite3_get_autocommit(m_db);
 }
 
 bool Connection::inTransaction() const {

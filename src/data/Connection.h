@@ -56,6 +56,10 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
+    // The engine has ended the open database transaction by itself (a full disk, an I/O
+    // error, no memory, a rollback raised by a trigger): everything since BeginTrans is
+    // undone, and nothing more runs until the command rolls back.
+    bool transactionLost() const;
 
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -84,6 +88,9 @@ private:
     int m_prepareCount = 0;
     bool m_inTrans = false;
 };
+
+// What the user is told when the engine has ended a command's transaction by itself.
+QString TransactionLostText();
 
 // The application-wide connection, created at start-up and closed at shutdown.
 extern Connection* g_cnn;

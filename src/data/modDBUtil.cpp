@@ -416,7 +416,7 @@ QString GetTransactionHistoryView(const QDate& DateFrom, const QDate& DateTo) {
            QStringLiteral("FROM Ledger_TransactionHistories INNER JOIN Ledger_Accounts ON "
                           "Ledger_TransactionHistories.FKID_Account = Ledger_Accounts.AccountNo ") +
            QStringLiteral("WHERE DateStamp BETWEEN") + date(DateFrom) + QStringLiteral(" AND ") +
-           date(DateTo) + QStringLiteral(" ORDER BY TransactionNo, Seq");
+           date(DateTo) + QStringLiteral(" ORDER BY TransactionNo, DateStamp, Seq");
 }
 
 QString DeleteTransactionHistory(const QString& TransactionNo, const QString& AccountNo) {

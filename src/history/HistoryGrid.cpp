@@ -24,8 +24,9 @@ BrowserDesign transactions() {
              {QStringLiteral("Debit"), 1200, K::Money},
              {QStringLiteral("Credit"), 1200, K::Money}},
             // The lines of one transaction are one run: two transactions that share a
-            // description (or have none) still get a total each.
-            /*breakColumn*/ 0,
+            // description (or have none), or a number closed in two months, still get a
+            // total each.
+            /*breakColumns*/ {0, 2},
             /*grandTotal*/ true,
             /*repeatingColumns*/ 4};
 }
@@ -41,7 +42,7 @@ BrowserDesign generalLedger(BrowserKind kind, const QString& name) {
              {QStringLiteral("Account Name"), 2496, K::Text},
              {QStringLiteral("Credit"), 1404, K::Money},
              {QStringLiteral("Debit"), 1404, K::Money}},
-            /*breakColumn*/ 1,
+            /*breakColumns*/ {1},
             /*grandTotal*/ false,
             /*repeatingColumns*/ 2};
 }
@@ -55,7 +56,7 @@ BrowserDesign balances() {
                      {QStringLiteral("Account No."), 1176, K::Text},
                      {QStringLiteral("Account Name"), 2496, K::Text},
                      {QStringLiteral("Beginning Balance"), 1500, K::Money}},
-                    /*breakColumn*/ -1,
+                    /*breakColumns*/ {},
                     /*grandTotal*/ false,
                     /*repeatingColumns*/ 1};
     for (int p = 1; p <= 12; ++p)
@@ -86,9 +87,10 @@ public:
         : m_design(design), m_columns(columns), m_run(size_t(columns)), m_all(size_t(columns)) {}
 
     void addData(GridRow row, const std::vector<Amount>& values, const QStringList& stored) {
-        const bool sameRun = m_runRows > 0 && (m_design.breakColumn < 0 ||
-                                               m_breakValue.compare(stored[m_design.breakColumn],
-                                                                    Qt::CaseInsensitive) == 0);
+        bool sameRun = m_runRows > 0;
+        for (size_t i = 0; i < m_design.breakColumns.size() && sameRun; ++i)
+            sameRun = m_breakValues[i].compare(stored[m_design.breakColumns[i]],
+                                               Qt::CaseInsensitive) == 0;
         if (m_runRows > 0 && !sameRun)
             closeRun();
         QStringList shown = row.cells;
@@ -98,8 +100,9 @@ public:
             m_run[c] = add(m_run[c], values[c]);
             m_all[c] = add(m_all[c], values[c]);
         }
-        if (m_design.breakColumn >= 0)
-            m_breakValue = stored[m_design.breakColumn];
+        m_breakValues.clear();
+        for (int column : m_design.breakColumns)
+            m_breakValues << stored[column];
         m_previous = std::move(shown);
         ++m_runRows;
         m_rows.push_back(std::move(row));
@@ -133,7 +136,7 @@ private:
     }
 
     void closeRun() {
-        if (m_design.breakColumn >= 0)
+        if (!m_design.breakColumns.empty())
             m_rows.push_back(totalRow(RowKind::Total, TotalCaption, m_run));
         m_run.assign(size_t(m_columns), Amount());
         m_runRows = 0;
@@ -156,8 +159,8 @@ private:
     const int m_columns;
     std::vector<GridRow> m_rows;
     std::vector<Amount> m_run, m_all;
-    QStringList m_previous; // display texts of the run's previous row (before hiding)
-    QString m_breakValue;
+    QStringList m_previous;    // display texts of the run's previous row (before hiding)
+    QStringList m_breakValues; // the run's values of the break columns
     int m_runRows = 0;
 };
 

@@ -44,9 +44,9 @@ struct BrowserDesign {
     QString name;    // the window's object name
     QString caption; // the window's caption
     std::vector<ColumnDesign> columns;
-    // The column whose value changes between two runs of rows; a "Total" row follows each
-    // run. -1: no "Total" rows.
-    int breakColumn = -1;
+    // The columns of which one at least changes between two runs of rows; a "Total" row
+    // follows each run. None: no "Total" rows.
+    std::vector<int> breakColumns;
     // A "Grand Total" row over all rows ends the grid.
     bool grandTotal = false;
     // The leading columns whose values repeat down a run: a value is shown on the first

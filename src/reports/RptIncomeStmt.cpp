@@ -50,6 +50,8 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     ReportFile file(ReportFilePath());
     WriteReportOpening(file, QStringLiteral("Income Statement"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, period, period, company.CurrentPeriodYear,
+                       company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 
