@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "data/modErrors.h"
 #include "data/modUtils.h"
@@ -91,6 +92,8 @@ CommandOutcome NewCompanySaveCommand(Connection& cnn, const NewCompanyInput& inp
     const int r = ValidateCompany(input);
     if (r != 0)
         return afterValidation(r);
+    if (!snapshots::takeBefore(cnn, snapshots::Step::NewCompany))
+        return CommandOutcome::Fix; // the window stays open with its input
     return SaveNewCompany(cnn, input);
 }
 

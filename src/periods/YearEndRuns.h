@@ -33,6 +33,7 @@ public:
     // "Cancel end year?" is answered Yes. Empty text: the run is not to go ahead.
     QString chooseEarningAccount(EarningAccountChooser& chooser);
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run(const QString& EarningAccount);
 };
 
@@ -49,6 +50,7 @@ public:
     // transactions. False: the run is not to go ahead (the cancel flag is set).
     bool confirmBeforeRun();
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run();
 };
 
