@@ -91,10 +91,16 @@ QString folderOf(const Connection& cnn) {
 
 namespace {
 
+// Deletes all but the newest Kept snapshots, and what a copy cut short by a crash left.
 void prune(const QString& folder) {
     const std::vector<Named> all = snapshotFiles(folder);
     for (size_t i = size_t(Kept); i < all.size(); ++i)
         QFile::remove(all[i].path);
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(
+             {QStringLiteral("Zelk-*.mdb.part"), QStringLiteral("Zelk-*.mdb.part-journal")},
+             QDir::Files))
+        QFile::remove(dir.filePath(name));
 }
 
 QString write(Connection& cnn, Step step, const QDateTime& when) {

@@ -303,6 +303,7 @@ TEST(Snapshot, KeepsTheNewestTwenty) {
     QDir().mkpath(folder);
     QFile(folder + "/notes.txt").open(QIODevice::WriteOnly);
     QFile(folder + "/Zelk-mine.mdb").open(QIODevice::WriteOnly);
+    QFile(folder + "/Zelk-2003-01-01-000000-before-end-year.mdb.part").open(QIODevice::WriteOnly);
     const QDateTime t0(QDate(2004, 1, 1), QTime(8, 0));
     for (int i = 0; i < snap::Kept + 2; ++i)
         snap::take(db.cnn(), snap::Step::RevertEndYear, t0.addSecs(60 * i));
@@ -312,6 +313,7 @@ TEST(Snapshot, KeepsTheNewestTwenty) {
     EXPECT_FALSE(left.contains("Zelk-2004-01-01-080100-before-revert-end-year.mdb"));
     EXPECT_TRUE(left.contains("Zelk-2004-01-01-080200-before-revert-end-year.mdb"));
     EXPECT_TRUE(left.contains("notes.txt") && left.contains("Zelk-mine.mdb"));
+    EXPECT_FALSE(left.contains("Zelk-2003-01-01-000000-before-end-year.mdb.part"));
 }
 
 TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
