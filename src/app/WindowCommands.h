@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 class QMdiArea;
 
@@ -38,6 +40,9 @@ void openBalanceHistory(QMdiArea* area);
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);
+void openChangePassphrase(QWidget* parent);
+// closeWindows closes every open window before the books are replaced.
+void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows);
 
 // Shows a new child window inside the area; it is destroyed when closed.
 void showChild(QMdiArea* area, QWidget* window);
