@@ -1,5 +1,6 @@
 #include "DataTable.h"
 
+#include <QAbstractItemModel>
 #include <QFile>
 #include <QSaveFile>
 #include <csv.h>
@@ -150,6 +151,21 @@ void WriteXlsx(const DataTable& table, const QString& path) {
         throw ExportError(QStringLiteral("The file ") + path +
                           QStringLiteral(" could not be written: ") +
                           QString::fromUtf8(lxw_strerror(rc)));
+}
+
+DataTable TableOfModel(const QAbstractItemModel& model, const QString& title) {
+    DataTable t;
+    t.title = title;
+    const int columns = model.columnCount();
+    for (int c = 0; c < columns; ++c)
+        t.header << model.headerData(c, Qt::Horizontal).toString();
+    for (int r = 0; r < model.rowCount(); ++r) {
+        TableRow row;
+        for (int c = 0; c < columns; ++c)
+            row.cells.push_back(textCell(model.data(model.index(r, c)).toString()));
+        t.rows.push_back(std::move(row));
+    }
+    return t;
 }
 
 void WriteTable(const DataTable& table, const QString& path) {

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+class QAbstractItemModel;
+
 // Figures handed on to a spreadsheet: a header row and typed rows, written as CSV or as
 // an Excel workbook. No widgets here.
 namespace zelk::exchange {
@@ -66,6 +68,10 @@ void WriteCsv(const DataTable& table, const QString& path);
 // One sheet: the header row in bold, money as numbers in "#,##0.00", dates as dates,
 // total rows in bold.
 void WriteXlsx(const DataTable& table, const QString& path);
+// The rows and columns of a list as shown: the header captions, then every row's
+// displayed texts, in the order shown.
+DataTable TableOfModel(const QAbstractItemModel& model, const QString& title);
+
 // CSV or workbook by the name's ending (".xlsx" in any case: a workbook).
 void WriteTable(const DataTable& table, const QString& path);
 

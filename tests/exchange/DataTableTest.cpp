@@ -1,6 +1,7 @@
 #include "exchange/DataTable.h"
 
 #include <QProcess>
+#include <QStringListModel>
 #include <QTemporaryDir>
 #include <csv.h>
 #include <gtest/gtest.h>
@@ -89,4 +90,13 @@ TEST(DataTable, WorkbookSheetHoldsNumbersDatesAndBoldTotals) {
     EXPECT_TRUE(strings.contains(QStringLiteral("<t>=1+2</t>")));
     EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"#,##0.00\"")));
     EXPECT_THROW(WriteTable(sample(), dir.filePath(QStringLiteral("no/such/x.csv"))), ExportError);
+}
+
+TEST(DataTable, ListExportsItsRowsAsShown) {
+    QStringListModel model({QStringLiteral("1000"), QStringLiteral("=cmd")});
+    const DataTable t = TableOfModel(model, QStringLiteral("Accounts"));
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(readCsv(CsvBytes(t)),
+              (std::vector<QStringList>{
+                  {model.headerData(0, Qt::Horizontal).toString()}, {"1000"}, {"'=cmd"}}));
 }
