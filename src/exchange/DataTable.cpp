@@ -161,8 +161,19 @@ DataTable TableOfModel(const QAbstractItemModel& model, const QString& title) {
         t.header << model.headerData(c, Qt::Horizontal).toString();
     for (int r = 0; r < model.rowCount(); ++r) {
         TableRow row;
-        for (int c = 0; c < columns; ++c)
-            row.cells.push_back(textCell(model.data(model.index(r, c)).toString()));
+        row.total = model.data(model.index(r, 0), TotalRowRole).toBool();
+        for (int c = 0; c < columns; ++c) {
+            const QModelIndex index = model.index(r, c);
+            const QString shown = model.data(index).toString();
+            const QVariant value =
+                shown.isEmpty() ? QVariant() : model.data(index, ExportValueRole);
+            if (value.metaType() == QMetaType::fromType<QDate>())
+                row.cells.push_back(dateCell(value.toDate()));
+            else if (value.metaType() == QMetaType::fromType<Amount>())
+                row.cells.push_back(moneyCell(value.value<Amount>()));
+            else
+                row.cells.push_back(textCell(shown));
+        }
         t.rows.push_back(std::move(row));
     }
     return t;

@@ -68,8 +68,14 @@ void WriteCsv(const DataTable& table, const QString& path);
 // One sheet: the header row in bold, money as numbers in "#,##0.00", dates as dates,
 // total rows in bold.
 void WriteXlsx(const DataTable& table, const QString& path);
+// What a model answers besides its display texts, so that its export keeps the kinds of
+// its cells: ExportValueRole a QDate or a zelk::Amount for a cell shown as a date or an
+// amount (nothing for text); TotalRowRole true in column 0 of a total row.
+inline constexpr int ExportValueRole = Qt::UserRole + 64;
+inline constexpr int TotalRowRole = Qt::UserRole + 65;
+
 // The rows and columns of a list as shown: the header captions, then every row's
-// displayed texts, in the order shown.
+// displayed texts in the order shown, dates and amounts as such where the model says so.
 DataTable TableOfModel(const QAbstractItemModel& model, const QString& title);
 
 // CSV or workbook by the name's ending (".xlsx" in any case: a workbook).

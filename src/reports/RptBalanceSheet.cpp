@@ -43,13 +43,16 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     }
     run.start(records);
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
+                        QStringLiteral("AccountName"), QStringLiteral("Balance")});
     WriteReportOpening(file, QStringLiteral("Balance Sheet"));
     WritePeriodLine(file, period, Month, year, company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 
     for (Section& s : sections) {
+        file.setRowContext({exchange::textCell(QLatin1String(s.heading))});
         file.WriteLine(RtfFontSize(10, QString()));
         file.WriteLine(RtfBold(QLatin1String(s.heading)));
         file.WriteLine(RtfFontSize(9, QString()));
@@ -77,12 +80,7 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
                 return BuildResult::Cancelled;
         }
 
-        WriteRule(file, false);
-        WritePar(file);
-        file.WriteLine(RtfItalic(QLatin1String(s.totalLabel) + sum.formatStandard()));
-        WritePar(file);
-        WriteRule(file, false);
-        WritePar(file);
+        WriteSectionTotal(file, QLatin1String(s.totalLabel), sum);
     }
 
     WriteRtfFooter(file);
