@@ -97,7 +97,9 @@ CsvFile ReadCsv(const QByteArray& input) {
     out.separator = separatorOf(bytes);
 
     csv_parser parser;
-    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL);
+    // Lenient as spreadsheet programs are (a quote inside an unquoted value is kept as
+    // it stands), but a quoted value left open at the end is an error.
+    csv_init(&parser, CSV_STRICT_FINI | CSV_APPEND_NULL);
     csv_set_delim(&parser, static_cast<unsigned char>(out.separator));
     ParseState st;
     st.utf8 = out.utf8;
@@ -184,6 +186,11 @@ std::vector<int> CsvImport::matchColumns(const CsvRecord& header, const QStringL
         if (index[size_t(names.indexOf(name))] < 0)
             problem(header.line, QStringLiteral("the column %1 is missing").arg(name));
     return index;
+}
+
+QString CsvImport::field(const CsvRecord& r, int column) {
+    return column >= 0 && column < r.fields.size() ? RestoredText(r.fields[column].trimmed())
+                                                   : QString();
 }
 
 bool CsvImport::amountOf(const QString& text, int line, Amount& out) {

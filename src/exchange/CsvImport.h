@@ -90,9 +90,9 @@ protected:
     // line.
     std::vector<int> matchColumns(const CsvRecord& header, const QStringList& names,
                                   const QStringList& required);
-    static QString field(const CsvRecord& r, int column) {
-        return column >= 0 && column < r.fields.size() ? r.fields[column].trimmed() : QString();
-    }
+    // A field's text, without surrounding blanks and without the apostrophe that an
+    // export puts before a formula-looking text.
+    static QString field(const CsvRecord& r, int column);
     // The text as an amount by the editors' check (empty: 0); a problem when it is not one.
     bool amountOf(const QString& text, int line, Amount& out);
 

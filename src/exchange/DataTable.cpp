@@ -23,10 +23,19 @@ QString DefusedText(const QString& text) {
     if (text.isEmpty())
         return text;
     const QChar c = text.front();
-    bool formula = c == u'=' || c == u'@' || c == u'\t' || c == u'\r';
+    // A leading apostrophe of the text itself is doubled, so that RestoredText gives the
+    // text back exactly.
+    bool formula = c == u'=' || c == u'@' || c == u'\t' || c == u'\r' || c == u'\'';
     if (c == u'+' || c == u'-')
         formula = !Amount::parse(text.mid(1)).has_value() || text.size() == 1;
     return formula ? QStringLiteral("'") + text : text;
+}
+
+QString RestoredText(const QString& text) {
+    if (text.size() < 2 || text.front() != u'\'')
+        return text;
+    const QString rest = text.mid(1);
+    return DefusedText(rest) == text ? rest : text;
 }
 
 namespace {

@@ -59,8 +59,10 @@ private:
 QString MoneyText(Amount a);
 // A text that a spreadsheet would run as a formula (it begins with =, @, a tab, a
 // carriage return, or + or - not followed by a number) gets a leading apostrophe, so
-// that it stays text.
+// that it stays text; so does a text that begins with an apostrophe.
 QString DefusedText(const QString& text);
+// A text read back: the apostrophe that DefusedText put in front is taken off again.
+QString RestoredText(const QString& text);
 
 // UTF-8 with a byte-order mark, comma-separated, CR LF, quoted as RFC 4180 requires.
 QByteArray CsvBytes(const DataTable& table);
