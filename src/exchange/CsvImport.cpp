@@ -97,9 +97,9 @@ CsvFile ReadCsv(const QByteArray& input) {
     out.separator = separatorOf(bytes);
 
     csv_parser parser;
-    // Lenient as spreadsheet programs are (a quote inside an unquoted value is kept as
-    // it stands), but a quoted value left open at the end is an error.
-    csv_init(&parser, CSV_STRICT_FINI | CSV_APPEND_NULL);
+    // Lenient as spreadsheet programs are: a quote inside an unquoted value is kept as
+    // it stands.
+    csv_init(&parser, CSV_APPEND_NULL);
     csv_set_delim(&parser, static_cast<unsigned char>(out.separator));
     ParseState st;
     st.utf8 = out.utf8;
@@ -118,6 +118,8 @@ CsvFile ReadCsv(const QByteArray& input) {
         ++st.line;
     }
     --st.line;
+    // Strict at the end only: a quoted value still open is an error.
+    csv_set_opts(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL);
     if (out.error.isEmpty() && csv_fini(&parser, onField, onRecord, &st) != 0) {
         out.errorLine = st.recordLine ? st.recordLine : st.line;
         out.error = QStringLiteral("a quoted value is not closed");
