@@ -1,6 +1,7 @@
 // The benchmark of the period runs. It builds a company with 500 accounts and one
 // fiscal year of N three-line transactions, then times each step and prints one line
 // per step: what was done, how many, and the seconds it took; last the peak memory.
+// Then the same number of transactions is imported from a CSV file and exported again.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
@@ -9,6 +10,9 @@
 #include "data/SavingCommand.h"
 #include "data/UserPorts.h"
 #include "data/modDBUtil.h"
+#include "exchange/BooksExport.h"
+#include "exchange/CsvImport.h"
+#include "exchange/DataTable.h"
 #include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
@@ -303,6 +307,49 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the history holds %lld lines, not %lld\n",
                      static_cast<long long>(history), 3LL * n);
         return 1;
+    }
+
+    // Import: the same number of three-line transactions from a CSV file, read and checked
+    // against the books, then written in one database transaction.
+    {
+        g_cnn = cnn.get();
+        exchange::DataTable table;
+        table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
+                        QStringLiteral("Source"),        QStringLiteral("Description"),
+                        QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
+                        QStringLiteral("Credit")};
+        Lcg again;
+        for (int i = 0; i < n; ++i) {
+            Transaction t = makeTransaction(i, n, again);
+            t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+            for (const Line& l : t.lines)
+                table.rows.push_back(
+                    {{exchange::textCell(t.no), exchange::dateCell(t.date),
+                      exchange::textCell(t.source), exchange::textCell(t.description),
+                      exchange::textCell(l.account),
+                      exchange::moneyCell(l.amount.isNegative() ? Amount() : l.amount),
+                      exchange::moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
+        }
+        const QByteArray csv = exchange::CsvBytes(table);
+        table = {};
+        clock.restart();
+        exchange::TransactionImport import;
+        import.read(*cnn, csv);
+        if (!import.problems().empty()) {
+            std::fprintf(stderr, "the import found problems: %s\n",
+                         qPrintable(import.problemText().left(500)));
+            return 1;
+        }
+        report("import, read and check", n, clock);
+        clock.restart();
+        if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n)
+            return 1;
+        report("import, write", n, clock);
+        clock.restart();
+        const qsizetype bytes = exchange::CsvBytes(exchange::TransactionsTable(*cnn)).size();
+        report("export transactions", n, clock);
+        if (bytes < csv.size() / 2)
+            return 1;
     }
 
     rusage usage{};

@@ -153,7 +153,7 @@ bool endsWithXlsx(const std::string& name) {
     return q(name).endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
 }
 
-int runImport(exchange::CsvImport& import, const std::string& file, const QString& what) {
+int runImport(exchange::CsvImport& import, const std::string& file) {
     import.readFile(*g_cnn, q(file));
     if (!import.problems().empty()) {
         say(import.problemText());
@@ -164,7 +164,7 @@ int runImport(exchange::CsvImport& import, const std::string& file, const QStrin
         say(QStringLiteral("Nothing was imported."));
         return 1;
     }
-    say(QStringLiteral("%1 %2 imported.").arg(import.written()).arg(what));
+    say(QStringLiteral("%1 %2 imported.").arg(import.written()).arg(import.noun()));
     return 0;
 }
 
@@ -387,10 +387,10 @@ int main(int argc, char** argv) {
                 rc = 0;
             } else if (accounts) {
                 exchange::AccountImport import;
-                rc = runImport(import, tableFile, QStringLiteral("account(s)"));
+                rc = runImport(import, tableFile);
             } else {
                 exchange::TransactionImport import;
-                rc = runImport(import, tableFile, QStringLiteral("transaction(s)"));
+                rc = runImport(import, tableFile);
             }
         } else if (post->parsed()) {
             periods::PostTransactions run(*g_cnn, progress);

@@ -63,6 +63,8 @@ public:
     void readFile(Connection& cnn, const QString& path);
 
     virtual QStringList columns() const = 0;
+    // What a group is, for messages: "account(s)", "transaction(s)".
+    virtual QString noun() const = 0;
     const std::vector<PreviewRow>& rows() const { return m_rows; }
     const std::vector<ImportProblem>& problems() const { return m_problems; }
     // Every problem as one text, a line each.
@@ -113,6 +115,7 @@ private:
 class AccountImport : public CsvImport {
 public:
     QStringList columns() const override;
+    QString noun() const override { return QStringLiteral("account(s)"); }
 
 protected:
     void readRecords(Connection& cnn, const CsvFile& file) override;
@@ -138,6 +141,7 @@ public:
     TransactionImport();
     ~TransactionImport() override;
     QStringList columns() const override;
+    QString noun() const override { return QStringLiteral("transaction(s)"); }
 
 protected:
     void readRecords(Connection& cnn, const CsvFile& file) override;

@@ -162,7 +162,9 @@ void frmImport::cmdImport_Click() {
     }
     switch (outcome) {
     case CommandOutcome::Committed:
-        ui().messageBox(QStringLiteral("%1 imported.").arg(m_import->written()), windowTitle());
+        ui().messageBox(
+            QStringLiteral("%1 %2 imported.").arg(m_import->written()).arg(m_import->noun()),
+            windowTitle());
         accept();
         break;
     case CommandOutcome::Abort:

@@ -54,7 +54,7 @@ TEST_F(ExchangeWindows, ImportPreviewThenExportTheListAsShown) {
         EXPECT_EQ(child<QTableView>(w, "grdPreview")->model()->rowCount(), 2);
         clickButton(w, "cmdImport");
     });
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"2 imported."});
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"2 account(s) imported."});
     EXPECT_EQ(db.count("Ledger_Accounts"), 2);
 
     // A problem: shown by line, Import disabled, nothing written.
