@@ -313,6 +313,8 @@ int main(int argc, char** argv) {
     // against the books, then written in one database transaction.
     {
         g_cnn = cnn.get();
+        // Written a thousand transactions at a time, as one file.
+        QByteArray csv;
         exchange::DataTable table;
         table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
                         QStringLiteral("Source"),        QStringLiteral("Description"),
@@ -329,9 +331,13 @@ int main(int argc, char** argv) {
                       exchange::textCell(l.account),
                       exchange::moneyCell(l.amount.isNegative() ? Amount() : l.amount),
                       exchange::moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
+            if (table.rows.size() >= 3000 || i + 1 == n) {
+                const QByteArray part = exchange::CsvBytes(table);
+                // After the first part: without the byte-order mark and the header.
+                csv += csv.isEmpty() ? part : part.mid(part.indexOf('\n') + 1);
+                table.rows.clear();
+            }
         }
-        const QByteArray csv = exchange::CsvBytes(table);
-        table = {};
         clock.restart();
         exchange::TransactionImport import;
         import.read(*cnn, csv);
