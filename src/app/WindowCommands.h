@@ -37,6 +37,9 @@ void openTrxHistory(QMdiArea* area);
 void openGeneralHistoryCurrent(QMdiArea* area);
 void openGeneralHistory(QMdiArea* area);
 void openBalanceHistory(QMdiArea* area);
+// exchange
+void openImportAccounts(QWidget* parent);
+void openImportTransactions(QWidget* parent);
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);

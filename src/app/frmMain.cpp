@@ -128,6 +128,11 @@ void frmMain::buildMenus() {
     QMenu* file = menu("mnuFile", QStringLiteral("&File"));
     addItem(file, "mnuNewCompany", QStringLiteral("New Company"), 0, modal(openNewCompany));
     file->addSeparator();
+    addItem(file, "mnuImportAccounts", QStringLiteral("Import Accounts\u2026"), 0,
+            modal(openImportAccounts));
+    addItem(file, "mnuImportTransactions", QStringLiteral("Import Transactions\u2026"), 0,
+            modal(openImportTransactions));
+    file->addSeparator();
     addItem(file, "mnuRestoreSnapshot", QStringLiteral("Restore Snapshot…"), 0,
             [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
     addItem(file, "mnuChangePassphrase", QStringLiteral("Change Passphrase…"), 0,

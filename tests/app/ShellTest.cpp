@@ -64,6 +64,9 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {"&File",
                                   "  New Company",
                                   "  -",
+                                  "  Import Accounts\u2026",
+                                  "  Import Transactions\u2026",
+                                  "  -",
                                   "  Restore Snapshot…",
                                   "  Change Passphrase…",
                                   "  -",
@@ -106,6 +109,8 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
                                   "  Help"};
     EXPECT_EQ(menuTree(main()->menuBar()), expected);
     for (const char* name : {"mnuNewCompany",
+                             "mnuImportAccounts",
+                             "mnuImportTransactions",
                              "mnuRestoreSnapshot",
                              "mnuChangePassphrase",
                              "mnuExit",
