@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 class QMdiArea;
 
@@ -35,6 +37,9 @@ void openTrxHistory(QMdiArea* area);
 void openGeneralHistoryCurrent(QMdiArea* area);
 void openGeneralHistory(QMdiArea* area);
 void openBalanceHistory(QMdiArea* area);
+// The account card of the account: with none, of the current account of the active
+// account list, and with no such list the card asks for the account first.
+void openAccountCard(QMdiArea* area, const QString& account = QString());
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);

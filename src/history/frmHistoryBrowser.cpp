@@ -1,6 +1,10 @@
 #include "frmHistoryBrowser.h"
 
+#include "accounts/AccountLookup.h"
+#include "data/Connection.h"
+#include "data/FiscalCalendar.h"
 #include "data/modErrors.h"
+#include "frmSelectAccountRange.h"
 #include "reports/frmSelectMonthRange.h"
 #include "reports/frmSelectMonthYearRange.h"
 #include "reports/frmSelectRange.h"
@@ -97,6 +101,7 @@ private:
     Qt::Alignment alignment(int column) const {
         switch (design().columns[size_t(column)].kind) {
         case CellKind::Money:
+        case CellKind::Balance:
         case CellKind::Number:
             return Qt::AlignRight | Qt::AlignVCenter;
         case CellKind::Text:
@@ -257,4 +262,46 @@ bool frmLedgerBalanceHists::SelectRange(RangeChoice& choice) {
         return false;
     choice.year = dlg.SelYear;
     return true;
+}
+
+frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
+    : frmHistoryBrowser(BrowserKind::AccountCard, parent) {
+    m_choice.account = account;
+    try {
+        const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
+        m_choice.dateFrom =
+            zelk::fiscal::firstDayOfYear(company.FinancialPeriodBegin, company.CurrentPeriodYear);
+        m_choice.dateTo = m_choice.dateFrom.addYears(1).addDays(-1);
+    } catch (const zelk::ZelkError& e) {
+        modErrors::ShowErrorMessage(e.record());
+        return;
+    }
+    if (account.isEmpty())
+        return;
+    nameAccount();
+    LoadGrid(m_choice);
+}
+
+bool frmAccountCard::SelectRange(RangeChoice& choice) {
+    frmSelectAccountRange dlg(this, m_choice.account, m_choice.dateFrom, m_choice.dateTo);
+    dlg.exec();
+    if (!dlg.Confirmed)
+        return false;
+    m_choice.account = dlg.AccountNo;
+    m_choice.dateFrom = dlg.DateFrom;
+    m_choice.dateTo = dlg.DateTo;
+    choice = m_choice;
+    nameAccount();
+    return true;
+}
+
+void frmAccountCard::nameAccount() {
+    const RangeChoice& choice = m_choice;
+    QString title = browser().browserDesign().caption;
+    if (zelk::g_cnn && zelk::g_cnn->isOpen()) {
+        const auto lookup = zelk::accounts::AccountLookup::Load(*zelk::g_cnn);
+        if (const auto* a = lookup.findNo(choice.account))
+            title += QStringLiteral(" \u2014 %1 %2").arg(a->AccountNo, a->AccountName);
+    }
+    setWindowTitle(title);
 }

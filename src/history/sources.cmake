@@ -4,5 +4,6 @@ target_sources(zelk_core PRIVATE
 )
 target_sources(zelk_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/frmHistoryBrowser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmSelectAccountRange.cpp
   ${CMAKE_CURRENT_LIST_DIR}/open_windows.cpp
 )
