@@ -285,6 +285,10 @@ std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int f
         debits = add(debits, debit);
         credits = add(credits, credit);
         GridRow row;
+        row.sums.assign(size_t(columns), Amount());
+        row.sums[Debit] = debit;
+        row.sums[Credit] = credit;
+        row.sums[Balance] = balance;
         row.cells << shownDate(day) << lines.text(QStringLiteral("TransactionNo"))
                   << lines.text(QStringLiteral("Source"))
                   << lines.text(QStringLiteral("Description"))

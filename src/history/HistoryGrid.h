@@ -67,7 +67,8 @@ enum class RowKind { Data, Total, GrandTotal };
 struct GridRow {
     RowKind kind = RowKind::Data;
     QStringList cells;        // one display text per column of the design
-    std::vector<Amount> sums; // total rows: the sum of each column (0 where not money)
+    std::vector<Amount> sums; // total rows: the sum of each column (0 where not money);
+                              // the account card's rows: their debit, credit and balance
 };
 
 inline const QString TotalCaption = QStringLiteral("Total");

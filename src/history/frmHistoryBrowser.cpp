@@ -5,10 +5,13 @@
 #include "data/FiscalCalendar.h"
 #include "data/modErrors.h"
 #include "frmSelectAccountRange.h"
+#include "history/AccountCardReport.h"
+#include "reports/frmReport.h"
 #include "reports/frmSelectMonthRange.h"
 #include "reports/frmSelectMonthYearRange.h"
 #include "reports/frmSelectRange.h"
 #include "reports/frmSelectYearRange.h"
+#include "reports/modRptUtil.h"
 #include "widgets/CommonControls.h"
 #include "widgets/Twips.h"
 
@@ -267,6 +270,11 @@ bool frmLedgerBalanceHists::SelectRange(RangeChoice& choice) {
 frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
     : frmHistoryBrowser(BrowserKind::AccountCard, parent) {
     m_choice.account = account;
+    QPushButton* print = zelk::controls::button(commandFrame(), QStringLiteral("cmdPrint"),
+                                                QStringLiteral("&Print"));
+    print->setGeometry(twips(3072), twips(144), twips(1476), twips(492));
+    commandFrame()->setMinimumWidth(twips(3072 + 1476 + 48));
+    connect(print, &QPushButton::clicked, this, &frmAccountCard::cmdPrint_Click);
     try {
         const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
         m_choice.dateFrom =
@@ -296,12 +304,26 @@ bool frmAccountCard::SelectRange(RangeChoice& choice) {
 }
 
 void frmAccountCard::nameAccount() {
-    const RangeChoice& choice = m_choice;
-    QString title = browser().browserDesign().caption;
+    m_accountText.clear();
     if (zelk::g_cnn && zelk::g_cnn->isOpen()) {
         const auto lookup = zelk::accounts::AccountLookup::Load(*zelk::g_cnn);
-        if (const auto* a = lookup.findNo(choice.account))
-            title += QStringLiteral(" \u2014 %1 %2").arg(a->AccountNo, a->AccountName);
+        if (const auto* a = lookup.findNo(m_choice.account))
+            m_accountText = a->AccountNo + QLatin1Char(' ') + a->AccountName;
     }
-    setWindowTitle(title);
+    const QString caption = browser().browserDesign().caption;
+    setWindowTitle(m_accountText.isEmpty() ? caption
+                                           : caption + QStringLiteral(" \u2014 ") + m_accountText);
+}
+
+void frmAccountCard::cmdPrint_Click() {
+    if (browser().rows().empty())
+        return;
+    try {
+        zelk::history::WriteAccountCardReport(browser().rows(), m_accountText, m_choice.dateFrom,
+                                              m_choice.dateTo);
+        frmReport viewer(this);
+        viewer.ShowFile(modRptUtil::ReportFilePath());
+    } catch (const modRptUtil::ReportFileError& e) {
+        zelk::ui().messageBox(e.message(), windowTitle());
+    }
 }

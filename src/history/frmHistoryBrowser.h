@@ -31,6 +31,7 @@ protected:
     virtual bool SelectRange(zelk::history::RangeChoice& choice) = 0;
     void LoadGrid(const zelk::history::RangeChoice& choice);
     void cmdOps_Click(int index);
+    QGroupBox* commandFrame() const { return fraCommand; }
 
 private:
     zelk::history::HistoryBrowser m_browser;
@@ -90,6 +91,8 @@ public:
     explicit frmAccountCard(const QString& account, QWidget* parent = nullptr);
     // "&Select Range" pressed.
     void chooseRange() { cmdOps_Click(0); }
+    // "&Print": the card as a report in the report viewer.
+    void cmdPrint_Click();
 
 protected:
     bool SelectRange(zelk::history::RangeChoice& choice) override;
@@ -98,4 +101,5 @@ private:
     void nameAccount(); // the title names the chosen account
 
     zelk::history::RangeChoice m_choice;
+    QString m_accountText; // "1000 Cash"
 };

@@ -1,4 +1,5 @@
 target_sources(zelk_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/AccountCardReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HistoryBrowser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HistoryGrid.cpp
 )

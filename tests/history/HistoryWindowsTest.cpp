@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -366,4 +367,17 @@ TEST_F(HistoryWindows, TheAccountCardOpensOnTheAccountOfTheList) {
     EXPECT_EQ(card->windowTitle(), QString::fromUtf8("Account Card — 4000 Sales"));
     EXPECT_EQ(rowTexts(card, rows(card) - 1),
               (QStringList{"", "", "", "Total", "", "", "1,550.5", "-1,550.50"}));
+
+    // "&Print": the card as a report of 80 characters a line, in the viewer.
+    QString report;
+    onNextModal([&](QWidget* viewer) {
+        report = child<QTextEdit>(viewer, "rtfReport")->toPlainText();
+        viewer->close();
+    });
+    clickButton(card, "cmdPrint");
+    for (const char* line :
+         {"Account: 4000 Sales", "From date 01-Jan-2004 to 31-Jan-2004",
+          "05/01/04 T1        Cash sale                              1,250.50     -1,250.50",
+          "                   Total                                  1,550.50     -1,550.50"})
+        EXPECT_TRUE(report.contains(QString::fromLatin1(line))) << line;
 }
