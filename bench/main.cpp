@@ -16,6 +16,7 @@
 #include "exchange/BooksExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/DataTable.h"
+#include "history/HistoryBrowser.h"
 #include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
@@ -383,6 +384,35 @@ int main(int argc, char** argv) {
         if (bytes < csv.size() / 2)
             return 1;
     }
+    // The account card of a busy account: 50,000 closed lines of one account (each with
+    // its counter line on a second account, so the books still balance).
+    g_cnn = cnn.get();
+    constexpr int CardLines = 50000;
+    runSavingCommand(*cnn, [&](StatementRunner& r) {
+        for (const QString& no : {QStringLiteral("9998"), QStringLiteral("9999")})
+            r.run(modDBUtil::InsertAccount(no, QStringLiteral("Busy ") + no, 1, QString()));
+        for (int i = 0; i < CardLines; ++i) {
+            const QString trx = QStringLiteral("BUSY%1").arg(i);
+            const QDate day = first.addDays(i % 365);
+            const Amount amount = Amount::fromRaw(qint64(i % 1000 + 1) * 100);
+            r.run(modDBUtil::InsertTransactionHistory(trx, QStringLiteral("9998"), 1, QString(),
+                                                      day, QString(), amount));
+            r.run(modDBUtil::InsertTransactionHistory(trx, QStringLiteral("9999"), 2, QString(),
+                                                      day, QString(), -amount));
+        }
+    });
+    clock.restart();
+    {
+        history::HistoryBrowser card(history::BrowserKind::AccountCard);
+        history::RangeChoice choice;
+        choice.account = QStringLiteral("9998");
+        choice.dateFrom = first;
+        choice.dateTo = last;
+        if (card.load(choice) != history::HistoryBrowser::LoadResult::Loaded ||
+            card.rows().size() != size_t(CardLines) + 2)
+            return 1;
+    }
+    report("account card", CardLines, clock);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <QString>
 
 class QWidget;
 class QMdiArea;
@@ -40,6 +41,9 @@ void openBalanceHistory(QMdiArea* area);
 // exchange
 void openImportAccounts(QWidget* parent);
 void openImportTransactions(QWidget* parent);
+// The account card of the account: with none, of the current account of the active
+// account list, and with no such list the card asks for the account first.
+void openAccountCard(QMdiArea* area, const QString& account = QString());
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);

@@ -156,6 +156,8 @@ void frmMain::buildMenus() {
             modal(openRevertEndYear));
     ledger->addSeparator();
     addItem(ledger, "mnuLedgerAccount", QStringLiteral("Accounts"), 9, child(openLedgerAccounts));
+    addItem(ledger, "mnuAccountCard", QStringLiteral("Account Card"), 16,
+            [this] { openAccountCard(m_area); });
     addItem(ledger, "mnuCompany", QStringLiteral("Company Info"), 10, modal(openCompany));
 
     QMenu* history = menu("mnuHistory", QStringLiteral("H&istory"));
@@ -200,7 +202,7 @@ QAction* frmMain::action(const QString& name) const {
 }
 
 void frmMain::ClickMenu(qint16 command) {
-    if (command < 1 || command > 15)
+    if (command < 1 || command > 16)
         return;
     if (QAction* a = m_commands[size_t(command)])
         a->trigger();

@@ -515,6 +515,35 @@ QString GetBalanceHistoryView(int PeriodYear) {
            QStringLiteral("WHERE PeriodYear=") + num(PeriodYear);
 }
 
+QString GetAccountCardLines(const QString& AccountNo, const QDate& DateFrom, const QDate& DateTo) {
+    const QString range =
+        QStringLiteral(" BETWEEN ") + date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+    return QStringLiteral("SELECT Ledger_Transactions.DateStamp AS DateStamp, "
+                          "Ledger_Transactions.TransactionNo AS TransactionNo, "
+                          "Ledger_Transactions.Source AS Source, Ledger_Transactions.Description "
+                          "AS Description, Ledger_Transactions.Posted AS Posted, 0 AS Closed, "
+                          "Ledger_TransactionDetails.Seq AS Seq, Ledger_TransactionDetails.Amount "
+                          "AS Amount ") +
+           QStringLiteral("FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
+                          "Ledger_Transactions.TransactionNo = "
+                          "Ledger_TransactionDetails.FKID_Transaction ") +
+           QStringLiteral("WHERE Ledger_TransactionDetails.FKID_Account=") + SqlText(AccountNo) +
+           QStringLiteral(" AND Ledger_Transactions.DateStamp") + range +
+           QStringLiteral(" UNION ALL SELECT DateStamp, TransactionNo, Source, Description, True, "
+                          "1, Seq, Amount FROM Ledger_TransactionHistories WHERE FKID_Account=") +
+           SqlText(AccountNo) + QStringLiteral(" AND DateStamp") + range +
+           QStringLiteral(" ORDER BY DateStamp, TransactionNo, Seq");
+}
+
+QString GetAccountBeginningBalances(const QString& AccountNo) {
+    return QStringLiteral("SELECT PeriodYear, BeginningBalance FROM Ledger_AccountBalances WHERE "
+                          "FKID_Account=") +
+           SqlText(AccountNo) +
+           QStringLiteral(" UNION ALL SELECT PeriodYear, BeginningBalance FROM "
+                          "Ledger_AccountBalanceHistories WHERE FKID_Account=") +
+           SqlText(AccountNo);
+}
+
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear) {
     return QStringLiteral("DELETE FROM Ledger_AccountBalanceHistories ") +
            QStringLiteral("WHERE (FKID_Account = ") + SqlText(AccountNo) +

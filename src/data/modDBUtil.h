@@ -110,6 +110,12 @@ QString InsertAccountBalanceHistory(const QString& AccountNo, int PeriodYear,
                                     Amount BeginningBalance, const Saldos& Saldo);
 QString GetAccountBalanceHistoriesOfYear(int PeriodYear);
 QString GetBalanceHistoryView(int PeriodYear);
+// Every line of one account dated in the range, from the journal (posted or not) and from
+// the transaction history, in date, transaction and line order. Closed is 1 for a line
+// of the history.
+QString GetAccountCardLines(const QString& AccountNo, const QDate& DateFrom, const QDate& DateTo);
+// The account's beginning balance of each fiscal year the books hold, open and closed.
+QString GetAccountBeginningBalances(const QString& AccountNo);
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear);
 QString DeleteAllAccountBalanceHistories();
 

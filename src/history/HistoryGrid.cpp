@@ -1,10 +1,12 @@
 #include "HistoryGrid.h"
 
 #include "data/Errors.h"
+#include "data/FiscalCalendar.h"
 #include "data/RowSet.h"
 #include "data/modUtils.h"
 
 #include <QDate>
+#include <map>
 
 namespace zelk::history {
 
@@ -64,10 +66,30 @@ BrowserDesign balances() {
     return d;
 }
 
+BrowserDesign accountCard() {
+    using K = CellKind;
+    return {BrowserKind::AccountCard,
+            QStringLiteral("frmAccountCard"),
+            QStringLiteral("Account Card"),
+            {{QStringLiteral("Date"), 912, K::Date},
+             {QStringLiteral("Trx No."), 1476, K::Text},
+             {QStringLiteral("Source"), 912, K::Text},
+             {QStringLiteral("Description"), 2688, K::Text},
+             {QStringLiteral("Status"), 1000, K::Text},
+             {QStringLiteral("Debit"), 1200, K::Money},
+             {QStringLiteral("Credit"), 1200, K::Money},
+             {QStringLiteral("Balance"), 1400, K::Balance}},
+            /*breakColumns*/ {},
+            /*grandTotal*/ true,
+            /*repeatingColumns*/ 0};
+}
+
 QString displayText(const ColumnDesign& column, const RowSet& rs, const QString& field) {
     switch (column.kind) {
     case CellKind::Money:
         return rs.amount(field).formatOptional();
+    case CellKind::Balance:
+        return rs.amount(field).formatStandard();
     case CellKind::Date: {
         const QString stored = rs.text(field);
         const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
@@ -172,7 +194,7 @@ const BrowserDesign& design(BrowserKind kind) {
         generalLedger(BrowserKind::GeneralLedgerCurrent,
                       QStringLiteral("frmLedgerGeneralHistsCurrent")),
         generalLedger(BrowserKind::GeneralLedgerPrevious, QStringLiteral("frmLedgerGeneralHists")),
-        balances()};
+        balances(), accountCard()};
     return designs[int(kind)];
 }
 
@@ -204,6 +226,104 @@ std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs) {
     }
     rs.moveFirst();
     return arranger.finish();
+}
+
+std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int financialPeriodBegin,
+                                        const QDate& from) {
+    const BrowserDesign& d = design(BrowserKind::AccountCard);
+    const int columns = int(d.columns.size());
+    enum { Date, TrxNo, Source, Description, Status, Debit, Credit, Balance };
+
+    std::map<int, Amount> beginningOf;
+    for (beginnings.moveFirst(); !beginnings.eof(); beginnings.moveNext())
+        beginningOf[int(beginnings.integer(QStringLiteral("PeriodYear")))] =
+            beginnings.amount(QStringLiteral("BeginningBalance"));
+    const auto add = [](Amount a, Amount b) {
+        try {
+            return a + b;
+        } catch (const AmountOverflow&) {
+            throw Overflow();
+        }
+    };
+    const auto shownDate = [](const QDate& day) { return day.toString(QLatin1String(DateFormat)); };
+
+    std::vector<GridRow> rows;
+    Amount balance, debits, credits;
+    const auto beginningRow = [&](const QDate& day) {
+        GridRow row;
+        row.kind = RowKind::Total;
+        for (int c = 0; c < columns; ++c)
+            row.cells << QString();
+        row.cells[Date] = shownDate(day);
+        row.date = day;
+        row.cells[Description] = BeginningBalanceCaption;
+        row.cells[Balance] = balance.formatStandard();
+        row.sums.assign(size_t(columns), Amount());
+        row.sums[Balance] = balance;
+        rows.push_back(std::move(row));
+    };
+
+    int year = fiscal::periodOfDate(financialPeriodBegin, from).periodYear;
+    if (auto b = beginningOf.find(year); b != beginningOf.end())
+        balance = b->second;
+    bool opened = false;
+    for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
+        const QDate day = lines.date(QStringLiteral("DateStamp"));
+        const Amount amount = lines.amount(QStringLiteral("Amount"));
+        if (day < from) {
+            balance = add(balance, amount);
+            continue;
+        }
+        if (!opened) {
+            beginningRow(from);
+            opened = true;
+        }
+        const int lineYear = fiscal::periodOfDate(financialPeriodBegin, day).periodYear;
+        if (lineYear != year) {
+            year = lineYear;
+            if (auto b = beginningOf.find(year); b != beginningOf.end()) {
+                balance = b->second;
+                beginningRow(fiscal::firstDayOfYear(financialPeriodBegin, year));
+            }
+        }
+        balance = add(balance, amount);
+        const Amount debit = amount > Amount() ? amount : Amount();
+        const Amount credit = amount < Amount() ? -amount : Amount();
+        debits = add(debits, debit);
+        credits = add(credits, credit);
+        GridRow row;
+        row.date = day;
+        row.sums.assign(size_t(columns), Amount());
+        row.sums[Debit] = debit;
+        row.sums[Credit] = credit;
+        row.sums[Balance] = balance;
+        row.cells << shownDate(day) << lines.text(QStringLiteral("TransactionNo"))
+                  << lines.text(QStringLiteral("Source"))
+                  << lines.text(QStringLiteral("Description"))
+                  << (lines.boolean(QStringLiteral("Closed"))   ? QStringLiteral("Closed")
+                      : lines.boolean(QStringLiteral("Posted")) ? QStringLiteral("Posted")
+                                                                : QStringLiteral("Not posted"))
+                  << debit.formatOptional() << credit.formatOptional() << balance.formatStandard();
+        rows.push_back(std::move(row));
+    }
+    lines.moveFirst();
+    if (!opened)
+        beginningRow(from);
+
+    GridRow total;
+    total.kind = RowKind::GrandTotal;
+    for (int c = 0; c < columns; ++c)
+        total.cells << QString();
+    total.cells[Description] = TotalCaption;
+    total.cells[Debit] = debits.formatOptional();
+    total.cells[Credit] = credits.formatOptional();
+    total.cells[Balance] = balance.formatStandard();
+    total.sums.assign(size_t(columns), Amount());
+    total.sums[Debit] = debits;
+    total.sums[Credit] = credits;
+    total.sums[Balance] = balance;
+    rows.push_back(std::move(total));
+    return rows;
 }
 
 } // namespace zelk::history
