@@ -1,5 +1,7 @@
 #include "ListModel.h"
 
+#include "ListSortFilter.h"
+
 #include "exchange/DataTable.h"
 
 #include <QDate>
@@ -83,6 +85,27 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return cellText(index.row(), index.column());
+    if (role == SortValueRole) {
+        // Numbers as numbers, dates as dates; texts by their shown text.
+        const int field = m_fieldOf[size_t(index.column())];
+        const QVariant v = field < 0 ? QVariant() : m_rows.cell(index.row(), field);
+        if (!v.isValid() || v.isNull())
+            return {};
+        switch (m_columns[size_t(index.column())].display) {
+        case ListDisplay::ShortDate: {
+            const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+            return d.isValid() ? QVariant(d) : QVariant(v.toString());
+        }
+        case ListDisplay::YesNo:
+            return QVariant(qlonglong(v.toLongLong() != 0));
+        case ListDisplay::Plain:
+            break;
+        }
+        if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int ||
+            v.typeId() == QMetaType::Double)
+            return QVariant(v.toLongLong());
+        return QVariant(v.toString());
+    }
     if (role == exchange::ExportValueRole &&
         m_columns[size_t(index.column())].display == ListDisplay::ShortDate) {
         const int field = m_fieldOf[size_t(index.column())];

@@ -1,5 +1,7 @@
 #include "ListWindow.h"
 
+#include "ListSortFilter.h"
+
 #include "data/Connection.h"
 #include "data/modErrors.h"
 #include "exchange/DataTable.h"
@@ -12,9 +14,11 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -83,9 +87,13 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
     fraCommand->setMinimumWidth(right + twips(48));
 
     m_model = new ListModel(m_spec.columns, this);
+    m_shown = new ListSortFilter(this);
+    m_shown->setSourceModel(m_model);
     grdData = new QTableView(this);
     grdData->setObjectName(QStringLiteral("grdData"));
-    grdData->setModel(m_model);
+    grdData->setModel(m_shown);
+    controls::sortByHeaders(grdData);
+    txtFilter = controls::filterBox(this, grdData, m_shown);
     grdData->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdData->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdData->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -114,17 +122,18 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(fraCommand);
+    layout->addWidget(txtFilter);
     layout->addWidget(grdData, 1);
 
     // Wide enough for every column and the vertical scroll bar, and for the buttons.
     int gridWidth = 0;
     for (const ListColumn& c : m_spec.columns)
         gridWidth += twips(c.widthTwips);
-    m_preferredSize =
-        QSize(std::max(gridWidth + 2 * grdData->frameWidth() +
-                           grdData->verticalScrollBar()->sizeHint().width() + 4,
-                       right + twips(48)),
-              fraCommand->height() + 12 * grdData->verticalHeader()->defaultSectionSize());
+    m_preferredSize = QSize(std::max(gridWidth + 2 * grdData->frameWidth() +
+                                         grdData->verticalScrollBar()->sizeHint().width() + 4,
+                                     right + twips(48)),
+                            fraCommand->height() + txtFilter->sizeHint().height() +
+                                12 * grdData->verticalHeader()->defaultSectionSize());
     resize(m_preferredSize);
 
     zelk::controls::BusyPointer busy(m_spec.busyPointer);
@@ -171,11 +180,14 @@ void ListWindow::requery() {
 
     for (size_t c = 0; c < widths.size(); ++c)
         grdData->setColumnWidth(int(c), widths[c]);
-    if (m_model->rowCount() == 0)
+    // A sorted view sorts the new rows the same way.
+    if (m_shown->sortColumn() >= 0)
+        m_shown->sort(m_shown->sortColumn(), m_shown->sortOrder());
+    if (m_shown->rowCount() == 0)
         return;
-    int again = key.isEmpty() ? -1 : m_model->findRow(m_keyColumn, key);
+    int again = shownRowOfKey(key);
     if (again < 0)
-        again = std::clamp(row, 0, m_model->rowCount() - 1);
+        again = std::clamp(row, 0, m_shown->rowCount() - 1);
     setCurrentRow(again);
 }
 
@@ -184,7 +196,14 @@ void ListWindow::m_cnn_CommitTransComplete() {
 }
 
 bool ListWindow::hasDataRow() const {
-    return m_model->rowCount() > 0;
+    return m_shown->rowCount() > 0;
+}
+
+int ListWindow::shownRowOfKey(const QString& key) const {
+    if (key.isEmpty())
+        return -1;
+    const int source = m_model->findRow(m_keyColumn, key);
+    return source < 0 ? -1 : m_shown->mapFromSource(m_model->index(source, 0)).row();
 }
 
 int ListWindow::currentRow() const {
@@ -193,9 +212,9 @@ int ListWindow::currentRow() const {
 }
 
 void ListWindow::setCurrentRow(int row) {
-    if (row < 0 || row >= m_model->rowCount())
+    if (row < 0 || row >= m_shown->rowCount())
         return;
-    grdData->setCurrentIndex(m_model->index(row, 0));
+    grdData->setCurrentIndex(m_shown->index(row, 0));
     grdData->selectRow(row);
 }
 
@@ -203,7 +222,7 @@ QString ListWindow::currentKey() const {
     const int row = currentRow();
     if (row < 0)
         return QString();
-    return m_model->cellText(row, m_keyColumn);
+    return m_model->cellText(m_shown->mapToSource(m_shown->index(row, 0)).row(), m_keyColumn);
 }
 
 // Runs a command of the window; an error it raises is reported here and goes no further.
@@ -238,8 +257,18 @@ bool ListWindow::clickShifted() {
 }
 
 void ListWindow::NewRecord() {
-    if (m_spec.add)
-        runGuarded([&] { m_spec.add(this); });
+    if (!m_spec.add)
+        return;
+    QSet<QString> before;
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        before.insert(m_model->cellText(r, m_keyColumn).toUpper());
+    runGuarded([&] { m_spec.add(this); });
+    // The row the editor added is the current one.
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        if (!before.contains(m_model->cellText(r, m_keyColumn).toUpper())) {
+            setCurrentRow(m_shown->mapFromSource(m_model->index(r, 0)).row());
+            break;
+        }
 }
 
 void ListWindow::EditRecord() {
@@ -261,7 +290,7 @@ void ListWindow::DeleteRecord() {
 }
 
 void ListWindow::ExportList() {
-    controls::ExportTable(this, exchange::TableOfModel(*m_model, m_spec.caption), m_spec.caption);
+    controls::ExportTable(this, exchange::TableOfModel(*m_shown, m_spec.caption), m_spec.caption);
 }
 
 void ListWindow::CloseWindow() {

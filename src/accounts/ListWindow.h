@@ -2,6 +2,7 @@
 
 #include "ListDeletion.h"
 #include "ListModel.h"
+#include "ListSortFilter.h"
 
 #include <QString>
 #include <QWidget>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class QGroupBox;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -86,9 +88,12 @@ private:
     bool clickShifted();
 
     ListWindowSpec m_spec;
+    int shownRowOfKey(const QString& key) const; // -1: not shown
     zelk::ListModel* m_model;
+    zelk::ListSortFilter* m_shown; // what the grid shows of the model's rows
     QGroupBox* fraCommand;
     QTableView* grdData;
+    QLineEdit* txtFilter;
     std::vector<QPushButton*> cmdOps;
     QPushButton* cmdExport = nullptr;
     int m_keyColumn = -1;

@@ -3,6 +3,7 @@ target_sources(zelk_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AccountRecords.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListDeletion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListModel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListSortFilter.cpp
 )
 target_sources(zelk_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ListWindow.cpp

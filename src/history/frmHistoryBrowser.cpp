@@ -1,6 +1,7 @@
 #include "frmHistoryBrowser.h"
 
 #include "accounts/AccountLookup.h"
+#include "accounts/ListSortFilter.h"
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
 #include "data/modErrors.h"
@@ -22,9 +23,9 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QSet>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -81,6 +82,21 @@ public:
             return {};
         case exchange::TotalRowRole:
             return row.kind != RowKind::Data;
+        case zelk::SortValueRole:
+            switch (design().columns[size_t(index.column())].kind) {
+            case CellKind::Money:
+            case CellKind::Balance:
+                if (size_t(index.column()) < row.sums.size())
+                    return QVariant(qlonglong(row.sums[size_t(index.column())].raw()));
+                return {};
+            case CellKind::Date:
+                return row.date.isValid() ? QVariant(row.date) : QVariant();
+            case CellKind::Number:
+                return QVariant(row.cells.value(index.column()).toLongLong());
+            case CellKind::Text:
+                break;
+            }
+            return {};
         case Qt::BackgroundRole:
             if (row.kind == RowKind::Total)
                 return QColor(232, 232, 232);
@@ -100,13 +116,9 @@ public:
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
             return design().columns[size_t(section)].caption;
         if (role == Qt::TextAlignmentRole)
-            return int(m_narrow.contains(section) ? Qt::AlignLeft | Qt::AlignVCenter
-                                                  : alignment(section));
+            return int(alignment(section));
         return {};
     }
-
-    // A caption wider than its column is aligned left, so that its beginning shows.
-    void setNarrowCaption(int column) { m_narrow.insert(column); }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
@@ -129,7 +141,6 @@ private:
 
     const HistoryBrowser& m_browser;
     QFont m_bold;
-    QSet<int> m_narrow;
 };
 
 } // namespace zelk::history
@@ -157,16 +168,20 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
                                        QStringLiteral("E&xport\u2026"));
     cmdExport->setGeometry(twips(3072), twips(144), twips(1476), twips(492));
     connect(cmdExport, &QPushButton::clicked, this, [this] {
-        zelk::controls::ExportTable(this, zelk::exchange::TableOfModel(*m_model, windowTitle()),
+        zelk::controls::ExportTable(this, zelk::exchange::TableOfModel(*m_shown, windowTitle()),
                                     windowTitle());
     });
     fraCommand->setFixedHeight(twips(144 + 492 + 96));
     fraCommand->setMinimumWidth(twips(3072 + 1476 + 48));
 
     m_model = new GridModel(m_browser, this);
+    m_shown = new zelk::ListSortFilter(this);
+    m_shown->setSourceModel(m_model);
     grdData = new QTableView(this);
     grdData->setObjectName(QStringLiteral("grdData"));
-    grdData->setModel(m_model);
+    grdData->setModel(m_shown);
+    zelk::controls::sortByHeaders(grdData);
+    txtFilter = zelk::controls::filterBox(this, grdData, m_shown);
     grdData->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdData->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdData->setWordWrap(false);
@@ -183,24 +198,29 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
     fixed->setFixedWidth(twips(FixedColumnTwips));
     fixed->setDefaultSectionSize(QFontMetrics(gridFont).height() + 6);
     grdData->horizontalHeader()->setHighlightSections(false);
+    // A column is at least as wide as its caption and the sort mark.
     const QFontMetrics captionMetrics(gridFont);
-    for (size_t c = 0; c < d.columns.size(); ++c) {
-        const int width = twips(d.columns[c].widthTwips);
-        grdData->setColumnWidth(int(c), width);
-        if (captionMetrics.horizontalAdvance(d.columns[c].caption) + 8 > width)
-            m_model->setNarrowCaption(int(c));
-    }
+    for (size_t c = 0; c < d.columns.size(); ++c)
+        grdData->setColumnWidth(int(c),
+                                std::max(twips(d.columns[c].widthTwips),
+                                         captionMetrics.horizontalAdvance(d.columns[c].caption) +
+                                             captionMetrics.height() + 12));
 
     // The command frame across the top, the grid in the rest.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(fraCommand);
+    layout->addWidget(txtFilter);
     layout->addWidget(grdData, 1);
 
     // The grid follows the rows as soon as they are replaced, so an empty grid is
     // already shown behind "No data.".
-    m_browser.setRowsReplaced([this] { m_model->reset(); });
+    m_browser.setRowsReplaced([this] {
+        m_model->reset();
+        if (m_shown->sortColumn() >= 0)
+            m_shown->sort(m_shown->sortColumn(), m_shown->sortOrder());
+    });
 }
 
 frmHistoryBrowser::~frmHistoryBrowser() {
@@ -209,8 +229,8 @@ frmHistoryBrowser::~frmHistoryBrowser() {
 
 QSize frmHistoryBrowser::sizeHint() const {
     int width = twips(FixedColumnTwips) + 24;
-    for (const ColumnDesign& c : m_browser.browserDesign().columns)
-        width += twips(c.widthTwips);
+    for (int c = 0; c < m_model->columnCount({}); ++c)
+        width += grdData->columnWidth(c);
     return {std::min(width, 860), 360};
 }
 

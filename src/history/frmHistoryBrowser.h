@@ -6,9 +6,13 @@
 #include <array>
 
 class QGroupBox;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
+namespace zelk {
+class ListSortFilter;
+}
 namespace zelk::history {
 class GridModel;
 }
@@ -36,10 +40,12 @@ protected:
 private:
     zelk::history::HistoryBrowser m_browser;
     zelk::history::GridModel* m_model;
+    zelk::ListSortFilter* m_shown; // what the grid shows: sorted and filtered
     QGroupBox* fraCommand;
     std::array<QPushButton*, 2> cmdOps{};
     QPushButton* cmdExport = nullptr;
     QTableView* grdData;
+    QLineEdit* txtFilter;
 };
 
 // Transaction History: the closed transaction lines of a range of dates.

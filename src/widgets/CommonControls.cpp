@@ -1,5 +1,7 @@
 #include "CommonControls.h"
 
+#include "accounts/ListSortFilter.h"
+
 #include "data/FiscalCalendar.h"
 #include "widgets/Twips.h"
 
@@ -9,11 +11,15 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
 
 namespace zelk::controls {
 
@@ -128,6 +134,58 @@ QGridLayout* labelledFields(QWidget* frame, const QList<QPair<QString, QWidget*>
         grid->addWidget(fields[i].second, i, 1);
     }
     return grid;
+}
+
+namespace {
+
+// Escape and Down in the filter box.
+class FilterKeys : public QObject {
+public:
+    FilterKeys(QLineEdit* box, QAbstractItemView* grid) : QObject(box), m_box(box), m_grid(grid) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_box && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape && !m_box->text().isEmpty()) {
+                m_box->clear();
+                m_grid->setFocus();
+                return true;
+            }
+            if (key == Qt::Key_Down) {
+                m_grid->setFocus();
+                if (!m_grid->currentIndex().isValid() && m_grid->model()->rowCount() > 0)
+                    m_grid->setCurrentIndex(m_grid->model()->index(0, 0));
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    QLineEdit* m_box;
+    QAbstractItemView* m_grid;
+};
+
+} // namespace
+
+QLineEdit* filterBox(QWidget* window, QAbstractItemView* grid, ListSortFilter* rows) {
+    QLineEdit* box = textBox(window, QStringLiteral("txtFilter"));
+    box->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
+    box->setClearButtonEnabled(true);
+    box->installEventFilter(new FilterKeys(box, grid));
+    QObject::connect(box, &QLineEdit::textChanged, rows, &ListSortFilter::setFilterText);
+    auto* find = new QShortcut(QKeySequence::Find, window);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(find, &QShortcut::activated, box, [box] {
+        box->setFocus(Qt::ShortcutFocusReason);
+        box->selectAll();
+    });
+    return box;
+}
+
+void sortByHeaders(QTableView* grid) {
+    grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    grid->horizontalHeader()->setSortIndicatorShown(true);
+    grid->setSortingEnabled(true);
 }
 
 BusyPointer::BusyPointer(bool on) : m_on(on) {

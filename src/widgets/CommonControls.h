@@ -7,7 +7,9 @@
 #include <QPair>
 #include <QString>
 
+class QAbstractItemView;
 class QComboBox;
+class QTableView;
 class QDateEdit;
 class QGridLayout;
 class QLineEdit;
@@ -16,6 +18,10 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QWidget;
+
+namespace zelk {
+class ListSortFilter;
+}
 
 // Controls that many windows share, made once.
 namespace zelk::controls {
@@ -52,6 +58,14 @@ QLineEdit* textBox(QWidget* parent, const QString& name);
 // The fields of a frame, one per row, each after its label ("Name:"); the labels are
 // named lblLabels_0, lblLabels_1, ... Returns the frame's grid (column 1 holds the fields).
 QGridLayout* labelledFields(QWidget* frame, const QList<QPair<QString, QWidget*>>& fields);
+
+// The filter box above a grid (txtFilter): what is typed keeps the rows that contain it
+// in some column. Ctrl+F anywhere in the window comes here; Escape empties it and Down
+// goes on to the grid.
+QLineEdit* filterBox(QWidget* window, QAbstractItemView* grid, ListSortFilter* rows);
+// Sorting by a click on a column header (again: the other way), starting in the
+// designed order.
+void sortByHeaders(QTableView* grid);
 
 // The busy pointer for as long as the object lives (when `on`).
 class BusyPointer {
