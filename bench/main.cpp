@@ -1,14 +1,21 @@
 // The benchmark of the period runs. It builds a company with 500 accounts and one
 // fiscal year of N three-line transactions, then times each step and prints one line
 // per step: what was done, how many, and the seconds it took; last the peak memory.
+// The snapshots that year end and its reversal write first are part of their time; the
+// snapshot and the restore are also timed on their own (their count is the file's KB).
+// Then the same number of transactions is imported from a CSV file and exported again.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
 #include "data/SavingCommand.h"
+#include "data/Snapshots.h"
 #include "data/UserPorts.h"
 #include "data/modDBUtil.h"
+#include "exchange/BooksExport.h"
+#include "exchange/CsvImport.h"
+#include "exchange/DataTable.h"
 #include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
@@ -17,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -271,6 +279,16 @@ int main(int argc, char** argv) {
     }
     report("all twelve month ends", n, allMonths);
 
+    const qint64 kilobytes = QFileInfo(cnn->filePath()).size() / 1024;
+    clock.restart();
+    try {
+        snapshots::take(*cnn, snapshots::Step::EndYear);
+    } catch (const snapshots::SnapshotError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    report("snapshot", kilobytes, clock);
+
     clock.restart();
     {
         EndYear endYear(*cnn, progress);
@@ -291,6 +309,18 @@ int main(int argc, char** argv) {
     }
     report("revert end year", AccountCount, clock);
 
+    clock.restart();
+    try { // back to the books before the reversal
+        const std::vector<snapshots::Snapshot> all = snapshots::list(*cnn);
+        if (all.empty() || !all.front().usable)
+            return 1;
+        snapshots::restore(*cnn, all.front());
+    } catch (const snapshots::SnapshotError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    report("list and restore snapshot", kilobytes, clock);
+
     cnn.reset();
     g_cnn = nullptr;
     clock.restart();
@@ -303,6 +333,55 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the history holds %lld lines, not %lld\n",
                      static_cast<long long>(history), 3LL * n);
         return 1;
+    }
+
+    // Import: the same number of three-line transactions from a CSV file, read and checked
+    // against the books, then written in one database transaction.
+    {
+        g_cnn = cnn.get();
+        // Written a thousand transactions at a time, as one file.
+        QByteArray csv;
+        exchange::DataTable table;
+        table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
+                        QStringLiteral("Source"),        QStringLiteral("Description"),
+                        QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
+                        QStringLiteral("Credit")};
+        Lcg again;
+        for (int i = 0; i < n; ++i) {
+            Transaction t = makeTransaction(i, n, again);
+            t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+            for (const Line& l : t.lines)
+                table.rows.push_back(
+                    {{exchange::textCell(t.no), exchange::dateCell(t.date),
+                      exchange::textCell(t.source), exchange::textCell(t.description),
+                      exchange::textCell(l.account),
+                      exchange::moneyCell(l.amount.isNegative() ? Amount() : l.amount),
+                      exchange::moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
+            if (table.rows.size() >= 3000 || i + 1 == n) {
+                const QByteArray part = exchange::CsvBytes(table);
+                // After the first part: without the byte-order mark and the header.
+                csv += csv.isEmpty() ? part : part.mid(part.indexOf('\n') + 1);
+                table.rows.clear();
+            }
+        }
+        clock.restart();
+        exchange::TransactionImport import;
+        import.read(*cnn, csv);
+        if (!import.problems().empty()) {
+            std::fprintf(stderr, "the import found problems: %s\n",
+                         qPrintable(import.problemText().left(500)));
+            return 1;
+        }
+        report("import, read and check", n, clock);
+        clock.restart();
+        if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n)
+            return 1;
+        report("import, write", n, clock);
+        clock.restart();
+        const qsizetype bytes = exchange::CsvBytes(exchange::TransactionsTable(*cnn)).size();
+        report("export transactions", n, clock);
+        if (bytes < csv.size() / 2)
+            return 1;
     }
 
     rusage usage{};

@@ -103,24 +103,26 @@ int ValidateAccount(const AccountFields& fields) {
 }
 
 CommandOutcome SaveAccount(Connection& cnn, const AccountFields& f, EditorMode mode) {
+    return runSavingCommand(cnn, [&](StatementRunner& run) { WriteAccount(run, f, mode); });
+}
+
+void WriteAccount(StatementRunner& run, const AccountFields& f, EditorMode mode) {
     using namespace modDBUtil;
     const Amount beginning = Amount::parse(f.BeginningBalance).value_or(Amount());
     const long classId = f.AccountClassID.value_or(0);
-    return runSavingCommand(cnn, [&](StatementRunner& run) {
-        const int year = currentPeriodYear(run);
-        if (mode == EditorMode::Add) {
-            run.run(InsertAccount(f.AccountNo, f.AccountName, classId, f.Notes));
-            run.run(InsertAccountBalance(f.AccountNo, year, beginning));
-            run.run(InsertGeneralYear(f.AccountNo, year));
-            return;
-        }
-        run.run(UpdateAccount(f.AccountNo, f.AccountName, classId, f.Notes));
-        if (run.run(GetAccountBalance(f.AccountNo, year)).isEmpty())
-            run.run(InsertAccountBalance(f.AccountNo, year, beginning));
-        else
-            run.run(UpdateAccountBalanceColumn(f.AccountNo, year, 0, beginning));
-        ensureGeneralYear(run, f.AccountNo, year);
-    });
+    const int year = currentPeriodYear(run);
+    if (mode == EditorMode::Add) {
+        run.run(InsertAccount(f.AccountNo, f.AccountName, classId, f.Notes));
+        run.run(InsertAccountBalance(f.AccountNo, year, beginning));
+        run.run(InsertGeneralYear(f.AccountNo, year));
+        return;
+    }
+    run.run(UpdateAccount(f.AccountNo, f.AccountName, classId, f.Notes));
+    if (run.run(GetAccountBalance(f.AccountNo, year)).isEmpty())
+        run.run(InsertAccountBalance(f.AccountNo, year, beginning));
+    else
+        run.run(UpdateAccountBalanceColumn(f.AccountNo, year, 0, beginning));
+    ensureGeneralYear(run, f.AccountNo, year);
 }
 
 CommandOutcome AccountSaveCommand(Connection& cnn, const AccountFields& fields, EditorMode mode) {

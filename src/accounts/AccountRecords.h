@@ -56,6 +56,9 @@ int ValidateAccount(const AccountFields& fields);
 // balance of the open year; a missing balance row or missing general-ledger rows of the
 // open year are created. The caller has validated the fields.
 CommandOutcome SaveAccount(Connection& cnn, const AccountFields& fields, EditorMode mode);
+// The statements of that save, run inside a saving command the caller holds (so many
+// accounts can be written in one database transaction).
+void WriteAccount(StatementRunner& run, const AccountFields& fields, EditorMode mode);
 // The editor's Save: validation, then the save. Committed: close; Fix: stay; Abort: close.
 CommandOutcome AccountSaveCommand(Connection& cnn, const AccountFields& fields, EditorMode mode);
 

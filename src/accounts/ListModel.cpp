@@ -1,5 +1,7 @@
 #include "ListModel.h"
 
+#include "exchange/DataTable.h"
+
 #include <QDate>
 #include <QLocale>
 #include <algorithm>
@@ -81,6 +83,15 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return cellText(index.row(), index.column());
+    if (role == exchange::ExportValueRole &&
+        m_columns[size_t(index.column())].display == ListDisplay::ShortDate) {
+        const int field = m_fieldOf[size_t(index.column())];
+        const QDate d = field < 0
+                            ? QDate()
+                            : QDate::fromString(m_rows.cell(index.row(), field).toString().left(10),
+                                                Qt::ISODate);
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
     return {};
 }
 

@@ -2,7 +2,9 @@
 
 #include "data/Connection.h"
 #include "data/modErrors.h"
+#include "exchange/DataTable.h"
 #include "widgets/CommonControls.h"
+#include "widgets/ExchangeDialogs.h"
 #include "widgets/Twips.h"
 
 #include <QApplication>
@@ -59,6 +61,21 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
                 break;
             }
         });
+    }
+    // Export… after the window's own buttons, one button's step further on.
+    {
+        int last = 0, step = m_spec.buttonWidthTwips;
+        for (const ListButton& b : m_spec.buttons)
+            last = std::max(last, b.leftTwips);
+        if (m_spec.buttons.size() > 1)
+            step = m_spec.buttons[1].leftTwips - m_spec.buttons[0].leftTwips;
+        cmdExport = controls::button(fraCommand, QStringLiteral("cmdExport"),
+                                     QStringLiteral("E&xport\u2026"));
+        const int left = m_spec.buttons.empty() ? 48 : last + step;
+        cmdExport->setGeometry(twips(left), twips(ButtonTop), twips(m_spec.buttonWidthTwips),
+                               twips(ButtonHeight));
+        right = std::max(right, twips(left + m_spec.buttonWidthTwips));
+        connect(cmdExport, &QPushButton::clicked, this, &ListWindow::ExportList);
     }
     fraCommand->setFixedHeight(twips(ButtonTop + ButtonHeight + ButtonTop / 2));
     fraCommand->setMinimumWidth(right + twips(48));
@@ -218,6 +235,10 @@ void ListWindow::DeleteRecord() {
         setCurrentRow(0);
     const QString key = currentKey();
     runGuarded([&] { RunListDeletion(*g_cnn, m_spec.deletion, key, m_spec.caption); });
+}
+
+void ListWindow::ExportList() {
+    controls::ExportTable(this, exchange::TableOfModel(*m_model, m_spec.caption), m_spec.caption);
 }
 
 void ListWindow::CloseWindow() {

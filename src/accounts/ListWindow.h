@@ -52,6 +52,8 @@ public:
     void NewRecord();
     void EditRecord();
     void DeleteRecord();
+    // Export…: the rows and columns as shown, to a CSV file or a workbook.
+    void ExportList();
     // Closes the window (its frame too when it is a child window of the main window).
     void CloseWindow();
 
@@ -81,6 +83,7 @@ private:
     QGroupBox* fraCommand;
     QTableView* grdData;
     std::vector<QPushButton*> cmdOps;
+    QPushButton* cmdExport = nullptr;
     int m_keyColumn = -1;
     QSize m_preferredSize;
 };

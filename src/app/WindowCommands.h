@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 class QMdiArea;
 
@@ -35,9 +37,15 @@ void openTrxHistory(QMdiArea* area);
 void openGeneralHistoryCurrent(QMdiArea* area);
 void openGeneralHistory(QMdiArea* area);
 void openBalanceHistory(QMdiArea* area);
+// exchange
+void openImportAccounts(QWidget* parent);
+void openImportTransactions(QWidget* parent);
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);
+void openChangePassphrase(QWidget* parent);
+// closeWindows closes every open window before the books are replaced.
+void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows);
 
 // Shows a new child window inside the area; it is destroyed when closed.
 void showChild(QMdiArea* area, QWidget* window);

@@ -128,6 +128,16 @@ void frmMain::buildMenus() {
     QMenu* file = menu("mnuFile", QStringLiteral("&File"));
     addItem(file, "mnuNewCompany", QStringLiteral("New Company"), 0, modal(openNewCompany));
     file->addSeparator();
+    addItem(file, "mnuImportAccounts", QStringLiteral("Import Accounts\u2026"), 0,
+            modal(openImportAccounts));
+    addItem(file, "mnuImportTransactions", QStringLiteral("Import Transactions\u2026"), 0,
+            modal(openImportTransactions));
+    file->addSeparator();
+    addItem(file, "mnuRestoreSnapshot", QStringLiteral("Restore Snapshot…"), 0,
+            [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
+    addItem(file, "mnuChangePassphrase", QStringLiteral("Change Passphrase…"), 0,
+            modal(openChangePassphrase));
+    file->addSeparator();
     addItem(file, "mnuExit", QStringLiteral("Exit"), 0, [this] { close(); });
 
     QMenu* ledger = menu("mnuLedger", QStringLiteral("&Ledger"));
@@ -270,19 +280,24 @@ void frmMain::Arrange(int how) {
     }
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-    // Child windows first, then every other window, the connection last.
+bool frmMain::closeChildWindows() {
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : m_area->subWindowList())
         children << w;
-    for (const QPointer<QMdiSubWindow>& w : children) {
-        if (w && !w->close()) {
-            event->ignore();
-            return;
-        }
-    }
+    for (const QPointer<QMdiSubWindow>& w : children)
+        if (w && !w->close())
+            return false;
     for (const QPointer<QMdiSubWindow>& w : children)
         delete w.data();
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Child windows first, then every other window, the connection last.
+    if (!closeChildWindows()) {
+        event->ignore();
+        return;
+    }
     tmrMessage->stop();
     modMain::CloseApplication(this);
     event->accept();

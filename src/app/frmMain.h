@@ -31,6 +31,8 @@ public:
     // The window arrangements of the "&Window" menu (0 cascade, 1 tile horizontal,
     // 2 tile vertical, 3 arrange icons).
     void Arrange(int how);
+    // Closes every child window; false when one of them refused.
+    bool closeChildWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

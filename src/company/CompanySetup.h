@@ -41,8 +41,9 @@ int ValidateCompany(const NewCompanyInput& input);
 // The caller has validated the input.
 CommandOutcome SaveNewCompany(Connection& cnn, const NewCompanyInput& input);
 // The Save command of New Company: validation, the question whether the books may be
-// emptied, then the save. Committed: close; Fix (also No to the question): stay with
-// the input; Abort: close, nothing written.
+// emptied, a snapshot of the books, then the save. Committed: close; Fix (also No to the
+// question, or a snapshot that failed): stay with the input; Abort: close, nothing
+// written.
 CommandOutcome NewCompanySaveCommand(Connection& cnn, const NewCompanyInput& input);
 
 // The company's contact data and the name of its fiscal start month.

@@ -33,7 +33,9 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         return BuildResult::NoData;
     }
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader(
+        {QStringLiteral("Section"), QStringLiteral("RowName"), QStringLiteral("Amount")});
     WriteReportOpening(file, report.text(QStringLiteral("Title")));
     WritePeriodLine(file, period, month, year, company.FinancialPeriodBegin);
     // Balances to date read every month up to the chosen one; movements that month alone.
@@ -51,9 +53,11 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
                 detailAmount(*g_cnn, type, year, period, rows.text(QStringLiteral("AccountStart")),
                              rows.text(QStringLiteral("AccountEnd")));
             writeBlock(file, RowBlock(rowName, amount), false);
+            file.addDataRow({exchange::textCell(rowName), exchange::moneyCell(amount)});
             sums.detail(amount);
         } else if (rowType == QLatin1String("Heading")) {
             sums.heading();
+            file.setRowContext({exchange::textCell(rowName)});
             file.WriteLine(RtfFontSize(10, QString()));
             file.WriteLine(RtfBold(RtfText(rowName)));
             file.WriteLine(RtfFontSize(9, QString()));
@@ -63,7 +67,9 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         } else if (rowType == QLatin1String("Total")) {
             file.WriteLine(DashLine());
             WritePar(file);
-            writeBlock(file, RowBlock(rowName, sums.total()), true);
+            const Amount total = sums.total();
+            writeBlock(file, RowBlock(rowName, total), true);
+            file.addDataRow({exchange::textCell(rowName), exchange::moneyCell(total)}, true);
         }
     }
     WriteRtfFooter(file);

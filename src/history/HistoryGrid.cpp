@@ -196,7 +196,10 @@ std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs) {
             stored << rs.text(fields[c]);
             if (column.kind == CellKind::Money)
                 values[size_t(c)] = rs.amount(fields[c]);
+            else if (column.kind == CellKind::Date)
+                row.date = QDate::fromString(stored.back().left(10), Qt::ISODate);
         }
+        row.sums = values;
         arranger.addData(std::move(row), values, stored);
     }
     rs.moveFirst();

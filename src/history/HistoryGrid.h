@@ -2,6 +2,7 @@
 
 #include "data/Amount.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -63,8 +64,11 @@ enum class RowKind { Data, Total, GrandTotal };
 
 struct GridRow {
     RowKind kind = RowKind::Data;
-    QStringList cells;        // one display text per column of the design
-    std::vector<Amount> sums; // total rows: the sum of each column (0 where not money)
+    QStringList cells; // one display text per column of the design
+    // Total rows: the sum of each column; data rows: each money cell's amount (0 where
+    // not money).
+    std::vector<Amount> sums;
+    QDate date; // a data row's date (the design's Date column), as stored
 };
 
 inline const QString TotalCaption = QStringLiteral("Total");

@@ -1,11 +1,13 @@
 #include "frmHistoryBrowser.h"
 
 #include "data/modErrors.h"
+#include "exchange/DataTable.h"
 #include "reports/frmSelectMonthRange.h"
 #include "reports/frmSelectMonthYearRange.h"
 #include "reports/frmSelectRange.h"
 #include "reports/frmSelectYearRange.h"
 #include "widgets/CommonControls.h"
+#include "widgets/ExchangeDialogs.h"
 #include "widgets/Twips.h"
 
 #include <QAbstractTableModel>
@@ -61,6 +63,16 @@ public:
             return int(alignment(index.column()));
         case Qt::FontRole:
             return row.kind != RowKind::Data ? QVariant(m_bold) : QVariant();
+        case exchange::ExportValueRole:
+            if (design().columns[size_t(index.column())].kind == CellKind::Money &&
+                size_t(index.column()) < row.sums.size())
+                return QVariant::fromValue(row.sums[size_t(index.column())]);
+            if (design().columns[size_t(index.column())].kind == CellKind::Date &&
+                row.date.isValid())
+                return row.date;
+            return {};
+        case exchange::TotalRowRole:
+            return row.kind != RowKind::Data;
         case Qt::BackgroundRole:
             if (row.kind == RowKind::Total)
                 return QColor(232, 232, 232);
@@ -131,8 +143,16 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
         connect(b, &QPushButton::clicked, this, [this, i] { cmdOps_Click(i); });
         cmdOps[size_t(i)] = b;
     }
+    // Export… beside Close: the rows as shown, with their totals.
+    cmdExport = zelk::controls::button(fraCommand, QStringLiteral("cmdExport"),
+                                       QStringLiteral("E&xport\u2026"));
+    cmdExport->setGeometry(twips(3072), twips(144), twips(1476), twips(492));
+    connect(cmdExport, &QPushButton::clicked, this, [this] {
+        zelk::controls::ExportTable(this, zelk::exchange::TableOfModel(*m_model, windowTitle()),
+                                    windowTitle());
+    });
     fraCommand->setFixedHeight(twips(144 + 492 + 96));
-    fraCommand->setMinimumWidth(twips(1560 + 1476 + 48));
+    fraCommand->setMinimumWidth(twips(3072 + 1476 + 48));
 
     m_model = new GridModel(m_browser, this);
     grdData = new QTableView(this);

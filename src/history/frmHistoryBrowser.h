@@ -38,6 +38,7 @@ private:
     zelk::history::GridModel* m_model;
     QGroupBox* fraCommand;
     std::array<QPushButton*, 2> cmdOps{};
+    QPushButton* cmdExport = nullptr;
     QTableView* grdData;
 };
 

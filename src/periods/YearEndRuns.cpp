@@ -1,5 +1,6 @@
 #include "YearEndRuns.h"
 
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 
 #include <QSet>
@@ -86,6 +87,8 @@ QString EndYear::chooseEarningAccount(EarningAccountChooser& chooser) {
 }
 
 RunOutcome EndYear::run(const QString& EarningAccount) {
+    if (!snapshots::takeBefore(m_cnn, snapshots::Step::EndYear))
+        return RunOutcome::NotStarted;
     return perform(QStringLiteral("End year is done!"), [&] {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
@@ -200,6 +203,8 @@ bool RevertEndYear::confirmBeforeRun() {
 }
 
 RunOutcome RevertEndYear::run() {
+    if (!snapshots::takeBefore(m_cnn, snapshots::Step::RevertEndYear))
+        return RunOutcome::NotStarted;
     return perform(QStringLiteral("Revert end year is done!"), [&] {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;

@@ -34,6 +34,7 @@ public:
     // "Cancel end year?" is answered Yes. Empty text: the run is not to go ahead.
     QString chooseEarningAccount(EarningAccountChooser& chooser);
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run(const QString& EarningAccount);
 };
 
@@ -52,6 +53,7 @@ public:
     // is set).
     bool confirmBeforeRun();
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run();
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/UserPorts.h"
+#include "exchange/DataTable.h"
 
 #include <QDate>
 
@@ -28,7 +29,11 @@ public:
     // Shows "No data".
     void noData();
 
+    // The figures of the report last written through this run, as data for export.
+    exchange::DataTable& table() { return m_table; }
+
 private:
+    exchange::DataTable m_table;
     ProgressSink& m_progress;
     const bool& m_cancel;
     int m_value = 0;

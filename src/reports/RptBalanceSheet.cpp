@@ -22,18 +22,10 @@ Amount balanceToPeriod(const RowSet& r, int period) {
 }
 
 void writeHeading(ReportFile& file, const char* heading) {
+    file.setRowContext({exchange::textCell(QLatin1String(heading))});
     file.WriteLine(RtfFontSize(10, QString()));
     file.WriteLine(RtfBold(QLatin1String(heading)));
     file.WriteLine(RtfFontSize(9, QString()));
-    WritePar(file);
-    WriteRule(file, false);
-    WritePar(file);
-}
-
-void writeTotal(ReportFile& file, const QString& label, Amount sum) {
-    WriteRule(file, false);
-    WritePar(file);
-    file.WriteLine(RtfItalic(label + sum.formatStandard()));
     WritePar(file);
     WriteRule(file, false);
     WritePar(file);
@@ -70,7 +62,9 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
             results.push_back(-balanceToPeriod(*rs, period));
     const Amount result = Amount::sum(results);
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
+                        QStringLiteral("AccountName"), QStringLiteral("Balance")});
     WriteReportOpening(file, QStringLiteral("Balance Sheet"));
     WritePeriodLine(file, period, Month, year, company.FinancialPeriodBegin);
     WriteNotClosedLine(file, 1, period, year, company.FinancialPeriodBegin);
@@ -96,7 +90,7 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     writeHeading(file, "Assets");
     if (!writeRows(assets, false, assetFigures))
         return BuildResult::Cancelled;
-    writeTotal(file, QStringLiteral("Assets       : "), Amount::sum(assetFigures));
+    WriteSectionTotal(file, QStringLiteral("Assets       : "), Amount::sum(assetFigures));
 
     writeHeading(file, "Equities");
     if (!writeRows(equities, true, equityFigures) || !writeRows(earnings, true, equityFigures))
@@ -104,17 +98,21 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     WriteStatementRow(file, QString(), QStringLiteral("Result of the year"), result);
     equityFigures.push_back(result);
     const Amount equitySum = Amount::sum(equityFigures);
-    writeTotal(file, QStringLiteral("Equities     : "), equitySum);
+    WriteSectionTotal(file, QStringLiteral("Equities     : "), equitySum);
 
     writeHeading(file, "Liabilities");
     if (!writeRows(liabilities, true, liabilityFigures))
         return BuildResult::Cancelled;
     const Amount liabilitySum = Amount::sum(liabilityFigures);
-    writeTotal(file, QStringLiteral("Liabilities  : "), liabilitySum);
+    WriteSectionTotal(file, QStringLiteral("Liabilities  : "), liabilitySum);
+    const Amount both = Amount::sum(std::vector<Amount>{liabilitySum, equitySum});
     file.WriteLine(
-        RtfItalic(QStringLiteral("Liabilities and equities : ") +
-                  Amount::sum(std::vector<Amount>{liabilitySum, equitySum}).formatStandard()));
+        RtfItalic(QStringLiteral("Liabilities and equities : ") + both.formatStandard()));
     WritePar(file);
+    file.addDataRow({exchange::textCell(QString()),
+                     exchange::textCell(QStringLiteral("Liabilities and equities")),
+                     exchange::moneyCell(both)},
+                    true);
     WriteRule(file, false);
     WritePar(file);
 

@@ -12,20 +12,13 @@ using namespace modRptUtil;
 
 namespace {
 
-// The heading of a section: bold at 10 points, then back to 9, and a rule.
+// The heading of a section: bold at 10 points, then back to 9, and a rule. The rows
+// below it carry the section's name as data.
 void writeSectionHeading(ReportFile& file, const QString& heading) {
+    file.setRowContext({exchange::textCell(heading)});
     file.WriteLine(RtfFontSize(10, QString()));
     file.WriteLine(RtfBold(heading));
     file.WriteLine(RtfFontSize(9, QString()));
-    WritePar(file);
-    WriteRule(file, false);
-    WritePar(file);
-}
-
-void writeSectionTotal(ReportFile& file, const QString& label, Amount sum) {
-    WriteRule(file, false);
-    WritePar(file);
-    file.WriteLine(RtfItalic(label + sum.formatStandard()));
     WritePar(file);
     WriteRule(file, false);
     WritePar(file);
@@ -47,7 +40,9 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     }
     run.start(revenues.recordCount() + expenses.recordCount());
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
+                        QStringLiteral("AccountName"), QStringLiteral("Amount")});
     WriteReportOpening(file, QStringLiteral("Income Statement"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
     WriteNotClosedLine(file, period, period, company.CurrentPeriodYear,
@@ -66,7 +61,7 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
         if (!run.step())
             return BuildResult::Cancelled;
     }
-    writeSectionTotal(file, QStringLiteral("Revenues  : "), revenueSum);
+    WriteSectionTotal(file, QStringLiteral("Revenues  : "), revenueSum);
 
     writeSectionHeading(file, QStringLiteral("Expenses"));
     Amount expenseSum;
@@ -78,7 +73,7 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
         if (!run.step())
             return BuildResult::Cancelled;
     }
-    writeSectionTotal(file, QStringLiteral("Expenses  : "), expenseSum);
+    WriteSectionTotal(file, QStringLiteral("Expenses  : "), expenseSum);
     WriteRule(file, false);
     WritePar(file);
 
@@ -98,6 +93,11 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     }
     WriteRule(file, false);
     WritePar(file);
+    file.setRowContext({exchange::textCell(QStringLiteral("Result"))});
+    file.addDataRow({exchange::textCell(QString()),
+                     exchange::textCell(QStringLiteral("Revenue-Expenses")),
+                     exchange::moneyCell(revenueSum - expenseSum)},
+                    true);
 
     WriteRtfFooter(file);
     file.Close();

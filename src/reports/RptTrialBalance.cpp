@@ -19,7 +19,9 @@ BuildResult BuildTrialBalance(int Month, ReportRun& run) {
     }
     run.start(rs.recordCount());
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader({QStringLiteral("AccountNo"), QStringLiteral("AccountName"),
+                        QStringLiteral("Debit"), QStringLiteral("Credit")});
     WriteReportOpening(file, QStringLiteral("Trial Balance"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
     WriteRule(file, false);
@@ -41,14 +43,7 @@ BuildResult BuildTrialBalance(int Month, ReportRun& run) {
             return BuildResult::Cancelled;
     }
 
-    WriteRule(file, false);
-    WritePar(file);
-    file.WriteLine(QStringLiteral("Debits : ") + debits.formatStandard());
-    WritePar(file);
-    file.WriteLine(QStringLiteral("Credits: ") + credits.formatStandard());
-    WritePar(file);
-    WriteRule(file, false);
-    WritePar(file);
+    WriteDebitCreditTotals(file, debits, credits);
     WriteRtfFooter(file);
     file.Close();
     return BuildResult::Written;

@@ -18,7 +18,11 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
     }
     run.start(trxs.recordCount());
 
-    ReportFile file(ReportFilePath());
+    ReportFile file(ReportFilePath(), &run.table());
+    file.setDataHeader(
+        {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
+         QStringLiteral("Posted"), QStringLiteral("Description"), QStringLiteral("AccountNo"),
+         QStringLiteral("AccountName"), QStringLiteral("Debit"), QStringLiteral("Credit")});
     WriteReportOpening(file, QStringLiteral("Transaction List"));
     file.WriteLine(RtfFontSize(9, QString()) + QStringLiteral("From date ") + MediumDate(DateFrom) +
                    QStringLiteral(" to ") + MediumDate(DateTo));
@@ -28,8 +32,13 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
         const QString number = trxs.text(QStringLiteral("TransactionNo"));
         const QString date = modUtils::SqlDate(
             trxs.date(QStringLiteral("DateStamp")).toString(QStringLiteral("yyyy/MM/dd")));
-        const QString status =
-            modUtils::SqlBool(modUtils::BoolText(trxs.boolean(QStringLiteral("Posted"))));
+        const bool posted = trxs.boolean(QStringLiteral("Posted"));
+        const QString status = modUtils::SqlBool(modUtils::BoolText(posted));
+        file.setRowContext(
+            {exchange::textCell(number), exchange::dateCell(trxs.date(QStringLiteral("DateStamp"))),
+             exchange::textCell(trxs.text(QStringLiteral("Source"))),
+             exchange::textCell(posted ? QStringLiteral("Yes") : QStringLiteral("No")),
+             exchange::textCell(trxs.text(QStringLiteral("Description")))});
 
         WriteRule(file, false);
         WritePar(file);
@@ -68,14 +77,7 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
                             lines.text(QStringLiteral("AccountName")), debit, credit);
         }
 
-        WriteRule(file, false);
-        WritePar(file);
-        file.WriteLine(QStringLiteral("Debits : ") + debits.formatStandard());
-        WritePar(file);
-        file.WriteLine(QStringLiteral("Credits: ") + credits.formatStandard());
-        WritePar(file);
-        WriteRule(file, false);
-        WritePar(file);
+        WriteDebitCreditTotals(file, debits, credits);
         if (!run.step())
             return BuildResult::Cancelled;
     }

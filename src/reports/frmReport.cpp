@@ -4,6 +4,7 @@
 #include "ReportSave.h"
 #include "data/UserPorts.h"
 #include "widgets/CommonControls.h"
+#include "widgets/ExchangeDialogs.h"
 #include "widgets/Twips.h"
 
 #include <QDir>
@@ -45,6 +46,10 @@ frmReport::frmReport(QWidget* parent) : QDialog(parent) {
     cmdSave = zelk::controls::button(fraCommand, QStringLiteral("cmdSave"), QStringLiteral("Save"));
     cmdPrint->setGeometry(twips(120), twips(120), twips(1095), twips(375));
     cmdSave->setGeometry(twips(120 + 1095 + 90), twips(120), twips(1095), twips(375));
+    cmdExport = zelk::controls::button(fraCommand, QStringLiteral("cmdExport"),
+                                       QStringLiteral("Export\u2026"));
+    cmdExport->setGeometry(twips(120 + 2 * (1095 + 90)), twips(120), twips(1095), twips(375));
+    cmdExport->setEnabled(false);
 
     fraReport = zelk::controls::frame(this, QStringLiteral("fraReport"));
     rtfReport = new QTextEdit(fraReport);
@@ -56,6 +61,7 @@ frmReport::frmReport(QWidget* parent) : QDialog(parent) {
 
     connect(cmdPrint, &QPushButton::clicked, this, &frmReport::cmdPrint_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmReport::cmdSave_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmReport::cmdExport_Click);
 
     QSize size(900, 680);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -155,6 +161,15 @@ void frmReport::cmdSave_Click() {
     if (fileName.isEmpty())
         return;
     saveAs(fileName);
+}
+
+void frmReport::setData(zelk::exchange::DataTable data) {
+    m_data = std::move(data);
+    cmdExport->setEnabled(!m_data.header.isEmpty());
+}
+
+void frmReport::cmdExport_Click() {
+    zelk::controls::ExportTable(this, m_data, windowTitle());
 }
 
 void frmReport::saveAs(const QString& fileName) {

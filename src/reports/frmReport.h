@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RtfReader.h"
+#include "exchange/DataTable.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -31,6 +32,11 @@ public:
     // Save: the save dialog, then RTF, PDF or plain text by the name's ending.
     void cmdSave_Click();
 
+    // Export…: the report's figures as data (set by setData; without them the button is
+    // disabled), to a CSV file or a workbook.
+    void setData(zelk::exchange::DataTable data);
+    void cmdExport_Click();
+
     // The fixed-pitch font of reports: Courier New, or the system's fixed font without it.
     static QFont reportFont();
 
@@ -46,8 +52,10 @@ private:
     QGroupBox* fraCommand;
     QPushButton* cmdPrint;
     QPushButton* cmdSave;
+    QPushButton* cmdExport;
     QGroupBox* fraReport;
     QTextEdit* rtfReport;
     QByteArray m_rtf;
     zelk::rtf::Document m_document;
+    zelk::exchange::DataTable m_data;
 };

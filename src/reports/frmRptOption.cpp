@@ -101,6 +101,7 @@ void frmRptOption::cmdOk_Click() {
     try {
         if (build(run) == BuildResult::Written) {
             frmReport viewer(this);
+            viewer.setData(std::move(run.table()));
             viewer.ShowFile(modRptUtil::ReportFilePath());
         }
     } catch (const modRptUtil::ReportFileError& e) {

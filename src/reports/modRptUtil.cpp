@@ -61,7 +61,10 @@ QString ReportFileError::message() const {
     return fileErrorText(m_path, m_reason);
 }
 
-ReportFile::ReportFile(const QString& path) : m_path(path), m_file(path) {
+ReportFile::ReportFile(const QString& path, zelk::exchange::DataTable* data)
+    : m_path(path), m_file(path), m_data(data) {
+    if (m_data)
+        *m_data = {};
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw ReportFileError(QDir::toNativeSeparators(path), m_file.errorString());
 }
@@ -95,6 +98,29 @@ void ReportFile::Close() {
     m_file.close();
     if (!flushed || m_file.error() != QFileDevice::NoError)
         throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+}
+
+void ReportFile::setDataTitle(const QString& title) {
+    if (m_data)
+        m_data->title = title;
+}
+
+void ReportFile::setDataHeader(const QStringList& captions) {
+    if (m_data)
+        m_data->header = captions;
+}
+
+void ReportFile::setRowContext(std::vector<zelk::exchange::Cell> cells) {
+    m_context = std::move(cells);
+}
+
+void ReportFile::addDataRow(std::vector<zelk::exchange::Cell> cells, bool total) {
+    if (!m_data)
+        return;
+    zelk::exchange::TableRow row{m_context, total};
+    row.cells.insert(row.cells.end(), std::make_move_iterator(cells.begin()),
+                     std::make_move_iterator(cells.end()));
+    m_data->rows.push_back(std::move(row));
 }
 
 QString ReportFilePath() {
@@ -287,17 +313,51 @@ const QString ColumnHeader =
 
 void WriteAccountRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
                      zelk::Amount Debit, zelk::Amount Credit) {
+    using namespace zelk::exchange;
     WriteColumnRow(Stream,
                    {TextCell(AccountNo, 14), TextCell(AccountName, 34), AmountCell(Debit, 14),
                     AmountCell(Credit, 14)},
                    QStringLiteral("|"));
+    Stream.addDataRow(
+        {textCell(AccountNo), textCell(AccountName), moneyCell(Debit), moneyCell(Credit)});
 }
 
 void WriteStatementRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
                        zelk::Amount value) {
+    using namespace zelk::exchange;
     WriteColumnRow(Stream,
                    {TextCell(AccountNo, 14), TextCell(AccountName, 44), AmountCell(value, 20)},
                    QStringLiteral(" "));
+    Stream.addDataRow({textCell(AccountNo), textCell(AccountName), moneyCell(value)});
+}
+
+void WriteDebitCreditTotals(ReportFile& Stream, zelk::Amount debits, zelk::Amount credits) {
+    using namespace zelk::exchange;
+    WriteRule(Stream, false);
+    WritePar(Stream);
+    Stream.WriteLine(QStringLiteral("Debits : ") + debits.formatStandard());
+    WritePar(Stream);
+    Stream.WriteLine(QStringLiteral("Credits: ") + credits.formatStandard());
+    WritePar(Stream);
+    WriteRule(Stream, false);
+    WritePar(Stream);
+    Stream.addDataRow({textCell(QString()), textCell(QStringLiteral("Total")), moneyCell(debits),
+                       moneyCell(credits)},
+                      true);
+}
+
+void WriteSectionTotal(ReportFile& Stream, const QString& label, zelk::Amount sum) {
+    using namespace zelk::exchange;
+    WriteRule(Stream, false);
+    WritePar(Stream);
+    Stream.WriteLine(RtfItalic(label + sum.formatStandard()));
+    WritePar(Stream);
+    WriteRule(Stream, false);
+    WritePar(Stream);
+    QString caption = label.trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption = caption.chopped(1).trimmed();
+    Stream.addDataRow({textCell(QString()), textCell(caption), moneyCell(sum)}, true);
 }
 
 QString PeriodText(int period, int month, int fiscalYear, int financialPeriodBegin) {
@@ -324,6 +384,7 @@ QString TitleLine(const QString& title) {
 }
 
 void WriteReportOpening(ReportFile& Stream, const QString& title) {
+    Stream.setDataTitle(title);
     WriteRtfHeader(Stream);
     WriteCompanyHeader(Stream);
     Stream.WriteLine(RtfFontSize(9, QString()));

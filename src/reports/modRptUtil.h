@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Amount.h"
+#include "exchange/DataTable.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -34,10 +35,14 @@ private:
 // The open report file: created anew (an existing file is overwritten); each line goes
 // to the disk as soon as it is written. Characters are written as Windows-1252 bytes;
 // a character outside that code page is written as \uN? so that nothing is lost.
+//
+// Beside the text, a report may collect its figures as data (`data`, not owned): the
+// writers of account rows, statement rows and totals add one typed row each, after the
+// cells of the current context (the section, the transaction) that the build sets.
 class ReportFile {
 public:
     // Creates the file; throws ReportFileError when it cannot.
-    explicit ReportFile(const QString& path);
+    explicit ReportFile(const QString& path, zelk::exchange::DataTable* data = nullptr);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
@@ -47,9 +52,18 @@ public:
     void Close();
     const QString& path() const { return m_path; }
 
+    // The collected figures: the column captions, the cells that open every following
+    // row, and one row (a total row in bold in a workbook). Nothing without `data`.
+    void setDataTitle(const QString& title);
+    void setDataHeader(const QStringList& captions);
+    void setRowContext(std::vector<zelk::exchange::Cell> cells);
+    void addDataRow(std::vector<zelk::exchange::Cell> cells, bool total = false);
+
 private:
     QString m_path;
     QFile m_file;
+    zelk::exchange::DataTable* m_data;
+    std::vector<zelk::exchange::Cell> m_context;
 };
 
 // The report file's path: the program folder joined with "temp.txt".
@@ -121,12 +135,21 @@ void WriteColumnRow(ReportFile& Stream, const std::vector<RowCell>& cells,
 
 // The header line of the four-column table.
 extern const QString ColumnHeader;
-// The four-column row of the tabular reports: 14 | 34 | 14 | 14.
+// The four-column row of the tabular reports: 14 | 34 | 14 | 14. Its data row: the
+// context, number, name, debit, credit.
 void WriteAccountRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
                      zelk::Amount Debit, zelk::Amount Credit);
-// The three-cell row of the statements: 14, 44 and 20 characters joined by blanks.
+// The three-cell row of the statements: 14, 44 and 20 characters joined by blanks. Its
+// data row: the context, number, name, value.
 void WriteStatementRow(ReportFile& Stream, const QString& AccountNo, const QString& AccountName,
                        zelk::Amount value);
+// The sums under a table: a rule, "Debits : d", "Credits: c", a rule. Its data row (a
+// total): the context, an empty number, "Total", the debits, the credits.
+void WriteDebitCreditTotals(ReportFile& Stream, zelk::Amount debits, zelk::Amount credits);
+// The total of a statement's section: a rule, the label and the sum in italics, a rule.
+// Its data row (a total): the context, an empty number, the label without its colon,
+// the sum.
+void WriteSectionTotal(ReportFile& Stream, const QString& label, zelk::Amount sum);
 
 // "Period: p (Month yyyy)": the month's calendar year is the fiscal year when the month
 // is not before the fiscal year's first month, else the year after.

@@ -64,6 +64,12 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {"&File",
                                   "  New Company",
                                   "  -",
+                                  "  Import Accounts\u2026",
+                                  "  Import Transactions\u2026",
+                                  "  -",
+                                  "  Restore Snapshot…",
+                                  "  Change Passphrase…",
+                                  "  -",
                                   "  Exit",
                                   "&Ledger",
                                   "  Transactions",
@@ -103,6 +109,10 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
                                   "  Help"};
     EXPECT_EQ(menuTree(main()->menuBar()), expected);
     for (const char* name : {"mnuNewCompany",
+                             "mnuImportAccounts",
+                             "mnuImportTransactions",
+                             "mnuRestoreSnapshot",
+                             "mnuChangePassphrase",
                              "mnuExit",
                              "mnuTrxs",
                              "mnuPostTrxs",

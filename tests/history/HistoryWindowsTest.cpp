@@ -3,6 +3,7 @@
 #include "data/modDBUtil.h"
 #include "history/frmHistoryBrowser.h"
 #include "support/GuiHelpers.h"
+#include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 #include "widgets/Twips.h"
@@ -200,6 +201,16 @@ TEST_F(HistoryWindows, TransactionHistoryThroughTheDialog) {
                                         "Account Name", "Debit", "Credit"}))
         << "the designed captions, not the query's field names";
     EXPECT_TRUE(ui.asked().empty());
+
+    // Export…: the rows as shown, dates as dates, amounts as plain numbers.
+    ScriptedFiles files;
+    files.exportName = db.folder() + "/history.csv";
+    clickButton(w, "cmdExport");
+    const QStringList lines = files.exported().split("\r\n");
+    ASSERT_EQ(lines.size(), 15); // the header, 13 rows, the empty end
+    EXPECT_EQ(lines[1], "\"T1\",\"INV-1\",\"2004-01-05\",\"Cash sale\",\"1000\",\"Cash\","
+                        "\"1250.50\",\"\"");
+    EXPECT_EQ(lines[13], "\"Grand Total\",\"\",\"\",\"\",\"\",\"\",\"1625.75\",\"1625.75\"");
 
     selectRange(w, [](QWidget* d) {
         child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2005, 1, 1));

@@ -1,5 +1,6 @@
 #include "LedgerFixture.h"
 #include "data/modDBUtil.h"
+#include "exchange/DataTable.h"
 #include "reports/ReportRun.h"
 #include "reports/modRptUtil.h"
 #include "support/ScriptedUi.h"
@@ -98,6 +99,13 @@ TEST_F(Reports, TrialBalanceMatchesTheGoldenFile) {
     EXPECT_TRUE(ui.asked().empty());
     EXPECT_EQ(progress.maximum, 11);
     EXPECT_EQ(progress.values, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    // Its data: the eleven accounts and the total row of both sums.
+    const zelk::exchange::DataTable& t = run.table();
+    ASSERT_EQ(t.rows.size(), 12u);
+    EXPECT_EQ(t.title, "Trial Balance");
+    EXPECT_TRUE(t.rows.back().total);
+    EXPECT_EQ(t.rows.back().cells[1].text, "Total");
+    EXPECT_EQ(t.rows.back().cells[2].amount, t.rows.back().cells[3].amount);
 }
 
 TEST_F(Reports, TransactionListMatchesTheGoldenFile) {
@@ -310,6 +318,18 @@ TEST_F(Statements, RevenuesPrintNegatedExpensesAsStored) {
     // A loss of 700.00 in parentheses, in a field of 8 + 10 characters.
     EXPECT_EQ(summary(), (QStringList{QString(10, ' ') + "1,300.00", QString(10, ' ') + "2,000.00",
                                       QString(18, '-'), QString(10, ' ') + "(700.00)"}));
+    // The same figures as data: a row per account and per total, amounts as numbers.
+    EXPECT_EQ(zelk::exchange::CsvBytes(run.table()).mid(3),
+              "\"Section\",\"AccountNo\",\"AccountName\",\"Amount\"\r\n"
+              "\"Revenues\",\"5000\",\"Account 5000\",\"1500.00\"\r\n"
+              "\"Revenues\",\"5100\",\"Account 5100\",\"-200.00\"\r\n"
+              "\"Revenues\",\"\",\"Revenues\",\"1300.00\"\r\n"
+              "\"Expenses\",\"6000\",\"Account 6000\",\"2000.00\"\r\n"
+              "\"Expenses\",\"\",\"Expenses\",\"2000.00\"\r\n"
+              "\"Result\",\"\",\"Revenue-Expenses\",\"-700.00\"\r\n");
+    ASSERT_EQ(run.table().rows.size(), 6u);
+    EXPECT_EQ(run.table().rows[2].total, true);
+    EXPECT_EQ(run.table().rows[1].total, false);
 }
 
 // The result is R - E as printed, not the difference of their absolute values.

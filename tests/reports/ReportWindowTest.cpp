@@ -8,6 +8,7 @@
 #include "reports/frmRptOption.h"
 #include "reports/modRptUtil.h"
 #include "support/GuiHelpers.h"
+#include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -125,6 +126,7 @@ TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
     QStringList shown;
     bool okWithoutMonthKeptOpen = false;
     int progressValue = -1, progressMaximum = -1;
+    ScriptedFiles files;
     onNextModal([&](QWidget* w) {
         EXPECT_EQ(w->objectName(), "frmRptTrialBalance");
         EXPECT_EQ(w->windowTitle(), "Report Trial Balance");
@@ -150,12 +152,19 @@ TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
             progressValue = bar->value();
             progressMaximum = bar->maximum();
             EXPECT_FALSE(child<QPushButton>(w, "cmdOk")->isEnabled());
+            files.exportName = db.folder() + "/tb.csv";
+            clickButton(viewer, "cmdExport"); // beside Save: the figures as data
             viewer->close();
         });
         clickButton(w, "cmdOk");
         EXPECT_FALSE(w->isVisible());
     });
     zelk::windows::openRptTrialBalance(nullptr);
+    EXPECT_EQ(files.suggested, "Trial Balance.csv");
+    const QStringList data = files.exported().split("\r\n");
+    ASSERT_EQ(data.size(), 14); // the header, 11 accounts, the total, the empty end
+    EXPECT_EQ(data[0], "\"AccountNo\",\"AccountName\",\"Debit\",\"Credit\"");
+    EXPECT_TRUE(data[12].startsWith("\"\",\"Total\",")) << data[12].toStdString();
     EXPECT_TRUE(okWithoutMonthKeptOpen);
     EXPECT_EQ(shown, visibleTrialBalance());
     EXPECT_EQ(progressMaximum, 11);

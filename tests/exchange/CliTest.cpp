@@ -1,0 +1,106 @@
+// zelk-cli end to end: a whole year in a temporary folder, run as a script would run it.
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int code;
+    QString out, err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const int year = QDate::currentDate().year(); // a new file opens the current year
+
+    Result run(QStringList args) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        args.prepend(dir.path());
+        args.prepend(QStringLiteral("--file"));
+        p.start(QStringLiteral(ZELK_CLI), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    void write(const char* name, const QString& text) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+    }
+    QString day(int month, int d) const { return QDate(year, month, d).toString(Qt::ISODate); }
+};
+
+} // namespace
+
+TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
+    EXPECT_EQ(run({}).code, 2);
+    EXPECT_EQ(run({"end-month", "13"}).code, 2);
+    EXPECT_EQ(run({"report", "trial-balance", "--format", "csv"}).code, 2); // no --month
+    EXPECT_EQ(run({"--help"}).code, 0);
+    EXPECT_TRUE(run({"report", "--help"}).out.contains("--format"));
+
+    write("accounts.csv", "AccountNo;AccountName;Class;BeginningBalance\n1000;Cash;1;500\n"
+                          "2000;Capital;3;-500\n3900;Result;4;\n3901;Other result;4;\n"
+                          "4000;Sales;5;\n5000;Costs;6;\n");
+    QString lines = "TransactionNo,Date,Source,Description,AccountNo,Debit,Credit\n";
+    for (int m = 1; m <= 12; ++m)
+        lines += QStringLiteral("S%1,%2,INV,Sale,1000,100,\nS%1,%2,INV,Sale,4000,,100\n"
+                                "C%1,%2,BILL,Costs,5000,60,\nC%1,%2,BILL,Costs,1000,,60\n")
+                     .arg(m)
+                     .arg(day(m, 10));
+    write("journal.csv", lines);
+    write("bad.csv",
+          "TransactionNo,Date,AccountNo,Amount\nX,2000-01-01,1000,1\nX,2000-01-01,4711,-1\n");
+
+    EXPECT_EQ(run({"accounts", "import", "accounts.csv"}).code, 0);
+    const Result bad = run({"transactions", "import", "bad.csv"});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_TRUE(bad.err.contains("line 3: account 4711 does not exist")) << bad.err.toStdString();
+    EXPECT_EQ(run({"transactions", "import", "journal.csv"}).code, 0);
+    EXPECT_EQ(run({"post", "--from", day(1, 1), "--to", day(12, 31)}).code, 0);
+
+    const Result tb = run({"report", "trial-balance", "--month", "3", "--format", "csv"});
+    EXPECT_EQ(tb.code, 0);
+    EXPECT_TRUE(tb.out.contains("\"4000\",\"Sales\",\"0.00\",\"100.00\"\r\n"))
+        << tb.out.toStdString();
+    ASSERT_EQ(run({"report", "trial-balance", "--month", "3", "--format", "xlsx", "--output",
+                   dir.filePath("tb.xlsx")})
+                  .code,
+              0);
+    QProcess unzip;
+    unzip.start("unzip", {"-p", dir.filePath("tb.xlsx"), "xl/worksheets/sheet1.xml"});
+    ASSERT_TRUE(unzip.waitForFinished());
+    const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_TRUE(sheet.contains("<v>160</v>")) << sheet.toStdString(); // the debits' total
+
+    for (int m = 1; m <= 12; ++m)
+        ASSERT_EQ(run({"end-month", QString::number(m)}).code, 0) << m;
+    EXPECT_EQ(run({"revert-end-year"}).code, 1); // nothing closed yet, months are closed
+    // Two earning accounts: the choice is needed, and must be one of them.
+    EXPECT_TRUE(run({"end-year"}).err.contains("--earning"));
+    EXPECT_EQ(run({"end-year", "--earning", "4000"}).code, 1);
+    // An unposted transaction: the question goes unanswered without --yes.
+    write("late.csv", "TransactionNo,Date,AccountNo,Amount\nL1," + day(12, 31) + ",1000,1\nL1," +
+                          day(12, 31) + ",4000,-1\n");
+    EXPECT_EQ(run({"transactions", "import", "late.csv"}).code, 0);
+    const Result asked = run({"end-year", "--earning", "3900"});
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_TRUE(asked.err.contains("--yes"));
+    EXPECT_EQ(run({"--yes", "end-year", "--earning", "3900"}).code, 0);
+
+    const Result after = run({"check"});
+    EXPECT_EQ(after.code, 0) << after.out.toStdString();
+    EXPECT_TRUE(after.out.contains(QStringLiteral("Open year: %1\n").arg(year + 1)));
+    EXPECT_TRUE(after.out.contains("Books balance: yes"));
+    const Result bs = run({"report", "balance-sheet", "--month", "1", "--format", "txt"});
+    EXPECT_EQ(bs.code, 0);
+    // 500 + 12 * 40 in cash; the year's result 480 closed into 3900.
+    EXPECT_TRUE(bs.out.contains("980.00")) << bs.out.toStdString();
+    EXPECT_EQ(run({"revert-end-year"}).code, 0);
+    EXPECT_TRUE(run({"check"}).out.contains(QStringLiteral("Open year: %1\n").arg(year)));
+}

@@ -1,0 +1,93 @@
+// Export… of a list window, and an import through its preview, as the user does them.
+#include "accounts/frmLedgerAccounts.h"
+#include "app/WindowCommands.h"
+#include "app/frmMain.h"
+#include "exchange/CsvImport.h"
+#include "journal/frmLedgerTrxs.h"
+#include "support/GuiHelpers.h"
+#include "support/ScriptedFiles.h"
+#include "support/ScriptedUi.h"
+#include "support/TestDatabase.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zelk;
+
+namespace {
+
+class ExchangeWindows : public ::testing::Test {
+protected:
+    TestDatabase db;
+    ScriptedUi ui;
+    ScriptedFiles files;
+
+    void write(const QString& name, const QByteArray& bytes) {
+        QFile f(db.folder() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // Import Accounts… or Transactions… of that file; `preview` runs in the open preview.
+    void importFile(void (*open)(QWidget*), const QString& name,
+                    std::function<void(QWidget*)> preview) {
+        files.importName = db.folder() + "/" + name;
+        onNextModal(preview);
+        open(nullptr);
+    }
+};
+
+} // namespace
+
+TEST_F(ExchangeWindows, ImportPreviewThenExportTheListAsShown) {
+    frmMain main;
+    ASSERT_NE(main.action("mnuImportAccounts"), nullptr);
+    ASSERT_NE(main.action("mnuImportTransactions"), nullptr);
+
+    write("accounts.csv", "AccountNo,AccountName,Class\n1000,Cash,1\n4000,Sales,5\n");
+    importFile(windows::openImportAccounts, "accounts.csv", [](QWidget* w) {
+        EXPECT_EQ(w->windowTitle(), "Import Accounts");
+        EXPECT_EQ(child<QTableView>(w, "grdPreview")->model()->rowCount(), 2);
+        clickButton(w, "cmdImport");
+    });
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"2 account(s) imported."});
+    EXPECT_EQ(db.count("Ledger_Accounts"), 2);
+
+    // A problem: shown by line, Import disabled, nothing written.
+    write("bad.csv", "TransactionNo,Date,AccountNo,Amount\nT1,2026-01-05,4711,1\n");
+    importFile(windows::openImportTransactions, "bad.csv", [](QWidget* w) {
+        EXPECT_TRUE(child<QPlainTextEdit>(w, "txtProblems")
+                        ->toPlainText()
+                        .contains("line 2: account 4711 does not exist"));
+        EXPECT_FALSE(child<QPushButton>(w, "cmdImport")->isEnabled());
+        clickButton(w, "cmdCancel");
+    });
+    EXPECT_EQ(db.count("Ledger_Transactions"), 0);
+
+    // Space on a line unchecks its whole transaction; the other one is imported.
+    write("trx.csv", "TransactionNo,Date,Source,AccountNo,Debit,Credit\n"
+                     "T1,2026-01-05,=cmd,1000,10,\nT1,2026-01-05,=cmd,4000,,10\n"
+                     "T2,2026-01-06,X,1000,5,\nT2,2026-01-06,X,4000,,5\n");
+    importFile(windows::openImportTransactions, "trx.csv", [](QWidget* w) {
+        auto* grid = child<QTableView>(w, "grdPreview");
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(3, 0));
+        QTest::keyClick(grid, Qt::Key_Space);
+        EXPECT_EQ(grid->model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+        EXPECT_EQ(grid->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+        clickButton(w, "cmdImport");
+    });
+    EXPECT_EQ(db.count("Ledger_Transactions"), 1);
+
+    frmLedgerTrxs list;
+    list.show();
+    files.exportName = db.folder() + "/list.csv";
+    clickButton(&list, "cmdExport");
+    EXPECT_EQ(files.suggested, "Transactions.csv");
+    EXPECT_EQ(files.exported(), "\"Date\",\"No\",\"Source\",\"Posted\"\r\n"
+                                "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\"\r\n");
+}
