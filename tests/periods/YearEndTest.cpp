@@ -5,6 +5,7 @@
 #include "support/Books.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace zelk::periods;
 using zelk::Amount;
@@ -335,4 +336,35 @@ TEST_F(YearEnd, ClosedMonthsOfTheOpenYearStopTheRevert) {
     EXPECT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(books.openYear(), 2003);
     EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 0);
+}
+
+// The engine gives an inexact floating-point number when a sum passes the 64-bit range,
+// even only on the way to a total that fits: the year total is taken exactly, and one
+// that does not fit stops the year end (Abort only) instead of carrying 0 forward.
+TEST_F(YearEnd, AYearTotalBeyondTheEnginesRangeIsExactOrAnError) {
+    const Amount max = Amount::fromRaw(std::numeric_limits<std::int64_t>::max());
+    for (const auto& [second, fits] : {std::pair{-max, true}, std::pair{Amount(), false}}) {
+        TestDatabase fresh;
+        Books b(fresh);
+        b.newCompany(1, 2003);
+        b.addAccount("1000", 1, "600");
+        b.addAccount("4000", 4, "-600");
+        fresh.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 1, max));
+        fresh.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 2, second));
+        zelk::RowSet rs = fresh.query(modDBUtil::GetAccountBalancesWithYearTotal(2003));
+        EXPECT_THROW((void)rs.amount("YearTotal"), zelk::DbError) << "read as if it were exact";
+        const QByteArray before = fresh.fileBytes();
+        ScriptedUi answers;
+        if (!fits)
+            answers.answerDialog(zelk::Abort);
+        EndYear run(fresh.cnn(), progress);
+        EXPECT_EQ(run.run("4000"), fits ? RunOutcome::Done : RunOutcome::Abort);
+        if (fits) {
+            EXPECT_EQ(b.balance("1000", 2004, 0), money("600"));
+            continue;
+        }
+        ASSERT_EQ(answers.dialogs().size(), 1u);
+        EXPECT_EQ(answers.dialogs()[0].buttons, 4);
+        EXPECT_EQ(fresh.fileBytes(), before);
+    }
 }
