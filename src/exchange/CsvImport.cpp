@@ -386,6 +386,8 @@ void TransactionImport::readRecords(Connection& cnn, const CsvFile& file) {
             t.line = r.line;
             if (existing.contains(key))
                 problem(r.line, no + QStringLiteral(" already exists"));
+            else if (const QString closed = journal::HistoryRefusalText(cnn, no); !closed.isEmpty())
+                problem(r.line, closed); // a number closed by a month end of the open year
             m_transactions.push_back(std::move(t));
         } else if (date && m_transactions[size_t(group)].header.DateStamp.isValid() &&
                    *date != m_transactions[size_t(group)].header.DateStamp) {

@@ -81,7 +81,17 @@ TEST(NewCompany, SaveEmptiesEveryLedgerTableAndSetsTheFiscalCalendar) {
     const qint64 classes = db.count("SYS_AccountClasses");
     const qint64 types = db.count("SYS_CustReportTypes");
 
+    // the books are emptied only when the question is answered Yes
+    const QByteArray before = db.fileBytes();
+    ui.answerYes(false).answerYes(true);
+    EXPECT_EQ(NewCompanySaveCommand(db.cnn(), aprilCompany()), CommandOutcome::Fix);
+    EXPECT_EQ(db.fileBytes(), before);
     EXPECT_EQ(NewCompanySaveCommand(db.cnn(), aprilCompany()), CommandOutcome::Committed);
+    ASSERT_EQ(ui.asked().size(), 2u);
+    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
+    EXPECT_EQ(ui.asked()[0].title, "New Company");
+    EXPECT_EQ(ui.asked()[0].text, "New Company deletes every account, transaction, ledger row "
+                                  "and report definition of the current books. Go on?");
 
     for (const QString& t : fixtures::ledgerTables())
         EXPECT_EQ(db.count(t), 0) << t.toStdString();
@@ -99,7 +109,6 @@ TEST(NewCompany, SaveEmptiesEveryLedgerTableAndSetsTheFiscalCalendar) {
     EXPECT_EQ(c.integer("BeginPeriodYear"), 2004);
     EXPECT_EQ(c.integer("CurrentPeriodYear"), 2004);
     EXPECT_EQ(c.integer("FinancialPeriodBegin"), 4);
-    EXPECT_TRUE(ui.asked().empty());
     EXPECT_FALSE(db.cnn().inTransaction());
 }
 
@@ -125,7 +134,7 @@ TEST(NewCompany, ARefusedStatementRollsEverythingBackOnFixOrAbort) {
     const QByteArray before = db.fileBytes();
     for (Answer answer : {Fix, Abort}) {
         ScriptedUi ui;
-        ui.answerDialog(answer);
+        ui.answerYes().answerDialog(answer);
         const CommandOutcome outcome = NewCompanySaveCommand(db.cnn(), aprilCompany());
         EXPECT_EQ(outcome, answer == Fix ? CommandOutcome::Fix : CommandOutcome::Abort);
         ASSERT_EQ(ui.dialogs().size(), 1u);
@@ -144,7 +153,7 @@ TEST(NewCompany, RetryRunsTheRefusedStatementAgainAndCarriesOn) {
     fixtures::fillEveryLedgerTable(db);
     fixtures::refuse(db, "DELETE", "Ledger_Accounts");
     ScriptedUiWithStep ui;
-    ui.answerDialog(Retry);
+    ui.answerYes().answerDialog(Retry);
     ui.onDialog = [] { fixtures::stopRefusing(); };
     EXPECT_EQ(NewCompanySaveCommand(db.cnn(), aprilCompany()), CommandOutcome::Committed);
     EXPECT_EQ(ui.dialogs().size(), 1u);

@@ -85,6 +85,7 @@ TEST(NewCompanyWindow, AprilYearStartingInFebruaryEmptiesTheBooks) {
     TestDatabase db;
     ScriptedUi ui;
     fixtures::fillEveryLedgerTable(db);
+    ui.answerYes();
     const bool open = runNewCompany([](QWidget* w) {
         type(w, "txtName", "Kestrel Trading");
         type(w, "txtAddress", "1 Harbour Road");
@@ -96,7 +97,8 @@ TEST(NewCompanyWindow, AprilYearStartingInFebruaryEmptiesTheBooks) {
         clickButton(w, "cmdSave");
     });
     EXPECT_FALSE(open);
-    EXPECT_TRUE(ui.asked().empty());
+    ASSERT_EQ(ui.asked().size(), 1u); // whether the books may be emptied
+    EXPECT_EQ(ui.asked()[0].title, "New Company");
     for (const QString& t : fixtures::ledgerTables())
         EXPECT_EQ(db.count(t), 0) << t.toStdString();
     RowSet c = db.query("SELECT * FROM SYS_Company");
@@ -112,6 +114,7 @@ TEST(NewCompanyWindow, AprilYearStartingInFebruaryEmptiesTheBooks) {
 TEST(NewCompanyWindow, StartPeriodOnTheFiscalStartMonthIsPeriodOne) {
     TestDatabase db;
     ScriptedUi ui;
+    ui.answerYes();
     runNewCompany([](QWidget* w) {
         type(w, "txtName", "N");
         type(w, "txtAddress", "A");

@@ -189,6 +189,17 @@ TEST_F(Definitions, ValidationChecksInOrderAndCountsInvalidRows) {
     EXPECT_EQ(lines[1].first, "1200") << "the account chosen, not the first of that name";
     EXPECT_EQ(lines[1].last, "");
 
+    // a range that runs backwards, as keys compare, names its grid row
+    d.pickAccount(6, true, "1000");
+    ui.clear();
+    ui.answerDialog(zelk::Ignore).answerDialog(zelk::Fix);
+    EXPECT_EQ(d.validate(lines), 1);
+    ASSERT_EQ(ui.dialogs().size(), 2u);
+    EXPECT_EQ(ui.dialogs()[1].text, "Error: 1\r\nSource: Custom Report\r\nDesc: Row 7: Account "
+                                    "Start 1200 comes after Account End 1000.");
+    EXPECT_EQ(ui.dialogs()[1].buttons, 5);
+    d.rows[6].end = {};
+
     // Ignore can drop a counted Heading: the counts still agree, so the Total that is
     // left has no group to close when the report is printed
     d.rows[0].name = "";

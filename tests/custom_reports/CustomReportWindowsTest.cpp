@@ -177,8 +177,7 @@ TEST_F(CustomReportList, ShowsTheDefinitionsWithFiveButtons) {
     for (int r = 0; r < 2; ++r)
         shown << m->index(r, 0).data().toString() + "|" + m->index(r, 2).data().toString();
     shown.sort();
-    EXPECT_EQ(shown, (QStringList{"Banks|Movements",
-                                  "Cash|Balances"}));
+    EXPECT_EQ(shown, (QStringList{"Banks|Movements", "Cash|Balances"}));
 }
 
 TEST_F(CustomReportList, DeleteAsksAndRemovesTheDefinitionWithItsRows) {

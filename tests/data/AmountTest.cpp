@@ -97,4 +97,9 @@ TEST(Amount, ArithmeticIsExactAndOverflowIsAnError) {
     EXPECT_THROW((void)Amount::fromUnits(std::numeric_limits<std::int64_t>::max() / 1000),
                  zelk::AmountOverflow);
     EXPECT_EQ(Amount::parse("-3")->abs(), Amount::fromUnits(3));
+    // a sum whose partial sums in the given order leave the range, though the total fits
+    const Amount terms[] = {max, max, -max, Amount::fromRaw(-5), -max, max};
+    EXPECT_EQ(Amount::sum(terms), max - Amount::fromRaw(5));
+    const Amount beyond[] = {max, Amount::fromRaw(3), Amount::fromRaw(-1)};
+    EXPECT_THROW((void)Amount::sum(beyond), zelk::AmountOverflow);
 }

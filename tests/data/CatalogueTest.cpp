@@ -53,7 +53,7 @@ TEST(CatalogueText, ExactTextsThatCarryQuirks) {
               "Posted = True");
     EXPECT_TRUE(GetTransactionHistoryView(QDate(2004, 1, 1), QDate(2004, 1, 31))
                     .contains("WHERE DateStamp BETWEEN#2004/01/01# AND #2004/01/31# ORDER BY "
-                              "TransactionNo, Seq"));
+                              "TransactionNo, DateStamp, Seq"));
     EXPECT_EQ(InsertGeneralYear("1000", 2004),
               "INSERT INTO Ledger_General(FKID_Account, PeriodYear, Period) SELECT '1000' AS "
               "AccountNo, 2004 AS YearPeriod, SYS_Twelve.ID FROM SYS_Twelve");

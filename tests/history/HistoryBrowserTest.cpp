@@ -128,22 +128,26 @@ TEST_F(HistoryBrowsers, GrandTotalDebitEqualsCreditForBalancedTransactions) {
 }
 
 // Transaction numbers compare as the database compares them, without regard to case:
-// the lines of "T9" and "t9" are one run, with one total. A value equal to the one above
-// still shows when a column before it changed.
-TEST_F(HistoryBrowsers, RunsFollowTheTransactionNumberWhateverItsCase) {
+// the lines of "T9" and "t9" of one date are one run, with one total. The same number
+// closed again with another date is a transaction of its own. A value equal to the one
+// above still shows when a column before it changed.
+TEST_F(HistoryBrowsers, RunsFollowTheTransactionNumberWhateverItsCaseAndItsDate) {
     using modDBUtil::InsertTransactionHistory;
-    db.exec(InsertTransactionHistory("T9", "1000", 1, "S", QDate(2004, 3, 1), "D", money("2")));
-    db.exec(InsertTransactionHistory("t9", "1000", 2, "S", QDate(2004, 3, 2), "D", money("3")));
-    db.exec(InsertTransactionHistory("T9", "4000", 3, "S", QDate(2004, 3, 1), "D", money("-5")));
+    db.exec(InsertTransactionHistory("T9", "4000", 2, "S", QDate(2004, 3, 2), "D", money("-3")));
+    db.exec(InsertTransactionHistory("T9", "1000", 1, "S", QDate(2004, 3, 1), "D", money("5")));
+    db.exec(InsertTransactionHistory("T9", "1000", 1, "S", QDate(2004, 3, 2), "D", money("3")));
+    db.exec(InsertTransactionHistory("t9", "4000", 2, "S", QDate(2004, 3, 1), "D", money("-5")));
     HistoryBrowser b(BrowserKind::Transactions);
     ASSERT_EQ(b.load(dates(QDate(2004, 3, 1), QDate(2004, 3, 31))), Result::Loaded);
     const std::vector<QStringList> expected = {
-        {"T9", "S", "01/03/04", "D", "1000", "Cash", "2", ""},
+        {"T9", "S", "01/03/04", "D", "1000", "Cash", "5", ""},
         // Another number text: everything shows again, though Source is unchanged.
-        {"t9", "S", "02/03/04", "D", "1000", "Cash", "3", ""},
-        {"T9", "S", "01/03/04", "D", "4000", "Sales", "", "5"},
+        {"t9", "S", "01/03/04", "D", "4000", "Sales", "", "5"},
         {"Total", "", "", "", "", "", "5", "5"},
-        {"Grand Total", "", "", "", "", "", "5", "5"},
+        {"T9", "S", "02/03/04", "D", "1000", "Cash", "3", ""},
+        {"", "", "", "", "4000", "Sales", "", "3"},
+        {"Total", "", "", "", "", "", "3", "3"},
+        {"Grand Total", "", "", "", "", "", "8", "8"},
     };
     EXPECT_EQ(cells(b), expected);
 }

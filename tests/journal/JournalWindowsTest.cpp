@@ -388,7 +388,7 @@ TEST_F(JournalWindows, OpenListWindowsFollowACommitMadeElsewhere) {
     EXPECT_EQ(secondTrxList.model()->rowCount(), 2);
     // A new company empties both kinds of list.
     company::NewCompanyInput in{"N", "A", "P", "", "", 1, 2005, 1};
-    ASSERT_EQ(company::NewCompanySaveCommand(db.cnn(), in), CommandOutcome::Committed);
+    ASSERT_EQ(company::SaveNewCompany(db.cnn(), in), CommandOutcome::Committed);
     EXPECT_EQ(accountsList.model()->rowCount(), 0);
     EXPECT_EQ(trxList.model()->rowCount(), 0);
     EXPECT_EQ(secondTrxList.model()->rowCount(), 0);

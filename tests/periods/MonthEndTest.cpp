@@ -67,7 +67,7 @@ TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBal
     books.addTransaction("J1", QDate(2004, 1, 31), {{"1000", "9"}, {"5000", "-9"}});
     postAll();
     // unposted transaction of February stays where it is with its lines
-    books.addTransaction("F3", QDate(2004, 2, 10), {{"1000", "1000"}});
+    books.addTransaction("F3", QDate(2004, 2, 10), {{"1000", "1000"}, {"5000", "-1000"}});
     // a stale figure in an idle account's column is overwritten from the ledger
     db.exec(modDBUtil::UpdateAccountBalanceColumn("6000", 2003, 11, money("77")));
     ui.clear();
@@ -88,7 +88,7 @@ TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBal
     EXPECT_EQ(books.posted("F3"), false);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_TransactionDetails WHERE "
                         "FKID_Transaction='F3'"),
-              1);
+              2);
     EXPECT_EQ(books.posted("M1"), true);
     EXPECT_EQ(books.posted("J1"), true);
     // Saldo11 = debit - credit of period 11: 1000: 100 - 30; 2000: 40; 5000: -110; 6000: 0
@@ -111,9 +111,9 @@ TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBal
 }
 
 TEST_F(MonthEnd, AMonthWithoutPostedTransactionsChangesNothingNotEvenTheBalances) {
-    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}});
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}});
     postAll();
-    books.addTransaction("A2", QDate(2003, 5, 10), {{"1000", "5"}}); // unposted
+    books.addTransaction("A2", QDate(2003, 5, 10), {{"1000", "5"}, {"5000", "-5"}}); // unposted
     const QString before = books.dump();
     ASSERT_EQ(endMonth(5), RunOutcome::Done);
     EXPECT_EQ(books.dump(), before);
@@ -137,8 +137,9 @@ TEST_F(MonthEnd, ThePeriodAndDaysOfAMonthFollowTheFiscalCalendar) {
     // calendar year: March is period 3, 1 to 31 March of the open year
     books.newCompany(1, 2004);
     books.addAccount("1000", 1);
-    books.addTransaction("M", QDate(2004, 3, 31), {{"1000", "3"}});
-    books.addTransaction("A", QDate(2004, 4, 1), {{"1000", "4"}});
+    books.addAccount("5000", 5);
+    books.addTransaction("M", QDate(2004, 3, 31), {{"1000", "3"}, {"5000", "-3"}});
+    books.addTransaction("A", QDate(2004, 4, 1), {{"1000", "4"}, {"5000", "-4"}});
     {
         PostTransactions run(db.cnn(), progress);
         ASSERT_EQ(run.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
@@ -151,8 +152,9 @@ TEST_F(MonthEnd, ThePeriodAndDaysOfAMonthFollowTheFiscalCalendar) {
     // July fiscal year 2003: January is period 7 and lies in 2004
     books.newCompany(7, 2003);
     books.addAccount("1000", 1);
-    books.addTransaction("J", QDate(2004, 1, 15), {{"1000", "6"}});
-    books.addTransaction("J0", QDate(2003, 1, 15), {{"1000", "6"}}); // outside the year
+    books.addAccount("5000", 5);
+    books.addTransaction("J", QDate(2004, 1, 15), {{"1000", "6"}, {"5000", "-6"}});
+    books.addTransaction("J0", QDate(2003, 1, 15), {{"1000", "6"}, {"5000", "-6"}}); // outside
     {
         PostTransactions run(db.cnn(), progress);
         ASSERT_EQ(run.run(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
@@ -165,7 +167,7 @@ TEST_F(MonthEnd, ThePeriodAndDaysOfAMonthFollowTheFiscalCalendar) {
 
 TEST_F(MonthEnd, APostedTransactionWithoutLinesStaysInTheJournal) {
     db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 3), true));
-    books.addTransaction("L1", QDate(2003, 6, 4), {{"1000", "1"}});
+    books.addTransaction("L1", QDate(2003, 6, 4), {{"1000", "1"}, {"5000", "-1"}});
     postAll();
     ASSERT_EQ(endMonth(6), RunOutcome::Done);
     EXPECT_EQ(books.posted("E1"), true);
@@ -173,7 +175,7 @@ TEST_F(MonthEnd, APostedTransactionWithoutLinesStaysInTheJournal) {
 }
 
 TEST_F(MonthEnd, InvalidMonthRunsNothing) {
-    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}});
+    books.addTransaction("A1", QDate(2003, 4, 10), {{"1000", "5"}, {"5000", "-5"}});
     postAll();
     ui.clear();
     const QString before = books.dump();
@@ -246,4 +248,62 @@ TEST_F(MonthEnd, RevertingReopensTheMonthOfTheOpenYearOnly) {
     ASSERT_EQ(revertMonth(4), RunOutcome::Done);
     EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 1);
     EXPECT_EQ(books.posted("A1"), true);
+}
+
+// A file may hold one number closed twice in a month (entered again after its month end,
+// then closed again). Reverting the month brings each back as a transaction of its own,
+// the later under a free number; a number the journal holds is not taken again; lines
+// that cannot be told apart stop the run before anything is written.
+TEST_F(MonthEnd, ANumberClosedTwiceInAMonthComesBackAsTwoTransactions) {
+    const struct {
+        const char* secondDate;
+        bool inJournal;                // a transaction R1 was entered after the month end
+        std::vector<QString> expected; // the journal's numbers afterwards, or empty: refused
+    } cases[] = {
+        {"2003-04-20", false, {"R1", "R1-2"}},
+        {"2003-04-20", true, {"R1", "R1-2", "R1-3"}},
+        {"2003-04-10", false, {}},
+    };
+    for (const auto& c : cases) {
+        books.newCompany(4, 2003);
+        for (const char* no : {"1000", "5000"})
+            books.addAccount(no, QString(no).left(1).toInt());
+        const QDate second = QDate::fromString(c.secondDate, Qt::ISODate);
+        for (const auto& [date, amount] :
+             {std::pair{QDate(2003, 4, 10), money("5")}, std::pair{second, money("8")}})
+            for (const auto& [seq, account, sign] : {std::tuple{1, "1000", 1}, {2, "5000", -1}})
+                db.exec(modDBUtil::InsertTransactionHistory("R1", account, seq, "", date, "",
+                                                            sign > 0 ? amount : -amount));
+        if (c.inJournal)
+            books.addTransaction("R1", QDate(2003, 4, 25), {{"1000", "1"}, {"5000", "-1"}});
+        ui.clear();
+        const QString before = books.dump();
+        if (c.expected.empty()) {
+            EXPECT_EQ(revertMonth(4), RunOutcome::Refused);
+            EXPECT_EQ(ui.messageBoxes(),
+                      std::vector<QString>{"Transaction no. R1 is in the history of April 2003 "
+                                           "twice, with the same date, source and description: "
+                                           "its lines cannot be told apart, so the month cannot "
+                                           "be reopened."});
+            EXPECT_EQ(books.dump(), before);
+            continue;
+        }
+        ASSERT_EQ(revertMonth(4), RunOutcome::Done) << c.secondDate;
+        std::vector<QString> numbers;
+        for (zelk::RowSet rs = db.query("SELECT TransactionNo FROM Ledger_Transactions ORDER BY "
+                                        "TransactionNo");
+             !rs.eof(); rs.moveNext())
+            numbers.push_back(rs.text("TransactionNo"));
+        EXPECT_EQ(numbers, c.expected);
+        EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 0);
+        EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 2 * qint64(c.expected.size()));
+        const QString rebuilt = c.inJournal ? "R1-2" : "R1";
+        EXPECT_EQ(db.scalar("SELECT Amount FROM Ledger_TransactionDetails WHERE FKID_Account="
+                            "'1000' AND FKID_Transaction='" +
+                            rebuilt + "'"),
+                  money("5").raw());
+        ASSERT_EQ(ui.messageBoxes().size(), 2u);
+        EXPECT_TRUE(ui.messageBoxes()[1].endsWith("R1 of 2003-04-20 as " + c.expected.back()))
+            << ui.messageBoxes()[1].toStdString();
+    }
 }

@@ -69,10 +69,10 @@ TEST_F(Posting, LinesGoToThePeriodOfTheirDateAsDebitOrCredit) {
 }
 
 TEST_F(Posting, OnlyUnpostedTransactionsInsideTheRangeBothEndsIncluded) {
-    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}});
-    books.addTransaction("T2", QDate(2003, 5, 31), {{"1000", "20"}});
-    books.addTransaction("T3", QDate(2003, 6, 1), {{"1000", "40"}});
-    books.addTransaction("T0", QDate(2003, 4, 30), {{"1000", "80"}});
+    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}, {"4000", "-10"}});
+    books.addTransaction("T2", QDate(2003, 5, 31), {{"1000", "20"}, {"4000", "-20"}});
+    books.addTransaction("T3", QDate(2003, 6, 1), {{"1000", "40"}, {"4000", "-40"}});
+    books.addTransaction("T0", QDate(2003, 4, 30), {{"1000", "80"}, {"4000", "-80"}});
     ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
     EXPECT_EQ(books.general("1000", 2003, 2), totals("30", "0"));
     EXPECT_EQ(books.posted("T3"), false);
@@ -85,7 +85,7 @@ TEST_F(Posting, OnlyUnpostedTransactionsInsideTheRangeBothEndsIncluded) {
 }
 
 TEST_F(Posting, AnEmptyRangeCommitsNothingAndStillSaysItIsDone) {
-    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}});
+    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}, {"4000", "-10"}});
     const QString before = books.dump();
     ASSERT_EQ(post(QDate(2003, 7, 1), QDate(2003, 7, 31)), RunOutcome::Done);
     EXPECT_EQ(books.dump(), before);
@@ -100,21 +100,24 @@ TEST_F(Posting, TotalsAddUpAcrossTransactionsRunsAndSpellingsOfOneAccount) {
     books.addTransaction("T1", QDate(2003, 8, 3), {{"CASH", "5"}, {"6000", "-5"}});
     ASSERT_EQ(post(QDate(2003, 8, 1), QDate(2003, 8, 31)), RunOutcome::Done);
     books.addTransaction("T2", QDate(2003, 8, 4), {{"CASH", "100"}, {"6000", "-100"}});
-    books.addTransaction("T3", QDate(2003, 8, 5), {{"cash", "50"}, {"Cash", "-20"}});
+    books.addTransaction("T3", QDate(2003, 8, 5),
+                         {{"cash", "50"}, {"Cash", "-20"}, {"6000", "-30"}});
     books.addTransaction("T4", QDate(2003, 8, 6), {{"6000", "7.0001"}, {"cash", "-7.0001"}});
     ASSERT_EQ(post(QDate(2003, 8, 1), QDate(2003, 8, 31)), RunOutcome::Done);
     // debits 5 + 100 + 50, credits 20 + 7.0001
     EXPECT_EQ(books.general("CASH", 2003, 5), totals("155", "27.0001"));
-    // credits 5 + 100, debit 7.0001
-    EXPECT_EQ(books.general("6000", 2003, 5), totals("7.0001", "105"));
+    // credits 5 + 100 + 30, debit 7.0001
+    EXPECT_EQ(books.general("6000", 2003, 5), totals("7.0001", "135"));
 }
 
-// Posting never drops a line: a transaction whose rows do not exist is left as it was,
-// and is named after the done message.
-TEST_F(Posting, ATransactionDatedOutsideTheOpenYearIsLeftUnpostedAndNamed) {
+// Posting never drops a line and never unbalances the ledger: a transaction whose rows
+// do not exist, or whose debits and credits differ, is left as it was and is named after
+// the done message.
+TEST_F(Posting, ATransactionOutsideTheOpenYearOrUnbalancedIsLeftUnpostedAndNamed) {
     books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"4000", "-10"}});
     books.addTransaction("T9", QDate(2004, 4, 2), {{"1000", "70"}, {"4000", "-70"}});
     books.addTransaction("T8", QDate(2003, 3, 31), {{"1000", "30"}, {"4000", "-30"}});
+    books.addUnbalancedTransaction("T7", QDate(2003, 9, 2), {{"1000", "1000"}, {"4000", "-90"}});
     ASSERT_EQ(post(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
     EXPECT_EQ(books.posted("T1"), true);
     EXPECT_EQ(books.posted("T9"), false);
@@ -123,17 +126,21 @@ TEST_F(Posting, ATransactionDatedOutsideTheOpenYearIsLeftUnpostedAndNamed) {
     // nothing of T8 or T9 reached any row of the open year
     qint64 touched = db.scalar("SELECT Count(*) FROM Ledger_General WHERE Debit<>0 OR Credit<>0");
     EXPECT_EQ(touched, 2);
-    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(books.posted("T7"), false);
+    ASSERT_EQ(skipped.size(), 3u);
     const std::vector<QString> boxes = ui.messageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "Posting transactions is done!");
-    // the order is the order the journal gives; both are named with date and reason
-    EXPECT_TRUE(boxes[1].startsWith("2 transaction(s) were not posted:\n"))
+    // the order is the order the journal gives; each is named with date and reason
+    EXPECT_TRUE(boxes[1].startsWith("3 transaction(s) were not posted:\n"))
         << boxes[1].toStdString();
     EXPECT_TRUE(boxes[1].contains("T9 of 2004-04-02: dated outside the open fiscal year 2003"));
     EXPECT_TRUE(boxes[1].contains("T8 of 2003-03-31: dated outside the open fiscal year 2003"));
+    EXPECT_TRUE(
+        boxes[1].contains("T7 of 2003-09-02: debits 1,000.00 and credits 90.00 do not balance"));
     EXPECT_EQ(ui.asked().back().title, "Post Transactions");
-    EXPECT_EQ(progress.pumps(), 3);
+    EXPECT_EQ(progress.pumps(), 4);
+    expectBalancedBooks(db, "after posting");
 }
 
 TEST_F(Posting, ALineOnAnAccountWithoutRowsKeepsItsWholeTransactionBack) {
@@ -164,7 +171,7 @@ TEST_F(Posting, RevertingTheSameRangeRestoresEveryRowAndFlag) {
     ASSERT_EQ(post(QDate(2003, 4, 1), QDate(2003, 4, 30)), RunOutcome::Done);
     books.addTransaction("T1", QDate(2003, 10, 1), {{"1000", "12.5"}, {"6000", "-12.5"}});
     books.addTransaction("T2", QDate(2003, 10, 9), {{"1000", "-2"}, {"1000", "4"}, {"6000", "-2"}});
-    books.addTransaction("T3", QDate(2003, 10, 20), {{"1000", "1"}});
+    books.addTransaction("T3", QDate(2003, 10, 20), {{"1000", "1"}, {"6000", "-1"}});
     const QString before = books.dump();
     ASSERT_EQ(post(QDate(2003, 10, 1), QDate(2003, 10, 15)), RunOutcome::Done);
     EXPECT_EQ(books.general("1000", 2003, 7), totals("16.5", "2"));
@@ -197,7 +204,7 @@ TEST_F(Posting, RevertingNothingSaysItIsDoneAndNoBoundIsPutOnTheTotals) {
 TEST_F(Posting, ARevertWhoseRowsAreMissingLeavesTheTransactionPostedAndNamed) {
     db.exec(modDBUtil::InsertTransaction("P9", "", "", QDate(2004, 5, 5), true));
     db.exec(modDBUtil::InsertTransactionDetail("P9", "1000", 1, money("8")));
-    books.addTransaction("T1", QDate(2003, 5, 5), {{"1000", "6"}});
+    books.addTransaction("T1", QDate(2003, 5, 5), {{"1000", "6"}, {"4000", "-6"}});
     ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
     ASSERT_EQ(revert(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
     EXPECT_EQ(books.posted("P9"), true);

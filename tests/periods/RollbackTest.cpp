@@ -1,4 +1,5 @@
 #include "data/modDBUtil.h"
+#include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
 #include "periods/YearEndRuns.h"
@@ -57,8 +58,9 @@ void prepare(TestDatabase& db, Kind kind) {
     books.newCompany(1, 2003);
     // bookkeeping began the year before, so the year end can be reverted
     db.exec(modDBUtil::UpdateCompanyPeriods(1, 2002, 2003, 1));
-    for (const char* no : {"1000", "2000", "4000", "5000", "6000"})
-        books.addAccount(no, QString(no).left(1).toInt(), "10");
+    for (const auto& [no, opening] :
+         {std::pair{"1000", "10"}, {"2000", "-10"}, {"4000", "0"}, {"5000", "0"}, {"6000", "0"}})
+        books.addAccount(no, QString(no).left(1).toInt(), opening);
     books.addTransaction("J1", QDate(2003, 1, 5), {{"1000", "100"}, {"5000", "-100"}}, "S", "D");
     books.addTransaction("J2", QDate(2003, 1, 20),
                          {{"6000", "40"}, {"2000", "-15"}, {"1000", "-25"}});
@@ -82,7 +84,7 @@ void prepare(TestDatabase& db, Kind kind) {
     EndYear endYear(db.cnn(), quiet);
     ASSERT_EQ(endYear.run("4000"), RunOutcome::Done);
     // an account added after the year end gives the revert one more pass
-    books.addAccount("1100", 1, "3");
+    books.addAccount("1100", 1);
 }
 
 // How a run ended, with its flags as they were when it returned.
@@ -308,3 +310,69 @@ TEST_P(ErrorAnswer, RetryCompletesTheRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRun, ErrorAnswer, ::testing::ValuesIn(Failures), failCaseName);
+
+// A full disk, an I/O error or no memory may make the engine end the whole transaction
+// with the failed statement. Then nothing can be retried inside it: only Abort is
+// offered, nothing more runs, and the books are as they were. When the engine undoes
+// the failed statement alone (month end's statement that moves many lines), Retry stays.
+// The disk fills up for real here: the file may grow by one page only.
+TEST(EngineEndedTransaction, OnlyAbortIsOfferedAndTheBooksAreAsTheyWere) {
+    const struct {
+        const char* command;
+        bool ended; // the engine ends the transaction
+    } cases[] = {
+        {"month end", false}, {"reverting a month end", true}, {"saving a transaction", true}};
+    for (const auto& c : cases) {
+        const QLatin1String command(c.command);
+        TestDatabase db;
+        Books books(db);
+        books.openBalancedBooks(1, 2003);
+        const QString filler(300, QChar(u'x'));
+        std::vector<zelk::journal::TransactionLine> lines;
+        db.cnn().beginTrans();
+        for (int i = 0; i < 400; ++i) {
+            const QString no = QStringLiteral("J%1").arg(i, 3, 10, QLatin1Char('0'));
+            db.exec(modDBUtil::InsertTransaction(no, "", filler, QDate(2003, 1, 10), true));
+            db.exec(modDBUtil::InsertTransactionDetail(no, "1000", 1, money("1")));
+            db.exec(modDBUtil::InsertTransactionDetail(no, "5000", 2, money("-1")));
+            lines.push_back({i % 2 ? "1000" : "5000", money(i % 2 ? "1" : "-1")});
+        }
+        db.cnn().commitTrans();
+        zelk::NoProgress progress;
+        if (command == QLatin1String("reverting a month end")) {
+            ScriptedUi quiet;
+            EndMonth close(db.cnn(), progress);
+            ASSERT_EQ(close.run(1), RunOutcome::Done);
+        }
+        db.exec("VACUUM"); // no free pages left to fill
+        const qint64 pages = db.scalar("PRAGMA page_count");
+        db.exec(QStringLiteral("PRAGMA max_page_count=[%1]").arg(pages + 1));
+        const QByteArray before = db.fileBytes();
+
+        ScriptedUi ui;
+        ui.answerDialog(zelk::Abort);
+        if (command == QLatin1String("month end")) {
+            EndMonth run(db.cnn(), progress);
+            EXPECT_EQ(run.run(1), RunOutcome::Abort);
+        } else if (command == QLatin1String("reverting a month end")) {
+            RevertEndMonth run(db.cnn(), progress);
+            EXPECT_EQ(run.run(1), RunOutcome::Abort);
+        } else {
+            EXPECT_EQ(zelk::journal::SaveTransaction(db.cnn(),
+                                                     {"BIG", "", filler, QDate(2003, 2, 1)}, lines,
+                                                     zelk::journal::SaveMode::Add),
+                      zelk::journal::SaveOutcome::Abort);
+        }
+        ASSERT_EQ(ui.dialogs().size(), 1u) << c.command;
+        const QString text = ui.dialogs()[0].text;
+        EXPECT_TRUE(text.contains("Error: 13")) << text.toStdString();
+        EXPECT_EQ(ui.dialogs()[0].buttons, c.ended ? 4 : 7) << c.command;
+        EXPECT_EQ(text.contains("The database engine has rolled the whole command back; nothing "
+                                "of it was saved."),
+                  c.ended)
+            << text.toStdString();
+        EXPECT_TRUE(ui.messageBoxes().empty()) << c.command;
+        EXPECT_FALSE(db.cnn().inTransaction()) << c.command;
+        EXPECT_EQ(db.fileBytes(), before) << c.command;
+    }
+}

@@ -5,6 +5,7 @@
 #include "support/Books.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace zelk::periods;
 using zelk::Amount;
@@ -12,7 +13,8 @@ using Totals = Books::Totals;
 
 namespace {
 
-// Calendar fiscal year 2003, one account of each class but the earning class.
+// Calendar fiscal year 2003, one account of each class but the earning class; an
+// earning account of -100 balances the opening balances.
 class YearEnd : public ::testing::Test {
 protected:
     TestDatabase db;
@@ -23,7 +25,7 @@ protected:
 
     void SetUp() override {
         books.newCompany(1, 2003);
-        books.addAccount("1000", 1, "500");
+        books.addAccount("1000", 1, "600");
         books.addAccount("2000", 2, "-200");
         books.addAccount("5000", 5, "-900");
         books.addAccount("6000", 6, "600");
@@ -57,7 +59,7 @@ TEST_F(YearEnd, ASingleEarningAccountIsTakenWithoutTheChooser) {
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End year is done!"});
     // -100 + (-900) + 600
     EXPECT_EQ(books.balance("4000", 2004, 0), money("-400"));
-    EXPECT_EQ(books.balance("1000", 2004, 0), money("500"));
+    EXPECT_EQ(books.balance("1000", 2004, 0), money("600"));
     EXPECT_EQ(books.balance("5000", 2004, 0), money("0"));
     EXPECT_EQ(books.openYear(), 2004);
     // one step per account and three for the closing statements
@@ -67,7 +69,7 @@ TEST_F(YearEnd, ASingleEarningAccountIsTakenWithoutTheChooser) {
 
 // Year end opens the new year's ledger, so the new year can be posted and closed.
 TEST_F(YearEnd, TheNewYearsLedgerRowsExistAndTakePostings) {
-    books.addAccount("4000", 4);
+    books.addAccount("4000", 4, "-100");
     books.addTransaction("Y1", QDate(2003, 12, 31), {{"1000", "10"}, {"5000", "-10"}});
     {
         PostTransactions post(db.cnn(), progress);
@@ -95,6 +97,7 @@ TEST_F(YearEnd, TheNewYearsLedgerRowsExistAndTakePostings) {
 }
 
 TEST_F(YearEnd, WithoutAnEarningAccountNothingChanges) {
+    books.addAccount("3000", 3, "-100");
     const QString before = books.dump();
     EXPECT_EQ(endYear(), RunOutcome::NotStarted);
     EXPECT_EQ(ui.messageBoxes(),
@@ -104,12 +107,14 @@ TEST_F(YearEnd, WithoutAnEarningAccountNothingChanges) {
 }
 
 // Posted transactions still in the journal would be deleted without reaching the
-// history: year end refuses before anything happens.
+// history: year end refuses before anything happens. One without lines carries no
+// amount and is not counted.
 TEST_F(YearEnd, PostedTransactionsNotClosedByMonthEndStopTheYearEnd) {
-    books.addAccount("4000", 4);
-    books.addTransaction("P1", QDate(2003, 3, 1), {{"1000", "1"}});
-    books.addTransaction("P2", QDate(2003, 4, 1), {{"1000", "2"}});
-    books.addTransaction("U1", QDate(2003, 5, 1), {{"1000", "3"}});
+    books.addAccount("4000", 4, "-100");
+    books.addTransaction("P1", QDate(2003, 3, 1), {{"1000", "1"}, {"2000", "-1"}});
+    books.addTransaction("P2", QDate(2003, 4, 1), {{"1000", "2"}, {"2000", "-2"}});
+    books.addTransaction("U1", QDate(2003, 5, 1), {{"1000", "3"}, {"2000", "-3"}});
+    db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 1), true));
     {
         PostTransactions post(db.cnn(), progress);
         ASSERT_EQ(post.run(QDate(2003, 1, 1), QDate(2003, 4, 30)), RunOutcome::Done);
@@ -126,10 +131,14 @@ TEST_F(YearEnd, PostedTransactionsNotClosedByMonthEndStopTheYearEnd) {
     EXPECT_EQ(books.dump(), before);
 }
 
-TEST_F(YearEnd, UnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
-    books.addAccount("4000", 4);
+// Only the transactions of the closing year leave the journal: the next year's stay, and
+// the question counts only those that go. A posted one without lines goes with them.
+TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
+    books.addAccount("4000", 4, "-100");
     for (const char* no : {"U1", "U2", "U3"})
-        books.addTransaction(no, QDate(2003, 5, 1), {{"1000", "3"}});
+        books.addTransaction(no, QDate(2003, 5, 1), {{"1000", "3"}, {"2000", "-3"}});
+    books.addTransaction("N1", QDate(2004, 1, 5), {{"1000", "7"}, {"2000", "-7"}});
+    db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 1), true));
     const QString before = books.dump();
     ui.answerOk(false);
     EXPECT_EQ(endYear(), RunOutcome::NotStarted);
@@ -143,14 +152,15 @@ TEST_F(YearEnd, UnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     ui.clear();
     ui.answerOk(true);
     EXPECT_EQ(endYear(), RunOutcome::Done);
-    EXPECT_EQ(books.rows("Ledger_Transactions"), 0);
-    EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 0);
+    EXPECT_EQ(books.rows("Ledger_Transactions"), 1);
+    EXPECT_EQ(books.posted("N1"), false);
+    EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 2);
     EXPECT_EQ(books.openYear(), 2004);
 }
 
 TEST_F(YearEnd, TheChooserComesBackUntilAChoiceOrACancel) {
     books.addAccount("4000", 4, "-100");
-    books.addAccount("4100", 4, "-50");
+    books.addAccount("4100", 4);
     const QString before = books.dump();
     {
         // closed twice without a choice: "Cancel end year?" No, then Yes
@@ -174,14 +184,14 @@ TEST_F(YearEnd, TheChooserComesBackUntilAChoiceOrACancel) {
         ui.answerYes(false);
         EXPECT_EQ(endYear(), RunOutcome::Done);
         EXPECT_EQ(chooser.shown, 2);
-        // 4100 receives -50 - 900 + 600; 4000 carries its -100
-        EXPECT_EQ(books.balance("4100", 2004, 0), money("-350"));
+        // 4100 receives 0 - 900 + 600; 4000 carries its -100
+        EXPECT_EQ(books.balance("4100", 2004, 0), money("-300"));
         EXPECT_EQ(books.balance("4000", 2004, 0), money("-100"));
     }
 }
 
 TEST_F(YearEnd, AYearWithoutBalanceRowsChangesNothingNotEvenTheYear) {
-    books.addAccount("4000", 4);
+    books.addAccount("4000", 4, "-100");
     db.exec(modDBUtil::UpdateCompanyPeriods(1, 2003, 2003, 1));
     db.exec("DELETE FROM Ledger_AccountBalances");
     const QString before = books.dump();
@@ -192,7 +202,7 @@ TEST_F(YearEnd, AYearWithoutBalanceRowsChangesNothingNotEvenTheYear) {
 }
 
 TEST_F(YearEnd, AnAccountOfAnUnknownClassIsMovedButNotOpened) {
-    books.addAccount("4000", 4);
+    books.addAccount("4000", 4, "-100");
     books.addAccount("9000", 9, "12");
     db.exec(modDBUtil::UpdateGeneral("9000", 2003, 4, money("3"), money("1")));
     ASSERT_EQ(endYear(), RunOutcome::Done);
@@ -200,8 +210,8 @@ TEST_F(YearEnd, AnAccountOfAnUnknownClassIsMovedButNotOpened) {
     EXPECT_EQ(books.general("9000", 2004, 1), std::nullopt);
     EXPECT_EQ(books.balanceHistory("9000", 2003, 0), money("12"));
     EXPECT_EQ(books.generalHistory("9000", 2003, 4), (Totals{money("3"), money("1")}));
-    // its year total reaches no earning account: 0 - 900 + 600
-    EXPECT_EQ(books.balance("4000", 2004, 0), money("-300"));
+    // its year total reaches no earning account: -100 - 900 + 600
+    EXPECT_EQ(books.balance("4000", 2004, 0), money("-400"));
 }
 
 TEST_F(YearEnd, RevertingTheYearEndRestoresTheClosedYearExactly) {
@@ -229,25 +239,31 @@ TEST_F(YearEnd, TheFirstYearCannotBeReverted) {
     EXPECT_FALSE(db.cnn().inTransaction());
 }
 
-TEST_F(YearEnd, TransactionsInTheJournalAreDeletedOnlyWhenTheUserAgrees) {
-    books.addAccount("4000", 4);
+// The new year's unposted transactions stay in the journal; a posted one would lose the
+// ledger rows that hold its amounts, so it stops the revert.
+TEST_F(YearEnd, RevertingKeepsTheJournalAndStopsAtAPostedTransaction) {
+    books.addAccount("4000", 4, "-100");
     ASSERT_EQ(endYear(), RunOutcome::Done);
-    books.addTransaction("N1", QDate(2004, 2, 1), {{"1000", "1"}});
-    books.addTransaction("N2", QDate(2004, 2, 2), {{"1000", "1"}});
+    books.addTransaction("N1", QDate(2004, 2, 1), {{"1000", "1"}, {"2000", "-1"}});
+    books.addTransaction("N2", QDate(2004, 2, 2), {{"1000", "1"}, {"2000", "-1"}});
+    {
+        PostTransactions post(db.cnn(), progress);
+        ASSERT_EQ(post.run(QDate(2004, 2, 2), QDate(2004, 2, 2)), RunOutcome::Done);
+    }
     ui.clear();
     const QString before = books.dump();
-    ui.answerOk(false);
     EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::OkCancel);
-    EXPECT_EQ(ui.asked()[0].text, "You have transactions for the current year.\nAll transactions "
-                                  "will be deleted by reverting end year.");
+    EXPECT_EQ(ui.messageBoxes(),
+              std::vector<QString>{"Revert the postings of the current year first."});
     EXPECT_EQ(ui.asked()[0].title, "Revert End Year");
     EXPECT_EQ(books.dump(), before);
 
-    ui.answerOk(true);
+    RevertPostings unpost(db.cnn(), progress);
+    ASSERT_EQ(unpost.run(QDate(2004, 2, 2), QDate(2004, 2, 2)), RunOutcome::Done);
+    ui.clear();
     EXPECT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(books.rows("Ledger_Transactions"), 0);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
+    EXPECT_EQ(books.rows("Ledger_Transactions"), 2);
     EXPECT_EQ(books.openYear(), 2003);
 }
 
@@ -260,18 +276,22 @@ TEST_F(YearEnd, NoBalanceHistoryOfThePreviousYearChangesNothing) {
 }
 
 // An account added after the year end loses its rows of the newer year; it gets a
-// balance row and ledger rows of the reopened year, so it can still be posted to.
-TEST_F(YearEnd, AnAccountAddedAfterTheYearEndKeepsRowsOfTheReopenedYear) {
-    books.addAccount("4000", 4);
+// balance row with the beginning balance it was given and ledger rows of the reopened
+// year, so it can still be posted to, and opens with that balance again.
+TEST_F(YearEnd, AnAccountAddedAfterTheYearEndKeepsItsOpeningAndRowsOfTheReopenedYear) {
+    books.addAccount("4000", 4, "-100");
     ASSERT_EQ(endYear(), RunOutcome::Done);
     books.addAccount("1500", 1, "40");
+    books.addAccount("2500", 2, "-40");
     ASSERT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(books.balance("1500", 2004, 0), std::nullopt);
-    EXPECT_EQ(books.balance("1500", 2003, 0), money("0"));
+    EXPECT_EQ(books.balance("1500", 2003, 0), money("40"));
+    EXPECT_EQ(books.balance("2500", 2003, 0), money("-40"));
     for (int period = 1; period <= 12; ++period)
         EXPECT_EQ(books.general("1500", 2003, period), (Totals{})) << period;
-    EXPECT_EQ(books.rows("Ledger_General"), 6 * 12);
-    EXPECT_EQ(books.rows("Ledger_AccountBalances"), 6);
+    EXPECT_EQ(books.rows("Ledger_General"), 7 * 12);
+    EXPECT_EQ(books.rows("Ledger_AccountBalances"), 7);
+    expectBalancedBooks(db, "after reverting the year end");
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE PeriodYear<>2003"), 0);
 
     books.addTransaction("L1", QDate(2003, 6, 1), {{"1500", "9"}, {"1000", "-9"}});
@@ -279,12 +299,16 @@ TEST_F(YearEnd, AnAccountAddedAfterTheYearEndKeepsRowsOfTheReopenedYear) {
     ASSERT_EQ(post.run(QDate(2003, 6, 1), QDate(2003, 6, 30)), RunOutcome::Done);
     EXPECT_TRUE(post.skipped().empty());
     EXPECT_EQ(books.general("1500", 2003, 6), (Totals{money("9"), Amount()}));
+    EndMonth june(db.cnn(), progress);
+    ASSERT_EQ(june.run(6), RunOutcome::Done);
+    ASSERT_EQ(endYear(), RunOutcome::Done);
+    EXPECT_EQ(books.balance("1500", 2004, 0), money("49")); // 40 and the 9 posted in June
 }
 
 // While months of the open year are closed, their history would be stranded in a year
 // that is no longer open: reverting the year end is refused until they are reverted.
 TEST_F(YearEnd, ClosedMonthsOfTheOpenYearStopTheRevert) {
-    books.addAccount("4000", 4);
+    books.addAccount("4000", 4, "-100");
     ASSERT_EQ(endYear(), RunOutcome::Done);
     books.addTransaction("N1", QDate(2004, 2, 1), {{"1000", "4"}, {"6000", "-4"}});
     {
@@ -301,14 +325,46 @@ TEST_F(YearEnd, ClosedMonthsOfTheOpenYearStopTheRevert) {
     EXPECT_EQ(ui.asked().front().title, "Revert End Year");
     EXPECT_EQ(books.dump(), before);
 
-    // once February is reopened (the journal then holds N1), the revert goes ahead
+    // once February is reopened and N1 unposted, the revert goes ahead
     {
         RevertEndMonth reopen(db.cnn(), progress);
         ASSERT_EQ(reopen.run(2), RunOutcome::Done);
+        RevertPostings unpost(db.cnn(), progress);
+        ASSERT_EQ(unpost.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
     }
     ui.clear();
-    ui.answerOk(true);
     EXPECT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(books.openYear(), 2003);
     EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 0);
+}
+
+// The engine gives an inexact floating-point number when a sum passes the 64-bit range,
+// even only on the way to a total that fits: the year total is taken exactly, and one
+// that does not fit stops the year end (Abort only) instead of carrying 0 forward.
+TEST_F(YearEnd, AYearTotalBeyondTheEnginesRangeIsExactOrAnError) {
+    const Amount max = Amount::fromRaw(std::numeric_limits<std::int64_t>::max());
+    for (const auto& [second, fits] : {std::pair{-max, true}, std::pair{Amount(), false}}) {
+        TestDatabase fresh;
+        Books b(fresh);
+        b.newCompany(1, 2003);
+        b.addAccount("1000", 1, "600");
+        b.addAccount("4000", 4, "-600");
+        fresh.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 1, max));
+        fresh.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 2, second));
+        zelk::RowSet rs = fresh.query(modDBUtil::GetAccountBalancesWithYearTotal(2003));
+        EXPECT_THROW((void)rs.amount("YearTotal"), zelk::DbError) << "read as if it were exact";
+        const QByteArray before = fresh.fileBytes();
+        ScriptedUi answers;
+        if (!fits)
+            answers.answerDialog(zelk::Abort);
+        EndYear run(fresh.cnn(), progress);
+        EXPECT_EQ(run.run("4000"), fits ? RunOutcome::Done : RunOutcome::Abort);
+        if (fits) {
+            EXPECT_EQ(b.balance("1000", 2004, 0), money("600"));
+            continue;
+        }
+        ASSERT_EQ(answers.dialogs().size(), 1u);
+        EXPECT_EQ(answers.dialogs()[0].buttons, 4);
+        EXPECT_EQ(fresh.fileBytes(), before);
+    }
 }
