@@ -36,11 +36,12 @@ frmRestoreSnapshot::frmRestoreSnapshot(std::function<bool()> closeWindows, QWidg
     grdSnapshots->setSelectionMode(QAbstractItemView::SingleSelection);
     grdSnapshots->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdSnapshots->verticalHeader()->hide();
-    const int widths[] = {2400, 2000, 4200, 1300, 1400};
+    grdSnapshots->setWordWrap(false);
+    const int widths[] = {2400, 2000, 5400, 1300, 1400};
     for (int c = 0; c < 5; ++c)
         grdSnapshots->setColumnWidth(c, twips(widths[c]));
     grdSnapshots->horizontalHeader()->setStretchLastSection(true);
-    grdSnapshots->setMinimumSize(twips(11800), twips(4000));
+    grdSnapshots->setMinimumSize(twips(13000), twips(4000));
 
     auto* fraConfirm = controls::frame(this, QStringLiteral("fraConfirm"));
     cmdRestore =
