@@ -136,7 +136,8 @@ CsvFile ReadCsv(const QByteArray& input, const std::function<void(CsvRecord&&)>&
 }
 
 QString ImportProblem::text() const {
-    return QStringLiteral("line %1: %2").arg(line).arg(reason);
+    // Line 0: the file as a whole (it cannot be read, its sums overflow).
+    return line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(reason) : reason;
 }
 
 QString CsvImport::problemText() const {
@@ -168,7 +169,7 @@ void CsvImport::read(Connection& cnn, const QByteArray& bytes) {
         if (header && reading)
             finishReading();
     } catch (const AmountOverflow&) {
-        problem(0, QStringLiteral("the amounts add up beyond the range of an amount"));
+        problem(0, QStringLiteral("The amounts add up beyond the range of an amount."));
     }
     std::stable_sort(
         m_problems.begin(), m_problems.end(),
@@ -184,7 +185,7 @@ void CsvImport::readFile(Connection& cnn, const QString& path) {
         m_problems.clear();
         m_groups = 0;
         clearGroups();
-        problem(0, QStringLiteral("the file %1 cannot be read: %2").arg(path, f.errorString()));
+        problem(0, QStringLiteral("The file %1 cannot be read: %2.").arg(path, f.errorString()));
         return;
     }
     read(cnn, f.readAll());

@@ -44,7 +44,7 @@ CsvFile ReadCsv(const QByteArray& bytes);
 struct ImportProblem {
     int line = 0;
     QString reason;
-    // "line 17: account 4711 does not exist"
+    // "line 17: account 4711 does not exist"; a problem of the whole file has no line.
     QString text() const;
 };
 

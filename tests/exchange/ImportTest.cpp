@@ -146,6 +146,10 @@ TEST(CsvImport, EveryProblemIsNamedByLineAndNothingIsWritten) {
         EXPECT_EQ(import->write(db.cnn()), CommandOutcome::Abort);
         EXPECT_EQ(booksCsv(db.cnn()), before);
     }
+    AccountImport missing;
+    missing.readFile(db.cnn(), db.folder() + "/none.csv");
+    EXPECT_TRUE(missing.problemText().startsWith("The file " + db.folder() + "/none.csv cannot"));
+    EXPECT_EQ(missing.write(db.cnn()), CommandOutcome::Abort);
     EXPECT_TRUE(ui.dialogs().empty());
 }
 
