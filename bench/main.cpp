@@ -1,6 +1,8 @@
 // The benchmark of the period runs. It builds a company with 500 accounts and one
 // fiscal year of N three-line transactions, then times each step and prints one line
 // per step: what was done, how many, and the seconds it took; last the peak memory.
+// The snapshots that year end and its reversal write first are part of their time; the
+// snapshot and the restore are also timed on their own (their count is the file's KB).
 // Then the same number of transactions is imported from a CSV file and exported again.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
@@ -8,11 +10,13 @@
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
 #include "data/SavingCommand.h"
+#include "data/Snapshots.h"
 #include "data/UserPorts.h"
 #include "data/modDBUtil.h"
 #include "exchange/BooksExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/DataTable.h"
+#include "history/HistoryBrowser.h"
 #include "journal/TransactionEntry.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
@@ -21,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -282,6 +287,16 @@ int main(int argc, char** argv) {
     }
     report("all twelve month ends", n, allMonths);
 
+    const qint64 kilobytes = QFileInfo(cnn->filePath()).size() / 1024;
+    clock.restart();
+    try {
+        snapshots::take(*cnn, snapshots::Step::EndYear);
+    } catch (const snapshots::SnapshotError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    report("snapshot", kilobytes, clock);
+
     clock.restart();
     {
         EndYear endYear(*cnn, progress);
@@ -301,6 +316,18 @@ int main(int argc, char** argv) {
             return 1;
     }
     report("revert end year", AccountCount, clock);
+
+    clock.restart();
+    try { // back to the books before the reversal
+        const std::vector<snapshots::Snapshot> all = snapshots::list(*cnn);
+        if (all.empty() || !all.front().usable)
+            return 1;
+        snapshots::restore(*cnn, all.front());
+    } catch (const snapshots::SnapshotError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        return 1;
+    }
+    report("list and restore snapshot", kilobytes, clock);
 
     cnn.reset();
     g_cnn = nullptr;
@@ -367,6 +394,35 @@ int main(int argc, char** argv) {
         if (bytes < csv.size() / 2)
             return 1;
     }
+    // The account card of a busy account: 50,000 closed lines of one account (each with
+    // its counter line on a second account, so the books still balance).
+    g_cnn = cnn.get();
+    constexpr int CardLines = 50000;
+    runSavingCommand(*cnn, [&](StatementRunner& r) {
+        for (const QString& no : {QStringLiteral("9998"), QStringLiteral("9999")})
+            r.run(modDBUtil::InsertAccount(no, QStringLiteral("Busy ") + no, 1, QString()));
+        for (int i = 0; i < CardLines; ++i) {
+            const QString trx = QStringLiteral("BUSY%1").arg(i);
+            const QDate day = first.addDays(i % 365);
+            const Amount amount = Amount::fromRaw(qint64(i % 1000 + 1) * 100);
+            r.run(modDBUtil::InsertTransactionHistory(trx, QStringLiteral("9998"), 1, QString(),
+                                                      day, QString(), amount));
+            r.run(modDBUtil::InsertTransactionHistory(trx, QStringLiteral("9999"), 2, QString(),
+                                                      day, QString(), -amount));
+        }
+    });
+    clock.restart();
+    {
+        history::HistoryBrowser card(history::BrowserKind::AccountCard);
+        history::RangeChoice choice;
+        choice.account = QStringLiteral("9998");
+        choice.dateFrom = first;
+        choice.dateTo = last;
+        if (card.load(choice) != history::HistoryBrowser::LoadResult::Loaded ||
+            card.rows().size() != size_t(CardLines) + 2)
+            return 1;
+    }
+    report("account card", CardLines, clock);
 
     reportPeak("peak memory");
     setUserInterface(nullptr);

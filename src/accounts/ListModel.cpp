@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <algorithm>
 
 namespace zelk {
 
@@ -21,6 +22,19 @@ bool sameKey(const QString& a, const QString& b) {
             return false;
     }
     return true;
+}
+
+int compareKeys(const QString& a, const QString& b) {
+    // The database folds capital letters to small ones before it compares.
+    auto folded = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= u'A' && u <= u'Z' ? char16_t(u - u'A' + u'a') : u;
+    };
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (folded(a[i]) != folded(b[i]))
+            return folded(a[i]) < folded(b[i]) ? -1 : 1;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 ListModel::ListModel(std::vector<ListColumn> columns, QObject* parent)

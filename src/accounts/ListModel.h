@@ -61,5 +61,7 @@ private:
 // Keys compare as the database compares them: ASCII letters without regard to case,
 // every other character as it is.
 bool sameKey(const QString& a, const QString& b);
+// Their order as the database sorts them: negative, 0 or positive.
+int compareKeys(const QString& a, const QString& b);
 
 } // namespace zelk

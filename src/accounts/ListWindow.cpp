@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
@@ -97,8 +99,11 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
         if (!index.isValid())
             return;
         setCurrentRow(index.row());
-        EditRecord();
+        if (!QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier) || !clickShifted())
+            EditRecord();
     });
+    // Shift+Enter on the grid: what a double click with Shift does.
+    grdData->installEventFilter(this);
 
     for (size_t c = 0; c < m_spec.columns.size() && m_keyColumn < 0; ++c)
         if (!m_spec.columns[c].key.isEmpty())
@@ -212,6 +217,24 @@ void ListWindow::runGuarded(const std::function<void()>& command) {
             modErrors::ComposeErrorText({0, m_spec.caption, QString::fromUtf8(e.what())}), 4,
             QStringLiteral("DB Error"));
     }
+}
+
+bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grdData && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers().testFlag(Qt::ShiftModifier) && clickShifted())
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool ListWindow::clickShifted() {
+    const int shifted = m_spec.shiftDoubleClickButton;
+    if (shifted < 0 || size_t(shifted) >= cmdOps.size())
+        return false;
+    cmdOps[size_t(shifted)]->click();
+    return true;
 }
 
 void ListWindow::NewRecord() {

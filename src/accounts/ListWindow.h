@@ -37,6 +37,9 @@ struct ListWindowSpec {
     std::function<void(QWidget* parent)> add;
     std::function<void(QWidget* parent, const QString& key)> edit;
     zelk::ListDeletion deletion;
+    // The button whose command a double click with Shift, or Shift+Enter on the grid,
+    // runs (-1: Edit, as without Shift).
+    int shiftDoubleClickButton = -1;
 };
 
 // A list window: a read-only grid over one statement's rows, a bar of command buttons,
@@ -69,6 +72,8 @@ public:
 
     QSize sizeHint() const override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // Reads the rows again (what every commit on the connection does).
     void m_cnn_CommitTransComplete();
 
@@ -77,6 +82,8 @@ private:
     void requery();
     void applyDesignedLayout();
     void runGuarded(const std::function<void()>& command);
+    // Clicks the button of shiftDoubleClickButton; false when there is none.
+    bool clickShifted();
 
     ListWindowSpec m_spec;
     zelk::ListModel* m_model;

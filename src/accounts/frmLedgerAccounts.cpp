@@ -1,7 +1,10 @@
 #include "frmLedgerAccounts.h"
 
 #include "AccountRecords.h"
+#include "app/WindowCommands.h"
 #include "frmLedgerAccount.h"
+
+#include <QMdiSubWindow>
 
 using namespace zelk::accounts;
 
@@ -16,7 +19,15 @@ ListWindowSpec frmLedgerAccounts::Spec() {
         {QStringLiteral("&Edit"), 1536, ListButton::Edit, {}},
         {QStringLiteral("&Delete"), 3024, ListButton::Delete, {}},
         {QStringLiteral("&Close"), 4512, ListButton::Close, {}},
+        {QStringLiteral("Accou&nt Card"), 6000, ListButton::Custom,
+         [](ListWindow& list) {
+             if (!list.hasDataRow())
+                 return;
+             auto* frame = qobject_cast<QMdiSubWindow*>(list.parentWidget());
+             zelk::windows::openAccountCard(frame ? frame->mdiArea() : nullptr, list.currentKey());
+         }},
     };
+    s.shiftDoubleClickButton = 4;
     s.add = [](QWidget* parent) {
         frmLedgerAccount editor(parent);
         editor.Add();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <QString>
+
 class QWidget;
 class QMdiArea;
 
@@ -38,9 +41,15 @@ void openBalanceHistory(QMdiArea* area);
 // exchange
 void openImportAccounts(QWidget* parent);
 void openImportTransactions(QWidget* parent);
+// The account card of the account: with none, of the current account of the active
+// account list, and with no such list the card asks for the account first.
+void openAccountCard(QMdiArea* area, const QString& account = QString());
 // app
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);
+void openChangePassphrase(QWidget* parent);
+// closeWindows closes every open window before the books are replaced.
+void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows);
 
 // Shows a new child window inside the area; it is destroyed when closed.
 void showChild(QMdiArea* area, QWidget* window);

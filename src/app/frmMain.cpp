@@ -133,6 +133,11 @@ void frmMain::buildMenus() {
     addItem(file, "mnuImportTransactions", QStringLiteral("Import Transactions\u2026"), 0,
             modal(openImportTransactions));
     file->addSeparator();
+    addItem(file, "mnuRestoreSnapshot", QStringLiteral("Restore Snapshot…"), 0,
+            [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
+    addItem(file, "mnuChangePassphrase", QStringLiteral("Change Passphrase…"), 0,
+            modal(openChangePassphrase));
+    file->addSeparator();
     addItem(file, "mnuExit", QStringLiteral("Exit"), 0, [this] { close(); });
 
     QMenu* ledger = menu("mnuLedger", QStringLiteral("&Ledger"));
@@ -151,6 +156,8 @@ void frmMain::buildMenus() {
             modal(openRevertEndYear));
     ledger->addSeparator();
     addItem(ledger, "mnuLedgerAccount", QStringLiteral("Accounts"), 9, child(openLedgerAccounts));
+    addItem(ledger, "mnuAccountCard", QStringLiteral("Account Card"), 16,
+            [this] { openAccountCard(m_area); });
     addItem(ledger, "mnuCompany", QStringLiteral("Company Info"), 10, modal(openCompany));
 
     QMenu* history = menu("mnuHistory", QStringLiteral("H&istory"));
@@ -195,7 +202,7 @@ QAction* frmMain::action(const QString& name) const {
 }
 
 void frmMain::ClickMenu(qint16 command) {
-    if (command < 1 || command > 15)
+    if (command < 1 || command > 16)
         return;
     if (QAction* a = m_commands[size_t(command)])
         a->trigger();
@@ -275,19 +282,24 @@ void frmMain::Arrange(int how) {
     }
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-    // Child windows first, then every other window, the connection last.
+bool frmMain::closeChildWindows() {
     QList<QPointer<QMdiSubWindow>> children;
     for (QMdiSubWindow* w : m_area->subWindowList())
         children << w;
-    for (const QPointer<QMdiSubWindow>& w : children) {
-        if (w && !w->close()) {
-            event->ignore();
-            return;
-        }
-    }
+    for (const QPointer<QMdiSubWindow>& w : children)
+        if (w && !w->close())
+            return false;
     for (const QPointer<QMdiSubWindow>& w : children)
         delete w.data();
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Child windows first, then every other window, the connection last.
+    if (!closeChildWindows()) {
+        event->ignore();
+        return;
+    }
     tmrMessage->stop();
     modMain::CloseApplication(this);
     event->accept();

@@ -22,7 +22,7 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Runs the menu command with the given number (1..15); any other does nothing.
+    // Runs the menu command with the given number (1..16); any other does nothing.
     void ClickMenu(qint16 command);
     QMdiArea* mdiArea() const { return m_area; }
     const QStringList& messages() const { return m_Messages; }
@@ -31,6 +31,8 @@ public:
     // The window arrangements of the "&Window" menu (0 cascade, 1 tile horizontal,
     // 2 tile vertical, 3 arrange icons).
     void Arrange(int how);
+    // Closes every child window; false when one of them refused.
+    bool closeChildWindows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,5 +56,5 @@ private:
     QAction* m_windowListSeparator = nullptr;
     QStringList m_Messages;
     QRandomGenerator m_random;
-    std::array<QAction*, 16> m_commands{};
+    std::array<QAction*, 17> m_commands{};
 };

@@ -18,29 +18,46 @@ frmToolWindow::frmToolWindow(frmMain* main) : QDockWidget(main), m_main(main) {
     tabTool = new QTabWidget(content);
     tabTool->setObjectName(QStringLiteral("tabTool"));
 
+    // Button index i runs command i + 1; the account card came last, beside Accounts.
+    struct Button {
+        int index;
+        const char* caption;
+    };
     struct Tab {
         const char* caption;
-        std::initializer_list<const char*> buttons;
+        std::initializer_list<Button> buttons;
     };
     const Tab tabs[] = {
         {"Transactions",
-         {"Ledger Transactions", "Post Ledger Transactions", "End Month", "End Year"}},
-        {"Reports", {"Transaction List", "Trial Balance", "Income Statement", "Balance Sheet"}},
-        {"Misc.", {"Accounts", "Company", "Custom Reports", "About"}},
-        {"Misc. II", {"Revert Transaction Postings", "Revert End Month", "Revert End Year"}},
+         {{0, "Ledger Transactions"},
+          {1, "Post Ledger Transactions"},
+          {2, "End Month"},
+          {3, "End Year"}}},
+        {"Reports",
+         {{4, "Transaction List"},
+          {5, "Trial Balance"},
+          {6, "Income Statement"},
+          {7, "Balance Sheet"}}},
+        {"Misc.",
+         {{8, "Accounts"},
+          {15, "Account Card"},
+          {9, "Company"},
+          {10, "Custom Reports"},
+          {11, "About"}}},
+        {"Misc. II",
+         {{12, "Revert Transaction Postings"}, {13, "Revert End Month"}, {14, "Revert End Year"}}},
     };
-    int index = 0;
     for (const Tab& tab : tabs) {
         auto* page = new QWidget(tabTool);
         auto* layout = new QVBoxLayout(page);
-        for (const char* caption : tab.buttons) {
-            auto* b = new QPushButton(QString::fromLatin1(caption), page);
+        for (const Button& button : tab.buttons) {
+            const int index = button.index;
+            auto* b = new QPushButton(QString::fromLatin1(button.caption), page);
             b->setObjectName(QStringLiteral("cmdTool_%1").arg(index));
             b->setMinimumHeight(twips(420));
             connect(b, &QPushButton::clicked, this, [this, index] { cmdTool_Click(index); });
             layout->addWidget(b);
             cmdTool[size_t(index)] = b;
-            ++index;
         }
         layout->addStretch(1);
         tabTool->addTab(page, QString::fromLatin1(tab.caption));

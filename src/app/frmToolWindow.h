@@ -21,5 +21,5 @@ private:
 
     frmMain* m_main;
     QTabWidget* tabTool;
-    std::array<QPushButton*, 15> cmdTool{};
+    std::array<QPushButton*, 16> cmdTool{};
 };

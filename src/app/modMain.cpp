@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 #include "data/UserPorts.h"
 #include "frmMain.h"
+#include "frmPassphrase.h"
 #include "frmToolWindow.h"
 
 #include <QApplication>
@@ -19,11 +20,15 @@ QPointer<frmToolWindow> s_tools;
 } // namespace
 
 int Main() {
-    try {
-        s_cnn = zelk::Connection::open(zelk::programFolder());
-    } catch (const zelk::OpenError& e) {
-        std::fprintf(stderr, "%s\n", e.message().toLocal8Bit().constData());
-        zelk::ui().messageBox(e.message(), zelk::appTitle());
+    // The program's own key first; a file with a passphrase of the user's asks for it.
+    PassphraseWindow prompt;
+    QString failure;
+    s_cnn = zelk::openBooks(zelk::programFolder(), prompt, failure);
+    if (!s_cnn) {
+        if (!failure.isEmpty()) { // empty: the user cancelled
+            std::fprintf(stderr, "%s\n", failure.toLocal8Bit().constData());
+            zelk::ui().messageBox(failure, zelk::appTitle());
+        }
         return 1;
     }
     zelk::g_cnn = s_cnn.get();

@@ -1,5 +1,7 @@
 #include "WindowCommands.h"
 #include "frmAbout.h"
+#include "frmPassphrase.h"
+#include "frmRestoreSnapshot.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,6 +15,16 @@ void openAbout(QWidget* parent) {
 
 void openHelp(QWidget* parent) {
     frmHelp dlg(parent);
+    dlg.exec();
+}
+
+void openChangePassphrase(QWidget* parent) {
+    frmChangePassphrase dlg(parent);
+    dlg.exec();
+}
+
+void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows) {
+    frmRestoreSnapshot dlg(closeWindows, parent);
     dlg.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "data/modErrors.h"
 #include "data/modUtils.h"
@@ -91,6 +92,12 @@ CommandOutcome NewCompanySaveCommand(Connection& cnn, const NewCompanyInput& inp
     const int r = ValidateCompany(input);
     if (r != 0)
         return afterValidation(r);
+    if (!ui().askYesNo(QStringLiteral("New Company deletes every account, transaction, ledger "
+                                      "row and report definition of the current books. Go on?"),
+                       NewCompanySource))
+        return CommandOutcome::Fix;
+    if (!snapshots::takeBefore(cnn, snapshots::Step::NewCompany))
+        return CommandOutcome::Fix; // the window stays open with its input
     return SaveNewCompany(cnn, input);
 }
 

@@ -40,8 +40,10 @@ int ValidateCompany(const NewCompanyInput& input);
 // Empties every ledger table and writes the company row, in one database transaction.
 // The caller has validated the input.
 CommandOutcome SaveNewCompany(Connection& cnn, const NewCompanyInput& input);
-// The Save command of New Company: validation, then the save. Committed: close;
-// Fix: stay with the input; Abort: close, nothing written.
+// The Save command of New Company: validation, the question whether the books may be
+// emptied, a snapshot of the books, then the save. Committed: close; Fix (also No to the
+// question, or a snapshot that failed): stay with the input; Abort: close, nothing
+// written.
 CommandOutcome NewCompanySaveCommand(Connection& cnn, const NewCompanyInput& input);
 
 // The company's contact data and the name of its fiscal start month.

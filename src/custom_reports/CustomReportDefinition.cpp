@@ -110,12 +110,16 @@ int CustomReportDefinition::validate(std::vector<DefinitionLine>& lines) const {
                 {1, QStringLiteral("Custom Report"), QStringLiteral("Report type is missing.")}));
 
         int invalid = 0, headings = 0, totals = 0;
+        // The first Detail row whose range runs backwards (grid row number, its bounds).
+        int backwardsRow = 0;
+        QString backwardsFirst, backwardsLast;
         // The number of an account cell: the one it holds, else the first account of
         // the name shown; empty when neither gives one.
         auto numberOf = [&](const DefinitionRow::AccountCell& cell) {
             return cell.number.isEmpty() ? numberOfName(cell.text) : cell.number;
         };
-        for (const DefinitionRow& row : rows) {
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const DefinitionRow& row = rows[r];
             if (row.isEmpty())
                 continue;
             if (row.type == Heading)
@@ -130,6 +134,12 @@ int CustomReportDefinition::validate(std::vector<DefinitionLine>& lines) const {
                 valid = !row.start.isEmpty() && !line.first.isEmpty() &&
                         (row.end.isEmpty() || !line.last.isEmpty());
             }
+            if (valid && row.type == Detail && !line.last.isEmpty() && backwardsRow == 0 &&
+                compareKeys(line.first, line.last) > 0) {
+                backwardsRow = int(r) + 1;
+                backwardsFirst = line.first;
+                backwardsLast = line.last;
+            }
             if (valid)
                 lines.push_back(line);
             else
@@ -143,6 +153,13 @@ int CustomReportDefinition::validate(std::vector<DefinitionLine>& lines) const {
             if (answer != Ignore)
                 return fixOrAbort(answer);
         }
+        // A range that runs backwards covers no account at all.
+        if (backwardsRow > 0)
+            return fixOrAbort(modErrors::ShowInputErrorMessage(
+                {1, QStringLiteral("Custom Report"),
+                 QStringLiteral("Row %1: Account Start %2 comes after Account End %3.")
+                     .arg(backwardsRow)
+                     .arg(backwardsFirst, backwardsLast)}));
         if (headings != totals)
             return fixOrAbort(modErrors::ShowInputErrorMessage(
                 {3, QStringLiteral("Custom Report"),

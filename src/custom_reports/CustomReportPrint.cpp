@@ -38,6 +38,9 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         {QStringLiteral("Section"), QStringLiteral("RowName"), QStringLiteral("Amount")});
     WriteReportOpening(file, report.text(QStringLiteral("Title")));
     WritePeriodLine(file, period, month, year, company.FinancialPeriodBegin);
+    // Balances to date read every month up to the chosen one; movements that month alone.
+    WriteNotClosedLine(file, type == Cumulative ? 1 : period, period, year,
+                       company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 

@@ -27,20 +27,21 @@ Amount GroupSums::total() {
 
 Amount detailAmount(Connection& cnn, int type, int year, int period, const QString& first,
                     const QString& last) {
-    Amount sum;
+    // Summed as a whole, so that no partial sum leaves the range when the total fits.
+    std::vector<Amount> terms;
     if (type == Cumulative) {
         RowSet rs = cnn.execute(modDBUtil::GetCustomRowBalances(year, period, first, last));
         for (; !rs.eof(); rs.moveNext()) {
             for (int i = 1; i <= period; ++i)
-                sum += rs.amount(QStringLiteral("Saldo") + QString::number(i));
-            sum += rs.amount(QStringLiteral("BeginningBalance"));
+                terms.push_back(rs.amount(QStringLiteral("Saldo") + QString::number(i)));
+            terms.push_back(rs.amount(QStringLiteral("BeginningBalance")));
         }
     } else {
         RowSet rs = cnn.execute(modDBUtil::GetCustomRowPeriodBalance(year, period, first, last));
         for (; !rs.eof(); rs.moveNext())
-            sum += rs.amount(QStringLiteral("Saldo"));
+            terms.push_back(rs.amount(QStringLiteral("Saldo")));
     }
-    return sum;
+    return Amount::sum(terms);
 }
 
 } // namespace zelk

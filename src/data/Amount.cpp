@@ -1,5 +1,7 @@
 #include "Amount.h"
 
+#include <vector>
+
 #include <limits>
 
 namespace zelk {
@@ -227,6 +229,23 @@ Amount& Amount::operator+=(Amount other) {
 }
 Amount& Amount::operator-=(Amount other) {
     return *this = *this - other;
+}
+
+Amount Amount::sum(std::span<const Amount> terms) {
+    // While terms of both signs are left, a negative one is added to a sum that is not
+    // negative and a positive one to a negative sum, so the sum stays between the two;
+    // the terms of one sign left at the end move it straight to the result.
+    std::vector<Amount> positive, negative;
+    for (const Amount& a : terms)
+        (a.isNegative() ? negative : positive).push_back(a);
+    Amount total;
+    size_t p = 0, n = 0;
+    while (p < positive.size() || n < negative.size()) {
+        const bool takeNegative =
+            n < negative.size() && (p == positive.size() || !total.isNegative());
+        total += takeNegative ? negative[n++] : positive[p++];
+    }
+    return total;
 }
 
 } // namespace zelk

@@ -4,6 +4,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 
@@ -54,6 +55,9 @@ public:
     Amount operator-(Amount other) const;
     Amount& operator+=(Amount other);
     Amount& operator-=(Amount other);
+    // The exact sum of the terms, taken in an order that keeps every partial sum in the
+    // range: only the result has to fit (else AmountOverflow).
+    static Amount sum(std::span<const Amount> terms);
 
     friend constexpr bool operator==(Amount a, Amount b) = default;
     friend constexpr auto operator<=>(Amount a, Amount b) = default;

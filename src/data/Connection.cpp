@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <sqlcipher/sqlite3.h>
 
 namespace zelk {
@@ -16,6 +17,26 @@ Connection* g_cnn = nullptr;
 namespace {
 
 const char DatabasePassword[] = "Kestrelix";
+constexpr int PageSize = 1024; // the engine's page size of every Zelk file
+
+// The key given to the engine: the user's passphrase, or the program's own.
+int applyKey(sqlite3* db, const QByteArray& passphrase) {
+    if (passphrase.isEmpty())
+        return sqlite3_key(db, DatabasePassword, int(sizeof(DatabasePassword) - 1));
+    return sqlite3_key(db, passphrase.constData(), int(passphrase.size()));
+}
+
+// Whether a file the key does not open looks like an encrypted database at all: whole
+// pages, and not a plain database's header. Anything else is damaged.
+bool looksEncrypted(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = f.size();
+    if (size < PageSize || size % PageSize != 0)
+        return false;
+    return !f.read(16).startsWith("SQLite format 3");
+}
 const QString EngineSource = QStringLiteral("Zelk database");
 
 // SQL functions of the statement dialect that SQLite lacks.
@@ -51,6 +72,10 @@ QString describe(int rc, const QString& engineMessage) {
     case SQLITE_READONLY:
         return QStringLiteral("The database file cannot be written (%1).").arg(engineMessage);
     default:
+        if ((rc & 0xff) == SQLITE_IOERR)
+            return QStringLiteral("A file could not be written or read; the disk may be full "
+                                  "(%1).")
+                .arg(engineMessage);
         return engineMessage;
     }
 }
@@ -78,7 +103,7 @@ bool execRaw(sqlite3* db, const QString& sql, QString* error = nullptr) {
 
 // Builds a new database file beside the wanted one and moves it into place only when
 // it is complete, so a half-made file is never left under the real name.
-void createDatabaseFile(const QString& path) {
+void createDatabaseFile(const QString& path, const QByteArray& key) {
     const QString tmp = path + QStringLiteral(".new");
     QFile::remove(tmp);
     QFile::remove(tmp + QStringLiteral("-journal"));
@@ -94,7 +119,7 @@ void createDatabaseFile(const QString& path) {
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
-        rc = sqlite3_key(raw.db, DatabasePassword, int(sizeof(DatabasePassword) - 1));
+        rc = applyKey(raw.db, key);
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
         QString error;
@@ -117,22 +142,66 @@ void createDatabaseFile(const QString& path) {
 
 } // namespace
 
-Connection::Connection(QString path) : m_path(std::move(path)) {}
+QString TransactionLostText() {
+    return QStringLiteral("The database engine has rolled the whole command back; nothing of "
+                          "it was saved.");
+}
+
+void wipeSecret(QByteArray& secret) {
+    if (!secret.isEmpty()) {
+        volatile char* p = secret.data();
+        for (qsizetype i = 0; i < secret.size(); ++i)
+            p[i] = 0;
+    }
+    secret.clear();
+}
+
+void wipeSecret(QString& secret) {
+    if (!secret.isEmpty()) {
+        volatile char16_t* p = reinterpret_cast<char16_t*>(secret.data());
+        for (qsizetype i = 0; i < secret.size(); ++i)
+            p[i] = 0;
+    }
+    secret.clear();
+}
+
+Connection::Connection(QString path, QByteArray key)
+    : m_path(std::move(path)), m_key(std::move(key)) {}
 
 Connection::~Connection() {
     close();
+    wipeSecret(m_key);
 }
 
-std::unique_ptr<Connection> Connection::open(const QString& folder) {
+std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase) {
     const QString path = QDir(folder).filePath(QLatin1String(FileName));
     if (!QFileInfo::exists(path))
-        createDatabaseFile(path);
-    std::unique_ptr<Connection> cnn(new Connection(path));
+        createDatabaseFile(path, passphrase);
+    std::unique_ptr<Connection> cnn(new Connection(path, passphrase));
     cnn->openExisting();
     return cnn;
 }
 
-void Connection::openExisting() {
+std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool thorough) const {
+    if (!QFileInfo::exists(path))
+        throw OpenError(
+            QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
+    std::unique_ptr<Connection> cnn(new Connection(path, m_key));
+    cnn->openExisting(thorough, true);
+    return cnn;
+}
+
+bool Connection::keyIs(const QByteArray& passphrase) const {
+    if (passphrase.size() != m_key.size())
+        return false;
+    // every byte is compared whatever the first difference, so the time tells nothing
+    unsigned diff = 0;
+    for (qsizetype i = 0; i < passphrase.size(); ++i)
+        diff |= unsigned(uchar(passphrase[i]) ^ uchar(m_key[i]));
+    return diff == 0;
+}
+
+void Connection::openExisting(bool thorough, bool readOnly) {
     const QString shown = QDir::toNativeSeparators(m_path);
     auto damaged = [&](const QString& detail) {
         if (m_db) {
@@ -143,9 +212,13 @@ void Connection::openExisting() {
                                        "database (%2).")
                             .arg(shown, detail));
     };
+    // A copy cut short is found without reading it through.
+    if (readOnly && QFileInfo(m_path).size() % PageSize != 0)
+        damaged(QStringLiteral("the file ends in the middle of a page"));
     // One connection used by one thread: the engine's own locking is not needed.
-    int rc = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc = sqlite3_open_v2(
+        QFile::encodeName(m_path).constData(), &m_db,
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = lastMessage(m_db);
         sqlite3_close_v2(m_db);
@@ -153,14 +226,21 @@ void Connection::openExisting() {
         throw OpenError(
             QStringLiteral("Zelk cannot open its database file %1: %2").arg(shown, msg));
     }
-    if (sqlite3_key(m_db, DatabasePassword, int(sizeof(DatabasePassword) - 1)) != SQLITE_OK)
+    if (applyKey(m_db, m_key) != SQLITE_OK)
         damaged(lastMessage(m_db));
-    // Reading the schema proves the password; the quick check reads every page, so a
+    // Reading the schema proves the key; the quick check reads every page, so a
     // truncated or altered file is found before anything is shown or written.
     QString error;
-    if (!execRaw(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error))
+    if (!execRaw(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error)) {
+        if (sqlite3_errcode(m_db) == SQLITE_NOTADB && looksEncrypted(m_path)) {
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+            throw WrongKeyError(
+                QStringLiteral("The database file %1 does not open with this key.").arg(shown));
+        }
         damaged(error);
-    {
+    }
+    if (thorough) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &st, nullptr) != SQLITE_OK)
             damaged(lastMessage(m_db));
@@ -185,7 +265,7 @@ void Connection::openExisting() {
             if (!present.contains(t, Qt::CaseInsensitive))
                 damaged(QStringLiteral("the table %1 is missing").arg(t));
     }
-    if (sqlite3_db_readonly(m_db, "main") == 1) {
+    if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         throw OpenError(QStringLiteral("The database file %1 cannot be written.").arg(shown));
@@ -203,6 +283,116 @@ void Connection::openExisting() {
                             iifFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, "CCUR", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             ccurFunction, nullptr, nullptr);
+}
+
+void Connection::rekey(const QByteArray& passphrase) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("The key cannot be changed while a database transaction "
+                                      "is open.")});
+    // The engine keeps the old pages in a rollback journal as large as the file.
+    const QFileInfo file(m_path);
+    const QStorageInfo disk(file.absolutePath());
+    if (disk.isValid() && disk.bytesAvailable() >= 0 &&
+        disk.bytesAvailable() < file.size() + 1024 * 1024)
+        throw DbError(
+            {SQLITE_FULL, EngineSource,
+             describe(SQLITE_FULL, QStringLiteral("changing the key needs %1 MB free beside the "
+                                                  "file")
+                                       .arg(file.size() / (1024 * 1024) + 2))});
+    finalizeAll();
+    const QByteArray engineKey =
+        passphrase.isEmpty() ? QByteArray(DatabasePassword, int(sizeof(DatabasePassword) - 1))
+                             : passphrase;
+    const int rc = sqlite3_rekey(m_db, engineKey.constData(), int(engineKey.size()));
+    // The engine rewrites every page in one write transaction; when that fails it rolls
+    // back without saying so and goes on writing with the new key. The file is therefore
+    // opened afresh, and it tells which key it has now.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    QByteArray oldKey = m_key;
+    m_key = passphrase;
+    try {
+        if (rc == SQLITE_OK) {
+            openExisting(false);
+            wipeSecret(oldKey);
+            return;
+        }
+    } catch (const OpenError&) {
+        // not the new key: the old one is tried below
+    }
+    wipeSecret(m_key);
+    m_key = oldKey;
+    wipeSecret(oldKey);
+    openExisting(false);
+    throw DbError({rc == SQLITE_OK ? SQLITE_IOERR : rc, EngineSource,
+                   QStringLiteral("The file could not be encrypted with the new key (the disk "
+                                  "may be full, or the file cannot be written).")});
+}
+
+void Connection::backupTo(const QString& path) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("A copy cannot be taken while a database transaction is "
+                                      "open.")});
+    auto fail = [](int rc, const QString& detail) {
+        throw DbError({rc, EngineSource, describe(rc, detail)});
+    };
+    RawDb copy;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &copy.db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, lastMessage(copy.db));
+    if (applyKey(copy.db, m_key) != SQLITE_OK)
+        fail(SQLITE_ERROR, lastMessage(copy.db));
+    sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", m_db, "main");
+    if (!backup)
+        fail(sqlite3_extended_errcode(copy.db), lastMessage(copy.db));
+    rc = sqlite3_backup_step(backup, -1); // every page at once: one consistent state
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        fail(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+    if (finished != SQLITE_OK)
+        fail(finished, lastMessage(copy.db));
+    rc = sqlite3_close(copy.db);
+    if (rc != SQLITE_OK)
+        fail(rc, lastMessage(copy.db));
+    copy.db = nullptr;
+}
+
+void Connection::restoreFrom(const QString& path) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("The books cannot be replaced while a database "
+                                      "transaction is open.")});
+    RawDb source;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &source.db, SQLITE_OPEN_READONLY,
+                             nullptr);
+    if (rc == SQLITE_OK)
+        rc = applyKey(source.db, m_key);
+    if (rc != SQLITE_OK)
+        throw DbError({rc, EngineSource, describe(rc, lastMessage(source.db))});
+    finalizeAll();
+    // The pages are written in one transaction of the books' own file, through its
+    // rollback journal: a crash leaves the old books or the new ones.
+    sqlite3_backup* backup = sqlite3_backup_init(m_db, "main", source.db, "main");
+    if (!backup)
+        raise(sqlite3_errcode(m_db), QStringLiteral("Restore"));
+    rc = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (rc == SQLITE_DONE)
+        rc = finished;
+    close();
+    openExisting(rc == SQLITE_OK);
+    if (rc != SQLITE_OK)
+        throw DbError({rc, EngineSource, describe(rc, QString::fromUtf8(sqlite3_errstr(rc)))});
+    emit commitTransComplete();
 }
 
 void Connection::raise(int rc, const QString& context) const {
@@ -250,6 +440,9 @@ void Connection::finalizeAll() {
 RowSet Connection::execute(const QString& sql) {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    // Statements after the engine ended the transaction would each commit on their own.
+    if (transactionLost())
+        throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
     const Translation t = JetTranslator::translate(sql);
     const Prepared& p = prepared(t.sql);
     sqlite3_stmt* st = p.statement;
@@ -344,6 +537,10 @@ void Connection::rollbackTrans() {
     if (!sqlite3_get_autocommit(m_db))
         execRaw(m_db, QStringLiteral("ROLLBACK"));
     m_inTrans = false;
+}
+
+bool Connection::transactionLost() const {
+    return m_db && m_inTrans && sqlite3_get_autocommit(m_db);
 }
 
 bool Connection::inTransaction() const {

@@ -28,6 +28,14 @@ private:
     QString m_message;
 };
 
+// The file is an encrypted database that the key given does not open: another
+// passphrase is needed (or, as the engine cannot tell the two apart, its first page is
+// damaged).
+class WrongKeyError : public OpenError {
+public:
+    using OpenError::OpenError;
+};
+
 // The one connection to the encrypted database file. Statements are the system's own
 // SQL texts; each is translated (JetTranslator) just before it runs, its literals bound
 // as parameters, and its prepared form kept for the next statement of the same shape.
@@ -37,9 +45,15 @@ public:
     static constexpr const char* FileName = "Zelk.mdb";
 
     // Opens <folder>/Zelk.mdb, creating it with the schema and reference rows when it
-    // is missing. Throws OpenError when the file cannot be created, cannot be read with
-    // the database password, is damaged, or is not a Zelk database.
-    static std::unique_ptr<Connection> open(const QString& folder);
+    // is missing. The key is the user's passphrase (UTF-8), or the program's own key
+    // when it is empty. Throws WrongKeyError when the file is encrypted with another
+    // key, OpenError when it cannot be created, is damaged, or is not a Zelk database.
+    static std::unique_ptr<Connection> open(const QString& folder,
+                                            const QByteArray& passphrase = {});
+    // Opens another Zelk database file (a snapshot) read-only with the key of this
+    // connection, never creating it. thorough reads every page (the quick check), as the
+    // books are read at start-up; without it the key and the tables are proved.
+    std::unique_ptr<Connection> openSnapshot(const QString& path, bool thorough) const;
     ~Connection() override;
 
     // Runs one statement or query; a query's rows come back as a snapshot.
@@ -56,6 +70,10 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
+    // The engine has ended the open database transaction by itself (a full disk, an I/O
+    // error, no memory, a rollback raised by a trigger): everything since BeginTrans is
+    // undone, and nothing more runs until the command rolls back.
+    bool transactionLost() const;
 
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -64,12 +82,30 @@ public:
     // How many distinct statement shapes were prepared since opening.
     int preparedCount() const { return m_prepareCount; }
 
+    // The file's key: the program's own until the user sets a passphrase.
+    bool usesProgramKey() const { return m_key.isEmpty(); }
+    // Whether passphrase (UTF-8) is the file's key; compared in constant time.
+    bool keyIs(const QByteArray& passphrase) const;
+    // Encrypts the whole file with a new key (empty: the program's own) in the engine's
+    // own transaction (PRAGMA rekey), then opens the file afresh with it. On failure
+    // the file and the connection keep the old key and a DbError says why. Not while a
+    // database transaction is open.
+    void rekey(const QByteArray& passphrase);
+    // Writes a consistent copy of the whole database to path, encrypted with the same
+    // key, through the engine's online backup. Throws DbError; a failed copy may leave a
+    // partial file at path, which the caller removes.
+    void backupTo(const QString& path);
+    // Replaces the books with the database in path (a copy made by backupTo with the
+    // same key) in one engine transaction, then opens the file again and raises the
+    // commit notification; a crash leaves either the old books or the new ones.
+    void restoreFrom(const QString& path);
+
 signals:
     void commitTransComplete();
 
 private:
-    explicit Connection(QString path);
-    void openExisting();
+    Connection(QString path, QByteArray key);
+    void openExisting(bool thorough = true, bool readOnly = false);
     struct Prepared {
         sqlite3_stmt* statement = nullptr;
         std::shared_ptr<const QStringList> columns;
@@ -79,11 +115,20 @@ private:
     void finalizeAll();
 
     QString m_path;
+    QByteArray m_key; // empty: the program's own key; wiped when the object goes
     sqlite3* m_db = nullptr;
     std::unordered_map<std::string, Prepared> m_cache;
     int m_prepareCount = 0;
     bool m_inTrans = false;
 };
+
+// What the user is told when the engine has ended a command's transaction by itself.
+QString TransactionLostText();
+
+// Overwrites the bytes of a secret (a passphrase) and empties it. Copies that Qt has
+// made elsewhere (a text box's own buffer) are beyond its reach.
+void wipeSecret(QByteArray& secret);
+void wipeSecret(QString& secret);
 
 // The application-wide connection, created at start-up and closed at shutdown.
 extern Connection* g_cnn;

@@ -72,5 +72,9 @@ QString monthName(int month) {
     return QString::fromLatin1(names[month - 1]);
 }
 
+QString monthOfDate(const QDate& date) {
+    return monthName(date.month()) + QLatin1Char(' ') + QString::number(date.year());
+}
+
 } // namespace fiscal
 } // namespace zelk

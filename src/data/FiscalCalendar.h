@@ -44,6 +44,8 @@ QDate lastDayOfYear(int begin, int fiscalYear);
 
 // "January" ... "December".
 QString monthName(int month);
+// The calendar month of a date with its year: "January 2004".
+QString monthOfDate(const QDate& date);
 
 } // namespace fiscal
 } // namespace zelk

@@ -78,8 +78,17 @@ Amount RowSet::amount(const QString& field) const {
     if (v.typeId() == QMetaType::LongLong)
         return Amount::fromRaw(v.toLongLong());
     // A value that is not stored as ten-thousandths (text typed into a money column
-    // by hand) is read as decimal text.
-    return Amount::valueOf(v.toString());
+    // by hand) is read as decimal text. Anything else is no exact amount: the engine
+    // gives a floating-point number when a sum leaves the 64-bit range.
+    if (v.typeId() == QMetaType::QString)
+        if (const std::optional<Amount> a = Amount::parse(v.toString()))
+            return *a;
+    const QString why = v.typeId() == QMetaType::Double
+                            ? QStringLiteral("a sum has passed the range of an amount")
+                            : QStringLiteral("it is no amount");
+    throw DbError({SQLITE_MISMATCH, QStringLiteral("Zelk database"),
+                   QStringLiteral("The field %1 does not hold an exact amount (%2): %3.")
+                       .arg(field, v.toString(), why)});
 }
 
 std::int64_t RowSet::integer(const QString& field) const {

@@ -2,6 +2,8 @@
 
 #include "modErrors.h"
 
+#include <sqlcipher/sqlite3.h>
+
 namespace zelk {
 
 Answer StatementRunner::report(const DbError& e, const QString& sql) const {
@@ -10,6 +12,15 @@ Answer StatementRunner::report(const DbError& e, const QString& sql) const {
         const QString better = m_describer(e, sql);
         if (!better.isEmpty())
             record.description = better;
+    }
+    // The engine may have ended the whole transaction with the failed statement: then
+    // nothing can be retried inside it, and Abort is the only answer.
+    if (m_cnn.transactionLost()) {
+        if (e.number() != SQLITE_ABORT_ROLLBACK)
+            record.description += QStringLiteral(" ") + TransactionLostText();
+        modErrors::ShowMessageDialog(modErrors::ComposeErrorText(record), 4,
+                                     QStringLiteral("DB Error"));
+        return Abort;
     }
     const int answer = modErrors::ShowErrorMessage(record);
     if (answer == Retry)

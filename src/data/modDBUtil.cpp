@@ -416,7 +416,7 @@ QString GetTransactionHistoryView(const QDate& DateFrom, const QDate& DateTo) {
            QStringLiteral("FROM Ledger_TransactionHistories INNER JOIN Ledger_Accounts ON "
                           "Ledger_TransactionHistories.FKID_Account = Ledger_Accounts.AccountNo ") +
            QStringLiteral("WHERE DateStamp BETWEEN") + date(DateFrom) + QStringLiteral(" AND ") +
-           date(DateTo) + QStringLiteral(" ORDER BY TransactionNo, Seq");
+           date(DateTo) + QStringLiteral(" ORDER BY TransactionNo, DateStamp, Seq");
 }
 
 QString DeleteTransactionHistory(const QString& TransactionNo, const QString& AccountNo) {
@@ -513,6 +513,35 @@ QString GetBalanceHistoryView(int PeriodYear) {
                           "Ledger_Accounts.AccountNo = "
                           "Ledger_AccountBalanceHistories.FKID_Account ") +
            QStringLiteral("WHERE PeriodYear=") + num(PeriodYear);
+}
+
+QString GetAccountCardLines(const QString& AccountNo, const QDate& DateFrom, const QDate& DateTo) {
+    const QString range =
+        QStringLiteral(" BETWEEN ") + date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+    return QStringLiteral("SELECT Ledger_Transactions.DateStamp AS DateStamp, "
+                          "Ledger_Transactions.TransactionNo AS TransactionNo, "
+                          "Ledger_Transactions.Source AS Source, Ledger_Transactions.Description "
+                          "AS Description, Ledger_Transactions.Posted AS Posted, 0 AS Closed, "
+                          "Ledger_TransactionDetails.Seq AS Seq, Ledger_TransactionDetails.Amount "
+                          "AS Amount ") +
+           QStringLiteral("FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
+                          "Ledger_Transactions.TransactionNo = "
+                          "Ledger_TransactionDetails.FKID_Transaction ") +
+           QStringLiteral("WHERE Ledger_TransactionDetails.FKID_Account=") + SqlText(AccountNo) +
+           QStringLiteral(" AND Ledger_Transactions.DateStamp") + range +
+           QStringLiteral(" UNION ALL SELECT DateStamp, TransactionNo, Source, Description, True, "
+                          "1, Seq, Amount FROM Ledger_TransactionHistories WHERE FKID_Account=") +
+           SqlText(AccountNo) + QStringLiteral(" AND DateStamp") + range +
+           QStringLiteral(" ORDER BY DateStamp, TransactionNo, Seq");
+}
+
+QString GetAccountBeginningBalances(const QString& AccountNo) {
+    return QStringLiteral("SELECT PeriodYear, BeginningBalance FROM Ledger_AccountBalances WHERE "
+                          "FKID_Account=") +
+           SqlText(AccountNo) +
+           QStringLiteral(" UNION ALL SELECT PeriodYear, BeginningBalance FROM "
+                          "Ledger_AccountBalanceHistories WHERE FKID_Account=") +
+           SqlText(AccountNo);
 }
 
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear) {

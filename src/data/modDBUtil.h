@@ -110,6 +110,12 @@ QString InsertAccountBalanceHistory(const QString& AccountNo, int PeriodYear,
                                     Amount BeginningBalance, const Saldos& Saldo);
 QString GetAccountBalanceHistoriesOfYear(int PeriodYear);
 QString GetBalanceHistoryView(int PeriodYear);
+// Every line of one account dated in the range, from the journal (posted or not) and from
+// the transaction history, in date, transaction and line order. Closed is 1 for a line
+// of the history.
+QString GetAccountCardLines(const QString& AccountNo, const QDate& DateFrom, const QDate& DateTo);
+// The account's beginning balance of each fiscal year the books hold, open and closed.
+QString GetAccountBeginningBalances(const QString& AccountNo);
 QString DeleteAccountBalanceHistory(const QString& AccountNo, int PeriodYear);
 QString DeleteAllAccountBalanceHistories();
 
@@ -123,6 +129,10 @@ QString GetExpenseBalancesOfPeriod(int Year, int Period);
 QString GetAssetBalancesToPeriod(int Year, int Period);
 QString GetEquityBalancesToPeriod(int Year, int Period);
 QString GetLiabilityBalancesToPeriod(int Year, int Period);
+// The same for the earning (class 4), revenue (class 5) and expense (class 6) accounts.
+QString GetEarningBalancesToPeriod(int Year, int Period);
+QString GetRevenueBalancesToPeriod(int Year, int Period);
+QString GetExpenseBalancesToPeriod(int Year, int Period);
 
 // Custom reports
 // The balance rows of the accounts of a range (or of one account when LastAccount is
@@ -138,8 +148,18 @@ QString GetCustomRowPeriodBalance(int Year, int Period, const QString& FirstAcco
 // transaction number used again in another month keeps its history).
 QString DeleteTransactionHistoryInRange(const QString& TransactionNo, const QString& AccountNo,
                                         const QDate& DateFrom, const QDate& DateTo);
-// One row with the column PostedCount: the posted transactions still in the journal.
-QString GetPostedCount();
+// One row with the column PostedCount: the posted transactions still in the journal
+// that have lines (one without lines carries no amount), dated up to DateTo.
+QString GetPostedCountToDate(const QDate& DateTo);
+// One row with the column UnPostedCount: the unposted transactions dated up to DateTo.
+QString GetUnpostedCountToDate(const QDate& DateTo);
+// Deletes the transactions dated up to DateTo (their lines go with them).
+QString DeleteTransactionsToDate(const QDate& DateTo);
+// The dates of the history lines of one transaction number dated within a range.
+QString GetTransactionHistoryDates(const QString& TransactionNo, const QDate& DateFrom,
+                                   const QDate& DateTo);
+// The dates of the posted transactions still in the journal dated within a range.
+QString GetPostedDatesInRange(const QDate& DateFrom, const QDate& DateTo);
 // Month end, in three statements: copies every line of the posted transactions dated in
 // the range into the transaction history (the transaction's number, source, date and
 // description beside each line); deletes those lines; deletes the transactions whose

@@ -16,9 +16,40 @@ QString DeleteTransactionHistoryInRange(const QString& TransactionNo, const QStr
            QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) + QStringLiteral(")");
 }
 
-QString GetPostedCount() {
-    return QStringLiteral(
-        "SELECT COUNT(*) As PostedCount FROM Ledger_Transactions WHERE Posted=TRUE");
+QString GetPostedCountToDate(const QDate& DateTo) {
+    return QStringLiteral("SELECT COUNT(*) As PostedCount FROM Ledger_Transactions WHERE "
+                          "Posted=TRUE AND DateStamp <= ") +
+           modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" AND EXISTS (SELECT FKID_Transaction FROM Ledger_TransactionDetails "
+                          "WHERE Ledger_TransactionDetails.FKID_Transaction = "
+                          "Ledger_Transactions.TransactionNo)");
+}
+
+QString GetUnpostedCountToDate(const QDate& DateTo) {
+    return QStringLiteral("SELECT COUNT(*) As UnPostedCount FROM Ledger_Transactions WHERE "
+                          "Posted=FALSE AND DateStamp <= ") +
+           modUtils::SqlDateOf(DateTo);
+}
+
+QString DeleteTransactionsToDate(const QDate& DateTo) {
+    return QStringLiteral("DELETE FROM Ledger_Transactions WHERE DateStamp <= ") +
+           modUtils::SqlDateOf(DateTo);
+}
+
+QString GetTransactionHistoryDates(const QString& TransactionNo, const QDate& DateFrom,
+                                   const QDate& DateTo) {
+    return QStringLiteral("SELECT DISTINCT DateStamp FROM Ledger_TransactionHistories ") +
+           QStringLiteral("WHERE TransactionNo = ") + modUtils::SqlText(TransactionNo) +
+           QStringLiteral(" AND DateStamp BETWEEN ") + modUtils::SqlDateOf(DateFrom) +
+           QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" ORDER BY DateStamp");
+}
+
+QString GetPostedDatesInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("SELECT DISTINCT DateStamp FROM Ledger_Transactions ") +
+           QStringLiteral("WHERE Posted = True AND DateStamp BETWEEN ") +
+           modUtils::SqlDateOf(DateFrom) + QStringLiteral(" AND ") + modUtils::SqlDateOf(DateTo) +
+           QStringLiteral(" ORDER BY DateStamp");
 }
 
 QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo) {

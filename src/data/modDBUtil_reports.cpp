@@ -58,4 +58,16 @@ QString GetLiabilityBalancesToPeriod(int Year, int Period) {
     return balancesToPeriod(Year, Period, 2);
 }
 
+QString GetEarningBalancesToPeriod(int Year, int Period) {
+    return balancesToPeriod(Year, Period, 4);
+}
+
+QString GetRevenueBalancesToPeriod(int Year, int Period) {
+    return balancesToPeriod(Year, Period, 5);
+}
+
+QString GetExpenseBalancesToPeriod(int Year, int Period) {
+    return balancesToPeriod(Year, Period, 6);
+}
+
 } // namespace modDBUtil

@@ -22,6 +22,10 @@ int periodOfMonth(int month) {
     return fiscal::periodOfMonth(company.FinancialPeriodBegin, month);
 }
 
+int financialPeriodBegin() {
+    return CompanyRow::read(connection()).FinancialPeriodBegin;
+}
+
 } // namespace
 
 QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
@@ -34,6 +38,14 @@ QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
         return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), choice.year);
     case BrowserKind::Balances:
         return modDBUtil::GetBalanceHistoryView(choice.year);
+    case BrowserKind::AccountCard: {
+        // From the first day of the fiscal year: the lines before the range make the
+        // balance the card starts with.
+        const int begin = financialPeriodBegin();
+        const int year = fiscal::periodOfDate(begin, choice.dateFrom).periodYear;
+        return modDBUtil::GetAccountCardLines(choice.account, fiscal::firstDayOfYear(begin, year),
+                                              choice.dateTo);
+    }
     }
     return {};
 }
@@ -43,14 +55,20 @@ HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
     std::vector<GridRow> rows;
     try {
         rs = connection().openRowSet(statementFor(choice));
-        rows = arrangeRows(*m_design, rs);
+        if (m_design->kind == BrowserKind::AccountCard) {
+            RowSet beginnings =
+                connection().openRowSet(modDBUtil::GetAccountBeginningBalances(choice.account));
+            rows = arrangeAccountCard(rs, beginnings, financialPeriodBegin(), choice.dateFrom);
+        } else {
+            rows = arrangeRows(*m_design, rs);
+        }
     } catch (const ZelkError& e) {
         // The answer only closes the report: the browser reads nothing, so there is
         // nothing to repeat or roll back, and the grid keeps what it showed.
         modErrors::ShowErrorMessage(e.record());
         return LoadResult::Failed;
     }
-    const bool empty = rs.recordCount() < 1;
+    const bool empty = rs.recordCount() < 1 && m_design->kind != BrowserKind::AccountCard;
     replace(std::move(rs), std::move(rows));
     if (empty) {
         ui().messageBox(QStringLiteral("No data."), appTitle());

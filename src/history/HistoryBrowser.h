@@ -17,13 +17,14 @@ struct RangeChoice {
     QDate dateFrom, dateTo; // the transaction history
     int month = 0;          // the general-ledger browsers: calendar month 1..12
     int year = 0;           // the previous years' general ledger, the balances: fiscal year
+    QString account;        // the account card: the account's number
 };
 
 class HistoryBrowser {
 public:
     enum class LoadResult {
         Loaded, // rows shown with their totals
-        NoData, // the grid emptied and "No data." told
+        NoData, // the grid emptied and "No data." told (the account card always has rows)
         Failed  // the query failed: the error reported, the grid as it was
     };
 

@@ -1,10 +1,12 @@
 #include "HistoryGrid.h"
 
 #include "data/Errors.h"
+#include "data/FiscalCalendar.h"
 #include "data/RowSet.h"
 #include "data/modUtils.h"
 
 #include <QDate>
+#include <map>
 
 namespace zelk::history {
 
@@ -24,8 +26,9 @@ BrowserDesign transactions() {
              {QStringLiteral("Debit"), 1200, K::Money},
              {QStringLiteral("Credit"), 1200, K::Money}},
             // The lines of one transaction are one run: two transactions that share a
-            // description (or have none) still get a total each.
-            /*breakColumn*/ 0,
+            // description (or have none), or a number closed in two months, still get a
+            // total each.
+            /*breakColumns*/ {0, 2},
             /*grandTotal*/ true,
             /*repeatingColumns*/ 4};
 }
@@ -41,7 +44,7 @@ BrowserDesign generalLedger(BrowserKind kind, const QString& name) {
              {QStringLiteral("Account Name"), 2496, K::Text},
              {QStringLiteral("Credit"), 1404, K::Money},
              {QStringLiteral("Debit"), 1404, K::Money}},
-            /*breakColumn*/ 1,
+            /*breakColumns*/ {1},
             /*grandTotal*/ false,
             /*repeatingColumns*/ 2};
 }
@@ -55,7 +58,7 @@ BrowserDesign balances() {
                      {QStringLiteral("Account No."), 1176, K::Text},
                      {QStringLiteral("Account Name"), 2496, K::Text},
                      {QStringLiteral("Beginning Balance"), 1500, K::Money}},
-                    /*breakColumn*/ -1,
+                    /*breakColumns*/ {},
                     /*grandTotal*/ false,
                     /*repeatingColumns*/ 1};
     for (int p = 1; p <= 12; ++p)
@@ -63,10 +66,30 @@ BrowserDesign balances() {
     return d;
 }
 
+BrowserDesign accountCard() {
+    using K = CellKind;
+    return {BrowserKind::AccountCard,
+            QStringLiteral("frmAccountCard"),
+            QStringLiteral("Account Card"),
+            {{QStringLiteral("Date"), 912, K::Date},
+             {QStringLiteral("Trx No."), 1476, K::Text},
+             {QStringLiteral("Source"), 912, K::Text},
+             {QStringLiteral("Description"), 2688, K::Text},
+             {QStringLiteral("Status"), 1000, K::Text},
+             {QStringLiteral("Debit"), 1200, K::Money},
+             {QStringLiteral("Credit"), 1200, K::Money},
+             {QStringLiteral("Balance"), 1400, K::Balance}},
+            /*breakColumns*/ {},
+            /*grandTotal*/ true,
+            /*repeatingColumns*/ 0};
+}
+
 QString displayText(const ColumnDesign& column, const RowSet& rs, const QString& field) {
     switch (column.kind) {
     case CellKind::Money:
         return rs.amount(field).formatOptional();
+    case CellKind::Balance:
+        return rs.amount(field).formatStandard();
     case CellKind::Date: {
         const QString stored = rs.text(field);
         const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
@@ -86,9 +109,10 @@ public:
         : m_design(design), m_columns(columns), m_run(size_t(columns)), m_all(size_t(columns)) {}
 
     void addData(GridRow row, const std::vector<Amount>& values, const QStringList& stored) {
-        const bool sameRun = m_runRows > 0 && (m_design.breakColumn < 0 ||
-                                               m_breakValue.compare(stored[m_design.breakColumn],
-                                                                    Qt::CaseInsensitive) == 0);
+        bool sameRun = m_runRows > 0;
+        for (size_t i = 0; i < m_design.breakColumns.size() && sameRun; ++i)
+            sameRun = m_breakValues[i].compare(stored[m_design.breakColumns[i]],
+                                               Qt::CaseInsensitive) == 0;
         if (m_runRows > 0 && !sameRun)
             closeRun();
         QStringList shown = row.cells;
@@ -98,8 +122,9 @@ public:
             m_run[c] = add(m_run[c], values[c]);
             m_all[c] = add(m_all[c], values[c]);
         }
-        if (m_design.breakColumn >= 0)
-            m_breakValue = stored[m_design.breakColumn];
+        m_breakValues.clear();
+        for (int column : m_design.breakColumns)
+            m_breakValues << stored[column];
         m_previous = std::move(shown);
         ++m_runRows;
         m_rows.push_back(std::move(row));
@@ -133,7 +158,7 @@ private:
     }
 
     void closeRun() {
-        if (m_design.breakColumn >= 0)
+        if (!m_design.breakColumns.empty())
             m_rows.push_back(totalRow(RowKind::Total, TotalCaption, m_run));
         m_run.assign(size_t(m_columns), Amount());
         m_runRows = 0;
@@ -156,8 +181,8 @@ private:
     const int m_columns;
     std::vector<GridRow> m_rows;
     std::vector<Amount> m_run, m_all;
-    QStringList m_previous; // display texts of the run's previous row (before hiding)
-    QString m_breakValue;
+    QStringList m_previous;    // display texts of the run's previous row (before hiding)
+    QStringList m_breakValues; // the run's values of the break columns
     int m_runRows = 0;
 };
 
@@ -169,7 +194,7 @@ const BrowserDesign& design(BrowserKind kind) {
         generalLedger(BrowserKind::GeneralLedgerCurrent,
                       QStringLiteral("frmLedgerGeneralHistsCurrent")),
         generalLedger(BrowserKind::GeneralLedgerPrevious, QStringLiteral("frmLedgerGeneralHists")),
-        balances()};
+        balances(), accountCard()};
     return designs[int(kind)];
 }
 
@@ -201,6 +226,104 @@ std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs) {
     }
     rs.moveFirst();
     return arranger.finish();
+}
+
+std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int financialPeriodBegin,
+                                        const QDate& from) {
+    const BrowserDesign& d = design(BrowserKind::AccountCard);
+    const int columns = int(d.columns.size());
+    enum { Date, TrxNo, Source, Description, Status, Debit, Credit, Balance };
+
+    std::map<int, Amount> beginningOf;
+    for (beginnings.moveFirst(); !beginnings.eof(); beginnings.moveNext())
+        beginningOf[int(beginnings.integer(QStringLiteral("PeriodYear")))] =
+            beginnings.amount(QStringLiteral("BeginningBalance"));
+    const auto add = [](Amount a, Amount b) {
+        try {
+            return a + b;
+        } catch (const AmountOverflow&) {
+            throw Overflow();
+        }
+    };
+    const auto shownDate = [](const QDate& day) { return day.toString(QLatin1String(DateFormat)); };
+
+    std::vector<GridRow> rows;
+    Amount balance, debits, credits;
+    const auto beginningRow = [&](const QDate& day) {
+        GridRow row;
+        row.kind = RowKind::Total;
+        for (int c = 0; c < columns; ++c)
+            row.cells << QString();
+        row.cells[Date] = shownDate(day);
+        row.date = day;
+        row.cells[Description] = BeginningBalanceCaption;
+        row.cells[Balance] = balance.formatStandard();
+        row.sums.assign(size_t(columns), Amount());
+        row.sums[Balance] = balance;
+        rows.push_back(std::move(row));
+    };
+
+    int year = fiscal::periodOfDate(financialPeriodBegin, from).periodYear;
+    if (auto b = beginningOf.find(year); b != beginningOf.end())
+        balance = b->second;
+    bool opened = false;
+    for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
+        const QDate day = lines.date(QStringLiteral("DateStamp"));
+        const Amount amount = lines.amount(QStringLiteral("Amount"));
+        if (day < from) {
+            balance = add(balance, amount);
+            continue;
+        }
+        if (!opened) {
+            beginningRow(from);
+            opened = true;
+        }
+        const int lineYear = fiscal::periodOfDate(financialPeriodBegin, day).periodYear;
+        if (lineYear != year) {
+            year = lineYear;
+            if (auto b = beginningOf.find(year); b != beginningOf.end()) {
+                balance = b->second;
+                beginningRow(fiscal::firstDayOfYear(financialPeriodBegin, year));
+            }
+        }
+        balance = add(balance, amount);
+        const Amount debit = amount > Amount() ? amount : Amount();
+        const Amount credit = amount < Amount() ? -amount : Amount();
+        debits = add(debits, debit);
+        credits = add(credits, credit);
+        GridRow row;
+        row.date = day;
+        row.sums.assign(size_t(columns), Amount());
+        row.sums[Debit] = debit;
+        row.sums[Credit] = credit;
+        row.sums[Balance] = balance;
+        row.cells << shownDate(day) << lines.text(QStringLiteral("TransactionNo"))
+                  << lines.text(QStringLiteral("Source"))
+                  << lines.text(QStringLiteral("Description"))
+                  << (lines.boolean(QStringLiteral("Closed"))   ? QStringLiteral("Closed")
+                      : lines.boolean(QStringLiteral("Posted")) ? QStringLiteral("Posted")
+                                                                : QStringLiteral("Not posted"))
+                  << debit.formatOptional() << credit.formatOptional() << balance.formatStandard();
+        rows.push_back(std::move(row));
+    }
+    lines.moveFirst();
+    if (!opened)
+        beginningRow(from);
+
+    GridRow total;
+    total.kind = RowKind::GrandTotal;
+    for (int c = 0; c < columns; ++c)
+        total.cells << QString();
+    total.cells[Description] = TotalCaption;
+    total.cells[Debit] = debits.formatOptional();
+    total.cells[Credit] = credits.formatOptional();
+    total.cells[Balance] = balance.formatStandard();
+    total.sums.assign(size_t(columns), Amount());
+    total.sums[Debit] = debits;
+    total.sums[Credit] = credits;
+    total.sums[Balance] = balance;
+    rows.push_back(std::move(total));
+    return rows;
 }
 
 } // namespace zelk::history

@@ -21,7 +21,8 @@ enum class CellKind {
     Text,   // as stored; null shows empty
     Number, // whole numbers (years, periods)
     Date,   // stored as ISO text, shown in DateFormat
-    Money   // ten-thousandths, shown "#,###.##" (0 shows empty); summed in the total rows
+    Money,  // ten-thousandths, shown "#,###.##" (0 shows empty); summed in the total rows
+    Balance // a running balance: shown "##,##0.00" (0 too), never summed
 };
 
 // The way dates are shown in the browsers' grids.
@@ -37,7 +38,8 @@ enum class BrowserKind {
     Transactions,          // closed transaction lines of a date range
     GeneralLedgerCurrent,  // the open year's general ledger of one period
     GeneralLedgerPrevious, // a closed year's general ledger of one period
-    Balances               // a closed year's balances
+    Balances,              // a closed year's balances
+    AccountCard            // one account's lines of a date range with its running balance
 };
 
 struct BrowserDesign {
@@ -45,9 +47,9 @@ struct BrowserDesign {
     QString name;    // the window's object name
     QString caption; // the window's caption
     std::vector<ColumnDesign> columns;
-    // The column whose value changes between two runs of rows; a "Total" row follows each
-    // run. -1: no "Total" rows.
-    int breakColumn = -1;
+    // The columns of which one at least changes between two runs of rows; a "Total" row
+    // follows each run. None: no "Total" rows.
+    std::vector<int> breakColumns;
     // A "Grand Total" row over all rows ends the grid.
     bool grandTotal = false;
     // The leading columns whose values repeat down a run: a value is shown on the first
@@ -77,5 +79,18 @@ inline const QString GrandTotalCaption = QStringLiteral("Grand Total");
 // The grid rows for the query's rows. The query's columns fill the design's columns in
 // order. Sums are exact; a sum out of the money range throws zelk::Overflow.
 std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs);
+
+inline const QString BeginningBalanceCaption = QStringLiteral("Beginning balance");
+
+// The account card's rows. `lines` are the account's lines (GetAccountCardLines) from the
+// first day of the fiscal year of `from`; `beginnings` its beginning balance of each
+// fiscal year (GetAccountBeginningBalances). The balance starts at the beginning balance
+// of the fiscal year of `from` and takes in the lines before `from` unseen; a
+// "Beginning balance" row shows it, and another one starts each later fiscal year at that
+// year's beginning balance (a year the books hold no balance for carries on). Every line
+// from `from` on is a row with its running balance; "Total" ends the card with the sums
+// of the shown debits and credits and the last balance.
+std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int financialPeriodBegin,
+                                        const QDate& from);
 
 } // namespace zelk::history

@@ -1,11 +1,18 @@
 #include "frmHistoryBrowser.h"
 
+#include "accounts/AccountLookup.h"
+#include "data/Connection.h"
+#include "data/FiscalCalendar.h"
 #include "data/modErrors.h"
 #include "exchange/DataTable.h"
+#include "frmSelectAccountRange.h"
+#include "history/AccountCardReport.h"
+#include "reports/frmReport.h"
 #include "reports/frmSelectMonthRange.h"
 #include "reports/frmSelectMonthYearRange.h"
 #include "reports/frmSelectRange.h"
 #include "reports/frmSelectYearRange.h"
+#include "reports/modRptUtil.h"
 #include "widgets/CommonControls.h"
 #include "widgets/ExchangeDialogs.h"
 #include "widgets/Twips.h"
@@ -64,7 +71,8 @@ public:
         case Qt::FontRole:
             return row.kind != RowKind::Data ? QVariant(m_bold) : QVariant();
         case exchange::ExportValueRole:
-            if (design().columns[size_t(index.column())].kind == CellKind::Money &&
+            if ((design().columns[size_t(index.column())].kind == CellKind::Money ||
+                 design().columns[size_t(index.column())].kind == CellKind::Balance) &&
                 size_t(index.column()) < row.sums.size())
                 return QVariant::fromValue(row.sums[size_t(index.column())]);
             if (design().columns[size_t(index.column())].kind == CellKind::Date &&
@@ -109,6 +117,7 @@ private:
     Qt::Alignment alignment(int column) const {
         switch (design().columns[size_t(column)].kind) {
         case CellKind::Money:
+        case CellKind::Balance:
         case CellKind::Number:
             return Qt::AlignRight | Qt::AlignVCenter;
         case CellKind::Text:
@@ -277,4 +286,66 @@ bool frmLedgerBalanceHists::SelectRange(RangeChoice& choice) {
         return false;
     choice.year = dlg.SelYear;
     return true;
+}
+
+frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
+    : frmHistoryBrowser(BrowserKind::AccountCard, parent) {
+    m_choice.account = account;
+    QPushButton* print = zelk::controls::button(commandFrame(), QStringLiteral("cmdPrint"),
+                                                QStringLiteral("&Print"));
+    // Print after Export….
+    print->setGeometry(twips(4584), twips(144), twips(1476), twips(492));
+    commandFrame()->setMinimumWidth(twips(4584 + 1476 + 48));
+    connect(print, &QPushButton::clicked, this, &frmAccountCard::cmdPrint_Click);
+    try {
+        const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
+        m_choice.dateFrom =
+            zelk::fiscal::firstDayOfYear(company.FinancialPeriodBegin, company.CurrentPeriodYear);
+        m_choice.dateTo = m_choice.dateFrom.addYears(1).addDays(-1);
+    } catch (const zelk::ZelkError& e) {
+        modErrors::ShowErrorMessage(e.record());
+        return;
+    }
+    if (account.isEmpty())
+        return;
+    nameAccount();
+    LoadGrid(m_choice);
+}
+
+bool frmAccountCard::SelectRange(RangeChoice& choice) {
+    frmSelectAccountRange dlg(this, m_choice.account, m_choice.dateFrom, m_choice.dateTo);
+    dlg.exec();
+    if (!dlg.Confirmed)
+        return false;
+    m_choice.account = dlg.AccountNo;
+    m_choice.dateFrom = dlg.DateFrom;
+    m_choice.dateTo = dlg.DateTo;
+    choice = m_choice;
+    nameAccount();
+    return true;
+}
+
+void frmAccountCard::nameAccount() {
+    m_accountText.clear();
+    if (zelk::g_cnn && zelk::g_cnn->isOpen()) {
+        const auto lookup = zelk::accounts::AccountLookup::Load(*zelk::g_cnn);
+        if (const auto* a = lookup.findNo(m_choice.account))
+            m_accountText = a->AccountNo + QLatin1Char(' ') + a->AccountName;
+    }
+    const QString caption = browser().browserDesign().caption;
+    setWindowTitle(m_accountText.isEmpty() ? caption
+                                           : caption + QStringLiteral(" \u2014 ") + m_accountText);
+}
+
+void frmAccountCard::cmdPrint_Click() {
+    if (browser().rows().empty())
+        return;
+    try {
+        zelk::history::WriteAccountCardReport(browser().rows(), m_accountText, m_choice.dateFrom,
+                                              m_choice.dateTo);
+        frmReport viewer(this);
+        viewer.ShowFile(modRptUtil::ReportFilePath());
+    } catch (const modRptUtil::ReportFileError& e) {
+        zelk::ui().messageBox(e.message(), windowTitle());
+    }
 }

@@ -29,11 +29,11 @@ protected:
     frmHistoryBrowser(zelk::history::BrowserKind kind, QWidget* parent);
     // Shows the window's selection dialog; false when it was not confirmed.
     virtual bool SelectRange(zelk::history::RangeChoice& choice) = 0;
+    void LoadGrid(const zelk::history::RangeChoice& choice);
+    void cmdOps_Click(int index);
+    QGroupBox* commandFrame() const { return fraCommand; }
 
 private:
-    void cmdOps_Click(int index);
-    void LoadGrid(const zelk::history::RangeChoice& choice);
-
     zelk::history::HistoryBrowser m_browser;
     zelk::history::GridModel* m_model;
     QGroupBox* fraCommand;
@@ -81,4 +81,26 @@ public:
 
 protected:
     bool SelectRange(zelk::history::RangeChoice& choice) override;
+};
+
+// Account Card: one account's lines of a range of dates with its running balance.
+// Opened on an account it shows the open fiscal year at once; "&Select Range" chooses
+// another account or range. The title names the account.
+class frmAccountCard : public frmHistoryBrowser {
+    Q_OBJECT
+public:
+    explicit frmAccountCard(const QString& account, QWidget* parent = nullptr);
+    // "&Select Range" pressed.
+    void chooseRange() { cmdOps_Click(0); }
+    // "&Print": the card as a report in the report viewer.
+    void cmdPrint_Click();
+
+protected:
+    bool SelectRange(zelk::history::RangeChoice& choice) override;
+
+private:
+    void nameAccount(); // the title names the chosen account
+
+    zelk::history::RangeChoice m_choice;
+    QString m_accountText; // "1000 Cash"
 };

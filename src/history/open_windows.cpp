@@ -1,5 +1,9 @@
+#include "accounts/ListWindow.h"
 #include "app/WindowCommands.h"
 #include "frmHistoryBrowser.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 // The "H&istory" menu: each command opens one more browser inside the main window.
 namespace zelk::windows {
@@ -18,6 +22,18 @@ void openGeneralHistory(QMdiArea* area) {
 
 void openBalanceHistory(QMdiArea* area) {
     showChild(area, new frmLedgerBalanceHists);
+}
+
+void openAccountCard(QMdiArea* area, const QString& account) {
+    QString key = account;
+    if (key.isEmpty() && area && area->activeSubWindow())
+        if (auto* list = qobject_cast<ListWindow*>(area->activeSubWindow()->widget()))
+            if (list->objectName() == QLatin1String("frmLedgerAccounts"))
+                key = list->currentKey();
+    auto* card = new frmAccountCard(key);
+    showChild(area, card);
+    if (key.isEmpty())
+        card->chooseRange();
 }
 
 } // namespace zelk::windows

@@ -1,6 +1,7 @@
 #include "TransactionEntry.h"
 
 #include "data/Connection.h"
+#include "data/FiscalCalendar.h"
 #include "data/modDBUtil.h"
 #include "data/modErrors.h"
 
@@ -135,11 +136,28 @@ QString TransactionNotFoundText(const QString& transactionNo) {
     return QStringLiteral("Transaction no. ") + transactionNo + QStringLiteral(" not found.");
 }
 
+QString HistoryRefusalText(Connection& cnn, const QString& transactionNo) {
+    const CompanyRow company = CompanyRow::read(cnn);
+    const int begin = company.FinancialPeriodBegin;
+    RowSet dates = cnn.execute(modDBUtil::GetTransactionHistoryDates(
+        transactionNo, fiscal::firstDayOfYear(begin, company.CurrentPeriodYear),
+        fiscal::lastDayOfYear(begin, company.CurrentPeriodYear)));
+    if (dates.eof())
+        return QString();
+    return QStringLiteral("Transaction no. ") + transactionNo +
+           QStringLiteral(" is already in the history of ") +
+           fiscal::monthOfDate(dates.date(QStringLiteral("DateStamp"))) + QStringLiteral(".");
+}
+
 SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& h,
                             const std::vector<TransactionLine>& lines, SaveMode mode) {
     using namespace modDBUtil;
     if (mode == SaveMode::Edit && IsPosted(cnn, h.TransactionNo))
         return SaveOutcome::Posted;
+    // Two transactions of one number in a year could not both be reopened by reverting
+    // their month end.
+    if (mode == SaveMode::Add && !HistoryRefusalText(cnn, h.TransactionNo).isEmpty())
+        return SaveOutcome::InHistory;
     const CommandOutcome outcome =
         runSavingCommand(cnn, [&](StatementRunner& run) { WriteTransaction(run, h, lines, mode); });
     switch (outcome) {
@@ -187,6 +205,9 @@ CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& 
             return CommandOutcome::Committed;
         case SaveOutcome::Posted:
             ui().messageBox(PostedRefusalText(header.TransactionNo), title);
+            return CommandOutcome::Fix;
+        case SaveOutcome::InHistory:
+            ui().messageBox(HistoryRefusalText(cnn, header.TransactionNo), title);
             return CommandOutcome::Fix;
         case SaveOutcome::Fix:
             return CommandOutcome::Fix;

@@ -84,19 +84,23 @@ bool IsPosted(Connection& cnn, const QString& transactionNo);
 QString PostedRefusalText(const QString& transactionNo);
 // "Transaction no. T1 not found."
 QString TransactionNotFoundText(const QString& transactionNo);
+// "Transaction no. T1 is already in the history of January 2004." when a month end of the
+// open fiscal year has closed a transaction of that number; empty text otherwise.
+QString HistoryRefusalText(Connection& cnn, const QString& transactionNo);
 
 enum class SaveMode { Add = 0, Edit = 1 };
 enum class SaveOutcome {
     Committed,
-    Fix,    // a refused statement answered Fix: rolled back
-    Abort,  // a refused statement answered Abort: rolled back
-    Posted, // Edit of a posted transaction: refused, nothing written
+    Fix,       // a refused statement answered Fix: rolled back
+    Abort,     // a refused statement answered Abort: rolled back
+    Posted,    // Edit of a posted transaction: refused, nothing written
+    InHistory, // Add of a number closed in the open fiscal year: refused, nothing written
 };
 
 // Saves a transaction as the editor does, in one database transaction: in Edit mode the
 // old header (and with it its lines) is deleted first; then the header (not posted) and
-// the lines numbered 1, 2, 3 ... A posted transaction is never replaced. Reads nothing
-// else, so a caller may save many transactions in a row. Throws DbError when the
+// the lines numbered 1, 2, 3 ... A posted transaction is never replaced, and a new one
+// never takes a number closed in the open fiscal year. Throws DbError when the
 // posted flag of an edited transaction cannot be read.
 SaveOutcome SaveTransaction(Connection& cnn, const TransactionHeader& header,
                             const std::vector<TransactionLine>& lines, SaveMode mode);

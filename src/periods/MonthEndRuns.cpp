@@ -2,6 +2,9 @@
 
 #include "data/modDBUtil.h"
 
+#include <QSet>
+#include <vector>
+
 namespace zelk::periods {
 
 FiscalMonth FiscalMonth::of(const CompanyRow& company, int month) {
@@ -45,36 +48,107 @@ RunOutcome EndMonth::run(int Month) {
     });
 }
 
+namespace {
+
+// One history line of the month being reopened.
+struct HistoryLine {
+    QString account;
+    int seq;
+    Amount amount;
+};
+
+// One transaction to rebuild: the lines of one number that share a date, source and
+// description. A number used twice in the month gives two of them.
+struct HistoryTransaction {
+    QString no;
+    QString source;
+    QString description;
+    QDate date;
+    std::vector<HistoryLine> lines;
+    QString rebuiltAs; // the number it comes back under
+};
+
+bool sameHeader(const HistoryTransaction& t, const QDate& date, const QString& source,
+                const QString& description) {
+    return t.date == date && t.source == source && t.description == description;
+}
+
+} // namespace
+
 RunOutcome RevertEndMonth::run(int Month) {
     if (Month < 1 || Month > 12)
         return RunOutcome::NotStarted;
+    m_renumbered.clear();
     return perform(QStringLiteral("Revert end month is done!"), [&] {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
         const FiscalMonth m = FiscalMonth::of(company, Month);
-        RowSet lines = execute(modDBUtil::GetTransactionHistoriesInRange(m.firstDay, m.lastDay));
+        RowSet rows = execute(modDBUtil::GetTransactionHistoriesInRange(m.firstDay, m.lastDay));
         RowSet ledger = execute(modDBUtil::GetGeneralOfPeriod(year, m.period));
-        if (lines.isEmpty())
+        if (rows.isEmpty())
             return;
-        startSteps(lines.recordCount() + ledger.recordCount());
 
-        QString last;
-        for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
-            const QString no = lines.text(QStringLiteral("TransactionNo"));
-            const QString account = lines.text(QStringLiteral("AccountNo"));
-            // The lines come ordered by transaction number: the header is rebuilt from
-            // the first line of each transaction.
-            if (no != last)
-                execute(modDBUtil::InsertTransaction(no, lines.text(QStringLiteral("Source")),
-                                                     lines.text(QStringLiteral("Description")),
-                                                     lines.date(QStringLiteral("DateStamp")),
-                                                     true));
-            execute(modDBUtil::InsertTransactionDetail(no, account,
-                                                       int(lines.integer(QStringLiteral("Seq"))),
-                                                       lines.amount(QStringLiteral("Amount"))));
-            execute(modDBUtil::DeleteTransactionHistoryInRange(no, account, m.firstDay, m.lastDay));
-            step();
-            last = no;
+        // The lines come ordered by number: they are gathered into transactions first,
+        // so that a number closed twice in the month comes back as two transactions.
+        std::vector<HistoryTransaction> trxs;
+        size_t firstOfNumber = 0;
+        for (rows.moveFirst(); !rows.eof(); rows.moveNext()) {
+            const QString no = rows.text(QStringLiteral("TransactionNo"));
+            const QString source = rows.text(QStringLiteral("Source"));
+            const QString description = rows.text(QStringLiteral("Description"));
+            const QDate date = rows.date(QStringLiteral("DateStamp"));
+            const HistoryLine line{rows.text(QStringLiteral("AccountNo")),
+                                   int(rows.integer(QStringLiteral("Seq"))),
+                                   rows.amount(QStringLiteral("Amount"))};
+            if (trxs.empty() || !sameAccount(trxs.back().no, no))
+                firstOfNumber = trxs.size();
+            HistoryTransaction* into = nullptr;
+            for (size_t i = firstOfNumber; i < trxs.size() && !into; ++i)
+                if (sameHeader(trxs[i], date, source, description))
+                    into = &trxs[i];
+            if (!into) {
+                trxs.push_back({no, source, description, date, {}, no});
+                into = &trxs.back();
+            }
+            for (const HistoryLine& l : into->lines)
+                if (l.seq == line.seq)
+                    refuse(QStringLiteral("Transaction no. %1 is in the history of %2 twice, with "
+                                          "the same date, source and description: its lines "
+                                          "cannot be told apart, so the month cannot be reopened.")
+                               .arg(no, fiscal::monthOfDate(m.firstDay)));
+            into->lines.push_back(line);
+        }
+
+        // A number that the journal holds, or that an earlier transaction of this run
+        // came back under, is not used again: the transaction gets the first free
+        // "<number>-2", "<number>-3" ...
+        QSet<QString> used;
+        auto taken = [&](const QString& no, bool inHistory) {
+            if (used.contains(accountKey(no)) || !execute(modDBUtil::GetTransaction(no)).eof())
+                return true;
+            return inHistory && !execute(modDBUtil::GetTransactionHistoryDates(no, QDate(1, 1, 1),
+                                                                               QDate(9999, 12, 31)))
+                                     .eof();
+        };
+        for (HistoryTransaction& t : trxs) {
+            for (int k = 2; taken(t.rebuiltAs, t.rebuiltAs != t.no); ++k)
+                t.rebuiltAs = t.no + QLatin1Char('-') + QString::number(k);
+            used.insert(accountKey(t.rebuiltAs));
+            if (t.rebuiltAs != t.no)
+                m_renumbered.push_back({t.no, t.date, t.rebuiltAs});
+        }
+
+        startSteps(rows.recordCount() + ledger.recordCount());
+        for (const HistoryTransaction& t : trxs) {
+            execute(
+                modDBUtil::InsertTransaction(t.rebuiltAs, t.source, t.description, t.date, true));
+            for (const HistoryLine& line : t.lines) {
+                execute(modDBUtil::InsertTransactionDetail(t.rebuiltAs, line.account, line.seq,
+                                                           line.amount));
+                execute(modDBUtil::DeleteTransactionHistoryInRange(t.no, line.account, m.firstDay,
+                                                                   m.lastDay));
+                step();
+            }
         }
 
         for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext()) {
@@ -83,6 +157,19 @@ RunOutcome RevertEndMonth::run(int Month) {
             step();
         }
     });
+}
+
+void RevertEndMonth::afterDone() {
+    if (m_renumbered.empty())
+        return;
+    QString text = QStringLiteral("%1 transaction(s) came back under another number, as their "
+                                  "number was taken:")
+                       .arg(m_renumbered.size());
+    for (const Renumbered& r : m_renumbered)
+        text += QStringLiteral("\n%1 of %2 as %3")
+                    .arg(r.transactionNo, r.dateStamp.toString(QStringLiteral("yyyy-MM-dd")),
+                         r.rebuiltAs);
+    ui().messageBox(text, QStringLiteral("Revert End Month"));
 }
 
 } // namespace zelk::periods

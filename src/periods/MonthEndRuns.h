@@ -2,6 +2,8 @@
 
 #include "PeriodRun.h"
 
+#include <vector>
+
 namespace zelk::periods {
 
 // The month of the open fiscal year that a month run closes or reopens.
@@ -26,11 +28,26 @@ public:
 // Reverting month end: the month's history lines are rebuilt in the journal as posted
 // transactions and removed from the history; the month's period balance of every
 // account goes back to 0. Only the history lines of the month itself are removed, so a
-// transaction number used in another month keeps its own history.
+// transaction number used in another month keeps its own history. A number found twice
+// in the month (with another date, source or description), or already in the journal,
+// comes back under a free number, named after the done message.
 class RevertEndMonth : public PeriodRun {
 public:
     using PeriodRun::PeriodRun;
     RunOutcome run(int Month);
+
+    struct Renumbered {
+        QString transactionNo;
+        QDate dateStamp;
+        QString rebuiltAs;
+    };
+    const std::vector<Renumbered>& renumbered() const { return m_renumbered; }
+
+protected:
+    void afterDone() override;
+
+private:
+    std::vector<Renumbered> m_renumbered;
 };
 
 } // namespace zelk::periods

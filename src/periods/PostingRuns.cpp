@@ -106,18 +106,30 @@ void walk(Query&& query, Step&& nextStep, RowSet& trxs, int begin, int openYear,
         // Every line's row is looked up before anything is added: a transaction is
         // carried over whole or not at all.
         moves.clear();
-        QString missing;
+        QString reason; // why the transaction is left as it was
         for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
             const QString account = lines.text(QStringLiteral("AccountNo"));
             LedgerRows::Row& row = ledger.find(query, account, when.periodYear, when.period);
             if (!row.exists) {
-                missing = missingRowReason(account, when.periodYear, when.period, openYear);
+                reason = missingRowReason(account, when.periodYear, when.period, openYear);
                 break;
             }
             moves.push_back({&row, split(lines.amount(QStringLiteral("Amount")))});
         }
-        if (!missing.isEmpty()) {
-            skipped.push_back({no, date, missing});
+        // Only a balanced transaction is posted, so the ledger's debits always equal its
+        // credits; taking one off again is always allowed.
+        if (reason.isEmpty() && sign > 0) {
+            Amount debits, credits;
+            for (const Move& m : moves) {
+                debits += m.amounts.debit;
+                credits += m.amounts.credit;
+            }
+            if (debits != credits)
+                reason = QStringLiteral("debits %1 and credits %2 do not balance")
+                             .arg(debits.formatStandard(), credits.formatStandard());
+        }
+        if (!reason.isEmpty()) {
+            skipped.push_back({no, date, reason});
         } else {
             for (const Move& m : moves) {
                 if (sign > 0) {

@@ -18,8 +18,9 @@ struct SkippedTransaction {
 // to the general-ledger row of its account, fiscal year and period (a debit or a
 // credit), and is marked posted.
 //
-// A transaction whose lines do not all have their general-ledger row (it is dated
-// outside the open fiscal year) is left unposted, and is named after the done message.
+// A transaction whose debits and credits differ, or whose lines do not all have their
+// general-ledger row (it is dated outside the open fiscal year), is left unposted, and
+// is named after the done message.
 //
 // Each general-ledger row the run needs is read once; its running totals are kept for
 // the rest of the run, and each row that changed is written once at the end of the

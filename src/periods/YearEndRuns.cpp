@@ -1,5 +1,6 @@
 #include "YearEndRuns.h"
 
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 
 #include <QSet>
@@ -8,6 +9,8 @@
 namespace zelk::periods {
 
 namespace {
+
+const QString PostedRefusal = QStringLiteral("Revert the postings of the current year first.");
 
 modDBUtil::Saldos saldosOf(const RowSet& rs) {
     modDBUtil::Saldos s{};
@@ -19,8 +22,17 @@ modDBUtil::Saldos saldosOf(const RowSet& rs) {
 } // namespace
 
 bool EndYear::confirmJournal() {
-    RowSet posted;
-    if (!tryQuery(modDBUtil::GetPostedCount(), posted)) {
+    // Only the transactions dated up to the last day of the closing year leave the
+    // journal; later ones stay for the new year.
+    RowSet companyRows, posted, unposted;
+    if (!tryQuery(modDBUtil::GetCompany(), companyRows)) {
+        requestCancel();
+        return false;
+    }
+    const CompanyRow company = CompanyRow::fromRows(companyRows);
+    const QDate lastDay =
+        fiscal::lastDayOfYear(company.FinancialPeriodBegin, company.CurrentPeriodYear);
+    if (!tryQuery(modDBUtil::GetPostedCountToDate(lastDay), posted)) {
         requestCancel();
         return false;
     }
@@ -32,8 +44,7 @@ bool EndYear::confirmJournal() {
         requestCancel();
         return false;
     }
-    RowSet unposted;
-    if (!tryQuery(modDBUtil::GetUnpostedCount(), unposted)) {
+    if (!tryQuery(modDBUtil::GetUnpostedCountToDate(lastDay), unposted)) {
         requestCancel();
         return false;
     }
@@ -76,6 +87,8 @@ QString EndYear::chooseEarningAccount(EarningAccountChooser& chooser) {
 }
 
 RunOutcome EndYear::run(const QString& EarningAccount) {
+    if (!snapshots::takeBefore(m_cnn, snapshots::Step::EndYear))
+        return RunOutcome::NotStarted;
     return perform(QStringLiteral("End year is done!"), [&] {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
@@ -85,12 +98,16 @@ RunOutcome EndYear::run(const QString& EarningAccount) {
             return;
         startSteps(balances.recordCount() + 3);
 
-        Amount earningTotal;
+        std::vector<Amount> earningTerms;
         for (balances.moveFirst(); !balances.eof(); balances.moveNext()) {
             const QString account = balances.text(QStringLiteral("AccountNo"));
-            const Amount yearTotal = balances.amount(QStringLiteral("YearTotal"));
             const Amount beginning = balances.amount(QStringLiteral("BeginningBalance"));
             const modDBUtil::Saldos saldos = saldosOf(balances);
+            // Summed here rather than by the engine, which gives an inexact number when a
+            // partial sum passes the range of an amount.
+            std::vector<Amount> terms(saldos.begin(), saldos.end());
+            terms.push_back(beginning);
+            const Amount yearTotal = Amount::sum(terms);
             const qint64 accountClass = balances.integer(QStringLiteral("AccountClassID"));
 
             bool opens = true;
@@ -103,13 +120,13 @@ RunOutcome EndYear::run(const QString& EarningAccount) {
                 break;
             case 4: // the earning account opens with the earning total, written below
                 if (sameAccount(account, EarningAccount))
-                    earningTotal += yearTotal;
+                    earningTerms.push_back(yearTotal);
                 else
                     opening = yearTotal;
                 break;
             case 5: // revenues and expenses close into the earning account
             case 6:
-                earningTotal += yearTotal;
+                earningTerms.push_back(yearTotal);
                 break;
             default:
                 opens = false;
@@ -132,9 +149,11 @@ RunOutcome EndYear::run(const QString& EarningAccount) {
             step();
         }
 
-        execute(modDBUtil::UpdateAccountBalanceColumn(EarningAccount, nextYear, 0, earningTotal));
+        execute(modDBUtil::UpdateAccountBalanceColumn(EarningAccount, nextYear, 0,
+                                                      Amount::sum(earningTerms)));
         step();
-        execute(modDBUtil::DeleteAllTransactions());
+        execute(modDBUtil::DeleteTransactionsToDate(
+            fiscal::lastDayOfYear(company.FinancialPeriodBegin, year)));
         step();
         execute(modDBUtil::UpdateCompanyPeriods(company.BeginPeriod, company.BeginPeriodYear,
                                                 nextYear, company.FinancialPeriodBegin));
@@ -168,17 +187,15 @@ bool RevertEndYear::confirmBeforeRun() {
             return false;
         }
     }
-    RowSet count;
-    if (!tryQuery(modDBUtil::GetTransactionCount(), count)) {
+    // The journal stays as it is; a posted transaction would lose the ledger rows that
+    // hold its amounts.
+    RowSet posted;
+    if (!tryQuery(modDBUtil::GetPostedCountToDate(QDate(9999, 12, 31)), posted)) {
         requestCancel();
         return false;
     }
-    if (!count.eof() && count.integer(QStringLiteral("TrxCount")) > 0 &&
-        !ui().askOkCancel(QStringLiteral("You have transactions for the current year.") +
-                              QChar(u'\n') +
-                              QStringLiteral("All transactions will be deleted by reverting end "
-                                             "year."),
-                          QStringLiteral("Revert End Year"))) {
+    if (!posted.eof() && posted.integer(QStringLiteral("PostedCount")) > 0) {
+        ui().messageBox(PostedRefusal, QStringLiteral("Revert End Year"));
         requestCancel();
         return false;
     }
@@ -186,12 +203,17 @@ bool RevertEndYear::confirmBeforeRun() {
 }
 
 RunOutcome RevertEndYear::run() {
+    if (!snapshots::takeBefore(m_cnn, snapshots::Step::RevertEndYear))
+        return RunOutcome::NotStarted;
     return perform(QStringLiteral("Revert end year is done!"), [&] {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
         const int previous = year - 1;
         if (company.BeginPeriodYear == year)
             refuse(QStringLiteral("Can't revert to earlier year than starting period year."));
+        RowSet posted = execute(modDBUtil::GetPostedCountToDate(QDate(9999, 12, 31)));
+        if (!posted.eof() && posted.integer(QStringLiteral("PostedCount")) > 0)
+            refuse(PostedRefusal);
         RowSet balances = execute(modDBUtil::GetAccountBalanceHistoriesOfYear(previous));
         RowSet ledger = execute(modDBUtil::GetGeneralHistoriesOfYear(previous));
         if (balances.isEmpty())
@@ -209,6 +231,7 @@ RunOutcome RevertEndYear::run() {
             QString account;
             bool needsBalance;
             bool needsLedger;
+            Amount opening; // the beginning balance entered in the newer year
         };
         std::vector<Uncovered> uncovered;
         RowSet accounts = execute(modDBUtil::GetAccountList());
@@ -217,8 +240,15 @@ RunOutcome RevertEndYear::run() {
             const QString key = accountKey(account);
             const bool needsBalance = !withBalance.contains(key);
             const bool needsLedger = !withLedger.contains(key);
-            if (needsBalance || needsLedger)
-                uncovered.push_back({account, needsBalance, needsLedger});
+            if (!needsBalance && !needsLedger)
+                continue;
+            Amount opening;
+            if (needsBalance) {
+                RowSet newer = execute(modDBUtil::GetAccountBalance(account, year));
+                if (!newer.eof())
+                    opening = newer.amount(QStringLiteral("BeginningBalance"));
+            }
+            uncovered.push_back({account, needsBalance, needsLedger, opening});
         }
 
         startSteps(balances.recordCount() + ledger.recordCount() + int(uncovered.size()) + 3);
@@ -247,12 +277,11 @@ RunOutcome RevertEndYear::run() {
         }
         for (const Uncovered& u : uncovered) {
             if (u.needsBalance)
-                execute(modDBUtil::InsertAccountBalance(u.account, previous, Amount()));
+                execute(modDBUtil::InsertAccountBalance(u.account, previous, u.opening));
             if (u.needsLedger)
                 execute(modDBUtil::InsertGeneralYear(u.account, previous));
             step();
         }
-        execute(modDBUtil::DeleteAllTransactions());
         execute(modDBUtil::UpdateCompanyPeriods(company.BeginPeriod, company.BeginPeriodYear,
                                                 previous, company.FinancialPeriodBegin));
         step();

@@ -17,38 +17,43 @@ public:
 // ledger rows and balance row of CY move to the histories; each account of classes 1
 // to 6 gets its balance row of CY + 1 with its opening balance, and its twelve
 // general-ledger rows of CY + 1; the revenues, the expenses and the earning account's
-// own total are closed into the earning account; the journal is emptied and CY + 1
-// becomes the open year.
+// own total are closed into the earning account; the transactions dated in CY or before
+// leave the journal (later ones stay for the new year) and CY + 1 becomes the open year.
 class EndYear : public PeriodRun {
 public:
     using PeriodRun::PeriodRun;
 
     // The questions before the run, in order. A false answer means the run is not to
     // go ahead (the cancel flag is set).
-    // Refuses while posted transactions are still in the journal (they would be lost
-    // without reaching the history), then asks whether the unposted ones may go.
+    // Refuses while posted transactions of the year are still in the journal (they would
+    // be lost without reaching the history), then asks whether the year's unposted ones
+    // may go.
     bool confirmJournal();
     // The account that receives the year's result: none of class 4 is refused, a
     // single one is taken, among several the user chooses until a choice is made or
     // "Cancel end year?" is answered Yes. Empty text: the run is not to go ahead.
     QString chooseEarningAccount(EarningAccountChooser& chooser);
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run(const QString& EarningAccount);
 };
 
 // Reverting year end: the closed year PY = CY - 1 comes back from the histories, the
-// rows of every other year are dropped from the general ledger and the balances, the
-// journal is emptied and PY becomes the open year. Every account is left with a balance
-// row and twelve general-ledger rows of PY.
+// rows of every other year are dropped from the general ledger and the balances, and PY
+// becomes the open year. Every account is left with a balance row and twelve general-
+// ledger rows of PY; one added after the year end keeps the beginning balance it was
+// given. The journal's (unposted) transactions stay as they are.
 class RevertEndYear : public PeriodRun {
 public:
     using PeriodRun::PeriodRun;
 
-    // The questions before the run: refuses while months of the open year are closed
-    // (their history would be stranded), then warns when the journal holds
-    // transactions. False: the run is not to go ahead (the cancel flag is set).
+    // The checks before the run: refuses while months of the open year are closed
+    // (their history would be stranded) or posted transactions are in the journal (their
+    // ledger rows would be dropped). False: the run is not to go ahead (the cancel flag
+    // is set).
     bool confirmBeforeRun();
 
+    // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run();
 };
 

@@ -4,7 +4,7 @@
 #include "data/modDBUtil.h"
 #include "modRptUtil.h"
 
-#include <array>
+#include <vector>
 
 namespace zelk::reports {
 
@@ -12,76 +12,109 @@ using namespace modRptUtil;
 
 namespace {
 
-struct Section {
-    const char* heading;
-    const char* totalLabel;
-    bool negated; // credit balances (stored negative) print positive
-    RowSet rows;
-};
+// The balance of a balance row at the end of period p: the beginning balance of the
+// year and the month figures up to p.
+Amount balanceToPeriod(const RowSet& r, int period) {
+    std::vector<Amount> terms{r.amount(QStringLiteral("BeginningBalance"))};
+    for (int i = 1; i <= period; ++i)
+        terms.push_back(r.amount(QStringLiteral("Saldo%1").arg(i)));
+    return Amount::sum(terms);
+}
+
+void writeHeading(ReportFile& file, const char* heading) {
+    file.setRowContext({exchange::textCell(QLatin1String(heading))});
+    file.WriteLine(RtfFontSize(10, QString()));
+    file.WriteLine(RtfBold(QLatin1String(heading)));
+    file.WriteLine(RtfFontSize(9, QString()));
+    WritePar(file);
+    WriteRule(file, false);
+    WritePar(file);
+}
 
 } // namespace
 
 // The balance of every asset, equity and liability account at the end of one month:
-// the beginning balance of the year plus the month figures up to that month.
+// the beginning balance of the year plus the month figures up to that month. The
+// earning accounts and the result of the year not yet closed into them (the revenues
+// and expenses to date) are equities, so that the assets equal the liabilities and
+// equities of balanced books.
 BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     const CompanyRow company = CompanyRow::read(*g_cnn);
     const int year = company.CurrentPeriodYear;
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, Month);
-    std::array<Section, 3> sections = {
-        Section{"Assets", "Assets       : ", false,
-                g_cnn->openRowSet(modDBUtil::GetAssetBalancesToPeriod(year, period))},
-        Section{"Equities", "Equities     : ", true,
-                g_cnn->openRowSet(modDBUtil::GetEquityBalancesToPeriod(year, period))},
-        Section{"Liabilities", "Liabilities  : ", true,
-                g_cnn->openRowSet(modDBUtil::GetLiabilityBalancesToPeriod(year, period))}};
-    int records = 0;
-    for (const Section& s : sections)
-        records += s.rows.recordCount();
-    if (records == 0) {
+    RowSet assets = g_cnn->openRowSet(modDBUtil::GetAssetBalancesToPeriod(year, period));
+    RowSet equities = g_cnn->openRowSet(modDBUtil::GetEquityBalancesToPeriod(year, period));
+    RowSet earnings = g_cnn->openRowSet(modDBUtil::GetEarningBalancesToPeriod(year, period));
+    RowSet liabilities = g_cnn->openRowSet(modDBUtil::GetLiabilityBalancesToPeriod(year, period));
+    RowSet revenues = g_cnn->openRowSet(modDBUtil::GetRevenueBalancesToPeriod(year, period));
+    RowSet expenses = g_cnn->openRowSet(modDBUtil::GetExpenseBalancesToPeriod(year, period));
+    const int records = assets.recordCount() + equities.recordCount() + earnings.recordCount() +
+                        liabilities.recordCount();
+    if (records + revenues.recordCount() + expenses.recordCount() == 0) {
         run.noData();
         return BuildResult::NoData;
     }
     run.start(records);
+
+    std::vector<Amount> results; // the year's result: revenues and expenses, negated
+    for (RowSet* rs : {&revenues, &expenses})
+        for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+            results.push_back(-balanceToPeriod(*rs, period));
+    const Amount result = Amount::sum(results);
 
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Balance")});
     WriteReportOpening(file, QStringLiteral("Balance Sheet"));
     WritePeriodLine(file, period, Month, year, company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, 1, period, year, company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 
-    for (Section& s : sections) {
-        file.setRowContext({exchange::textCell(QLatin1String(s.heading))});
-        file.WriteLine(RtfFontSize(10, QString()));
-        file.WriteLine(RtfBold(QLatin1String(s.heading)));
-        file.WriteLine(RtfFontSize(9, QString()));
-        WritePar(file);
-        WriteRule(file, false);
-        WritePar(file);
-
-        Amount sum;
-        for (s.rows.moveFirst(); !s.rows.eof(); s.rows.moveNext()) {
-            const RowSet& r = s.rows;
-            Amount balance;
-            if (s.negated) {
-                for (int i = 1; i <= period; ++i)
-                    balance -= r.amount(QStringLiteral("Saldo%1").arg(i));
-                balance -= r.amount(QStringLiteral("BeginningBalance"));
-            } else {
-                balance = r.amount(QStringLiteral("BeginningBalance"));
-                for (int i = 1; i <= period; ++i)
-                    balance += r.amount(QStringLiteral("Saldo%1").arg(i));
-            }
-            sum += balance;
-            WriteStatementRow(file, r.text(QStringLiteral("AccountNo")),
-                              r.text(QStringLiteral("AccountName")), balance);
+    // Writes the rows of a section, credit balances (stored negative) printed positive
+    // where `negated`, adding each printed figure to `printed`; false when cancelled.
+    auto writeRows = [&](RowSet& rs, bool negated, std::vector<Amount>& printed) {
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const Amount balance = balanceToPeriod(rs, period);
+            const Amount shown = negated ? -balance : balance;
+            printed.push_back(shown);
+            WriteStatementRow(file, rs.text(QStringLiteral("AccountNo")),
+                              rs.text(QStringLiteral("AccountName")), shown);
             if (!run.step())
-                return BuildResult::Cancelled;
+                return false;
         }
+        return true;
+    };
 
-        WriteSectionTotal(file, QLatin1String(s.totalLabel), sum);
-    }
+    std::vector<Amount> assetFigures, equityFigures, liabilityFigures;
+    writeHeading(file, "Assets");
+    if (!writeRows(assets, false, assetFigures))
+        return BuildResult::Cancelled;
+    WriteSectionTotal(file, QStringLiteral("Assets       : "), Amount::sum(assetFigures));
+
+    writeHeading(file, "Equities");
+    if (!writeRows(equities, true, equityFigures) || !writeRows(earnings, true, equityFigures))
+        return BuildResult::Cancelled;
+    WriteStatementRow(file, QString(), QStringLiteral("Result of the year"), result);
+    equityFigures.push_back(result);
+    const Amount equitySum = Amount::sum(equityFigures);
+    WriteSectionTotal(file, QStringLiteral("Equities     : "), equitySum);
+
+    writeHeading(file, "Liabilities");
+    if (!writeRows(liabilities, true, liabilityFigures))
+        return BuildResult::Cancelled;
+    const Amount liabilitySum = Amount::sum(liabilityFigures);
+    WriteSectionTotal(file, QStringLiteral("Liabilities  : "), liabilitySum);
+    const Amount both = Amount::sum(std::vector<Amount>{liabilitySum, equitySum});
+    file.WriteLine(
+        RtfItalic(QStringLiteral("Liabilities and equities : ") + both.formatStandard()));
+    WritePar(file);
+    file.addDataRow({exchange::textCell(QString()),
+                     exchange::textCell(QStringLiteral("Liabilities and equities")),
+                     exchange::moneyCell(both)},
+                    true);
+    WriteRule(file, false);
+    WritePar(file);
 
     WriteRtfFooter(file);
     file.Close();

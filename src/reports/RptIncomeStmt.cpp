@@ -45,6 +45,8 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
                         QStringLiteral("AccountName"), QStringLiteral("Amount")});
     WriteReportOpening(file, QStringLiteral("Income Statement"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, period, period, company.CurrentPeriodYear,
+                       company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 

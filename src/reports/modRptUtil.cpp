@@ -4,6 +4,7 @@
 #include "data/Errors.h"
 #include "data/FiscalCalendar.h"
 #include "data/UserPorts.h"
+#include "data/modDBUtil.h"
 #include "data/modUtils.h"
 
 #include <QDir>
@@ -397,6 +398,35 @@ void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
                      int financialPeriodBegin) {
     Stream.WriteLine(RtfFontSize(9, QString()) +
                      PeriodText(period, month, fiscalYear, financialPeriodBegin));
+    WritePar(Stream);
+}
+
+QString NotClosedText(int firstPeriod, int lastPeriod, int fiscalYear, int financialPeriodBegin) {
+    // The calendar month of period p.
+    auto month = [&](int p) { return (financialPeriodBegin + p - 2) % 12 + 1; };
+    const QDate from =
+        zelk::fiscal::firstDayOfMonth(financialPeriodBegin, fiscalYear, month(firstPeriod));
+    const QDate to =
+        zelk::fiscal::lastDayOfMonth(financialPeriodBegin, fiscalYear, month(lastPeriod));
+    zelk::RowSet dates = zelk::g_cnn->openRowSet(modDBUtil::GetPostedDatesInRange(from, to));
+    QStringList months;
+    for (dates.moveFirst(); !dates.eof(); dates.moveNext()) {
+        const QString m = zelk::fiscal::monthOfDate(dates.date(QStringLiteral("DateStamp")));
+        if (months.isEmpty() || months.back() != m)
+            months << m;
+    }
+    if (months.isEmpty())
+        return QString();
+    return QStringLiteral("Not closed by End Month: ") + months.join(QStringLiteral(", ")) +
+           QLatin1Char('.');
+}
+
+void WriteNotClosedLine(ReportFile& Stream, int firstPeriod, int lastPeriod, int fiscalYear,
+                        int financialPeriodBegin) {
+    const QString text = NotClosedText(firstPeriod, lastPeriod, fiscalYear, financialPeriodBegin);
+    if (text.isEmpty())
+        return;
+    Stream.WriteLine(text);
     WritePar(Stream);
 }
 

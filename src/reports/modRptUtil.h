@@ -166,5 +166,12 @@ void WriteReportOpening(ReportFile& Stream, const QString& title);
 // The 9-point period line and its paragraph mark.
 void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
                      int financialPeriodBegin);
+// "Not closed by End Month: May 2004, June 2004." naming the months of periods
+// firstPeriod ... lastPeriod of the fiscal year whose posted transactions are still in
+// the journal (their figures are not yet in the period balances); empty text when none.
+QString NotClosedText(int firstPeriod, int lastPeriod, int fiscalYear, int financialPeriodBegin);
+// That text and its paragraph mark, when there is one.
+void WriteNotClosedLine(ReportFile& Stream, int firstPeriod, int lastPeriod, int fiscalYear,
+                        int financialPeriodBegin);
 
 } // namespace modRptUtil

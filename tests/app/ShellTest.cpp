@@ -67,6 +67,9 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
                                   "  Import Accounts\u2026",
                                   "  Import Transactions\u2026",
                                   "  -",
+                                  "  Restore Snapshot…",
+                                  "  Change Passphrase…",
+                                  "  -",
                                   "  Exit",
                                   "&Ledger",
                                   "  Transactions",
@@ -81,6 +84,7 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
                                   "  Revert End Year",
                                   "  -",
                                   "  Accounts",
+                                  "  Account Card",
                                   "  Company Info",
                                   "H&istory",
                                   "  Transactions",
@@ -108,6 +112,8 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     for (const char* name : {"mnuNewCompany",
                              "mnuImportAccounts",
                              "mnuImportTransactions",
+                             "mnuRestoreSnapshot",
+                             "mnuChangePassphrase",
                              "mnuExit",
                              "mnuTrxs",
                              "mnuPostTrxs",
@@ -139,7 +145,7 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     }
 }
 
-TEST_F(Shell, ClickMenuOutsideOneToFifteenDoesNothing) {
+TEST_F(Shell, ClickMenuOutsideOneToSixteenDoesNothing) {
     bool opened = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -150,7 +156,7 @@ TEST_F(Shell, ClickMenuOutsideOneToFifteenDoesNothing) {
     });
     watch.start(5);
     main()->ClickMenu(0);
-    main()->ClickMenu(16);
+    main()->ClickMenu(17);
     main()->ClickMenu(-1);
     pumpEvents(50);
     EXPECT_FALSE(opened);
@@ -180,7 +186,7 @@ TEST_F(Shell, AboutAndHelpOpenModallyFromMenuToolButtonAndClickMenu) {
     EXPECT_EQ(seen, "frmAbout|About Zelk");
 }
 
-TEST_F(Shell, ToolWindowHasFifteenButtonsOnFourTabsOutsideTheWindowList) {
+TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {
     frmToolWindow* tools = modMain::toolWindow();
     auto* tabs = child<QTabWidget>(tools, "tabTool");
     ASSERT_EQ(tabs->count(), 4);
@@ -188,7 +194,8 @@ TEST_F(Shell, ToolWindowHasFifteenButtonsOnFourTabsOutsideTheWindowList) {
     EXPECT_EQ(tabs->tabText(3), "Misc. II");
     EXPECT_EQ(child<QPushButton>(tools, "cmdTool_0")->text(), "Ledger Transactions");
     EXPECT_EQ(child<QPushButton>(tools, "cmdTool_14")->text(), "Revert End Year");
-    EXPECT_EQ(tools->findChildren<QPushButton*>().size(), 15);
+    EXPECT_EQ(child<QPushButton>(tools, "cmdTool_15")->text(), "Account Card");
+    EXPECT_EQ(tools->findChildren<QPushButton*>().size(), 16);
     EXPECT_EQ(tools->windowTitle(), "Tools");
     for (QMdiSubWindow* w : main()->mdiArea()->subWindowList())
         EXPECT_NE(w->widget(), tools);

@@ -350,3 +350,66 @@ TEST(HistoryDesigns, CaptionsWidthsAndMoneyColumns) {
     EXPECT_EQ(design(BrowserKind::GeneralLedgerPrevious).caption, "Ledger History");
     EXPECT_EQ(design(BrowserKind::Balances).caption, "Balance History");
 }
+
+// The card of Cash: closed lines of January 2004 (fiscal year 2003, beginning 1000) and
+// journal lines of April 2004 (fiscal year 2004, beginning 2750.25), one of them not
+// posted. Lines before the range's first day are in the first balance, unseen; the new
+// fiscal year starts again at its own beginning balance.
+TEST_F(HistoryBrowsers, AccountCardRunsTheBalanceFromTheYearsBeginning) {
+    db.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2004, 0, money("2750.25")));
+    db.exec(modDBUtil::InsertTransaction("J1", "DEP", "Deposit", QDate(2004, 4, 2), true));
+    db.exec(modDBUtil::InsertTransactionDetail("J1", "1000", 1, money("100")));
+    db.exec(modDBUtil::InsertTransactionDetail("J1", "1100", 2, money("-100")));
+    db.exec(modDBUtil::InsertTransaction("J2", "", "Petty cash", QDate(2004, 4, 30), false));
+    db.exec(modDBUtil::InsertTransactionDetail("J2", "6000", 1, money("40")));
+    db.exec(modDBUtil::InsertTransactionDetail("J2", "1000", 2, money("-40")));
+    const auto card = [](QDate from, QDate to) {
+        RangeChoice c;
+        c.account = "1000";
+        c.dateFrom = from;
+        c.dateTo = to;
+        return c;
+    };
+    // Date, Trx No., Status, Debit, Credit, Balance of each row.
+    const auto shown = [](const HistoryBrowser& b) {
+        std::vector<QStringList> out;
+        for (const GridRow& r : b.rows())
+            out.push_back({r.cells[0], r.cells[1], r.cells[3], r.cells[4], r.cells[5], r.cells[6],
+                           r.cells[7]});
+        return out;
+    };
+    struct Case {
+        QDate from, to;
+        std::vector<QStringList> rows;
+    } cases[] = {
+        {QDate(2004, 1, 1),
+         QDate(2004, 4, 30),
+         {{"01/01/04", "", "Beginning balance", "", "", "", "1,000.00"},
+          {"05/01/04", "T1", "Cash sale", "Closed", "1,250.5", "", "2,250.50"},
+          {"12/01/04", "T2", "Cash sale", "Closed", "300", "", "2,550.50"},
+          {"31/01/04", "T4", "", "Closed", "", ".25", "2,550.25"},
+          {"01/04/04", "", "Beginning balance", "", "", "", "2,750.25"},
+          {"02/04/04", "J1", "Deposit", "Posted", "100", "", "2,850.25"},
+          {"30/04/04", "J2", "Petty cash", "Not posted", "", "40", "2,810.25"},
+          {"", "", "Total", "", "1,650.5", "40.25", "2,810.25"}}},
+        {QDate(2004, 1, 10),
+         QDate(2004, 1, 31),
+         {{"10/01/04", "", "Beginning balance", "", "", "", "2,250.50"},
+          {"12/01/04", "T2", "Cash sale", "Closed", "300", "", "2,550.50"},
+          {"31/01/04", "T4", "", "Closed", "", ".25", "2,550.25"},
+          {"", "", "Total", "", "300", ".25", "2,550.25"}}},
+        // No line in the range: the balance it starts with, and its total.
+        {QDate(2004, 3, 1),
+         QDate(2004, 3, 31),
+         {{"01/03/04", "", "Beginning balance", "", "", "", "2,550.25"},
+          {"", "", "Total", "", "", "", "2,550.25"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from.toString(Qt::ISODate).toStdString());
+        HistoryBrowser b(BrowserKind::AccountCard);
+        ASSERT_EQ(b.load(card(c.from, c.to)), Result::Loaded);
+        EXPECT_TRUE(ui.asked().empty()) << "the card never says \"No data.\"";
+        EXPECT_EQ(shown(b), c.rows);
+        EXPECT_EQ(b.rows().back().kind, RowKind::GrandTotal);
+    }
+}

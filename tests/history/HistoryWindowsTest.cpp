@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextEdit>
 #include <gtest/gtest.h>
 
 namespace {
@@ -309,4 +310,85 @@ TEST_F(HistoryWindows, CloseClosesTheBrowser) {
     EXPECT_TRUE(w.isNull());
     ASSERT_EQ(main.mdiArea()->subWindowList().size(), 1);
     EXPECT_EQ(main.mdiArea()->subWindowList()[0]->widget()->objectName(), "frmLedgerBalanceHists");
+}
+
+// "Accou&nt Card" on the account list, a double click or Enter with Shift on a row, and
+// Ledger → Account
+// Card with that list active each open the card of the row's account on the open
+// fiscal year, named in its title. With no account list the card asks for the account first.
+TEST_F(HistoryWindows, TheAccountCardOpensOnTheAccountOfTheList) {
+    main.action("mnuLedgerAccount")->trigger();
+    QWidget* list = main.mdiArea()->subWindowList().last()->widget();
+    auto* rowsOfList = grid(list);
+    int bankRow = -1;
+    for (int r = 0; r < rows(list); ++r)
+        if (cell(list, r, 0) == "1100")
+            bankRow = r;
+    ASSERT_GE(bankRow, 0);
+    rowsOfList->selectRow(bankRow);
+
+    const auto lastCard = [this]() -> frmHistoryBrowser* {
+        return qobject_cast<frmHistoryBrowser*>(main.mdiArea()->subWindowList().last()->widget());
+    };
+    clickButton(list, "cmdOps_4");
+    frmHistoryBrowser* card = lastCard();
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->objectName(), "frmAccountCard");
+    EXPECT_EQ(card->windowTitle(), QString::fromUtf8("Account Card — 1100 Bank"));
+    // Fiscal year 2004 holds no line of Bank: its beginning balance and the total.
+    EXPECT_EQ(rows(card), 2);
+    EXPECT_EQ(cell(card, 0, 3), "Beginning balance");
+    EXPECT_EQ(cell(card, 0, 0), "01/04/04");
+
+    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->parentWidget()));
+    const QRect rowRect = rowsOfList->visualRect(rowsOfList->model()->index(bankRow, 1));
+    QTest::mouseDClick(rowsOfList->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowRect.center());
+    EXPECT_EQ(lastCard()->windowTitle(), QString::fromUtf8("Account Card — 1100 Bank"));
+
+    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->parentWidget()));
+    const int open = int(main.mdiArea()->subWindowList().size());
+    QTest::keyClick(rowsOfList, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(int(main.mdiArea()->subWindowList().size()), open + 1);
+    EXPECT_EQ(lastCard()->windowTitle(), QString::fromUtf8("Account Card — 1100 Bank"));
+
+    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(list->parentWidget()));
+    main.action("mnuAccountCard")->trigger();
+    EXPECT_EQ(lastCard()->windowTitle(), QString::fromUtf8("Account Card — 1100 Bank"));
+
+    // From the closed January 2004 with the card asking: Sales, credited twice.
+    main.mdiArea()->closeAllSubWindows();
+    pumpEvents();
+    bool asked = false;
+    onNextModal([&](QWidget* d) {
+        asked = true;
+        auto* account = child<QComboBox>(d, "cmbAccount");
+        EXPECT_EQ(account->currentIndex(), -1);
+        clickButton(d, "cmdOk");
+        EXPECT_EQ(ui.messageBoxes().back(), "Choose an account.");
+        account->setFocus();
+        QTest::keyClicks(account, "Sales");
+        EXPECT_EQ(account->currentText(), "Sales (4000)");
+        child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2004, 1, 1));
+        child<QDateEdit>(d, "dtpTo")->setDate(QDate(2004, 1, 31));
+        QTest::keyClick(d, Qt::Key_Return);
+    });
+    main.action("mnuAccountCard")->trigger();
+    ASSERT_TRUE(asked);
+    card = lastCard();
+    EXPECT_EQ(card->windowTitle(), QString::fromUtf8("Account Card — 4000 Sales"));
+    EXPECT_EQ(rowTexts(card, rows(card) - 1),
+              (QStringList{"", "", "", "Total", "", "", "1,550.5", "-1,550.50"}));
+
+    // "&Print": the card as a report of 80 characters a line, in the viewer.
+    QString report;
+    onNextModal([&](QWidget* viewer) {
+        report = child<QTextEdit>(viewer, "rtfReport")->toPlainText();
+        viewer->close();
+    });
+    clickButton(card, "cmdPrint");
+    for (const char* line :
+         {"Account: 4000 Sales", "From date 01-Jan-2004 to 31-Jan-2004",
+          "05/01/04 T1        Cash sale                              1,250.50     -1,250.50",
+          "                   Total                                  1,550.50     -1,550.50"})
+        EXPECT_TRUE(report.contains(QString::fromLatin1(line))) << line;
 }

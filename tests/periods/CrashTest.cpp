@@ -1,6 +1,6 @@
-#include "Books.h"
 #include "data/modDBUtil.h"
 #include "periods/PostingRuns.h"
+#include "support/Books.h"
 
 #include <QCoreApplication>
 #include <QDir>

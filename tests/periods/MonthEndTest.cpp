@@ -1,7 +1,7 @@
-#include "Books.h"
 #include "data/modDBUtil.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
+#include "support/Books.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Books.h"
 #include "app/frmMain.h"
 #include "periods/frmEarningAccounts.h"
 #include "periods/frmPeriodWindows.h"
+#include "support/Books.h"
 #include "support/GuiHelpers.h"
 
 #include <QApplication>

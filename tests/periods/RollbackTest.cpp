@@ -1,8 +1,8 @@
-#include "Books.h"
 #include "data/modDBUtil.h"
 #include "periods/MonthEndRuns.h"
 #include "periods/PostingRuns.h"
 #include "periods/YearEndRuns.h"
+#include "support/Books.h"
 
 #include <gtest/gtest.h>
 #include <string>

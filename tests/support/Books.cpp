@@ -1,7 +1,10 @@
 #include "Books.h"
 
+#include "data/FiscalCalendar.h"
 #include "data/modDBUtil.h"
 #include "data/modUtils.h"
+#include "reports/ReportRun.h"
+#include "reports/modRptUtil.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -43,10 +46,111 @@ void Books::addAccount(const QString& no, int accountClass, const char* beginnin
 
 void Books::addTransaction(const QString& no, const QDate& date, const std::vector<Line>& lines,
                            const QString& source, const QString& description) {
+    Amount sum;
+    for (const Line& l : lines)
+        sum += money(l.amount);
+    EXPECT_TRUE(sum.isZero()) << "the fixture's transaction " << no.toStdString()
+                              << " does not balance";
     m_db.exec(InsertTransaction(no, source, description, date, false));
     int seq = 0;
     for (const Line& l : lines)
         m_db.exec(InsertTransactionDetail(no, l.account, ++seq, money(l.amount)));
+}
+
+void Books::addUnbalancedTransaction(const QString& no, const QDate& date,
+                                     const std::vector<Line>& lines) {
+    m_db.exec(InsertTransaction(no, QString(), QString(), date, false));
+    int seq = 0;
+    for (const Line& l : lines)
+        m_db.exec(InsertTransactionDetail(no, l.account, ++seq, money(l.amount)));
+}
+
+const QStringList Books::BalancedAccounts = {"1000", "1100", "2000", "3000",
+                                             "4000", "4100", "5000", "6000"};
+
+void Books::openBalancedBooks(int financialPeriodBegin, int startYear) {
+    newCompany(financialPeriodBegin, startYear);
+    const struct {
+        const char* no;
+        int accountClass;
+        const char* opening;
+    } chart[] = {{"1000", 1, "5000"},   {"1100", 1, "20000"}, {"2000", 2, "-8000"},
+                 {"3000", 3, "-15000"}, {"4000", 4, "-2000"}, {"4100", 4, "0"},
+                 {"5000", 5, "0"},      {"6000", 6, "0"}};
+    for (const auto& a : chart)
+        addAccount(a.no, a.accountClass, a.opening);
+}
+
+namespace {
+
+// The lines of the report file, without their italic markup.
+QStringList reportLines() {
+    QFile file(modRptUtil::ReportFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines;
+    for (QString line : QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(QLatin1String("\\i ")) && line.endsWith(QLatin1String("\\i0")))
+            line = line.mid(3, line.size() - 6);
+        lines << line;
+    }
+    return lines;
+}
+
+// The amount printed after `label` on the report line that starts with it.
+std::optional<Amount> printed(const QStringList& lines, const QString& label) {
+    for (const QString& line : lines)
+        if (line.startsWith(label))
+            return Amount::parse(line.mid(label.size()));
+    return std::nullopt;
+}
+
+} // namespace
+
+Amount expectBalancedBooks(TestDatabase& db, const std::string& when) {
+    const zelk::CompanyRow company = zelk::CompanyRow::read(db.cnn());
+    const QString year = QString::number(company.CurrentPeriodYear);
+    Amount debits, credits, openings;
+    for (zelk::RowSet rs = db.query("SELECT Debit, Credit FROM Ledger_General"); !rs.eof();
+         rs.moveNext()) {
+        debits += rs.amount("Debit");
+        credits += rs.amount("Credit");
+    }
+    EXPECT_EQ(debits, credits) << when << ": the general ledger's debits and credits";
+    for (zelk::RowSet rs = db.query("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "
+                                    "PeriodYear=" +
+                                    year);
+         !rs.eof(); rs.moveNext())
+        openings += rs.amount("BeginningBalance");
+    EXPECT_EQ(openings, Amount()) << when << ": the beginning balances of " << year.toStdString();
+
+    ScriptedUi quiet; // "No data" of a month without rows
+    zelk::NoProgress progress;
+    const bool cancel = false;
+    zelk::reports::ReportRun run(progress, cancel);
+    Amount result;
+    for (int month = 1; month <= 12; ++month) {
+        const std::string of = when + ", " + zelk::fiscal::monthName(month).toStdString();
+        if (zelk::reports::BuildTrialBalance(month, run) == zelk::reports::BuildResult::Written) {
+            const QStringList lines = reportLines();
+            EXPECT_EQ(printed(lines, "Debits : "), printed(lines, "Credits: "))
+                << of << ": the trial balance";
+        }
+        if (zelk::reports::BuildBalanceSheet(month, run) == zelk::reports::BuildResult::Written) {
+            const QStringList lines = reportLines();
+            const auto assets = printed(lines, "Assets       : ");
+            EXPECT_TRUE(assets.has_value()) << of;
+            EXPECT_EQ(assets, printed(lines, "Liabilities and equities : "))
+                << of << ": the balance sheet";
+        }
+        if (zelk::reports::BuildIncomeStatement(month, run) ==
+            zelk::reports::BuildResult::Written) {
+            const QStringList lines = reportLines();
+            result += printed(lines, "Revenues  : ").value_or(Amount()) -
+                      printed(lines, "Expenses  : ").value_or(Amount());
+        }
+    }
+    return result;
 }
 
 std::optional<Books::Totals> Books::totals(const char* table, const QString& account, int year,

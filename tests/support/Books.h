@@ -10,6 +10,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Money from its text, as a bookkeeper types it ("-150.5").
@@ -29,9 +30,21 @@ public:
         QString account;
         const char* amount;
     };
-    // An unposted transaction and its lines (Seq 1, 2, ...).
+    // An unposted transaction and its lines (Seq 1, 2, ...); its debits must equal its
+    // credits (the test fails otherwise).
     void addTransaction(const QString& no, const QDate& date, const std::vector<Line>& lines,
                         const QString& source = QString(), const QString& description = QString());
+    // The same without the check, for a test about unbalanced entries.
+    void addUnbalancedTransaction(const QString& no, const QDate& date,
+                                  const std::vector<Line>& lines);
+
+    // Balanced books to start from: a new company of `startYear` whose fiscal year starts
+    // in `financialPeriodBegin`, and one account of each class with opening balances that
+    // sum to 0 (two of the earning class):
+    //   1000 cash 5000, 1100 bank 20000, 2000 loan -8000, 3000 capital -15000,
+    //   4000 retained earnings -2000, 4100 reserve 0, 5000 sales 0, 6000 rent 0.
+    void openBalancedBooks(int financialPeriodBegin, int startYear);
+    static const QStringList BalancedAccounts;
 
     int openYear();
     struct Totals {
@@ -61,6 +74,14 @@ private:
                                       int period);
     TestDatabase& m_db;
 };
+
+// What a bookkeeper relies on, checked on the books as they stand (`when` names the step
+// in a failure): the general ledger's debits equal its credits, the open year's beginning
+// balances sum to 0, and for every month of the open year the trial balance prints equal
+// debits and credits and the balance sheet prints Assets equal to "Liabilities and
+// equities". Gives the year's result as the twelve income statements print it (the
+// revenues less the expenses of the closed months).
+zelk::Amount expectBalancedBooks(TestDatabase& db, const std::string& when);
 
 // A progress display that counts the steps and can act at a given step (a click on
 // Cancel handled while the events of that step are pumped, say).

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <stdexcept>
+#include <vector>
+
+namespace zelk {
+class Connection;
+}
+
+// Snapshots: before a step that rewrites the books, a consistent copy of the whole
+// database goes to the Backups folder beside the file, encrypted with the same key and
+// written by the engine (never a copy of the file, which may have a hot journal). The
+// newest ones are kept. The windows and the command line call these functions.
+namespace zelk::snapshots {
+
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore };
+
+constexpr int Kept = 20;
+
+// "new-company", "end-year", "revert-end-year", "restore": the end of the file name.
+QString stepKey(Step step);
+// "New Company", "End Year", "Revert End Year", "Restore": for messages and the list.
+QString stepCaption(Step step);
+
+// The folder of the snapshots of the books in cnn: Backups beside the file.
+QString folderOf(const Connection& cnn);
+
+// A snapshot that could not be written; the message names the file and the reason.
+class SnapshotError : public std::runtime_error {
+public:
+    explicit SnapshotError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString& message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Writes Backups/Zelk-yyyy-MM-dd-HHmmss-before-<step>.mdb (a "-2", "-3"… before the
+// ending when that name is taken), then deletes all but the newest Kept snapshots.
+// Returns the new file's path. Throws SnapshotError, leaving no partial file behind.
+QString take(Connection& cnn, Step step, const QDateTime& when = QDateTime::currentDateTime());
+
+// The snapshot before a step, as the step asks for it: false when it failed, after
+// telling the user why and that the step has not been started.
+bool takeBefore(Connection& cnn, Step step);
+
+// One file of the Backups folder, as the restore window lists it.
+struct Snapshot {
+    QString path;
+    QDateTime when;
+    QString step; // the step's caption
+    qint64 size = 0;
+    bool usable = false; // it opens with the books' key and holds a Zelk database
+    QString company;     // the company's name, when usable
+    int year = 0;        // the open fiscal year, when usable
+    QString problem;     // why it cannot be restored, when not usable
+};
+
+// The snapshots in the Backups folder of the books in cnn, newest first.
+std::vector<Snapshot> list(const Connection& cnn);
+
+// Replaces the books with a usable snapshot: every page of it is read first (a damaged
+// one is refused), the current books are snapshotted ("before-restore"), then the
+// engine copies it into the books' file in one transaction. Throws SnapshotError with
+// the books unchanged.
+void restore(Connection& cnn, const Snapshot& snapshot);
+
+} // namespace zelk::snapshots
