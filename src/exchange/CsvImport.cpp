@@ -3,6 +3,7 @@
 #include "accounts/AccountLookup.h"
 #include "accounts/AccountRecords.h"
 #include "data/Connection.h"
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "exchange/DataTable.h"
 #include "journal/TransactionEntry.h"
@@ -236,6 +237,9 @@ CommandOutcome CsvImport::write(Connection& cnn, const std::vector<bool>& keep) 
             kept[g] = r < keep.size() && keep[r];
         seen[g] = true;
     }
+    // A copy of the books first, as before every step that rewrites them.
+    if (!snapshots::takeBefore(cnn, snapshots::Step::Import))
+        return CommandOutcome::Abort;
     int count = 0;
     const CommandOutcome outcome = runSavingCommand(cnn, [&](StatementRunner& run) {
         for (int g = 0; g < m_groups; ++g)

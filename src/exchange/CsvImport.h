@@ -79,7 +79,8 @@ public:
     // How many groups (accounts, transactions) were read.
     int groupCount() const { return m_groups; }
 
-    // Writes the groups whose rows are kept (`keep`: one flag per preview row; a group is
+    // Takes a snapshot of the books (a failure is told, nothing written), then writes
+    // the groups whose rows are kept (`keep`: one flag per preview row; a group is
     // kept when its first row is; empty: all) in one database transaction, through the
     // editors' writers. A refused statement gets the answers of the error dialog; Fix
     // and Abort roll everything back. Refused (Abort, nothing written) while there are

@@ -1,3 +1,4 @@
+#include "data/Snapshots.h"
 #include "exchange/BooksExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/DataTable.h"
@@ -166,4 +167,9 @@ TEST(CsvImport, OnlyTheCheckedGroupsAreWritten) {
     EXPECT_EQ(t.written(), 1);
     EXPECT_EQ(db.count(QStringLiteral("Ledger_Transactions")), 1);
     EXPECT_EQ(db.count(QStringLiteral("Ledger_TransactionDetails")), 2);
+    // Each import wrote a snapshot of the books first.
+    const std::vector<snapshots::Snapshot> copies = snapshots::list(db.cnn());
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies.front().step, "Import");
+    EXPECT_TRUE(copies.front().usable);
 }
