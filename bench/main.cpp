@@ -189,6 +189,13 @@ void report(const char* step, qint64 count, const StepClock& clock) {
     std::fflush(stdout);
 }
 
+void reportPeak(const char* what) {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-28s %9s %9.1f MB\n", what, "", double(usage.ru_maxrss) / 1024.0);
+    std::fflush(stdout);
+}
+
 bool expectDone(const BenchUi& ui, RunOutcome outcome, const char* message) {
     if (outcome != RunOutcome::Done || ui.lastMessage != QLatin1String(message) || ui.failed) {
         std::fprintf(stderr, "the run did not finish: %s\n", message);
@@ -336,6 +343,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    reportPeak("peak memory, period runs");
+
     // Import: the same number of three-line transactions from a CSV file, read and checked
     // against the books, then written in one database transaction.
     {
@@ -378,6 +387,7 @@ int main(int argc, char** argv) {
         if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n)
             return 1;
         report("import, write", n, clock);
+        reportPeak("peak memory, with import");
         clock.restart();
         const qsizetype bytes = exchange::CsvBytes(exchange::TransactionsTable(*cnn)).size();
         report("export transactions", n, clock);
@@ -414,9 +424,7 @@ int main(int argc, char** argv) {
     }
     report("account card", CardLines, clock);
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("%-28s %9s %9.1f MB\n", "peak memory", "", double(usage.ru_maxrss) / 1024.0);
+    reportPeak("peak memory");
     setUserInterface(nullptr);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "custom_reports/CustomReportPrint.h"
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
+#include "data/Passphrases.h"
 #include "data/UserPorts.h"
 #include "data/modDBUtil.h"
 #include "exchange/BooksExport.h"
@@ -28,6 +29,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace zelk;
@@ -94,6 +96,45 @@ private:
     bool m_shown = false;
     int m_max = 0;
     int m_percent = -1;
+};
+
+// The passphrase of protected books: ZELK_PASSPHRASE first, then a prompt on the
+// terminal (without echo) when there is one.
+class CliPassphrase : public PassphrasePrompt {
+public:
+    bool triedEnvironment = false;
+    bool prompted = false;
+
+    std::optional<QByteArray> askPassphrase(const QString& path, const QString& note) override {
+        if (!triedEnvironment && qEnvironmentVariableIsSet("ZELK_PASSPHRASE")) {
+            triedEnvironment = true;
+            return qgetenv("ZELK_PASSPHRASE");
+        }
+        FILE* tty = std::fopen("/dev/tty", "r+");
+        if (!tty)
+            return std::nullopt;
+        prompted = true;
+        if (!note.isEmpty())
+            std::fprintf(tty, "%s\n", note.toLocal8Bit().constData());
+        std::fprintf(
+            tty, "Passphrase of %s: ", QDir::toNativeSeparators(path).toLocal8Bit().constData());
+        std::fflush(tty);
+        termios old{};
+        const bool terminal = tcgetattr(fileno(tty), &old) == 0;
+        if (terminal) {
+            termios quiet = old;
+            quiet.c_lflag &= ~tcflag_t(ECHO);
+            tcsetattr(fileno(tty), TCSAFLUSH, &quiet);
+        }
+        QByteArray typed;
+        for (int c = std::fgetc(tty); c != EOF && c != '\n'; c = std::fgetc(tty))
+            typed += char(c);
+        if (terminal)
+            tcsetattr(fileno(tty), TCSAFLUSH, &old);
+        std::fputc('\n', tty);
+        std::fclose(tty);
+        return typed;
+    }
 };
 
 struct Failure {
@@ -362,11 +403,16 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::unique_ptr<Connection> cnn;
-    try {
-        cnn = Connection::open(folder);
-    } catch (const OpenError& e) {
-        say(e.message());
+    CliPassphrase passphrase;
+    QString failure;
+    std::unique_ptr<Connection> cnn = openBooks(folder, passphrase, failure);
+    if (!cnn) {
+        if (failure.isEmpty()) // no passphrase to be had, or a wrong one and no terminal
+            failure = passphrase.triedEnvironment
+                          ? QStringLiteral("ZELK_PASSPHRASE is not the passphrase of the books.")
+                          : QStringLiteral("The books are protected by a passphrase: give it in "
+                                           "ZELK_PASSPHRASE or type it on a terminal.");
+        say(failure);
         return 1;
     }
     g_cnn = cnn.get();

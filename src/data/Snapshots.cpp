@@ -13,7 +13,8 @@ namespace zelk::snapshots {
 
 namespace {
 
-const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear, Step::Restore};
+const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear, Step::Restore,
+                         Step::Import};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -67,6 +68,8 @@ QString stepKey(Step step) {
         return QStringLiteral("revert-end-year");
     case Step::Restore:
         return QStringLiteral("restore");
+    case Step::Import:
+        return QStringLiteral("import");
     }
     return {};
 }
@@ -81,6 +84,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Revert End Year");
     case Step::Restore:
         return QStringLiteral("Restore");
+    case Step::Import:
+        return QStringLiteral("Import");
     }
     return {};
 }

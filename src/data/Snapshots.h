@@ -15,13 +15,15 @@ class Connection;
 // newest ones are kept. The windows and the command line call these functions.
 namespace zelk::snapshots {
 
-enum class Step { NewCompany, EndYear, RevertEndYear, Restore };
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import };
 
 constexpr int Kept = 20;
 
-// "new-company", "end-year", "revert-end-year", "restore": the end of the file name.
+// "new-company", "end-year", "revert-end-year", "restore", "import": the end of the
+// file name.
 QString stepKey(Step step);
-// "New Company", "End Year", "Revert End Year", "Restore": for messages and the list.
+// "New Company", "End Year", "Revert End Year", "Restore", "Import": for messages and
+// the list.
 QString stepCaption(Step step);
 
 // The folder of the snapshots of the books in cnn: Backups beside the file.

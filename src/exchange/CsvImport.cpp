@@ -3,6 +3,7 @@
 #include "accounts/AccountLookup.h"
 #include "accounts/AccountRecords.h"
 #include "data/Connection.h"
+#include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "exchange/DataTable.h"
 #include "journal/TransactionEntry.h"
@@ -34,7 +35,7 @@ struct ParseState {
     int line = 1; // the line being fed
     int recordLine = 0;
     QStringList fields;
-    std::vector<CsvRecord>* records = nullptr;
+    const std::function<void(CsvRecord&&)>* onRecord = nullptr;
 };
 
 void onField(void* data, size_t size, void* state) {
@@ -45,9 +46,9 @@ void onField(void* data, size_t size, void* state) {
     st->fields << (st->utf8 ? QString::fromUtf8(bytes) : modRptUtil::FromWindows1252(bytes));
 }
 
-void onRecord(int, void* state) {
+void onRecordEnd(int, void* state) {
     auto* st = static_cast<ParseState*>(state);
-    st->records->push_back({st->recordLine ? st->recordLine : st->line, std::move(st->fields)});
+    (*st->onRecord)({st->recordLine ? st->recordLine : st->line, std::move(st->fields)});
     st->fields = QStringList();
     st->recordLine = 0;
 }
@@ -84,7 +85,14 @@ std::optional<QDate> dateOf(const QString& text) {
 
 } // namespace
 
-CsvFile ReadCsv(const QByteArray& input) {
+CsvFile ReadCsv(const QByteArray& bytes) {
+    std::vector<CsvRecord> records;
+    CsvFile out = ReadCsv(bytes, [&](CsvRecord&& r) { records.push_back(std::move(r)); });
+    out.records = std::move(records);
+    return out;
+}
+
+CsvFile ReadCsv(const QByteArray& input, const std::function<void(CsvRecord&&)>& onRecord) {
     CsvFile out;
     QByteArray bytes = input;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -103,14 +111,14 @@ CsvFile ReadCsv(const QByteArray& input) {
     csv_set_delim(&parser, static_cast<unsigned char>(out.separator));
     ParseState st;
     st.utf8 = out.utf8;
-    st.records = &out.records;
+    st.onRecord = &onRecord;
     // Fed a line at a time, so that every record knows the line it begins on.
     qsizetype at = 0;
     while (at < bytes.size() && out.error.isEmpty()) {
         qsizetype end = bytes.indexOf('\n', at);
         end = end < 0 ? bytes.size() : end + 1;
         const size_t n = size_t(end - at);
-        if (csv_parse(&parser, bytes.constData() + at, n, onField, onRecord, &st) != n) {
+        if (csv_parse(&parser, bytes.constData() + at, n, onField, onRecordEnd, &st) != n) {
             out.errorLine = st.line;
             out.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
         }
@@ -120,7 +128,7 @@ CsvFile ReadCsv(const QByteArray& input) {
     --st.line;
     // Strict at the end only: a quoted value still open is an error.
     csv_set_opts(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_APPEND_NULL);
-    if (out.error.isEmpty() && csv_fini(&parser, onField, onRecord, &st) != 0) {
+    if (out.error.isEmpty() && csv_fini(&parser, onField, onRecordEnd, &st) != 0) {
         out.errorLine = st.recordLine ? st.recordLine : st.line;
         out.error = QStringLiteral("a quoted value is not closed");
     }
@@ -129,7 +137,8 @@ CsvFile ReadCsv(const QByteArray& input) {
 }
 
 QString ImportProblem::text() const {
-    return QStringLiteral("line %1: %2").arg(line).arg(reason);
+    // Line 0: the file as a whole (it cannot be read, its sums overflow).
+    return line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(reason) : reason;
 }
 
 QString CsvImport::problemText() const {
@@ -145,16 +154,23 @@ void CsvImport::read(Connection& cnn, const QByteArray& bytes) {
     m_groups = 0;
     m_written = 0;
     clearGroups();
-    const CsvFile file = ReadCsv(bytes);
-    if (file.records.empty()) {
-        if (file.error.isEmpty())
+    bool header = false, reading = true;
+    CsvFile file;
+    try {
+        file = ReadCsv(bytes, [&](CsvRecord&& r) {
+            if (!header) {
+                header = true;
+                reading = readHeader(cnn, r);
+            } else if (reading) {
+                readRecord(r);
+            }
+        });
+        if (!header && file.error.isEmpty())
             problem(1, QStringLiteral("the file holds no header row"));
-    } else {
-        try {
-            readRecords(cnn, file);
-        } catch (const AmountOverflow&) {
-            problem(0, QStringLiteral("the amounts add up beyond the range of an amount"));
-        }
+        if (header && reading)
+            finishReading();
+    } catch (const AmountOverflow&) {
+        problem(0, QStringLiteral("The amounts add up beyond the range of an amount."));
     }
     std::stable_sort(
         m_problems.begin(), m_problems.end(),
@@ -170,7 +186,7 @@ void CsvImport::readFile(Connection& cnn, const QString& path) {
         m_problems.clear();
         m_groups = 0;
         clearGroups();
-        problem(0, QStringLiteral("the file %1 cannot be read: %2").arg(path, f.errorString()));
+        problem(0, QStringLiteral("The file %1 cannot be read: %2.").arg(path, f.errorString()));
         return;
     }
     read(cnn, f.readAll());
@@ -221,6 +237,9 @@ CommandOutcome CsvImport::write(Connection& cnn, const std::vector<bool>& keep) 
             kept[g] = r < keep.size() && keep[r];
         seen[g] = true;
     }
+    // A copy of the books first, as before every step that rewrites them.
+    if (!snapshots::takeBefore(cnn, snapshots::Step::Import))
+        return CommandOutcome::Abort;
     int count = 0;
     const CommandOutcome outcome = runSavingCommand(cnn, [&](StatementRunner& run) {
         for (int g = 0; g < m_groups; ++g)
@@ -238,6 +257,16 @@ CommandOutcome CsvImport::write(Connection& cnn, const std::vector<bool>& keep) 
 
 struct AccountImport::Account {
     accounts::AccountFields fields;
+    QString className;
+    Amount balance;
+};
+
+// What the reading of one file needs from the books and from the lines before.
+struct AccountImport::Reading {
+    std::vector<int> col;
+    std::vector<accounts::AccountClass> classes;
+    accounts::AccountLookup books;
+    QHash<QString, int> inFile; // account key -> line
 };
 
 AccountImport::AccountImport() = default;
@@ -248,65 +277,69 @@ QStringList AccountImport::columns() const {
             QStringLiteral("BeginningBalance"), QStringLiteral("Notes")};
 }
 
-void AccountImport::clearGroups() {
-    m_accounts.clear();
+QStringList AccountImport::cells(const PreviewRow& row) const {
+    const Account& a = m_accounts[size_t(row.item)];
+    return {a.fields.AccountNo, a.fields.AccountName, a.className, MoneyText(a.balance),
+            a.fields.Notes};
 }
 
-void AccountImport::readRecords(Connection& cnn, const CsvFile& file) {
-    enum { No, Name, Class, Balance, Notes };
-    const std::vector<int> col = matchColumns(
-        file.records.front(), columns(),
+void AccountImport::clearGroups() {
+    m_accounts.clear();
+    m_reading.reset();
+}
+
+bool AccountImport::readHeader(Connection& cnn, const CsvRecord& header) {
+    m_reading = std::make_unique<Reading>();
+    m_reading->col = matchColumns(
+        header, columns(),
         {QStringLiteral("AccountNo"), QStringLiteral("AccountName"), QStringLiteral("Class")});
     if (!problems().empty())
-        return;
-    const std::vector<accounts::AccountClass> classes = accounts::LoadAccountClasses(cnn);
-    const accounts::AccountLookup books = accounts::AccountLookup::Load(cnn);
-    QHash<QString, int> inFile; // account key -> line
-    for (size_t i = 1; i < file.records.size(); ++i) {
-        const CsvRecord& r = file.records[i];
-        const int before = int(problems().size());
-        accounts::AccountFields f;
-        f.AccountNo = field(r, col[No]);
-        f.AccountName = field(r, col[Name]);
-        f.Notes = field(r, col[Notes]);
-        const QString cls = field(r, col[Class]);
-        QString className;
-        for (const accounts::AccountClass& c : classes)
-            if (cls == QString::number(c.AccountClassID) ||
-                cls.compare(c.Name, Qt::CaseInsensitive) == 0) {
-                f.AccountClassID = c.AccountClassID;
-                className = c.Name;
-            }
-        Amount balance;
-        const QString balanceText = field(r, col[Balance]);
-        if (amountOf(balanceText, r.line, balance))
-            f.BeginningBalance = balance.toSqlText();
+        return false;
+    m_reading->classes = accounts::LoadAccountClasses(cnn);
+    m_reading->books = accounts::AccountLookup::Load(cnn);
+    return true;
+}
 
-        if (f.AccountNo.isEmpty())
-            problem(r.line, QStringLiteral("the account number is missing"));
-        else if (books.findNo(f.AccountNo))
-            problem(r.line, QStringLiteral("account %1 already exists").arg(f.AccountNo));
-        else if (inFile.contains(keyOf(f.AccountNo)))
-            problem(r.line, QStringLiteral("account %1 is already on line %2")
-                                .arg(f.AccountNo)
-                                .arg(inFile.value(keyOf(f.AccountNo))));
-        else
-            inFile.insert(keyOf(f.AccountNo), r.line);
-        if (!cls.isEmpty() && !f.AccountClassID)
-            problem(r.line,
-                    QStringLiteral("%1 is not an account class (1 to 6 or its name)").arg(cls));
-        // Then the editor's own checks, in its words.
-        if (int(problems().size()) == before)
-            if (const std::optional<ErrorRecord> failure = accounts::CheckAccount(f))
-                problem(r.line, failure->description);
+void AccountImport::readRecord(const CsvRecord& r) {
+    enum { No, Name, Class, Balance, Notes };
+    Reading& in = *m_reading;
+    const int before = int(problems().size());
+    Account a;
+    accounts::AccountFields& f = a.fields;
+    f.AccountNo = field(r, in.col[No]);
+    f.AccountName = field(r, in.col[Name]);
+    f.Notes = field(r, in.col[Notes]);
+    const QString cls = field(r, in.col[Class]);
+    for (const accounts::AccountClass& c : in.classes)
+        if (cls == QString::number(c.AccountClassID) ||
+            cls.compare(c.Name, Qt::CaseInsensitive) == 0) {
+            f.AccountClassID = c.AccountClassID;
+            a.className = c.Name;
+        }
+    if (amountOf(field(r, in.col[Balance]), r.line, a.balance))
+        f.BeginningBalance = a.balance.toSqlText();
 
-        const int group = addGroup();
-        m_accounts.push_back({f});
-        addRow(r.line,
-               {f.AccountNo, f.AccountName, className,
-                balanceText.isEmpty() ? MoneyText(Amount()) : MoneyText(balance), f.Notes},
-               group);
-    }
+    const QString key = keyOf(f.AccountNo);
+    if (f.AccountNo.isEmpty())
+        problem(r.line, QStringLiteral("the account number is missing"));
+    else if (in.books.findNo(f.AccountNo))
+        problem(r.line, QStringLiteral("account %1 already exists").arg(f.AccountNo));
+    else if (in.inFile.contains(key))
+        problem(r.line, QStringLiteral("account %1 is already on line %2")
+                            .arg(f.AccountNo)
+                            .arg(in.inFile.value(key)));
+    else
+        in.inFile.insert(key, r.line);
+    if (!cls.isEmpty() && !f.AccountClassID)
+        problem(r.line, QStringLiteral("%1 is not an account class (1 to 6 or its name)").arg(cls));
+    // Then the editor's own checks, in its words.
+    if (int(problems().size()) == before)
+        if (const std::optional<ErrorRecord> failure = accounts::CheckAccount(f))
+            problem(r.line, failure->description);
+
+    const int group = addGroup();
+    addRow(r.line, group, int(m_accounts.size()));
+    m_accounts.push_back(std::move(a));
 }
 
 void AccountImport::writeGroup(StatementRunner& run, int group) {
@@ -322,6 +355,16 @@ struct TransactionImport::Transaction {
     Amount debits, credits;
 };
 
+// What the reading of one file needs from the books and from the lines before.
+struct TransactionImport::Reading {
+    std::vector<int> col;
+    bool signedAmounts = false;
+    accounts::AccountLookup books;
+    QHash<QString, bool> existing; // the journal's transaction keys
+    QHash<QString, int> groupOf;   // transaction key -> group
+    Connection* cnn = nullptr;     // the books read from
+};
+
 TransactionImport::TransactionImport() = default;
 TransactionImport::~TransactionImport() = default;
 
@@ -332,108 +375,121 @@ QStringList TransactionImport::columns() const {
             QStringLiteral("Debit"),         QStringLiteral("Credit")};
 }
 
-void TransactionImport::clearGroups() {
-    m_transactions.clear();
+QStringList TransactionImport::cells(const PreviewRow& row) const {
+    const Transaction& t = m_transactions[size_t(row.group)];
+    const journal::TransactionLine& l = t.lines[size_t(row.item)];
+    const accounts::AccountLookup::Account* a =
+        m_reading ? m_reading->books.findNo(l.AccountNo) : nullptr;
+    return {t.header.TransactionNo,
+            t.header.DateStamp.toString(Qt::ISODate),
+            t.header.Source,
+            t.header.Description,
+            l.AccountNo,
+            a ? a->AccountName : QString(),
+            MoneyText(l.amount.isNegative() ? Amount() : l.amount),
+            MoneyText(l.amount.isNegative() ? l.amount.abs() : Amount())};
 }
 
-void TransactionImport::readRecords(Connection& cnn, const CsvFile& file) {
-    enum { No, Date, Source, Description, Account, Debit, Credit, Signed };
-    const QStringList names = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
-                               QStringLiteral("Source"),        QStringLiteral("Description"),
-                               QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
-                               QStringLiteral("Credit"),        QStringLiteral("Amount")};
-    const CsvRecord& header = file.records.front();
-    const std::vector<int> col = matchColumns(
-        header, names,
+void TransactionImport::clearGroups() {
+    m_transactions.clear();
+    m_reading.reset();
+}
+
+bool TransactionImport::readHeader(Connection& cnn, const CsvRecord& header) {
+    enum { Debit = 5, Credit = 6, Signed = 7 };
+    m_reading = std::make_unique<Reading>();
+    Reading& in = *m_reading;
+    in.col = matchColumns(
+        header,
+        {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
+         QStringLiteral("Description"), QStringLiteral("AccountNo"), QStringLiteral("Debit"),
+         QStringLiteral("Credit"), QStringLiteral("Amount")},
         {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("AccountNo")});
-    const bool signedAmounts = col[Signed] >= 0;
-    if (!signedAmounts && col[Debit] < 0 && col[Credit] < 0)
+    in.signedAmounts = in.col[Signed] >= 0;
+    if (!in.signedAmounts && in.col[Debit] < 0 && in.col[Credit] < 0)
         problem(header.line,
                 QStringLiteral("the columns Debit and Credit, or Amount, are missing"));
     if (!problems().empty())
+        return false;
+    in.books = accounts::AccountLookup::Load(cnn);
+    in.cnn = &cnn;
+    RowSet journal = cnn.execute(modDBUtil::GetTransactionList());
+    for (journal.moveFirst(); !journal.eof(); journal.moveNext())
+        in.existing.insert(keyOf(journal.text(QStringLiteral("TransactionNo"))), true);
+    return true;
+}
+
+void TransactionImport::readRecord(const CsvRecord& r) {
+    enum { No, Date, Source, Description, Account, Debit, Credit, Signed };
+    Reading& in = *m_reading;
+    const QString no = field(r, in.col[No]);
+    const QString dateText = field(r, in.col[Date]);
+    const QString accountNo = field(r, in.col[Account]);
+    if (no.isEmpty()) {
+        problem(r.line, QStringLiteral("the transaction number is missing"));
         return;
-
-    const accounts::AccountLookup books = accounts::AccountLookup::Load(cnn);
-    QHash<QString, bool> existing;
-    {
-        RowSet journal = cnn.execute(modDBUtil::GetTransactionList());
-        for (journal.moveFirst(); !journal.eof(); journal.moveNext())
-            existing.insert(keyOf(journal.text(QStringLiteral("TransactionNo"))), true);
     }
-    QHash<QString, int> groupOf; // transaction key -> group
-    for (size_t i = 1; i < file.records.size(); ++i) {
-        const CsvRecord& r = file.records[i];
-        const QString no = field(r, col[No]);
-        const QString dateText = field(r, col[Date]);
-        const QString accountNo = field(r, col[Account]);
-        if (no.isEmpty()) {
-            problem(r.line, QStringLiteral("the transaction number is missing"));
-            continue;
-        }
-        const std::optional<QDate> date = dateOf(dateText);
-        if (!date)
-            problem(r.line, dateText.isEmpty() ? QStringLiteral("the date is missing")
-                                               : dateText + QStringLiteral(" is not a date"));
+    const std::optional<QDate> date = dateOf(dateText);
+    if (!date)
+        problem(r.line, dateText.isEmpty() ? QStringLiteral("the date is missing")
+                                           : dateText + QStringLiteral(" is not a date"));
 
-        const QString key = keyOf(no);
-        int group = groupOf.value(key, -1);
-        if (group < 0) {
-            group = addGroup();
-            groupOf.insert(key, group);
-            Transaction t;
-            t.header = {no, field(r, col[Source]), field(r, col[Description]),
-                        date.value_or(QDate())};
-            t.line = r.line;
-            if (existing.contains(key))
-                problem(r.line, no + QStringLiteral(" already exists"));
-            else if (const QString closed = journal::HistoryRefusalText(cnn, no); !closed.isEmpty())
-                problem(r.line, closed); // a number closed by a month end of the open year
-            m_transactions.push_back(std::move(t));
-        } else if (date && m_transactions[size_t(group)].header.DateStamp.isValid() &&
-                   *date != m_transactions[size_t(group)].header.DateStamp) {
-            const Transaction& t = m_transactions[size_t(group)];
-            problem(r.line, QStringLiteral("%1 is dated %2 on line %3")
-                                .arg(no, t.header.DateStamp.toString(Qt::ISODate))
-                                .arg(t.line));
-        }
-        Transaction& t = m_transactions[size_t(group)];
-
-        const accounts::AccountLookup::Account* account = books.findNo(accountNo);
-        if (accountNo.isEmpty())
-            problem(r.line, QStringLiteral("the account number is missing"));
-        else if (!account)
-            problem(r.line, QStringLiteral("account %1 does not exist").arg(accountNo));
-
-        Amount debit, credit;
-        bool amounts = true;
-        if (signedAmounts) {
-            Amount a;
-            amounts = amountOf(field(r, col[Signed]), r.line, a);
-            (a.isNegative() ? credit : debit) = a.abs();
-        } else {
-            amounts = amountOf(field(r, col[Debit]), r.line, debit);
-            amounts = amountOf(field(r, col[Credit]), r.line, credit) && amounts;
-            if (amounts && (debit.isNegative() || credit.isNegative())) {
-                problem(r.line, QStringLiteral("a debit or credit is negative"));
-                amounts = false;
-            }
-        }
-        if (amounts && debit.isZero() && credit.isZero())
-            problem(r.line, QStringLiteral("the line has no amount"));
-        else if (amounts && !debit.isZero() && !credit.isZero())
-            problem(r.line, QStringLiteral("the line has both a debit and a credit"));
-        if (amounts) {
-            t.debits += debit;
-            t.credits += credit;
-        }
-        t.lines.push_back(
-            {account ? account->AccountNo : accountNo, debit.isZero() ? -credit : debit});
-        addRow(r.line,
-               {no, date ? date->toString(Qt::ISODate) : dateText, t.header.Source,
-                t.header.Description, accountNo, account ? account->AccountName : QString(),
-                MoneyText(debit), MoneyText(credit)},
-               group);
+    const QString key = keyOf(no);
+    int group = in.groupOf.value(key, -1);
+    if (group < 0) {
+        group = addGroup();
+        in.groupOf.insert(key, group);
+        Transaction t;
+        t.header = {no, field(r, in.col[Source]), field(r, in.col[Description]),
+                    date.value_or(QDate())};
+        t.line = r.line;
+        if (in.existing.contains(key))
+            problem(r.line, no + QStringLiteral(" already exists"));
+        else if (const QString closed = journal::HistoryRefusalText(*in.cnn, no); !closed.isEmpty())
+            problem(r.line, closed); // a number closed by a month end of the open year
+        m_transactions.push_back(std::move(t));
+    } else if (date && m_transactions[size_t(group)].header.DateStamp.isValid() &&
+               *date != m_transactions[size_t(group)].header.DateStamp) {
+        const Transaction& t = m_transactions[size_t(group)];
+        problem(r.line, QStringLiteral("%1 is dated %2 on line %3")
+                            .arg(no, t.header.DateStamp.toString(Qt::ISODate))
+                            .arg(t.line));
     }
+    Transaction& t = m_transactions[size_t(group)];
+
+    const accounts::AccountLookup::Account* account = in.books.findNo(accountNo);
+    if (accountNo.isEmpty())
+        problem(r.line, QStringLiteral("the account number is missing"));
+    else if (!account)
+        problem(r.line, QStringLiteral("account %1 does not exist").arg(accountNo));
+
+    Amount debit, credit;
+    bool amounts = true;
+    if (in.signedAmounts) {
+        Amount a;
+        amounts = amountOf(field(r, in.col[Signed]), r.line, a);
+        (a.isNegative() ? credit : debit) = a.abs();
+    } else {
+        amounts = amountOf(field(r, in.col[Debit]), r.line, debit);
+        amounts = amountOf(field(r, in.col[Credit]), r.line, credit) && amounts;
+        if (amounts && (debit.isNegative() || credit.isNegative())) {
+            problem(r.line, QStringLiteral("a debit or credit is negative"));
+            amounts = false;
+        }
+    }
+    if (amounts && debit.isZero() && credit.isZero())
+        problem(r.line, QStringLiteral("the line has no amount"));
+    else if (amounts && !debit.isZero() && !credit.isZero())
+        problem(r.line, QStringLiteral("the line has both a debit and a credit"));
+    if (amounts) {
+        t.debits += debit;
+        t.credits += credit;
+    }
+    addRow(r.line, group, int(t.lines.size()));
+    t.lines.push_back({account ? account->AccountNo : accountNo, debit.isZero() ? -credit : debit});
+}
+
+void TransactionImport::finishReading() {
     for (const Transaction& t : m_transactions)
         if (t.debits != t.credits)
             problem(t.line,

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace zelk {
@@ -33,22 +35,25 @@ struct CsvFile {
 
 // Detects the encoding (a byte-order mark or valid UTF-8: UTF-8; otherwise
 // Windows-1252) and the separator (the one of comma and semicolon found more often in the
-// first line outside quotes), then reads the records with libcsv. Empty lines are skipped.
+// first line outside quotes), then reads the records with libcsv, handing each to
+// `onRecord` as it is read (`records` stays empty). Empty lines are skipped.
+CsvFile ReadCsv(const QByteArray& bytes, const std::function<void(CsvRecord&&)>& onRecord);
+// The same, keeping every record.
 CsvFile ReadCsv(const QByteArray& bytes);
 
 struct ImportProblem {
     int line = 0;
     QString reason;
-    // "line 17: account 4711 does not exist"
+    // "line 17: account 4711 does not exist"; a problem of the whole file has no line.
     QString text() const;
 };
 
-// One row of the preview: the file's line, what will be written, and the group it
-// belongs to (the lines of one transaction are one group; an account is its own).
+// One row of the preview: the file's line, the group it belongs to (the lines of one
+// transaction are one group; an account is its own) and its item in the group.
 struct PreviewRow {
     int line = 0;
-    QStringList cells;
     int group = 0;
+    int item = 0;
 };
 
 // What both imports share: read a file, show its rows and problems, write the rows the
@@ -63,6 +68,8 @@ public:
     void readFile(Connection& cnn, const QString& path);
 
     virtual QStringList columns() const = 0;
+    // What a preview row will write, one text per column.
+    virtual QStringList cells(const PreviewRow& row) const = 0;
     // What a group is, for messages: "account(s)", "transaction(s)".
     virtual QString noun() const = 0;
     const std::vector<PreviewRow>& rows() const { return m_rows; }
@@ -72,7 +79,8 @@ public:
     // How many groups (accounts, transactions) were read.
     int groupCount() const { return m_groups; }
 
-    // Writes the groups whose rows are kept (`keep`: one flag per preview row; a group is
+    // Takes a snapshot of the books (a failure is told, nothing written), then writes
+    // the groups whose rows are kept (`keep`: one flag per preview row; a group is
     // kept when its first row is; empty: all) in one database transaction, through the
     // editors' writers. A refused statement gets the answers of the error dialog; Fix
     // and Abort roll everything back. Refused (Abort, nothing written) while there are
@@ -84,9 +92,7 @@ public:
 protected:
     void problem(int line, const QString& reason) { m_problems.push_back({line, reason}); }
     int addGroup() { return m_groups++; }
-    void addRow(int line, QStringList cells, int group) {
-        m_rows.push_back({line, std::move(cells), group});
-    }
+    void addRow(int line, int group, int item) { m_rows.push_back({line, group, item}); }
     // The header's columns by name, without regard to case: the index of each name in
     // `names` (-1 when absent). A missing required column is a problem of the header's
     // line.
@@ -98,7 +104,11 @@ protected:
     // The text as an amount by the editors' check (empty: 0); a problem when it is not one.
     bool amountOf(const QString& text, int line, Amount& out);
 
-    virtual void readRecords(Connection& cnn, const CsvFile& file) = 0;
+    // The reading: the header (false: its problems stop the reading), each further
+    // record as it is read, then the checks over all of them.
+    virtual bool readHeader(Connection& cnn, const CsvRecord& header) = 0;
+    virtual void readRecord(const CsvRecord& record) = 0;
+    virtual void finishReading() {}
     virtual void clearGroups() = 0;
     virtual void writeGroup(StatementRunner& run, int group) = 0;
 
@@ -114,21 +124,23 @@ private:
 // any case and order. Each account is written as the account editor's Add writes it.
 class AccountImport : public CsvImport {
 public:
+    AccountImport();
+    ~AccountImport() override;
     QStringList columns() const override;
+    QStringList cells(const PreviewRow& row) const override;
     QString noun() const override { return QStringLiteral("account(s)"); }
 
 protected:
-    void readRecords(Connection& cnn, const CsvFile& file) override;
+    bool readHeader(Connection& cnn, const CsvRecord& header) override;
+    void readRecord(const CsvRecord& record) override;
     void clearGroups() override;
     void writeGroup(StatementRunner& run, int group) override;
 
 private:
+    struct Reading;
     struct Account;
+    std::unique_ptr<Reading> m_reading;
     std::vector<Account> m_accounts;
-
-public:
-    AccountImport();
-    ~AccountImport() override;
 };
 
 // File → Import Transactions…: one row per line — TransactionNo, Date, Source,
@@ -141,15 +153,20 @@ public:
     TransactionImport();
     ~TransactionImport() override;
     QStringList columns() const override;
+    QStringList cells(const PreviewRow& row) const override;
     QString noun() const override { return QStringLiteral("transaction(s)"); }
 
 protected:
-    void readRecords(Connection& cnn, const CsvFile& file) override;
+    bool readHeader(Connection& cnn, const CsvRecord& header) override;
+    void readRecord(const CsvRecord& record) override;
+    void finishReading() override;
     void clearGroups() override;
     void writeGroup(StatementRunner& run, int group) override;
 
 private:
+    struct Reading;
     struct Transaction;
+    std::unique_ptr<Reading> m_reading;
     std::vector<Transaction> m_transactions;
 };
 

@@ -50,7 +50,7 @@ public:
             return {};
         }
         if (role == Qt::DisplayRole)
-            return row.cells.value(index.column() - 1);
+            return m_import.cells(row).value(index.column() - 1);
         return {};
     }
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {

@@ -1,9 +1,14 @@
 // zelk-cli end to end: a whole year in a temporary folder, run as a script would run it.
+#include "data/Connection.h"
+#include "data/Passphrases.h"
+#include "support/ScriptedUi.h"
+
 #include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,8 +22,13 @@ protected:
     QTemporaryDir dir;
     const int year = QDate::currentDate().year(); // a new file opens the current year
 
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+
     Result run(QStringList args) {
         QProcess p;
+        p.setProcessEnvironment(environment);
+        // No terminal to ask a passphrase on: the program must not wait for one.
+        p.setChildProcessModifier([] { setsid(); });
         p.setWorkingDirectory(dir.path());
         args.prepend(dir.path());
         args.prepend(QStringLiteral("--file"));
@@ -103,4 +113,19 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
     EXPECT_TRUE(bs.out.contains("980.00")) << bs.out.toStdString();
     EXPECT_EQ(run({"revert-end-year"}).code, 0);
     EXPECT_TRUE(run({"check"}).out.contains(QStringLiteral("Open year: %1\n").arg(year)));
+
+    // Books under a passphrase open with ZELK_PASSPHRASE only.
+    {
+        ScriptedUi ui;
+        std::unique_ptr<zelk::Connection> cnn = zelk::Connection::open(dir.path());
+        zelk::PassphraseChange change{QString(), "s3cret words", "s3cret words"};
+        ASSERT_TRUE(zelk::ChangePassphrase(*cnn, change));
+    }
+    const Result locked = run({"check"});
+    EXPECT_EQ(locked.code, 1);
+    EXPECT_TRUE(locked.err.contains("ZELK_PASSPHRASE")) << locked.err.toStdString();
+    environment.insert("ZELK_PASSPHRASE", "wrong");
+    EXPECT_EQ(run({"check"}).code, 1);
+    environment.insert("ZELK_PASSPHRASE", "s3cret words");
+    EXPECT_EQ(run({"check"}).code, 0);
 }

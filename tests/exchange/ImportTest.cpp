@@ -1,3 +1,4 @@
+#include "data/Snapshots.h"
 #include "exchange/BooksExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/DataTable.h"
@@ -146,6 +147,10 @@ TEST(CsvImport, EveryProblemIsNamedByLineAndNothingIsWritten) {
         EXPECT_EQ(import->write(db.cnn()), CommandOutcome::Abort);
         EXPECT_EQ(booksCsv(db.cnn()), before);
     }
+    AccountImport missing;
+    missing.readFile(db.cnn(), db.folder() + "/none.csv");
+    EXPECT_TRUE(missing.problemText().startsWith("The file " + db.folder() + "/none.csv cannot"));
+    EXPECT_EQ(missing.write(db.cnn()), CommandOutcome::Abort);
     EXPECT_TRUE(ui.dialogs().empty());
 }
 
@@ -162,4 +167,9 @@ TEST(CsvImport, OnlyTheCheckedGroupsAreWritten) {
     EXPECT_EQ(t.written(), 1);
     EXPECT_EQ(db.count(QStringLiteral("Ledger_Transactions")), 1);
     EXPECT_EQ(db.count(QStringLiteral("Ledger_TransactionDetails")), 2);
+    // Each import wrote a snapshot of the books first.
+    const std::vector<snapshots::Snapshot> copies = snapshots::list(db.cnn());
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies.front().step, "Import");
+    EXPECT_TRUE(copies.front().usable);
 }
