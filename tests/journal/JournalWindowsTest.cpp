@@ -44,43 +44,6 @@ QString cell(QWidget* editor, int row, int column) {
     return item ? item->text() : QString();
 }
 
-// The widget that takes the keys: an open popup list, else the window's focus widget.
-QWidget* keyTarget(QWidget* window) {
-    if (QWidget* popup = QApplication::activePopupWidget())
-        return popup;
-    QWidget* f = window->focusWidget();
-    return f ? f : window;
-}
-
-// Types a script as a user would: characters as they stand, keys in angle brackets.
-void press(QWidget* window, const QString& script) {
-    static const std::map<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
-        {"Enter", {Qt::Key_Return, {}}},
-        {"Tab", {Qt::Key_Tab, {}}},
-        {"Esc", {Qt::Key_Escape, {}}},
-        {"Del", {Qt::Key_Delete, {}}},
-        {"Up", {Qt::Key_Up, {}}},
-        {"Down", {Qt::Key_Down, {}}},
-        {"Right", {Qt::Key_Right, {}}},
-        {"F4", {Qt::Key_F4, {}}},
-        {"Alt+S", {Qt::Key_S, Qt::AltModifier}},
-        {"Ctrl+Enter", {Qt::Key_Return, Qt::ControlModifier}},
-    };
-    for (qsizetype i = 0; i < script.size(); ++i) {
-        if (script[i] == '<') {
-            const qsizetype close = script.indexOf('>', i);
-            const auto k = keys.at(script.mid(i + 1, close - i - 1));
-            QTest::keyClick(keyTarget(window), k.first, k.second);
-            if (k.second & Qt::AltModifier) // a button's mnemonic clicks it after a moment
-                pumpEvents(150);
-            i = close;
-        } else {
-            QTest::keyClick(keyTarget(window), script[i].toLatin1());
-        }
-        pumpEvents();
-    }
-}
-
 // What a user's edit of a cell does, without the cell editor.
 void setCell(QWidget* editor, int row, int column, const QString& text) {
     grid(editor)->item(row, column)->setText(text);
@@ -173,7 +136,7 @@ TEST_F(JournalWindows, TheEditorOpensOnTheNextNumberWithRoomForWholeAmounts) {
         EXPECT_EQ(listed,
                   (QStringList{"", "Cash (1000)", "Sales (4000)", "Sales (4100)", "Rent (5000)"}));
         EXPECT_EQ(carried, (QStringList{"", "1000", "4000", "4100", "5000"}));
-        press(m, "<Esc><Esc>"); // the cell, then the unchanged window: no question
+        pressKeys(m, "<Esc><Esc>"); // the cell, then the unchanged window: no question
     });
     editor.Add();
     EXPECT_FALSE(editor.Success());
@@ -286,9 +249,9 @@ TEST_F(JournalWindows, KeyboardEntryStoresWhatTheScreenShows) {
             m->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(m));
             const qsizetype last = c.script.lastIndexOf('<');
-            press(m, c.script.left(last));
+            pressKeys(m, c.script.left(last));
             totals = child<QLabel>(m, "lblTotals")->text();
-            press(m, c.script.mid(last));
+            pressKeys(m, c.script.mid(last));
             closed = !m->isVisible();
             if (!closed)
                 qobject_cast<QDialog*>(m)->done(0);
