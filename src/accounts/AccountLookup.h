@@ -29,6 +29,13 @@ public:
     const Account* findName(const QString& accountName) const;
     // The names for the drop-down, in order.
     QStringList names() const;
+    // What a pick list shows of an account: "name (number)", so two of one name differ.
+    static QString pickText(const Account& a);
+    // Completion while typing: the accounts whose number begins with `prefix` (the one
+    // of exactly that number first), or those where every typed word begins a word of
+    // the name; in order, letter case aside. Nothing for empty text.
+    std::vector<const Account*> matchNumber(const QString& prefix) const;
+    std::vector<const Account*> matchWords(const QString& text) const;
     const std::vector<Account>& accounts() const { return m_accounts; }
 
 private:

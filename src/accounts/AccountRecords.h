@@ -37,6 +37,7 @@ struct AccountFields {
     QString Notes;
     std::optional<long> AccountClassID; // none selected
     QString BeginningBalance = QStringLiteral("0");
+    bool operator==(const AccountFields&) const = default;
 };
 
 // The account and its beginning balance of the open year, or nothing when the account

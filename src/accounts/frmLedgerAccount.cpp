@@ -50,7 +50,7 @@ frmLedgerAccount::frmLedgerAccount(QWidget* parent) : QDialog(parent) {
     layout->addWidget(fraConfirm);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmLedgerAccount::cmdSave_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLedgerAccount::reject);
 }
 
 void frmLedgerAccount::LoadAccountClasses() {
@@ -76,6 +76,7 @@ void frmLedgerAccount::Add() {
     LoadAccountClasses();
     showFields(AccountFields{});
     txtAccountNo->setEnabled(true);
+    m_shown = fields();
     exec();
 }
 
@@ -94,6 +95,7 @@ void frmLedgerAccount::Edit(const QString& AccountNo) {
     }
     showFields(*f);
     txtAccountNo->setEnabled(false); // an account's number cannot be changed
+    m_shown = fields();
     exec();
 }
 
@@ -115,9 +117,15 @@ void frmLedgerAccount::cmdSave_Click() {
         accept();
         break;
     case CommandOutcome::Abort:
-        reject();
+        QDialog::reject();
         break;
     case CommandOutcome::Fix:
         break; // stays open with the input
     }
+}
+
+void frmLedgerAccount::reject() {
+    if (controls::mayDiscard(this, fields() != m_shown,
+                             QStringLiteral("Discard the changes to this account?")))
+        QDialog::reject();
 }

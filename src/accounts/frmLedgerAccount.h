@@ -28,6 +28,9 @@ public:
 
     zelk::accounts::AccountFields fields() const;
 
+    // Escape, Cancel and the window's frame: asks before typed input is thrown away.
+    void reject() override;
+
 private:
     void LoadAccountClasses();
     void showFields(const zelk::accounts::AccountFields& f);
@@ -46,4 +49,5 @@ private:
     zelk::accounts::EditorMode m_mode = zelk::accounts::EditorMode::Add;
     bool m_success = false;
     std::vector<zelk::accounts::AccountClass> m_classes;
+    zelk::accounts::AccountFields m_shown; // as the editor opened
 };

@@ -21,6 +21,7 @@ struct DefinitionRow {
         QString text;   // shown: the account's name (or what the user typed)
         QString number; // held: the account number; empty when only text is known
         bool isEmpty() const { return text.isEmpty() && number.isEmpty(); }
+        bool operator==(const AccountCell&) const = default;
     };
     QString name;
     QString type; // "Heading", "Detail", "Total" or empty
@@ -30,6 +31,7 @@ struct DefinitionRow {
     bool isEmpty() const {
         return name.isEmpty() && type.isEmpty() && start.isEmpty() && end.isEmpty();
     }
+    bool operator==(const DefinitionRow&) const = default;
 };
 
 // A row as it is stored: the account bounds as numbers.

@@ -1,7 +1,9 @@
 #include "frmCustomReport.h"
 
 #include "data/Connection.h"
+#include "widgets/AccountCells.h"
 #include "widgets/CommonControls.h"
+#include "widgets/EntryGrid.h"
 #include "widgets/Twips.h"
 
 #include <QApplication>
@@ -22,9 +24,8 @@ namespace {
 enum Column { ColName = 0, ColType = 1, ColStart = 2, ColEnd = 3 };
 }
 
-// The drop-downs of the Type and account columns. An editor is refused (no editor is
-// made) where the row's rules do not allow the edit: the type needs a name, the
-// accounts need the type "Detail".
+// The name and Type columns. The Type editor is refused (no editor is made) where the
+// row has no name.
 class CustomReportCellDelegate : public QStyledItemDelegate {
 public:
     explicit CustomReportCellDelegate(frmCustomReport* form)
@@ -47,19 +48,8 @@ public:
             combo->setCurrentIndex(combo->findText(d.rows[size_t(row)].type));
             return combo;
         }
-        if (!d.canEditAccounts(row)) {
-            delete combo;
-            return nullptr;
-        }
-        combo->setObjectName(QStringLiteral("cmbAccount"));
-        combo->addItem(QString(), QString());
-        // The number beside the name tells two accounts of one name apart.
-        for (const auto& a : d.accounts())
-            combo->addItem(QStringLiteral("%1 (%2)").arg(a.AccountName, a.AccountNo), a.AccountNo);
-        const auto& cell =
-            index.column() == ColStart ? d.rows[size_t(row)].start : d.rows[size_t(row)].end;
-        combo->setCurrentIndex(std::max(0, combo->findData(cell.number)));
-        return combo;
+        delete combo;
+        return nullptr;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -74,7 +64,7 @@ public:
             return;
         }
         auto* combo = static_cast<QComboBox*>(editor);
-        m_form->cellChosen(index.row(), index.column(), combo->currentText(), combo->currentData());
+        m_form->cellChosen(index.row(), index.column(), combo->currentText(), QVariant());
     }
 
 private:
@@ -95,7 +85,7 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
                                {QStringLiteral("Title:"), txtTitle},
                                {QStringLiteral("Type:"), cmbReportType}});
 
-    grdDetail = new QTableWidget(CustomReportDefinition::EntryRows, 4, this);
+    grdDetail = new zelk::controls::EntryGrid(CustomReportDefinition::EntryRows, 4, this);
     grdDetail->setObjectName(QStringLiteral("grdDetail"));
     grdDetail->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type"),
                                           QStringLiteral("Account Start"),
@@ -104,6 +94,29 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
     for (int c = 0; c < 4; ++c)
         grdDetail->setColumnWidth(c, twips(widths[c]));
     grdDetail->setItemDelegate(new CustomReportCellDelegate(this));
+    // The account columns: a drop-down of "name (number)" that carries the number, an
+    // empty entry first, and completion by the words of the name. Only a Detail row has
+    // accounts.
+    for (int column : {ColStart, ColEnd}) {
+        auto* cells = new zelk::controls::AccountCellDelegate(
+            m_lookupView, zelk::controls::AccountCellDelegate::MatchBy::Words, this);
+        cells->heldAccount = [this](const QModelIndex& i) {
+            const zelk::DefinitionRow& r = m_definition->rows.at(size_t(i.row()));
+            return (i.column() == ColStart ? r.start : r.end).number;
+        };
+        cells->editable = [this](const QModelIndex& i) {
+            return m_definition->canEditAccounts(i.row());
+        };
+        cells->choose = [this](const QModelIndex& i, const QString& no) {
+            cellChosen(i.row(), i.column(), QString(), no);
+        };
+        grdDetail->setItemDelegateForColumn(column, cells);
+    }
+    grdDetail->nextCell = [this](const QModelIndex& i) { return nextCell(i); };
+    connect(grdDetail, &zelk::controls::EntryGrid::rowCleared, this, [this](int row) {
+        m_definition->rows.at(size_t(row)) = zelk::DefinitionRow{};
+        showRow(row);
+    });
     grdDetail->setWordWrap(false);
     grdDetail->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grdDetail->verticalHeader()->setDefaultSectionSize(grdDetail->fontMetrics().height() + 8);
@@ -115,7 +128,7 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
 
     QGroupBox* fraConfirm = saveCancelFrame(this, &cmdSave, &cmdCancel);
     connect(cmdSave, &QPushButton::clicked, this, &frmCustomReport::cmdSave_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmCustomReport::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraReport);
@@ -128,6 +141,7 @@ frmCustomReport::~frmCustomReport() = default;
 
 void frmCustomReport::loadLists() {
     m_definition = std::make_unique<CustomReportDefinition>(*zelk::g_cnn);
+    m_lookupView = zelk::accounts::AccountLookup(m_definition->accounts());
     cmbReportType->clear();
     for (const auto& t : m_definition->reportTypes())
         cmbReportType->addItem(t.name, qlonglong(t.id));
@@ -157,6 +171,7 @@ void frmCustomReport::Add() {
     txtTitle->clear();
     for (int r = 0; r < grdDetail->rowCount(); ++r)
         showRow(r);
+    m_shown = shown();
     exec();
 }
 
@@ -182,6 +197,7 @@ void frmCustomReport::Edit(const QString& ReportName) {
     for (int r = 0; r < grdDetail->rowCount(); ++r)
         showRow(r);
     txtName->setEnabled(false);
+    m_shown = shown();
     exec();
 }
 
@@ -201,18 +217,57 @@ void frmCustomReport::cellChosen(int row, int column, const QString& text, const
     showRow(row);
 }
 
-void frmCustomReport::cmdSave_Click() {
+// Name, then Type; a Detail row goes on to its accounts; then the next row's name.
+QModelIndex frmCustomReport::nextCell(const QModelIndex& from) const {
+    QAbstractItemModel* m = grdDetail->model();
+    const int next = std::min(from.row() + 1, grdDetail->rowCount() - 1);
+    switch (from.column()) {
+    case ColName:
+        return m->index(from.row(), ColType);
+    case ColType:
+        return m_definition->canEditAccounts(from.row()) ? m->index(from.row(), ColStart)
+                                                         : m->index(next, ColName);
+    case ColStart:
+        return m->index(from.row(), ColEnd);
+    default:
+        return m->index(next, ColName);
+    }
+}
+
+void frmCustomReport::readHeader() {
     zelk::CustomReportDefinition& d = *m_definition;
     d.name = txtName->text();
     d.title = txtTitle->text();
     d.reportTypeId =
         cmbReportType->currentIndex() < 0 ? 0 : long(cmbReportType->currentData().toLongLong());
+}
+
+frmCustomReport::Shown frmCustomReport::shown() {
+    readHeader();
+    std::vector<zelk::DefinitionRow> rows = m_definition->rows;
+    while (!rows.empty() && rows.back().isEmpty())
+        rows.pop_back();
+    return {m_definition->name, m_definition->title, m_definition->reportTypeId, rows};
+}
+
+void frmCustomReport::reject() {
+    grdDetail->commitEdit();
+    if (zelk::controls::mayDiscard(this, m_definition && shown() != m_shown,
+                                   QStringLiteral("Discard the changes to this report?")))
+        QDialog::reject();
+}
+
+void frmCustomReport::cmdSave_Click() {
+    // What the screen shows is saved: the open cell first.
+    grdDetail->commitEdit();
+    readHeader();
+    zelk::CustomReportDefinition& d = *m_definition;
     std::vector<zelk::DefinitionLine> lines;
     switch (d.validate(lines)) {
     case 1:
         return;
     case 2:
-        reject();
+        QDialog::reject();
         return;
     default:
         break;
@@ -225,7 +280,7 @@ void frmCustomReport::cmdSave_Click() {
     case zelk::CommandOutcome::Fix:
         break;
     case zelk::CommandOutcome::Abort:
-        reject();
+        QDialog::reject();
         break;
     }
 }

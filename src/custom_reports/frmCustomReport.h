@@ -8,7 +8,10 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+
+namespace zelk::controls {
+class EntryGrid;
+}
 
 // The custom report definition editor: name, title, type, and 99 rows of headings,
 // account-range details and totals.
@@ -25,21 +28,36 @@ public:
 
     zelk::CustomReportDefinition& definition() { return *m_definition; }
 
+    // Escape, Cancel and the window's frame: asks before typed input is thrown away.
+    void reject() override;
+
 private:
     void loadLists();
     void showRow(int row);
     void cmdSave_Click();
     void gridEdited(int row, int column);
     void cellChosen(int row, int column, const QString& text, const QVariant& data);
+    QModelIndex nextCell(const QModelIndex& from) const;
+    void readHeader();
+    // The input as the editor shows it, to tell whether anything was changed.
+    struct Shown {
+        QString name, title;
+        long type = 0;
+        std::vector<zelk::DefinitionRow> rows;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown shown();
+    Shown m_shown;
 
     std::unique_ptr<zelk::CustomReportDefinition> m_definition;
+    zelk::accounts::AccountLookup m_lookupView; // the accounts, for the account cells
     bool m_editMode = false;
     bool m_success = false;
     bool m_filling = false;
     QLineEdit* txtName;
     QLineEdit* txtTitle;
     QComboBox* cmbReportType;
-    QTableWidget* grdDetail;
+    zelk::controls::EntryGrid* grdDetail;
     QPushButton* cmdSave;
     QPushButton* cmdCancel;
 

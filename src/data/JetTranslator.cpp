@@ -20,6 +20,7 @@ struct Token {
     Tok kind;
     bool scaled; // a number written into a money column
     bool sign;   // a sign that joins the scaled number after it
+    bool kept;   // a column position of ORDER BY / GROUP BY, left in the text
     qsizetype start;
     qsizetype len;
 };
@@ -141,7 +142,7 @@ private:
                 ++i;
                 kind = Tok::Punct;
             }
-            m_toks.push_back({kind, false, false, start, i - start});
+            m_toks.push_back({kind, false, false, false, start, i - start});
         }
     }
 
@@ -270,6 +271,41 @@ void findMoneyLiterals(Tokens& tk) {
     }
 }
 
+// Marks the numbers that stand for a column position in an ORDER BY or GROUP BY list
+// ("ORDER BY 1 DESC, 2"): bound as values they would sort or group by a constant.
+void findPositions(Tokens& tk) {
+    std::vector<Token>& toks = tk.all();
+    for (size_t i = 0; i < toks.size(); ++i) {
+        if (!(tk.isWord(toks[i], "ORDER") || tk.isWord(toks[i], "GROUP")))
+            continue;
+        size_t k = i + 1;
+        while (k < toks.size() && toks[k].kind == Tok::Space)
+            ++k;
+        if (k >= toks.size() || !tk.isWord(toks[k], "BY"))
+            continue;
+        int depth = 0;
+        bool itemStart = true;
+        for (++k; k < toks.size(); ++k) {
+            const Token& t = toks[k];
+            if (t.kind == Tok::Space)
+                continue;
+            if (depth == 0 &&
+                (tk.isPunct(t, ')') || tk.isPunct(t, ';') || tk.isWord(t, "HAVING") ||
+                 tk.isWord(t, "LIMIT") || tk.isWord(t, "UNION") || tk.isWord(t, "ORDER") ||
+                 tk.isWord(t, "EXCEPT") || tk.isWord(t, "INTERSECT")))
+                break;
+            if (itemStart && t.kind == Tok::Number)
+                toks[k].kept = true;
+            itemStart = depth == 0 && tk.isPunct(t, ',');
+            if (tk.isPunct(t, '('))
+                ++depth;
+            else if (tk.isPunct(t, ')'))
+                --depth;
+        }
+        i = k - 1;
+    }
+}
+
 // #yyyy/mm/dd# (or with "-") as the ISO text the date columns hold.
 std::string isoDate(std::string_view literal) {
     std::string_view body = literal.substr(1, literal.size() - 2);
@@ -322,6 +358,7 @@ Translation JetTranslator::translate(const QString& jetSql) {
     thread_local std::vector<Token> store;
     Tokens tk(src, store);
     findMoneyLiterals(tk);
+    findPositions(tk);
 
     Translation out;
     out.sql.reserve(size_t(src.size()) + 16);
@@ -354,8 +391,12 @@ Translation JetTranslator::translate(const QString& jetSql) {
             }
             break;
         case Tok::Number: {
-            out.sql += '?';
+            if (t.kept) {
+                out.sql += text;
+                break;
+            }
             if (t.scaled) {
+                out.sql += '?';
                 const auto a = Amount::parseAscii(text);
                 if (!a)
                     syntaxError(QStringLiteral("Amount out of range: ") +
@@ -364,20 +405,26 @@ Translation JetTranslator::translate(const QString& jetSql) {
                 negateNext = false;
                 break;
             }
-            std::int64_t v = 0;
-            bool whole = text.size() <= 18;
-            for (char c : text) {
-                if (!isDigit(c)) {
-                    whole = false;
-                    break;
-                }
-                v = v * 10 + (c - '0');
+            // A whole number of up to 18 digits is bound as an integer, a decimal one as
+            // a double. A longer whole number does not fit 64 bits: it stays in the text
+            // as written, for the engine to read as it reads any such literal.
+            bool whole = true;
+            for (char c : text)
+                whole = whole && isDigit(c);
+            if (whole && text.size() > 18) {
+                out.sql += text;
+                break;
             }
-            if (whole)
+            out.sql += '?';
+            if (whole) {
+                std::int64_t v = 0;
+                for (char c : text)
+                    v = v * 10 + (c - '0');
                 out.params.emplace_back(v);
-            else
+            } else {
                 out.params.emplace_back(
                     QString::fromLatin1(text.data(), qsizetype(text.size())).toDouble());
+            }
             break;
         }
         case Tok::Punct:

@@ -24,7 +24,9 @@ struct Translation {
 //  - the words True / False (any case) become bound 1 / 0;
 //  - a number written into a money column (the VALUES list of an INSERT with a column
 //    list, or SET column=value of an UPDATE) becomes its scaled ten-thousandths;
-//  - every other string or number literal is bound as it is.
+//  - every other string or number literal is bound as it is, except a column position
+//    of an ORDER BY or GROUP BY list and a whole number too long for 64 bits, which stay
+//    in the text.
 // IIF and CCur stay as they are: the connection registers them as SQL functions.
 // Throws DbError for a malformed date literal or an unterminated literal.
 class JetTranslator {

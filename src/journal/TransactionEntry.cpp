@@ -5,6 +5,9 @@
 #include "data/modDBUtil.h"
 #include "data/modErrors.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
 namespace zelk::journal {
 
 namespace {
@@ -24,43 +27,186 @@ QString InvalidAccountText() {
 
 void AfterEdit(LineCells& row, int column, const AccountLookup& lookup) {
     switch (column) {
-    case ColAccountNo: {
-        const AccountLookup::Account* a = lookup.findNo(row[ColAccountNo]);
-        row[ColAccountName] = a ? a->AccountName : InvalidAccountText();
+    case ColAccountNo:
+        ChooseAccount(row, row[ColAccountNo], lookup);
         break;
-    }
     case ColAccountName:
         if (const AccountLookup::Account* a = lookup.findName(row[ColAccountName]))
             row[ColAccountNo] = a->AccountNo;
         break;
     case ColDebit:
-        if (!Amount::valueOf(row[ColDebit]).isZero())
-            row[ColCredit] = QStringLiteral("0");
+    case ColCredit: {
+        const int other = column == ColDebit ? ColCredit : ColDebit;
+        const Amount a = Amount::valueOf(row[size_t(column)]);
+        if (a.isNegative()) { // shown on the side where it is stored
+            row[size_t(other)] = (-a).toSqlText();
+            row[size_t(column)] = QStringLiteral("0");
+        } else if (!a.isZero()) {
+            row[size_t(other)] = QStringLiteral("0");
+        }
         break;
-    case ColCredit:
-        if (!Amount::valueOf(row[ColCredit]).isZero())
-            row[ColDebit] = QStringLiteral("0");
-        break;
+    }
     default:
         break;
     }
 }
 
+void ChooseAccount(LineCells& row, const QString& accountNo, const AccountLookup& lookup) {
+    row[ColAccountNo] = accountNo;
+    if (accountNo.isEmpty()) {
+        row[ColAccountName].clear();
+        return;
+    }
+    const AccountLookup::Account* a = lookup.findNo(accountNo);
+    row[ColAccountName] = a ? a->AccountName : InvalidAccountText();
+}
+
+namespace {
+// A row's amount: its debit when that is not 0, else its negated credit.
+Amount amountOfRow(const LineCells& row) {
+    const Amount debit = Amount::valueOf(row[ColDebit]);
+    return !debit.isZero() ? debit : -Amount::valueOf(row[ColCredit]);
+}
+
+void addToTotals(LineTotals& t, Amount a) {
+    if (a.isNegative())
+        t.credits += -a;
+    else
+        t.debits += a;
+}
+
+LineTotals totalsOfLines(const std::vector<TransactionLine>& lines) {
+    LineTotals t;
+    for (const TransactionLine& line : lines)
+        addToTotals(t, line.amount);
+    return t;
+}
+} // namespace
+
+LineTotals TotalsOfRows(const std::vector<LineCells>& rows) {
+    LineTotals t;
+    for (const LineCells& row : rows)
+        if (!isBlank(row))
+            addToTotals(t, amountOfRow(row));
+    return t;
+}
+
+QString TotalsText(const LineTotals& t) {
+    return QStringLiteral("Debits %1   Credits %2   Difference %3")
+        .arg(t.debits.formatStandard(), t.credits.formatStandard(),
+             t.difference().abs().formatStandard());
+}
+
+QString UnbalancedQuestion(const LineTotals& t) {
+    return QStringLiteral("Debits %1 and credits %2 differ by %3. Save it unbalanced? It will "
+                          "not be posted until it balances.")
+        .arg(t.debits.formatStandard(), t.credits.formatStandard(),
+             t.difference().abs().formatStandard());
+}
+
+std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t row) {
+    LineTotals others;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (r != row && !isBlank(rows[r]))
+            addToTotals(others, amountOfRow(rows[r]));
+    const Amount diff = others.difference();
+    if (diff.isZero() || row >= rows.size())
+        return std::nullopt;
+    LineCells cells = rows[row];
+    cells[ColDebit] = diff.isNegative() ? (-diff).toSqlText() : QStringLiteral("0");
+    cells[ColCredit] = diff.isNegative() ? QStringLiteral("0") : diff.toSqlText();
+    return cells;
+}
+
+namespace {
+// The digits of a number as text plus one ("099" -> "100", "99" -> "100").
+QString incremented(QString digits) {
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        if (digits[i] != QLatin1Char('9')) {
+            digits[i] = QChar(digits[i].unicode() + 1);
+            return digits;
+        }
+        digits[i] = QLatin1Char('0');
+    }
+    return QLatin1Char('1') + digits;
+}
+
+// Compares digit strings by the value they write (leading zeros aside).
+int compareDigits(const QString& a, const QString& b) {
+    auto strip = [](const QString& s) {
+        qsizetype i = 0;
+        while (i + 1 < s.size() && s[i] == QLatin1Char('0'))
+            ++i;
+        return s.mid(i);
+    };
+    const QString x = strip(a), y = strip(b);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y);
+}
+} // namespace
+
+QString NextTransactionNo(const QStringList& numbers) {
+    static const QRegularExpression pattern(QStringLiteral("^(.*?)([0-9]+)$"));
+    QString prefix, digits;
+    QSet<QString> used;
+    for (const QString& n : numbers) {
+        used.insert(n.toUpper());
+        const QRegularExpressionMatch m = pattern.match(n);
+        if (!m.hasMatch())
+            continue;
+        const QString d = m.captured(2);
+        const int c = digits.isEmpty() ? 1 : compareDigits(d, digits);
+        if (c > 0 || (c == 0 && d.size() > digits.size())) {
+            prefix = m.captured(1);
+            digits = d;
+        }
+    }
+    if (digits.isEmpty())
+        return QString();
+    QString next;
+    do {
+        digits = incremented(digits);
+        next = prefix + digits;
+    } while (used.contains(next.toUpper()));
+    return next;
+}
+
+QString NextTransactionNo(Connection& cnn) {
+    QStringList numbers;
+    for (RowSet rs = cnn.execute(modDBUtil::GetTransactionList()); !rs.eof(); rs.moveNext())
+        numbers << rs.text(QStringLiteral("TransactionNo"));
+    return NextTransactionNo(numbers);
+}
+
+QString PostedLockText() {
+    return QStringLiteral("Posted \u2014 revert the posting to change it");
+}
+
+QString DiscardQuestion() {
+    return QStringLiteral("Discard the changes to this transaction?");
+}
+
 LineCheck CheckLines(const std::vector<LineCells>& rows) {
     LineCheck check;
-    for (const LineCells& row : rows) {
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const LineCells& row = rows[r];
         if (isBlank(row))
             continue;
-        const Amount debit = Amount::valueOf(row[ColDebit]);
-        const Amount credit = Amount::valueOf(row[ColCredit]);
-        const bool invalid = row[ColAccountNo].isEmpty() || row[ColAccountName].isEmpty() ||
-                             row[ColAccountName] == InvalidAccountText() ||
-                             (debit.isZero() && credit.isZero());
-        if (invalid) {
+        const Amount amount = amountOfRow(row);
+        QString problem;
+        if (row[ColAccountNo].isEmpty() || row[ColAccountName].isEmpty())
+            problem = QStringLiteral("no account");
+        else if (row[ColAccountName] == InvalidAccountText())
+            problem = QStringLiteral("no account of number ") + row[ColAccountNo];
+        else if (amount.isZero())
+            problem = QStringLiteral("no amount");
+        if (!problem.isEmpty()) {
             ++check.invalidRows;
+            check.problems << QStringLiteral("row %1: ").arg(r + 1) + problem;
             continue;
         }
-        check.lines.push_back({row[ColAccountNo], !debit.isZero() ? debit : -credit});
+        check.lines.push_back({row[ColAccountNo], amount});
     }
     return check;
 }
@@ -79,7 +225,8 @@ int ValidateTransaction(const QString& transactionNo, const std::vector<LineCell
             const int answer = modErrors::ShowInputErrorMessage(
                 {2, Source,
                  QStringLiteral("Invalid: ") + QString::number(check.invalidRows) +
-                     QStringLiteral(" row(s). Yes: fix input, No:Cancel, ")});
+                     QStringLiteral(" row(s). Yes: fix input, No:Cancel, ") +
+                     QStringLiteral("\r\n") + check.problems.join(QStringLiteral("\r\n"))});
             if (answer == Abort)
                 return 2;
             if (answer != Ignore)
@@ -200,6 +347,9 @@ CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& 
         default:
             break;
         }
+        const LineTotals totals = totalsOfLines(lines);
+        if (!totals.balances() && !ui().askYesNo(UnbalancedQuestion(totals), title))
+            return CommandOutcome::Fix; // back to the editor, nothing written
         switch (SaveTransaction(cnn, header, lines, mode)) {
         case SaveOutcome::Committed:
             return CommandOutcome::Committed;
@@ -218,6 +368,9 @@ CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& 
     } catch (const DbError& e) { // the posted flag could not be read
         return modErrors::ShowErrorMessage(e.record()) == Abort ? CommandOutcome::Abort
                                                                 : CommandOutcome::Fix;
+    } catch (const AmountOverflow&) { // lines too large to add up
+        ui().messageBox(QStringLiteral("The amounts are too large to add up."), title);
+        return CommandOutcome::Fix;
     }
 }
 

@@ -32,10 +32,41 @@ QString InvalidAccountText();
 using zelk::accounts::AccountLookup;
 
 // What happens after the user has finished editing a cell of a row:
-//  number -> the account's name, or "Invalid Account" when none has that number;
+//  number -> the account's name, or "Invalid Account" when none has that number (an
+//  empty number empties the name);
 //  name -> the account's number when an account has that name, else nothing;
-//  a non-zero debit -> the credit cell "0"; a non-zero credit -> the debit cell "0".
+//  a non-zero debit -> the credit cell "0"; a non-zero credit -> the debit cell "0";
+//  a negative amount changes side at once: "-50" as a credit shows as a debit of 50.
 void AfterEdit(LineCells& row, int column, const AccountLookup& lookup);
+// The account chosen for a row (from a list that carries the number): its number and
+// name; an empty number empties both.
+void ChooseAccount(LineCells& row, const QString& accountNo, const AccountLookup& lookup);
+
+// The sums of the rows' amounts (a row's amount is its debit when that is not 0, else
+// its credit), as shown under the grid.
+struct LineTotals {
+    Amount debits;
+    Amount credits;
+    Amount difference() const { return debits - credits; }
+    bool balances() const { return debits == credits; }
+};
+LineTotals TotalsOfRows(const std::vector<LineCells>& rows);
+// "Debits 150.00   Credits 100.00   Difference 50.00"
+QString TotalsText(const LineTotals& totals);
+// "Debits 150.00 and credits 100.00 differ by 50.00. Save it unbalanced? ..."
+QString UnbalancedQuestion(const LineTotals& totals);
+// The row with the amount that balances the other rows filled in on its side (the
+// debit when the others hold more credits); nothing when they balance already.
+std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t row);
+// The number proposed for a new transaction: the next after the highest number of the
+// pattern of letters and digits ("T011" -> "T012"), not one in use; empty when no number
+// ends in digits.
+QString NextTransactionNo(const QStringList& numbers);
+QString NextTransactionNo(Connection& cnn);
+// What the posted label says of a posted transaction, which opens read-only.
+QString PostedLockText();
+// The question before typed input is thrown away.
+QString DiscardQuestion();
 
 // One line to save: the account number as typed and the signed amount (debit positive,
 // credit negative).
@@ -47,16 +78,19 @@ struct TransactionLine {
 // The rows checked: the lines of the valid rows in grid order, and the count of invalid
 // rows. Wholly empty rows are skipped; a row is invalid without an account number, without
 // a name, with "Invalid Account", or with 0 (or no number) in both amount cells. A row
-// with both amounts keeps its debit.
+// with both amounts keeps its debit. `problems` says of each invalid row where it is and
+// why ("row 3: no account").
 struct LineCheck {
     std::vector<TransactionLine> lines;
     int invalidRows = 0;
+    QStringList problems;
 };
 LineCheck CheckLines(const std::vector<LineCells>& rows);
 
 // The editor's validation: the number, then the rows. Reports a missing number (Fix,
-// Abort) or the count of invalid rows (Fix, Abort, Ignore). 0: save (after Ignore, the
-// valid lines only), 1: fix the input, 2: give up. `lines` receives the lines to save.
+// Abort) or the count of invalid rows, one line per row after it (Fix, Abort, Ignore). 0: save
+// (after Ignore, the valid lines only), 1: fix the input, 2: give up. `lines` receives the lines to
+// save.
 int ValidateTransaction(const QString& transactionNo, const std::vector<LineCells>& rows,
                         std::vector<TransactionLine>& lines);
 
@@ -65,6 +99,7 @@ struct TransactionHeader {
     QString Source;
     QString Description;
     QDate DateStamp;
+    bool operator==(const TransactionHeader&) const = default;
 };
 
 // A transaction as the editor shows it: the header, its posted flag and the cells of
@@ -110,7 +145,8 @@ void WriteTransaction(StatementRunner& run, const TransactionHeader& header,
                       const std::vector<TransactionLine>& lines, SaveMode mode);
 
 // The editor's Save: refuses a posted transaction (a message box titled `title`), then
-// validates the rows and saves. Committed: close; Fix: stay; Abort: close.
+// validates the rows, asks before saving lines that do not balance, and saves. Committed: close;
+// Fix: stay; Abort: close.
 CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& header,
                                       const std::vector<LineCells>& rows, SaveMode mode,
                                       const QString& title);

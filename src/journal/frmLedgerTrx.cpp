@@ -2,66 +2,42 @@
 
 #include "data/Connection.h"
 #include "data/modUtils.h"
+#include "widgets/AccountCells.h"
 #include "widgets/CommonControls.h"
+#include "widgets/DateField.h"
+#include "widgets/EntryGrid.h"
 #include "widgets/Twips.h"
+#include "widgets/TypedDate.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace zelk;
 using namespace zelk::journal;
+using zelk::controls::AccountCellDelegate;
 
 namespace {
 
 constexpr int ColumnWidths[4] = {1068, 3528, 912, 912};
 const char* const ColumnCaptions[4] = {"Account No", "Account Name", "Debit", "Credit"};
 
-// The account-name column: a drop-down of every account's name. Choosing a name ends
-// the edit; leaving without a choice keeps the cell as it was.
-class AccountNameDelegate : public QStyledItemDelegate {
-public:
-    AccountNameDelegate(const AccountLookup& lookup, QObject* parent)
-        : QStyledItemDelegate(parent), m_lookup(lookup) {}
+// The rows up to the last one that holds anything.
+std::vector<LineCells> withoutEmptyEnd(std::vector<LineCells> rows) {
+    while (!rows.empty() && rows.back() == LineCells{})
+        rows.pop_back();
+    return rows;
+}
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                          const QModelIndex&) const override {
-        auto* combo = new QComboBox(parent);
-        combo->setObjectName(QStringLiteral("cmbAccountName"));
-        combo->addItems(m_lookup.names());
-        combo->setMaxVisibleItems(20);
-        connect(combo, &QComboBox::activated, this, [this, combo] {
-            auto* self = const_cast<AccountNameDelegate*>(this);
-            emit self->commitData(combo);
-            emit self->closeEditor(combo);
-        });
-        return combo;
-    }
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        auto* combo = static_cast<QComboBox*>(editor);
-        combo->setCurrentIndex(combo->findText(index.data().toString(), Qt::MatchExactly));
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel* model,
-                      const QModelIndex& index) const override {
-        auto* combo = static_cast<QComboBox*>(editor);
-        if (combo->currentIndex() >= 0)
-            model->setData(index, combo->currentText());
-    }
-
-private:
-    const AccountLookup& m_lookup;
-};
+bool isZeroText(const QString& s) {
+    return Amount::valueOf(s).isZero();
+}
 
 } // namespace
 
@@ -75,7 +51,7 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
     };
     txtTransactionNo = text("txtTransactionNo");
     txtSource = text("txtSource");
-    dtpStamp = controls::datePicker(fraTrx, QStringLiteral("dtpStamp"), QDate::currentDate());
+    dtpStamp = controls::dateField(fraTrx, QStringLiteral("dtpStamp"), QDate::currentDate());
     txtDescription = text("txtDescription");
     lblPosted = new QLabel(fraTrx);
     lblPosted->setObjectName(QStringLiteral("lblPosted"));
@@ -93,8 +69,12 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
     form->addWidget(lblPosted, 0, 2, Qt::AlignRight);
     form->setColumnStretch(1, 1);
     dtpStamp->setMaximumWidth(twips(2000));
+    // Enter in a header field goes on to the next field, and from the last to the lines.
+    for (QLineEdit* f :
+         {txtTransactionNo, txtSource, static_cast<QLineEdit*>(dtpStamp), txtDescription})
+        connect(f, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
 
-    grdDetail = new QTableWidget(0, 4, this);
+    grdDetail = new controls::EntryGrid(0, 4, this);
     grdDetail->setObjectName(QStringLiteral("grdDetail"));
     QStringList captions;
     for (const char* c : ColumnCaptions)
@@ -104,38 +84,68 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
     grdDetail->horizontalHeader()->setHighlightSections(false);
     grdDetail->verticalHeader()->setDefaultSectionSize(grdDetail->fontMetrics().height() + 8);
     grdDetail->setSelectionMode(QAbstractItemView::SingleSelection);
-    grdDetail->setEditTriggers(QAbstractItemView::DoubleClicked |
-                               QAbstractItemView::EditKeyPressed |
-                               QAbstractItemView::AnyKeyPressed);
-    grdDetail->setItemDelegateForColumn(ColAccountName, new AccountNameDelegate(m_lookup, this));
+    grdDetail->setWordWrap(false);
+    // Amounts show whole up to 999,999,999.99; the name column takes the room left.
+    const int amountWidth =
+        std::max(twips(ColumnWidths[ColDebit]),
+                 grdDetail->fontMetrics().horizontalAdvance(QStringLiteral("999,999,999.99")) + 16);
     int width = 0;
     for (int c = 0; c < 4; ++c) {
-        grdDetail->setColumnWidth(c, twips(ColumnWidths[c]));
-        width += twips(ColumnWidths[c]);
+        const int w = c >= ColDebit ? amountWidth : twips(ColumnWidths[c]);
+        grdDetail->setColumnWidth(c, w);
+        width += w;
     }
-    grdDetail->horizontalHeader()->setStretchLastSection(false);
-    // The grid keeps its size when the window is resized.
-    grdDetail->setFixedSize(width + grdDetail->verticalScrollBar()->sizeHint().width() +
-                                2 * grdDetail->frameWidth() + 2,
-                            twips(4200));
+    grdDetail->horizontalHeader()->setSectionResizeMode(ColAccountName, QHeaderView::Stretch);
+    grdDetail->setMinimumSize(width + 24, twips(4200));
+
+    auto* numberCells =
+        new AccountCellDelegate(m_lookup, AccountCellDelegate::MatchBy::Number, this);
+    auto* nameCells = new AccountCellDelegate(m_lookup, AccountCellDelegate::MatchBy::Words, this);
+    for (AccountCellDelegate* d : {numberCells, nameCells}) {
+        d->heldAccount = [this](const QModelIndex& i) { return rowCells(i.row())[ColAccountNo]; };
+        d->editable = [this](const QModelIndex&) { return !m_readOnly; };
+        d->choose = [this](const QModelIndex& i, const QString& no) {
+            LineCells cells = rowCells(i.row());
+            ChooseAccount(cells, no, m_lookup);
+            setRow(i.row(), cells);
+            rowChanged();
+        };
+    }
+    grdDetail->setItemDelegateForColumn(ColAccountNo, numberCells);
+    grdDetail->setItemDelegateForColumn(ColAccountName, nameCells);
+    grdDetail->nextCell = [this](const QModelIndex& i) { return nextCell(i); };
+    grdDetail->cellKey = [this](const QModelIndex& i, QKeyEvent* k) { return balancingKey(i, k); };
+    connect(grdDetail, &controls::EntryGrid::rowCleared, this, [this](int row) {
+        if (m_readOnly)
+            return;
+        setRow(row, LineCells{});
+        rowChanged();
+    });
     connect(grdDetail, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (!m_updating)
             grdDetail_AfterEdit(item->row(), item->column());
     });
 
-    fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel);
+    lblTotals = new QLabel(this);
+    lblTotals->setObjectName(QStringLiteral("lblTotals"));
+    lblTotals->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* gridRow = new QHBoxLayout;
-    gridRow->addWidget(grdDetail);
-    gridRow->addStretch(1);
+    fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel, false);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraTrx);
-    layout->addLayout(gridRow);
-    layout->addStretch(1);
+    layout->addWidget(grdDetail, 1);
+    layout->addWidget(lblTotals);
     layout->addWidget(fraConfirm);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmLedgerTrx::cmdSave_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLedgerTrx::reject);
+    for (QKeySequence keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
+            if (cmdSave->isEnabled())
+                cmdSave_Click();
+        });
     clearGrid(EntryRows);
 }
 
@@ -146,22 +156,27 @@ void frmLedgerTrx::LoadAccountLookup() {
 void frmLedgerTrx::clearGrid(int rows) {
     m_updating = true;
     grdDetail->clearContents();
-    grdDetail->setRowCount(rows);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem;
-            if (c == ColDebit || c == ColCredit)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            grdDetail->setItem(r, c, item);
-        }
-    }
+    grdDetail->setRowCount(0);
     m_updating = false;
+    for (int r = 0; r < rows; ++r)
+        setRow(r, LineCells{});
+    rowChanged();
 }
 
 void frmLedgerTrx::setRow(int row, const LineCells& cells) {
     m_updating = true;
-    for (int c = 0; c < 4; ++c)
-        grdDetail->item(row, c)->setText(cells[size_t(c)]);
+    if (row >= grdDetail->rowCount())
+        grdDetail->setRowCount(row + 1);
+    for (int c = 0; c < 4; ++c) {
+        QTableWidgetItem* item = grdDetail->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            if (c == ColDebit || c == ColCredit)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            grdDetail->setItem(row, c, item);
+        }
+        item->setText(cells[size_t(c)]);
+    }
     m_updating = false;
 }
 
@@ -189,20 +204,100 @@ void frmLedgerTrx::grdDetail_AfterEdit(int row, int col) {
     LineCells cells = rowCells(row);
     AfterEdit(cells, col, m_lookup);
     setRow(row, cells);
+    rowChanged();
+}
+
+// After every change of a line: the totals under the grid, and one empty line at the end.
+void frmLedgerTrx::rowChanged() {
+    const int rows = grdDetail->rowCount();
+    if (rows > 0 && rowCells(rows - 1) != LineCells{})
+        setRow(rows, LineCells{});
+    try {
+        lblTotals->setText(TotalsText(TotalsOfRows(lineCells())));
+    } catch (const AmountOverflow&) {
+        lblTotals->setText(QStringLiteral("The amounts are too large to add up."));
+    }
+}
+
+// From the number (or name) to the debit; from a debit to the credit unless the debit
+// holds an amount; after the amount to the first cell of the next line.
+QModelIndex frmLedgerTrx::nextCell(const QModelIndex& from) const {
+    const int row = from.row();
+    QAbstractItemModel* m = grdDetail->model();
+    switch (from.column()) {
+    case ColAccountNo:
+    case ColAccountName:
+        return m->index(row, ColDebit);
+    case ColDebit:
+        if (isZeroText(rowCells(row)[ColDebit]))
+            return m->index(row, ColCredit);
+        [[fallthrough]];
+    default:
+        return m->index(std::min(row + 1, grdDetail->rowCount() - 1), ColAccountNo);
+    }
+}
+
+// F4 or "=" on an empty amount cell of a line without an amount fills the amount that
+// balances the transaction.
+bool frmLedgerTrx::balancingKey(const QModelIndex& cell, QKeyEvent* key) {
+    if (m_readOnly || (key->key() != Qt::Key_F4 && key->text() != QStringLiteral("=")))
+        return false;
+    if (cell.column() != ColDebit && cell.column() != ColCredit)
+        return false;
+    const LineCells cells = rowCells(cell.row());
+    if (!isZeroText(cells[ColDebit]) || !isZeroText(cells[ColCredit]))
+        return false;
+    try {
+        if (std::optional<LineCells> filled = BalancingRow(lineCells(), size_t(cell.row()))) {
+            setRow(cell.row(), *filled);
+            rowChanged();
+        }
+    } catch (const AmountOverflow&) {
+    }
+    return true;
+}
+
+void frmLedgerTrx::setReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    for (QLineEdit* f : {txtSource, txtDescription, static_cast<QLineEdit*>(dtpStamp)})
+        f->setReadOnly(readOnly);
+    for (QAction* a : dtpStamp->actions())
+        a->setEnabled(!readOnly);
+    grdDetail->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                        : QAbstractItemView::DoubleClicked |
+                                              QAbstractItemView::EditKeyPressed |
+                                              QAbstractItemView::AnyKeyPressed);
+    cmdSave->setEnabled(!readOnly);
+}
+
+bool frmLedgerTrx::changed() const {
+    return header() != m_shownHeader ||
+           dtpStamp->text() != DateFieldText(m_shownHeader.DateStamp) ||
+           withoutEmptyEnd(lineCells()) != m_shownRows;
+}
+
+void frmLedgerTrx::showModal(QWidget* focus) {
+    m_shownHeader = header();
+    m_shownRows = withoutEmptyEnd(lineCells());
+    grdDetail->setCurrentCell(0, ColAccountNo);
+    focus->setFocus();
+    exec();
 }
 
 void frmLedgerTrx::Add() {
     m_mode = SaveMode::Add;
     m_success = false;
-    txtTransactionNo->clear();
+    LoadAccountLookup();
+    txtTransactionNo->setText(NextTransactionNo(*g_cnn));
     txtTransactionNo->setEnabled(true);
+    txtTransactionNo->selectAll();
     txtSource->clear();
     txtDescription->clear();
     dtpStamp->setDate(QDate::currentDate());
     lblPosted->clear();
-    LoadAccountLookup();
+    setReadOnly(false);
     clearGrid(EntryRows);
-    exec();
+    showModal(txtTransactionNo);
 }
 
 void frmLedgerTrx::Edit(const QString& TrxNo) {
@@ -222,23 +317,36 @@ void frmLedgerTrx::Edit(const QString& TrxNo) {
     txtSource->setText(t->header.Source);
     dtpStamp->setDate(t->header.DateStamp);
     txtDescription->setText(t->header.Description);
-    lblPosted->setText(modUtils::PostedStatusText(t->Posted));
+    // A posted transaction is looked at, not changed: the label says why.
+    lblPosted->setText(t->Posted ? PostedLockText() : modUtils::PostedStatusText(false));
     // Every line shows: more rows than the 49 entry rows when there are more lines.
-    clearGrid(std::max(EntryRows, int(t->rows.size())));
+    clearGrid(EntryRows);
     for (size_t r = 0; r < t->rows.size(); ++r)
         setRow(int(r), t->rows[r]);
+    rowChanged();
     txtTransactionNo->setEnabled(false); // a transaction's number cannot be changed
-    exec();
+    setReadOnly(t->Posted);
+    showModal(grdDetail);
+}
+
+void frmLedgerTrx::reject() {
+    grdDetail->commitEdit();
+    if (controls::mayDiscard(this, !m_readOnly && changed(), DiscardQuestion()))
+        QDialog::reject();
 }
 
 void frmLedgerTrx::cmdSave_Click() {
+    // What the screen shows is saved: the open cell and the typed date first.
+    grdDetail->commitEdit();
+    if (!dtpStamp->check())
+        return;
     switch (TransactionSaveCommand(*g_cnn, header(), lineCells(), m_mode, windowTitle())) {
     case CommandOutcome::Committed:
         m_success = true;
         accept();
         break;
     case CommandOutcome::Abort:
-        reject();
+        QDialog::reject();
         break;
     case CommandOutcome::Fix:
         break; // stays open with the input

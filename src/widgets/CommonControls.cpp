@@ -114,8 +114,16 @@ QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel
     return f;
 }
 
-QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel) {
-    return confirmFrame(parent, save, QStringLiteral("cmdSave"), QStringLiteral("&Save"), cancel);
+QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel,
+                           bool enterSaves) {
+    QGroupBox* f =
+        confirmFrame(parent, save, QStringLiteral("cmdSave"), QStringLiteral("&Save"), cancel);
+    (*save)->setDefault(enterSaves);
+    return f;
+}
+
+bool mayDiscard(QWidget* editor, bool changed, const QString& question) {
+    return !changed || ui().askYesNo(question, editor->windowTitle());
 }
 
 QLineEdit* textBox(QWidget* parent, const QString& name) {

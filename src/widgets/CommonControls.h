@@ -50,8 +50,13 @@ QGroupBox* frame(QWidget* parent, const QString& name);
 QPushButton* button(QWidget* parent, const QString& name, const QString& caption);
 // The usual confirm frame of a dialog: "&Ok" (cmdOk) and "&Cancel" (cmdCancel).
 QGroupBox* okCancelFrame(QWidget* parent, QPushButton** ok, QPushButton** cancel);
-// The confirm frame of an editor: "&Save" (cmdSave) and "&Cancel" (cmdCancel).
-QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel);
+// The confirm frame of an editor: "&Save" (cmdSave) and "&Cancel" (cmdCancel). Save is
+// the default button (Enter in a field saves) unless `enterSaves` is false.
+QGroupBox* saveCancelFrame(QWidget* parent, QPushButton** save, QPushButton** cancel,
+                           bool enterSaves = true);
+// Whether a modal editor may close: true when nothing was changed, or when the user
+// answers Yes to `question` (a question box titled with the editor's title).
+bool mayDiscard(QWidget* editor, bool changed, const QString& question);
 
 // A text box with the given object name.
 QLineEdit* textBox(QWidget* parent, const QString& name);

@@ -103,7 +103,7 @@ TEST_F(AccountListWindow, AddThroughTheEditorShowsTheNewAccount) {
         type(m, "txtAccountName", "Sales");
         chooseClass(m, "Revenues");
         type(m, "txtBegBal", "-1,500.25");
-        clickButton(m, "cmdSave");
+        QTest::keyClick(child<QLineEdit>(m, "txtBegBal"), Qt::Key_Return); // Enter saves
         success = editor->Success();
     });
     clickButton(&w, "cmdOps_0");
@@ -119,9 +119,9 @@ TEST_F(AccountListWindow, AddThroughTheEditorShowsTheNewAccount) {
 
 TEST_F(AccountListWindow, EditorKeepsTheInputAfterFixAndReportsOnlyTheFirstFailure) {
     const QByteArray before = db.fileBytes();
-    ui.answerDialog(Fix).answerDialog(Fix);
+    ui.answerDialog(Fix).answerDialog(Fix).answerYes(false).answerYes(true);
     frmLedgerAccount editor;
-    bool open = false;
+    bool open = false, openAfterNo = false;
     QString notes;
     onNextModal([&](QWidget* m) {
         clickButton(m, "cmdSave"); // every field empty
@@ -133,10 +133,16 @@ TEST_F(AccountListWindow, EditorKeepsTheInputAfterFixAndReportsOnlyTheFirstFailu
         clickButton(m, "cmdSave");
         open = m->isVisible();
         notes = child<QLineEdit>(m, "txtNotes")->text();
+        QTest::keyClick(m, Qt::Key_Escape); // typed input is not thrown away unasked
+        openAfterNo = m->isVisible();
         clickButton(m, "cmdCancel");
     });
     editor.Add();
     EXPECT_TRUE(open);
+    EXPECT_TRUE(openAfterNo);
+    ASSERT_EQ(ui.asked().size(), 4u);
+    EXPECT_EQ(ui.asked()[3].text, "Discard the changes to this account?");
+    EXPECT_EQ(ui.asked()[3].title, "Account");
     EXPECT_EQ(notes, "till");
     EXPECT_FALSE(editor.Success());
     ASSERT_EQ(ui.dialogs().size(), 2u);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 
@@ -107,6 +108,42 @@ TEST_F(CustomReportEditor, AddEnforcesTheRowRulesAndSavesTheChosenAccounts) {
     rows.moveNext();
     EXPECT_EQ(rows.text("RowType"), "Total");
     EXPECT_TRUE(rows.isNull("AccountStart"));
+}
+
+// By keyboard: Enter moves on (name, type, accounts), the account is completed from a
+// word of its name, Delete empties a row, Escape asks, and Alt+S saves the open cell.
+TEST_F(CustomReportEditor, KeyboardEntrySavesWhatTheScreenShows) {
+    frmCustomReport dlg;
+    ui.answerYes(false).answerDialog(zelk::Ignore);
+    QString invalid;
+    onNextModal([&](QWidget* m) {
+        m->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m));
+        child<QLineEdit>(m, "txtName")->setText("Banks");
+        child<QLineEdit>(m, "txtTitle")->setText("Banks");
+        auto* types = child<QComboBox>(m, "cmbReportType");
+        types->setCurrentIndex(types->findText("Monthly"));
+        auto* grid = child<QTableWidget>(m, "grdDetail");
+        grid->setFocus();
+        grid->setCurrentCell(0, 0);
+        pressKeys(m,
+                  "Second bank<Enter>D<Enter>ban<Down><Down><Enter><Enter>Gone<Enter><Del><Esc>");
+        EXPECT_TRUE(m->isVisible()) << "Escape after typing asks; No stays";
+        EXPECT_EQ(grid->item(1, 0)->text(), "") << "Delete empties the row";
+        pressKeys(m, "<Left>Unfinished<Alt+S>");
+    });
+    dlg.Add();
+    EXPECT_TRUE(dlg.Success());
+    ASSERT_EQ(ui.asked().size(), 2u);
+    EXPECT_EQ(ui.asked()[0].text, "Discard the changes to this report?");
+    // The row typed when Alt+S was pressed is counted: it has a name and no type.
+    EXPECT_TRUE(ui.asked()[1].text.contains("Invalid: 1 row(s)"))
+        << ui.asked()[1].text.toStdString();
+    zelk::RowSet rows = db.query(GetCustomReportDetails("Banks"));
+    ASSERT_EQ(rows.recordCount(), 1);
+    EXPECT_EQ(rows.text("RowName"), "Second bank");
+    EXPECT_EQ(rows.text("RowType"), "Detail");
+    EXPECT_EQ(rows.text("AccountStart"), "1200");
 }
 
 TEST_F(CustomReportEditor, EditShowsTheSavedRowsAndFixKeepsTheInput) {

@@ -79,11 +79,12 @@ TEST(Database, FreshFileHoldsExactlyTheReferenceRows) {
                                   "Expenses"}));
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM SYS_Twelve WHERE ID BETWEEN 1 AND 12"), 12);
     EXPECT_EQ(db.count("SYS_Twelve"), 12);
-    zelk::RowSet types = db.query("SELECT ReportTypeID, Name FROM SYS_CustReportTypes ORDER BY 1");
+    zelk::RowSet types =
+        db.query("SELECT ReportTypeID, Name FROM SYS_CustReportTypes ORDER BY 1 DESC");
     ASSERT_EQ(types.recordCount(), 2);
-    EXPECT_EQ(types.text("Name"), "Cumulative");
-    types.moveNext();
     EXPECT_EQ(types.text("Name"), "Monthly");
+    types.moveNext();
+    EXPECT_EQ(types.text("Name"), "Cumulative");
     for (const char* t :
          {"Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
           "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",

@@ -83,6 +83,15 @@ TEST(JetTranslator, TranslatesTheStatementDialect) {
          ""},
         {"SELECT (IIF(CCur([Amount])< 0, 0, CCur([Amount]))) AS Debit FROM T",
          "SELECT (IIF(CCur([Amount])< ?, ?, CCur([Amount]))) AS Debit FROM T", "i:0|i:0"},
+        // column positions of ORDER BY / GROUP BY stay; other numbers there are bound
+        {"SELECT a, Count(*) FROM T WHERE b=2 GROUP BY 1 ORDER BY 2 DESC, a + 3, (4), 1 LIMIT 5",
+         "SELECT a, Count(*) FROM T WHERE b=? GROUP BY 1 ORDER BY 2 DESC, a + ?, (?), 1 LIMIT ?",
+         "i:2|i:3|i:4|i:5"},
+        {"SELECT x FROM (SELECT x FROM T ORDER BY 1) WHERE y=1 ORDER BY x",
+         "SELECT x FROM (SELECT x FROM T ORDER BY 1) WHERE y=? ORDER BY x", "i:1"},
+        // a whole number too long for 64 bits stays as written
+        {"SELECT 33333333333333333333, 123456789012345678, 1.5",
+         "SELECT 33333333333333333333, ?, ?", "i:123456789012345678|d:1.500000"},
         {"INSERT INTO Ledger_Accounts(AccountNo, AccountName, FKID_AccountClass, Notes) VALUES ( "
          "'1000', 'Cash', 1, NULL)",
          "INSERT INTO Ledger_Accounts(AccountNo, AccountName, FKID_AccountClass, Notes) VALUES ( "

@@ -1,6 +1,7 @@
 #include "journal/TransactionEntry.h"
 #include "accounts/LedgerFixtures.h"
 #include "data/Connection.h"
+#include "widgets/TypedDate.h"
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
@@ -63,7 +64,7 @@ TEST(AfterEdit, TheNumberFillsTheNameOrMarksTheRowInvalid) {
     AfterEdit(r, ColAccountNo, accounts);
     EXPECT_EQ(r[ColAccountName], "Bank");
     EXPECT_EQ(r[ColAccountNo], "ab-1"); // the number stays as typed
-    for (const char* unknown : {"9999", "1000 ", "", "5'", "' OR ''='"}) {
+    for (const char* unknown : {"9999", "1000 ", "5'", "' OR ''='"}) {
         r[ColAccountNo] = unknown;
         AfterEdit(r, ColAccountNo, accounts);
         EXPECT_EQ(r[ColAccountName], "Invalid Account") << unknown;
@@ -71,21 +72,26 @@ TEST(AfterEdit, TheNumberFillsTheNameOrMarksTheRowInvalid) {
     r[ColAccountNo] = "5'00"; // a quote is just a character
     AfterEdit(r, ColAccountNo, accounts);
     EXPECT_EQ(r[ColAccountName], "O'Brien's rent");
+    r[ColAccountNo] = ""; // an empty number leaves the row without an account
+    AfterEdit(r, ColAccountNo, accounts);
+    EXPECT_EQ(r, row("", "", "", ""));
     EXPECT_EQ(InvalidAccountText(), "Invalid Account");
 }
 
-TEST(AfterEdit, TheNameFillsTheNumberOfTheFirstAccountOfThatName) {
+TEST(AfterEdit, TheAccountChosenIsTheOneStoredAndNumberAndNameAgree) {
     const AccountLookup accounts = lookup();
-    LineCells r = row("", "Sales", "", "");
-    AfterEdit(r, ColAccountName, accounts);
-    EXPECT_EQ(r[ColAccountNo], "4000");
+    LineCells r = row("", "", "5", "");
+    ChooseAccount(r, "4100", accounts); // the second account named "Sales"
+    EXPECT_EQ(r, row("4100", "Sales", "5", ""));
+    ChooseAccount(r, "", accounts); // the empty entry empties the account
+    EXPECT_EQ(r, row("", "", "5", ""));
+    // A typed name still fills the number of its account.
     r[ColAccountName] = "O'Brien's rent";
     AfterEdit(r, ColAccountName, accounts);
     EXPECT_EQ(r[ColAccountNo], "5'00");
     r[ColAccountName] = "No such name";
     AfterEdit(r, ColAccountName, accounts);
     EXPECT_EQ(r[ColAccountNo], "5'00"); // not found: nothing changes
-    EXPECT_EQ(r[ColAccountName], "No such name");
 }
 
 TEST(AfterEdit, ANonZeroAmountZeroesTheOtherSide) {
@@ -97,6 +103,13 @@ TEST(AfterEdit, ANonZeroAmountZeroesTheOtherSide) {
     r[ColCredit] = "250";
     AfterEdit(r, ColCredit, accounts);
     EXPECT_EQ(r[ColDebit], "0");
+    // A negative amount changes side at once; the stored amount is the same.
+    r = row("1000", "Cash", "", "-50");
+    AfterEdit(r, ColCredit, accounts);
+    EXPECT_EQ(r, row("1000", "Cash", "50", "0"));
+    r = row("1000", "Cash", "-1,250.5", "7");
+    AfterEdit(r, ColDebit, accounts);
+    EXPECT_EQ(r, row("1000", "Cash", "0", "1250.5"));
     // Zero, or text that is not a number, changes nothing.
     for (const char* nothing : {"0", "0.00", "", "abc", "12x"}) {
         LineCells z = row("1000", "Cash", "40", "60");
@@ -125,6 +138,9 @@ TEST(CheckLines, ValidRowsBecomeSignedLinesAndInvalidRowsAreCounted) {
     };
     const LineCheck check = CheckLines(rows);
     EXPECT_EQ(check.invalidRows, 6);
+    EXPECT_EQ(check.problems,
+              (QStringList{"row 4: no amount", "row 5: no account", "row 6: no account of number 9",
+                           "row 7: no account", "row 9: no amount", "row 10: no amount"}));
     ASSERT_EQ(check.lines.size(), 4u);
     EXPECT_EQ(check.lines[0].AccountNo, "1000");
     EXPECT_EQ(check.lines[0].amount, Amount::fromRaw(12505000));
@@ -178,7 +194,8 @@ TEST(ValidateTransaction, InvalidRowsAreCountedAndIgnoreSavesTheOthers) {
     EXPECT_EQ(lines[1].amount, Amount::fromUnits(-10));
     ASSERT_EQ(ui.dialogs().size(), 3u);
     EXPECT_EQ(ui.dialogs()[0].text, "Error: 2\r\nSource: Ledger Transaction\r\nDesc: Invalid: 2 "
-                                    "row(s). Yes: fix input, No:Cancel, ");
+                                    "row(s). Yes: fix input, No:Cancel, \r\nrow 2: no account of "
+                                    "number 9\r\nrow 4: no amount");
     EXPECT_EQ(ui.dialogs()[0].buttons, 1 | 4 | 8); // Fix, Abort, Ignore
 
     // All valid: nothing is asked.
@@ -195,11 +212,19 @@ TEST_F(Journal, AddSavesTheHeaderUnpostedAndTheLinesNumberedWithoutGaps) {
         row("", "", "", ""),
         row("", "", "", ""),
         row("4000", "Sales", "0", "250"),
-        row("5000", "Rent", "3", "0"), // debits and credits need not balance
+        row("5000", "Rent", "3", "0"), // unbalanced: saved after the question
     };
+    ui.answerYes(false).answerYes(true);
+    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), rows, SaveMode::Add, "Transactions"),
+              CommandOutcome::Fix);
+    EXPECT_EQ(db.count("Ledger_Transactions"), 0);
     EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), rows, SaveMode::Add, "Transactions"),
               CommandOutcome::Committed);
-    EXPECT_TRUE(ui.asked().empty());
+    ASSERT_EQ(ui.asked().size(), 2u);
+    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
+    EXPECT_EQ(ui.asked()[0].title, "Transactions");
+    EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.00 differ by 1,003.50. Save "
+                                  "it unbalanced? It will not be posted until it balances.");
     RowSet h = db.query("SELECT * FROM Ledger_Transactions");
     ASSERT_EQ(h.recordCount(), 1);
     EXPECT_EQ(h.text("TransactionNo"), "T1");
@@ -321,9 +346,11 @@ TEST_F(Journal, ADuplicateNumberIsRefusedAndFixOrAbortWriteNothing) {
     for (Answer answer : {Fix, Abort}) {
         ScriptedUi ui;
         ui.answerDialog(answer);
-        EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("t1"), {row("4000", "Sales", "1", "")},
-                                         SaveMode::Add, "Transactions"),
-                  answer == Fix ? CommandOutcome::Fix : CommandOutcome::Abort);
+        EXPECT_EQ(
+            TransactionSaveCommand(db.cnn(), header("t1"),
+                                   {row("4000", "Sales", "1", ""), row("1000", "Cash", "", "1")},
+                                   SaveMode::Add, "Transactions"),
+            answer == Fix ? CommandOutcome::Fix : CommandOutcome::Abort);
         ASSERT_EQ(ui.dialogs().size(), 1u);
         EXPECT_EQ(ui.dialogs()[0].buttons, 7);
         EXPECT_TRUE(ui.dialogs()[0].text.startsWith(
@@ -338,7 +365,8 @@ TEST_F(Journal, ARefusedEditKeepsTheOldHeaderAndLines) {
     const QByteArray before = db.fileBytes();
     ScriptedUi ui;
     ui.answerDialog(Retry).answerDialog(Abort);
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), {row("5000", "Rent", "9", "")},
+    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"),
+                                     {row("5000", "Rent", "9", ""), row("1000", "Cash", "", "9")},
                                      SaveMode::Edit, "Transactions"),
               CommandOutcome::Abort);
     EXPECT_EQ(ui.dialogs().size(), 2u); // Retry ran the refused statement again
@@ -373,6 +401,124 @@ TEST_F(Journal, TheLookupReadsEveryAccountInOrder) {
     EXPECT_EQ(accounts.names().size(), 3);
     ASSERT_NE(accounts.findName("rent"), nullptr);
     EXPECT_EQ(accounts.findName("rent")->AccountNo, "5000");
+}
+
+TEST(LineTotals, SumsTheSidesAndFillsTheBalancingAmount) {
+    const std::vector<LineCells> rows = {
+        row("1000", "Cash", "150", "0"),
+        row("", "", "", ""),
+        row("4000", "Sales", "0", "100"),
+        row("", "", "2", ""), // an amount without account still counts on the screen
+        row("5000", "Rent", "", ""),
+    };
+    const LineTotals t = TotalsOfRows(rows);
+    EXPECT_EQ(TotalsText(t), "Debits 152.00   Credits 100.00   Difference 52.00");
+    EXPECT_FALSE(t.balances());
+    EXPECT_EQ(UnbalancedQuestion({Amount::fromUnits(150), Amount::fromUnits(100)}),
+              "Debits 150.00 and credits 100.00 differ by 50.00. Save it unbalanced? It will not "
+              "be posted until it balances.");
+    // The balancing amount goes on the side that is short; none when balanced already.
+    EXPECT_EQ(BalancingRow(rows, 4), row("5000", "Rent", "0", "52"));
+    std::vector<LineCells> creditHeavy = {row("4000", "Sales", "0", "10.25"),
+                                          row("1000", "Cash", "", "")};
+    EXPECT_EQ(BalancingRow(creditHeavy, 1), row("1000", "Cash", "10.25", "0"));
+    creditHeavy.push_back(row("5000", "Rent", "", ""));
+    creditHeavy[1] = row("1000", "Cash", "10.25", "0");
+    EXPECT_FALSE(BalancingRow(creditHeavy, 2));
+    EXPECT_THROW(
+        TotalsOfRows({row("1", "A", "922337203685477", ""), row("1", "A", "922337203685477", "")}),
+        AmountOverflow);
+}
+
+TEST(NextTransactionNo, FollowsTheHighestNumberOfItsPattern) {
+    const struct {
+        QStringList numbers;
+        QString next;
+    } cases[] = {
+        {{"T009", "T011", "T010"}, "T012"},
+        {{"T099"}, "T100"},
+        {{"T999"}, "T1000"},
+        {{"7", "INV0042", "t0043"}, "t0044"},
+        {{"A1", "B1", "b2"}, "b3"},
+        {{"T9", "T010", "T10"}, "T011"}, // of one value, the longer writing
+        {{"X-9", "X-10"}, "X-11"},
+        {{"Misc", "Opening"}, ""},
+        {{}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextTransactionNo(c.numbers), c.next) << c.numbers.join(",").toStdString();
+}
+
+TEST(AccountLookup, CompletesByNumberPrefixAndByWordsOfTheName) {
+    const AccountLookup accounts({{"1000", "Cash"},
+                                  {"10", "Petty cash"},
+                                  {"1100", "Bank current account"},
+                                  {"4000", "Sales"},
+                                  {"4100", "Sales"}});
+    auto numbers = [](const std::vector<const AccountLookup::Account*>& found) {
+        QStringList out;
+        for (const auto* a : found)
+            out << a->AccountNo;
+        return out;
+    };
+    const struct {
+        bool byNumber;
+        QString typed;
+        QStringList found;
+    } cases[] = {
+        {true, "1", {"1000", "10", "1100"}},
+        {true, "10", {"10", "1000"}}, // exact one first
+        {true, "11", {"1100"}},
+        {true, "9", {}},
+        {true, "", {}},
+        {false, "sal", {"4000", "4100"}},
+        {false, "CASH", {"1000", "10"}},
+        {false, "cur acc", {"1100"}},
+        {false, "ash", {}},
+        {false, "  ", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            numbers(c.byNumber ? accounts.matchNumber(c.typed) : accounts.matchWords(c.typed)),
+            c.found)
+            << c.typed.toStdString();
+    EXPECT_EQ(AccountLookup::pickText(accounts.accounts()[4]), "Sales (4100)");
+}
+
+TEST(TypedDate, AWholeDateIsTakenOrRefusedAsItStands) {
+    const QLocale dmy(QLocale::English, QLocale::UnitedKingdom); // dd/MM/yyyy
+    const QLocale mdy(QLocale::English, QLocale::UnitedStates);  // M/d/yy
+    const struct {
+        const QLocale& locale;
+        QString typed;
+        QDate date;
+        QString error;
+    } cases[] = {
+        {dmy, "29/02/2004", {2004, 2, 29}, ""},
+        {dmy, "1.4.04", {2004, 4, 1}, ""},
+        {mdy, "2/29/04", {2004, 2, 29}, ""},
+        {mdy, "2004-05-31", {2004, 5, 31}, ""},
+        {dmy, " 31 May 2004 ", {2004, 5, 31}, ""},
+        {dmy, "May 31, 1999", {1999, 5, 31}, ""},
+        {dmy, "1/1/80", {1980, 1, 1}, ""},
+        {dmy, "31/12/79", {2079, 12, 31}, ""},
+        {dmy, "31/04/2004", {}, "31 Apr 2004 is not a date"},
+        {dmy, "31 Feb 2004", {}, "31 Feb 2004 is not a date"},
+        {mdy, "13/1/2004", {}, "1 13 2004 is not a date"},
+        {dmy, "01 Dec 0000", {}, "1 Dec 0000 is not a date"},
+        {dmy, "31/12/1979", {}, "31 Dec 1979 is not a date from 1980 to 3000"},
+        {dmy, "1/1/3001", {}, "1 Jan 3001 is not a date from 1980 to 3000"},
+        {dmy, "1/1/20040", {}, "\"1/1/20040\" is not a date"},
+        {dmy, "31", {}, "\"31\" is not a date"},
+        {dmy, "", {}, "\"\" is not a date"},
+        {dmy, "1 Foo 2004", {}, "\"1 Foo 2004\" is not a date"},
+    };
+    for (const auto& c : cases) {
+        const TypedDate t = ParseTypedDate(c.typed, c.locale);
+        EXPECT_EQ(t.date, c.date) << c.typed.toStdString();
+        EXPECT_EQ(t.error, c.error) << c.typed.toStdString();
+    }
+    EXPECT_EQ(DateFieldText(QDate(2004, 2, 9)), "09 Feb 2004");
 }
 
 TEST(TransactionList, StatementAndColumns) {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs, bool required) {
     QPointer<QWidget> before = QApplication::activeModalWidget();
@@ -47,4 +48,41 @@ void pumpEvents(int ms) {
     else
         QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The widget that takes the keys: an open popup list, else the window's focus widget.
+static QWidget* keyTarget(QWidget* window) {
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup;
+    QWidget* f = window->focusWidget();
+    return f ? f : window;
+}
+
+void pressKeys(QWidget* window, const QString& script) {
+    static const std::map<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+        {"Enter", {Qt::Key_Return, {}}},
+        {"Tab", {Qt::Key_Tab, {}}},
+        {"Esc", {Qt::Key_Escape, {}}},
+        {"Del", {Qt::Key_Delete, {}}},
+        {"Up", {Qt::Key_Up, {}}},
+        {"Down", {Qt::Key_Down, {}}},
+        {"Right", {Qt::Key_Right, {}}},
+        {"Left", {Qt::Key_Left, {}}},
+        {"F4", {Qt::Key_F4, {}}},
+        {"Alt+S", {Qt::Key_S, Qt::AltModifier}},
+        {"Ctrl+Enter", {Qt::Key_Return, Qt::ControlModifier}},
+    };
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        if (script[i] == '<') {
+            const qsizetype close = script.indexOf('>', i);
+            const auto k = keys.at(script.mid(i + 1, close - i - 1));
+            QTest::keyClick(keyTarget(window), k.first, k.second);
+            if (k.second & Qt::AltModifier) // a button's mnemonic clicks it after a moment
+                pumpEvents(150);
+            i = close;
+        } else {
+            QTest::keyClick(keyTarget(window), script[i].toLatin1());
+        }
+        pumpEvents();
+    }
 }

@@ -25,3 +25,8 @@ void clickButton(const QWidget* parent, const QString& name);
 
 // Lets pending events run (deferred deletes too); with ms > 0, waits that long for timers.
 void pumpEvents(int ms = 0);
+
+// Types a script as a user would, into the open popup list or the window's focus widget:
+// characters as they stand, keys in angle brackets (<Enter> <Tab> <Esc> <Del> <Up> <Down>
+// <Right> <Left> <F4> <Alt+S> <Ctrl+Enter>). Events are let run after each key.
+void pressKeys(QWidget* window, const QString& script);
