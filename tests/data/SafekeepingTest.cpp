@@ -390,6 +390,7 @@ TEST(Snapshot, StepsDoNotStartWhenTheirSnapshotFails) {
     const QByteArray before = dump(db.cnn());
     QFile(QDir(db.folder()).filePath("Backups")).open(QIODevice::WriteOnly);
     ScriptedUi ui;
+    ui.answerYes().answerYes(); // New Company may empty the books, both times
     company::NewCompanyInput in{"Kestrel Ltd", "1 Road", "555", "", "", 4, 2004, 4};
     EXPECT_EQ(company::NewCompanySaveCommand(db.cnn(), in), CommandOutcome::Fix);
     NoProgress progress;
