@@ -8,7 +8,6 @@
 #include "widgets/Twips.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 
 frmSelectAccountRange::frmSelectAccountRange(QWidget* parent, const QString& account,
@@ -28,8 +27,8 @@ frmSelectAccountRange::frmSelectAccountRange(QWidget* parent, const QString& acc
     for (int i = 0; i < cmbAccount->count(); ++i)
         if (zelk::sameKey(cmbAccount->itemData(i).toString(), account))
             cmbAccount->setCurrentIndex(i);
-    dtpFrom = zelk::controls::datePicker(fraAccount, QStringLiteral("dtpFrom"), from);
-    dtpTo = zelk::controls::datePicker(fraAccount, QStringLiteral("dtpTo"), to);
+    dtpFrom = zelk::controls::dateField(fraAccount, QStringLiteral("dtpFrom"), from);
+    dtpTo = zelk::controls::dateField(fraAccount, QStringLiteral("dtpTo"), to);
     dtpFrom->setMinimumWidth(twips(1800));
     dtpTo->setMinimumWidth(twips(1800));
     zelk::controls::labelledFields(fraAccount, {{QStringLiteral("&Account"), cmbAccount},
@@ -45,6 +44,8 @@ void frmSelectAccountRange::cmdOk_Click() {
         cmbAccount->setFocus();
         return;
     }
+    if (!dtpFrom->check() || !dtpTo->check())
+        return;
     if (dtpFrom->date() > dtpTo->date()) {
         zelk::ui().messageBox(QStringLiteral("The From Date is after the To Date."), windowTitle());
         dtpFrom->setFocus();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/DateField.h"
+
 #include "reports/frmSelectRange.h"
 
 class QComboBox;
@@ -23,6 +25,6 @@ private:
 
     QGroupBox* fraAccount;
     QComboBox* cmbAccount;
-    QDateEdit* dtpFrom;
-    QDateEdit* dtpTo;
+    zelk::controls::DateField* dtpFrom;
+    zelk::controls::DateField* dtpTo;
 };

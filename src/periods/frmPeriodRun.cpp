@@ -5,7 +5,6 @@
 #include "widgets/Twips.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -103,10 +102,10 @@ frmDateRangeRun::frmDateRangeRun(const QString& objectName, const QString& capti
     }
     lblFromDate = new QLabel(QStringLiteral("From Date"), fraDate);
     lblFromDate->setObjectName(QStringLiteral("lblFromDate"));
-    dtpFrom = controls::datePicker(fraDate, QStringLiteral("dtpFrom"), from);
+    dtpFrom = controls::dateField(fraDate, QStringLiteral("dtpFrom"), from);
     lblToDate = new QLabel(QStringLiteral("To Date"), fraDate);
     lblToDate->setObjectName(QStringLiteral("lblToDate"));
-    dtpTo = controls::datePicker(fraDate, QStringLiteral("dtpTo"), QDate::currentDate());
+    dtpTo = controls::dateField(fraDate, QStringLiteral("dtpTo"), QDate::currentDate());
     lblFromDate->setBuddy(dtpFrom);
     lblToDate->setBuddy(dtpTo);
     auto* grid = new QGridLayout(fraDate);
@@ -115,6 +114,11 @@ frmDateRangeRun::frmDateRangeRun(const QString& objectName, const QString& capti
     grid->addWidget(lblToDate, 1, 0);
     grid->addWidget(dtpTo, 1, 1);
     grid->setColumnStretch(1, 1);
+    controls::fieldsFirst(fraDate, fraConfirm);
+}
+
+bool frmDateRangeRun::datesChecked() {
+    return dtpFrom->check() && dtpTo->check();
 }
 
 // Month windows
@@ -124,11 +128,12 @@ frmMonthRun::frmMonthRun(const QString& objectName, const QString& caption,
     : frmPeriodRun(objectName, caption, cancelTitle, parent) {
     lblMonth = new QLabel(QStringLiteral("Month"), fraDate);
     lblMonth->setObjectName(QStringLiteral("lblMonth"));
-    cmbMonth = controls::monthList(fraDate, QStringLiteral("cmbMonth"));
+    cmbMonth = controls::fiscalMonthList(fraDate, QStringLiteral("cmbMonth"));
     lblMonth->setBuddy(cmbMonth);
     auto* row = new QHBoxLayout(fraDate);
     row->addWidget(lblMonth);
     row->addWidget(cmbMonth, 1);
+    controls::fieldsFirst(fraDate, fraConfirm);
 }
 
 // Question windows

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "widgets/DateField.h"
+
 #include "PeriodRun.h"
 #include "widgets/CommonControls.h"
 
 #include <QDialog>
 
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -65,14 +66,16 @@ class frmDateRangeRun : public frmPeriodRun {
 protected:
     frmDateRangeRun(const QString& objectName, const QString& caption, const QString& cancelTitle,
                     QWidget* parent);
+    // Takes the typed dates; false, after the message, when one is no date.
+    bool datesChecked();
     QLabel* lblFromDate = nullptr;
-    QDateEdit* dtpFrom = nullptr;
+    zelk::controls::DateField* dtpFrom = nullptr;
     QLabel* lblToDate = nullptr;
-    QDateEdit* dtpTo = nullptr;
+    zelk::controls::DateField* dtpTo = nullptr;
 };
 
-// A period window whose input is a month of the open fiscal year ("January" ...
-// "December", nothing chosen at first).
+// A period window whose input is a month of the open fiscal year (its months with
+// their calendar years, "February 2005"; nothing chosen at first).
 class frmMonthRun : public frmPeriodRun {
     Q_OBJECT
 protected:

@@ -3,7 +3,6 @@
 #include "frmEarningAccounts.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QPushButton>
 
 using namespace zelk;
@@ -15,6 +14,8 @@ frmPostTrxs::frmPostTrxs(QWidget* parent)
       m_run(*g_cnn, progress()) {}
 
 void frmPostTrxs::cmdOk_Click() {
+    if (!datesChecked())
+        return;
     cmdOk->setEnabled(false);
     m_run.run(dtpFrom->date(), dtpTo->date());
     finish();
@@ -26,6 +27,8 @@ frmRevertPostings::frmRevertPostings(QWidget* parent)
       m_run(*g_cnn, progress()) {}
 
 void frmRevertPostings::cmdOk_Click() {
+    if (!datesChecked())
+        return;
     cmdOk->setEnabled(false);
     m_run.run(dtpFrom->date(), dtpTo->date());
     finish();
@@ -37,7 +40,7 @@ frmEndMonth::frmEndMonth(QWidget* parent)
       m_run(*g_cnn, progress()) {}
 
 void frmEndMonth::cmdOk_Click() {
-    const int month = controls::selectedMonth(cmbMonth);
+    const int month = controls::requireMonth(cmbMonth);
     if (month == 0)
         return;
     cmdOk->setEnabled(false);
@@ -51,7 +54,7 @@ frmRevertEndMonth::frmRevertEndMonth(QWidget* parent)
       m_run(*g_cnn, progress()) {}
 
 void frmRevertEndMonth::cmdOk_Click() {
-    const int month = controls::selectedMonth(cmbMonth);
+    const int month = controls::requireMonth(cmbMonth);
     if (month == 0)
         return;
     cmdOk->setEnabled(false);

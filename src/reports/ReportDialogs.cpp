@@ -5,12 +5,13 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
 class RealReportDialogs : public ReportDialogs {
 public:
-    QString chooseSaveFile(QWidget* parent) override {
+    SaveChoice chooseSaveFile(QWidget* parent) override {
         QFileDialog dlg(parent, QStringLiteral("Save Report"));
         dlg.setObjectName(QStringLiteral("dlgReport"));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
@@ -19,11 +20,16 @@ public:
         const QString documents =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         dlg.setDirectory(QDir(documents).exists() ? documents : QDir::homePath());
-        dlg.setNameFilters({QStringLiteral("Text File (*.txt)"),
-                            QStringLiteral("Rich Text (*.rtf)"), QStringLiteral("PDF (*.pdf)")});
+        using zelk::reports::SaveFormat;
+        const QStringList filters = {QStringLiteral("Text File (*.txt)"),
+                                     QStringLiteral("Rich Text (*.rtf)"),
+                                     QStringLiteral("PDF (*.pdf)")};
+        const SaveFormat types[] = {SaveFormat::Text, SaveFormat::Rtf, SaveFormat::Pdf};
+        dlg.setNameFilters(filters);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return QString();
-        return dlg.selectedFiles().first();
+            return {};
+        const qsizetype chosen = std::max<qsizetype>(0, filters.indexOf(dlg.selectedNameFilter()));
+        return {dlg.selectedFiles().first(), types[chosen]};
     }
 
     bool choosePrinter(QPrinter& printer, QWidget* parent) override {

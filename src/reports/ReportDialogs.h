@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReportSave.h"
+
 #include <QString>
 
 class QPrinter;
@@ -10,9 +12,13 @@ class QWidget;
 class ReportDialogs {
 public:
     virtual ~ReportDialogs() = default;
-    // The save dialog ("Save Report"; Text File, Rich Text, PDF). The chosen file name,
-    // or the empty text when the dialog was cancelled.
-    virtual QString chooseSaveFile(QWidget* parent) = 0;
+    // The save dialog ("Save Report"; Text File, Rich Text, PDF). The chosen file name
+    // (empty when the dialog was cancelled) and the file type chosen in its list.
+    struct SaveChoice {
+        QString fileName;
+        zelk::reports::SaveFormat type = zelk::reports::SaveFormat::Text;
+    };
+    virtual SaveChoice chooseSaveFile(QWidget* parent) = 0;
     // The printer dialog over `printer` (its print range already set: the selection when
     // there is one). False when the dialog was cancelled.
     virtual bool choosePrinter(QPrinter& printer, QWidget* parent) = 0;

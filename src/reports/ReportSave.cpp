@@ -2,15 +2,39 @@
 
 #include "modRptUtil.h"
 
+#include <QFileInfo>
+
 namespace zelk::reports {
 
-SaveFormat SaveFormatOf(const QString& fileName) {
-    const QString ending = fileName.right(3).toUpper();
-    if (ending == QLatin1String("RTF"))
-        return SaveFormat::Rtf;
-    if (ending == QLatin1String("PDF"))
-        return SaveFormat::Pdf;
-    return SaveFormat::Text;
+bool KnownSaveFormat(const QString& fileName, SaveFormat* format) {
+    for (SaveFormat f : {SaveFormat::Rtf, SaveFormat::Pdf, SaveFormat::Text})
+        if (fileName.endsWith(SaveExtension(f), Qt::CaseInsensitive)) {
+            if (format)
+                *format = f;
+            return true;
+        }
+    return false;
+}
+
+QString SaveExtension(SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Rtf:
+        return QStringLiteral(".rtf");
+    case SaveFormat::Pdf:
+        return QStringLiteral(".pdf");
+    case SaveFormat::Text:
+        break;
+    }
+    return QStringLiteral(".txt");
+}
+
+SaveTarget SaveTargetOf(const QString& fileName, SaveFormat chosen) {
+    SaveTarget target{fileName, chosen};
+    if (KnownSaveFormat(fileName, &target.format))
+        return target;
+    if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
+        target.fileName += SaveExtension(chosen);
+    return target;
 }
 
 QByteArray PlainTextBytes(const QStringList& lines) {

@@ -157,10 +157,19 @@ void frmReport::cmdPrint_Click() {
 }
 
 void frmReport::cmdSave_Click() {
-    const QString fileName = reportDialogs().chooseSaveFile(this);
-    if (fileName.isEmpty())
+    const ReportDialogs::SaveChoice choice = reportDialogs().chooseSaveFile(this);
+    if (choice.fileName.isEmpty())
         return;
-    saveAs(fileName);
+    const zelk::reports::SaveTarget target =
+        zelk::reports::SaveTargetOf(choice.fileName, choice.type);
+    // The dialog asked before replacing the name it was given, not the one with the
+    // extension added.
+    if (target.fileName != choice.fileName && QFileInfo::exists(target.fileName) &&
+        !zelk::ui().askYesNo(QStringLiteral("%1 already exists. Replace it?")
+                                 .arg(QDir::toNativeSeparators(target.fileName)),
+                             windowTitle()))
+        return;
+    saveAs(target.fileName, target.format);
 }
 
 void frmReport::setData(zelk::exchange::DataTable data) {
@@ -172,7 +181,7 @@ void frmReport::cmdExport_Click() {
     zelk::controls::ExportTable(this, m_data, windowTitle());
 }
 
-void frmReport::saveAs(const QString& fileName) {
+void frmReport::saveAs(const QString& fileName, zelk::reports::SaveFormat format) {
     const QString shown = QDir::toNativeSeparators(fileName);
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -180,7 +189,6 @@ void frmReport::saveAs(const QString& fileName) {
                    .arg(shown, file.errorString()));
         return;
     }
-    const zelk::reports::SaveFormat format = zelk::reports::SaveFormatOf(fileName);
     if (format == zelk::reports::SaveFormat::Pdf) {
         file.close();
         QPrinter printer(QPrinter::HighResolution);

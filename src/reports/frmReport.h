@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportSave.h"
 #include "RtfReader.h"
 #include "exchange/DataTable.h"
 
@@ -29,7 +30,8 @@ public:
 
     // Print: the printer dialog, then the selection (when there is one) or the whole report.
     void cmdPrint_Click();
-    // Save: the save dialog, then RTF, PDF or plain text by the name's ending.
+    // Save: the save dialog, then RTF, PDF or plain text: by the name's ending when it
+    // is a known one, else by the chosen file type, whose extension a bare name gets.
     void cmdSave_Click();
 
     // Export…: the report's figures as data (set by setData; without them the button is
@@ -46,7 +48,7 @@ protected:
 private:
     void Form_Resize();
     void showDocument();
-    void saveAs(const QString& fileName);
+    void saveAs(const QString& fileName, zelk::reports::SaveFormat format);
     void failed(const QString& message);
 
     QGroupBox* fraCommand;

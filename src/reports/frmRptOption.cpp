@@ -8,7 +8,6 @@
 #include "widgets/Twips.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,7 +38,7 @@ frmRptOption::frmRptOption(QWidget* parent, const QString& name, const QString& 
     auto* column = new QVBoxLayout(this);
     if (input == Input::Month) {
         QGroupBox* fraMonth = zelk::controls::frame(this, QStringLiteral("fraMonth"));
-        cmbMonth = zelk::controls::monthList(fraMonth);
+        cmbMonth = zelk::controls::fiscalMonthList(fraMonth);
         cmbMonth->setMinimumWidth(twips(2400));
         auto* grid = new QGridLayout(fraMonth);
         grid->addWidget(
@@ -51,9 +50,9 @@ frmRptOption::frmRptOption(QWidget* parent, const QString& name, const QString& 
         QGroupBox* fraDate = zelk::controls::frame(this, QStringLiteral("fraDate"));
         const QDate today = QDate::currentDate();
         const QDate first(today.year(), today.month(), 1);
-        dtpFrom = zelk::controls::datePicker(fraDate, QStringLiteral("dtpFrom"), first);
-        dtpTo = zelk::controls::datePicker(fraDate, QStringLiteral("dtpTo"),
-                                           first.addMonths(1).addDays(-1));
+        dtpFrom = zelk::controls::dateField(fraDate, QStringLiteral("dtpFrom"), first);
+        dtpTo = zelk::controls::dateField(fraDate, QStringLiteral("dtpTo"),
+                                          first.addMonths(1).addDays(-1));
         auto* grid = new QGridLayout(fraDate);
         grid->addWidget(
             label(fraDate, QStringLiteral("lblFromDate"), QStringLiteral("From Date"), dtpFrom), 0,
@@ -65,7 +64,12 @@ frmRptOption::frmRptOption(QWidget* parent, const QString& name, const QString& 
         grid->setColumnStretch(1, 1);
         column->addWidget(fraDate);
     }
-    column->addWidget(zelk::controls::okCancelFrame(this, &cmdOk, &cmdCancel));
+    QGroupBox* fraConfirm = zelk::controls::okCancelFrame(this, &cmdOk, &cmdCancel);
+    column->addWidget(fraConfirm);
+    zelk::controls::fieldsFirst(input == Input::Month
+                                    ? static_cast<QWidget*>(cmbMonth->parentWidget())
+                                    : dtpFrom->parentWidget(),
+                                fraConfirm);
     pbStatus = new QProgressBar(this);
     pbStatus->setObjectName(QStringLiteral("pbStatus"));
     pbStatus->setRange(0, 100);
@@ -92,7 +96,9 @@ QDate frmRptOption::dateTo() const {
 
 // Builds the report and shows it; the window then closes, whatever came of the build.
 void frmRptOption::cmdOk_Click() {
-    if (m_input == Input::Month && month() == 0)
+    if (m_input == Input::Month && zelk::controls::requireMonth(cmbMonth) == 0)
+        return;
+    if (m_input == Input::DateRange && !(dtpFrom->check() && dtpTo->check()))
         return;
     cmdOk->setEnabled(false);
     m_Cancel = false;

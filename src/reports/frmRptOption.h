@@ -1,12 +1,13 @@
 #pragma once
 
+#include "widgets/DateField.h"
+
 #include "ReportRun.h"
 
 #include <QDate>
 #include <QDialog>
 
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QProgressBar;
 class QPushButton;
@@ -40,8 +41,8 @@ protected:
 private:
     Input m_input;
     QComboBox* cmbMonth = nullptr;
-    QDateEdit* dtpFrom = nullptr;
-    QDateEdit* dtpTo = nullptr;
+    zelk::controls::DateField* dtpFrom = nullptr;
+    zelk::controls::DateField* dtpTo = nullptr;
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
     QProgressBar* pbStatus = nullptr;

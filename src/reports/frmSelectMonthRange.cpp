@@ -11,7 +11,7 @@
 frmSelectMonthRange::frmSelectMonthRange(QWidget* parent)
     : SelectRangeDialog(parent, QStringLiteral("frmSelectMonthRange")) {
     fraMonth = zelk::controls::frame(this, QStringLiteral("fraMonth"));
-    cmbMonth = zelk::controls::monthList(fraMonth);
+    cmbMonth = zelk::controls::fiscalMonthList(fraMonth);
     cmbMonth->setMinimumWidth(twips(1800));
     auto* lblMonth = new QLabel(QStringLiteral("Month"), fraMonth);
     lblMonth->setObjectName(QStringLiteral("lblMonth"));
@@ -23,7 +23,7 @@ frmSelectMonthRange::frmSelectMonthRange(QWidget* parent)
 }
 
 void frmSelectMonthRange::cmdOk_Click() {
-    const int month = zelk::controls::selectedMonth(cmbMonth);
+    const int month = zelk::controls::requireMonth(cmbMonth);
     if (month < 1)
         return;
     Month = qint16(month);

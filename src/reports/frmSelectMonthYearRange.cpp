@@ -37,8 +37,8 @@ void frmSelectMonthYearRange::showEvent(QShowEvent* event) {
 }
 
 void frmSelectMonthYearRange::cmdOk_Click() {
-    const int year = zelk::controls::selectedYear(lstYear);
-    const int month = zelk::controls::selectedMonth(cmbMonth);
+    const int month = zelk::controls::requireMonth(cmbMonth);
+    const int year = month < 1 ? 0 : zelk::controls::requireYear(lstYear);
     if (year < 1 || month < 1)
         return;
     SelMonth = qint16(month);

@@ -3,7 +3,6 @@
 #include "widgets/CommonControls.h"
 #include "widgets/Twips.h"
 
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,6 +26,7 @@ void SelectRangeDialog::finishLayout(QGroupBox* fields) {
     layout->addWidget(fields, 1);
     layout->addWidget(fraConfirm);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    zelk::controls::fieldsFirst(fields, fraConfirm);
 }
 
 void SelectRangeDialog::confirm() {
@@ -51,9 +51,9 @@ frmSelectRange::frmSelectRange(QWidget* parent)
     const QDate today = QDate::currentDate();
     const QDate first(today.year(), today.month(), 1);
     fraDate = zelk::controls::frame(this, QStringLiteral("fraDate"));
-    dtpFrom = zelk::controls::datePicker(fraDate, QStringLiteral("dtpFrom"), first);
-    dtpTo = zelk::controls::datePicker(fraDate, QStringLiteral("dtpTo"),
-                                       first.addDays(first.daysInMonth() - 1));
+    dtpFrom = zelk::controls::dateField(fraDate, QStringLiteral("dtpFrom"), first);
+    dtpTo = zelk::controls::dateField(fraDate, QStringLiteral("dtpTo"),
+                                      first.addDays(first.daysInMonth() - 1));
     auto* lblFromDate = new QLabel(QStringLiteral("From Date"), fraDate);
     lblFromDate->setObjectName(QStringLiteral("lblFromDate"));
     lblFromDate->setBuddy(dtpFrom);
@@ -72,6 +72,8 @@ frmSelectRange::frmSelectRange(QWidget* parent)
 }
 
 void frmSelectRange::cmdOk_Click() {
+    if (!dtpFrom->check() || !dtpTo->check())
+        return;
     DateFrom = dtpFrom->date();
     DateTo = dtpTo->date();
     confirm();

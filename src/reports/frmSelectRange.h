@@ -1,9 +1,10 @@
 #pragma once
 
+#include "widgets/DateField.h"
+
 #include <QDate>
 #include <QDialog>
 
-class QDateEdit;
 class QGroupBox;
 class QListWidget;
 class QPushButton;
@@ -52,6 +53,6 @@ private:
     void cmdOk_Click() override;
 
     QGroupBox* fraDate;
-    QDateEdit* dtpFrom;
-    QDateEdit* dtpTo;
+    zelk::controls::DateField* dtpFrom;
+    zelk::controls::DateField* dtpTo;
 };

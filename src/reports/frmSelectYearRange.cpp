@@ -23,7 +23,7 @@ void frmSelectYearRange::showEvent(QShowEvent* event) {
 }
 
 void frmSelectYearRange::cmdOk_Click() {
-    const int year = zelk::controls::selectedYear(lstYear);
+    const int year = zelk::controls::requireYear(lstYear);
     if (year < 1)
         return;
     SelYear = qint16(year);

@@ -2,12 +2,12 @@
 
 #include "accounts/ListSortFilter.h"
 
+#include "data/Connection.h"
 #include "data/FiscalCalendar.h"
 #include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,10 +37,44 @@ void fillMonthList(QComboBox* combo) {
     combo->setCurrentIndex(-1);
 }
 
+QComboBox* fiscalMonthList(QWidget* parent, const QString& name) {
+    QComboBox* combo = monthList(parent, name);
+    if (!g_cnn || !g_cnn->isOpen())
+        return combo;
+    try {
+        const CompanyRow company = CompanyRow::read(*g_cnn);
+        combo->clear();
+        for (int period = 0; period < 12; ++period) {
+            const int month = (company.FinancialPeriodBegin - 1 + period) % 12 + 1;
+            combo->addItem(fiscal::monthOfDate(fiscal::firstDayOfMonth(
+                               company.FinancialPeriodBegin, company.CurrentPeriodYear, month)),
+                           month);
+        }
+        combo->setCurrentIndex(-1);
+    } catch (const std::exception&) {
+        // the plain month names stand when the company row cannot be read
+    }
+    return combo;
+}
+
 int selectedMonth(const QComboBox* combo) {
     if (combo->currentIndex() < 0)
         return 0;
     return combo->currentData().toInt();
+}
+
+namespace {
+int required(QWidget* field, int chosen, const QString& message) {
+    if (chosen == 0) {
+        ui().messageBox(message, field->window()->windowTitle());
+        field->setFocus(Qt::OtherFocusReason);
+    }
+    return chosen;
+}
+} // namespace
+
+int requireMonth(QComboBox* combo) {
+    return required(combo, selectedMonth(combo), QStringLiteral("Choose a month."));
 }
 
 QListWidget* yearList(QWidget* parent, const QString& name) {
@@ -65,6 +99,10 @@ int selectedYear(const QListWidget* list) {
     return sel.first()->text().toInt();
 }
 
+int requireYear(QListWidget* list) {
+    return required(list, selectedYear(list), QStringLiteral("Choose a year."));
+}
+
 void showCurrentYear(QListWidget* list) {
     if (!list->selectedItems().isEmpty())
         return;
@@ -73,12 +111,16 @@ void showCurrentYear(QListWidget* list) {
         list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
 }
 
-QDateEdit* datePicker(QWidget* parent, const QString& name, const QDate& date) {
-    auto* d = new QDateEdit(date, parent);
-    d->setObjectName(name);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd MMM yyyy"));
-    return d;
+void fieldsFirst(QWidget* fields, QWidget* confirm) {
+    QList<QWidget*> chain;
+    for (QWidget* box : {fields, confirm})
+        for (QWidget* w : box->findChildren<QWidget*>())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->window() == box->window())
+                chain << w;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    if (!chain.isEmpty())
+        chain.first()->setFocus(Qt::OtherFocusReason);
 }
 
 QGroupBox* frame(QWidget* parent, const QString& name) {

@@ -10,7 +10,6 @@
 class QAbstractItemView;
 class QComboBox;
 class QTableView;
-class QDateEdit;
 class QGridLayout;
 class QLineEdit;
 class QGroupBox;
@@ -30,19 +29,30 @@ namespace zelk::controls {
 // selected.
 QComboBox* monthList(QWidget* parent, const QString& name = QStringLiteral("cmbMonth"));
 void fillMonthList(QComboBox* combo);
+// The month list of the open fiscal year: its months in their order, each with its
+// calendar year ("February 2005"), carrying 1 ... 12 as item data; nothing selected.
+// Without a readable company row, the plain month list.
+QComboBox* fiscalMonthList(QWidget* parent, const QString& name = QStringLiteral("cmbMonth"));
 // The selected month's item data, or 0 when none is selected.
 int selectedMonth(const QComboBox* combo);
+// The selected month; with none, 0 after "Choose a month." (titled with the window's
+// title), the focus back on the list.
+int requireMonth(QComboBox* combo);
 
 // A list of the years 1980 ... 3000 as decimal texts, nothing selected.
 QListWidget* yearList(QWidget* parent, const QString& name);
 void fillYearList(QListWidget* list);
 // The selected year, or 0 when none is selected.
 int selectedYear(const QListWidget* list);
+// The selected year; with none, 0 after "Choose a year.", the focus back on the list.
+int requireYear(QListWidget* list);
 // Scrolls a year list with nothing selected so that the current year shows.
 void showCurrentYear(QListWidget* list);
 
-// A date picker with a calendar drop-down.
-QDateEdit* datePicker(QWidget* parent, const QString& name, const QDate& date);
+// A dialog starts where the user types: the tab order runs through the fields inside
+// `fields` and then through `confirm` (its OK and Cancel), and the focus starts on the
+// first field.
+void fieldsFirst(QWidget* fields, QWidget* confirm);
 
 // A frame (a bordered box without caption) with the given object name.
 QGroupBox* frame(QWidget* parent, const QString& name);

@@ -46,6 +46,13 @@ bool DateField::check() {
     return false;
 }
 
+void DateField::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    // Coming to the field by key or with its window, what is typed replaces the date.
+    if (e->reason() != Qt::MouseFocusReason && e->reason() != Qt::PopupFocusReason)
+        selectAll();
+}
+
 void DateField::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
     // A popup (the calendar, a menu) or another window is no leaving of the field.

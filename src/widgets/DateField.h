@@ -29,6 +29,7 @@ signals:
     void dateChanged(const QDate& date);
 
 protected:
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 

@@ -3,9 +3,10 @@
 #include "reports/frmSelectRange.h"
 #include "reports/frmSelectYearRange.h"
 #include "support/GuiHelpers.h"
+#include "support/ScriptedUi.h"
 
+#include "widgets/DateField.h"
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -18,7 +19,7 @@ namespace {
 // Chooses a month as the user does: the entry of that caption in the drop-down.
 void chooseMonth(QWidget* dlg, const QString& caption) {
     auto* cmb = child<QComboBox>(dlg, "cmbMonth");
-    const int i = cmb->findText(caption);
+    const int i = cmb->findText(caption, Qt::MatchStartsWith);
     ASSERT_GE(i, 0) << caption.toStdString();
     cmb->setCurrentIndex(i);
 }
@@ -67,8 +68,8 @@ TEST(RangeDialogs, CaptionsFramesAndFields) {
     auto* fraDate = child<QGroupBox>(&range, "fraDate");
     EXPECT_EQ(child<QLabel>(fraDate, "lblFromDate")->text(), "From Date");
     EXPECT_EQ(child<QLabel>(fraDate, "lblToDate")->text(), "To Date");
-    child<QDateEdit>(fraDate, "dtpFrom");
-    child<QDateEdit>(fraDate, "dtpTo");
+    child<zelk::controls::DateField>(fraDate, "dtpFrom");
+    child<zelk::controls::DateField>(fraDate, "dtpTo");
 
     auto* fraMonth = child<QGroupBox>(&month, "fraMonth");
     EXPECT_EQ(child<QLabel>(fraMonth, "lblMonth")->text(), "Month");
@@ -98,6 +99,7 @@ TEST(RangeDialogs, CaptionsFramesAndFields) {
 // OK with an incomplete choice leaves the dialog open and changes nothing; February
 // yields 2 (the item data, not the position); 1980 and 3000 are the ends of the list.
 TEST(RangeDialogs, OkWithNothingSelectedStaysOpen) {
+    ScriptedUi ui;
     frmSelectMonthRange month;
     showModal(month, [](QWidget* d) {
         clickButton(d, "cmdOk");
@@ -162,8 +164,8 @@ TEST(RangeDialogs, OkWithNothingSelectedStaysOpen) {
 TEST(RangeDialogs, AReversedDateRangeIsHandedBackUnchanged) {
     frmSelectRange range;
     showModal(range, [](QWidget* d) {
-        child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2004, 3, 31));
-        child<QDateEdit>(d, "dtpTo")->setDate(QDate(2004, 3, 1));
+        child<zelk::controls::DateField>(d, "dtpFrom")->setDate(QDate(2004, 3, 31));
+        child<zelk::controls::DateField>(d, "dtpTo")->setDate(QDate(2004, 3, 1));
         clickButton(d, "cmdOk");
     });
     EXPECT_TRUE(range.Confirmed);
@@ -195,13 +197,13 @@ TEST(RangeDialogs, CancelAfterAnEarlierOkKeepsTheValues) {
 
     frmSelectRange range;
     showModal(range, [](QWidget* d) {
-        child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2004, 1, 1));
-        child<QDateEdit>(d, "dtpTo")->setDate(QDate(2004, 1, 31));
+        child<zelk::controls::DateField>(d, "dtpFrom")->setDate(QDate(2004, 1, 1));
+        child<zelk::controls::DateField>(d, "dtpTo")->setDate(QDate(2004, 1, 31));
         clickButton(d, "cmdOk");
     });
     ASSERT_TRUE(range.Confirmed);
     showModal(range, [](QWidget* d) {
-        child<QDateEdit>(d, "dtpFrom")->setDate(QDate(2005, 6, 1));
+        child<zelk::controls::DateField>(d, "dtpFrom")->setDate(QDate(2005, 6, 1));
         d->close(); // the window's close box
     });
     EXPECT_FALSE(range.Confirmed);

@@ -4,9 +4,9 @@
 #include "support/Books.h"
 #include "support/GuiHelpers.h"
 
+#include "widgets/DateField.h"
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <deque>
 #include <gtest/gtest.h>
@@ -78,8 +79,8 @@ protected:
         books.addTransaction("T3", QDate(2003, 5, 4), {{"1000", "30"}, {"5000", "-30"}});
     }
     void postMay(QWidget* window) {
-        child<QDateEdit>(window, "dtpFrom")->setDate(QDate(2003, 5, 1));
-        child<QDateEdit>(window, "dtpTo")->setDate(QDate(2003, 5, 31));
+        child<zelk::controls::DateField>(window, "dtpFrom")->setDate(QDate(2003, 5, 1));
+        child<zelk::controls::DateField>(window, "dtpTo")->setDate(QDate(2003, 5, 31));
     }
 };
 
@@ -120,17 +121,22 @@ TEST_F(PeriodWindows, EachMenuCommandOpensItsWindowModallyWithItsControls) {
                 EXPECT_EQ(child<QLabel>(d, "lblFromDate")->text(), "From Date");
                 EXPECT_EQ(child<QLabel>(d, "lblToDate")->text(), "To Date");
                 // the first day of the open fiscal year, and today
-                EXPECT_EQ(child<QDateEdit>(d, "dtpFrom")->date(), QDate(2003, 4, 1));
-                EXPECT_EQ(child<QDateEdit>(d, "dtpTo")->date(), QDate::currentDate());
+                EXPECT_EQ(child<zelk::controls::DateField>(d, "dtpFrom")->date(),
+                          QDate(2003, 4, 1));
+                EXPECT_EQ(child<zelk::controls::DateField>(d, "dtpTo")->date(),
+                          QDate::currentDate());
+                EXPECT_EQ(d->focusWidget(), child<QWidget>(d, "dtpFrom"));
             } else if (name.contains("Month")) {
                 EXPECT_EQ(child<QLabel>(d, "lblMonth")->text(), "Month");
                 auto* months = child<QComboBox>(d, "cmbMonth");
                 ASSERT_EQ(months->count(), 12);
                 EXPECT_EQ(months->currentIndex(), -1);
-                EXPECT_EQ(months->itemText(0), "January");
-                EXPECT_EQ(months->itemText(11), "December");
+                // the months of the open fiscal year with their calendar years
+                EXPECT_EQ(months->itemText(0), "April 2003");
+                EXPECT_EQ(months->itemText(10), "February 2004");
                 for (int i = 0; i < 12; ++i)
-                    EXPECT_EQ(months->itemData(i).toInt(), i + 1);
+                    EXPECT_EQ(months->itemData(i).toInt(), (i + 3) % 12 + 1);
+                EXPECT_EQ(d->focusWidget(), months);
             } else if (name == "frmEndYear") {
                 EXPECT_EQ(child<QLabel>(d, "lblEndYear")->text(), "End Year?");
             } else {
@@ -166,6 +172,28 @@ TEST_F(PeriodWindows, CancelAnsweredNoKeepsTheWindowAndYesClosesItWithoutARun) {
     EXPECT_FALSE(window.running());
     EXPECT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(db.fileBytes(), before);
+}
+
+// The dates are typed whole from the first field on: the 31st stays the 31st, a day
+// the month lacks is refused as typed and nothing runs until it is mended.
+TEST_F(PeriodWindows, TypedDatesAreTheRangeThatRuns) {
+    books.addTransaction("T4", QDate(2003, 5, 31), {{"1000", "5"}, {"5000", "-5"}});
+    books.addTransaction("T5", QDate(2003, 6, 1), {{"1000", "5"}, {"5000", "-5"}});
+    frmPostTrxs window;
+    window.show();
+    window.activateWindow();
+    pumpEvents(); // the window takes the focus before the user types
+    pressKeys(&window, "2003-05-01<Tab>31 Apr 2003<Enter>");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"31 Apr 2003 is not a date"});
+    EXPECT_EQ(books.posted("T1"), false);
+    ui.clear();
+    pressKeys(&window, "31 May 2003<Enter>");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
+    EXPECT_EQ(books.posted("T1"), true);
+    EXPECT_EQ(books.posted("T4"), true);
+    EXPECT_EQ(books.posted("T5"), false);
 }
 
 TEST_F(PeriodWindows, OkIsDisabledAtTheFirstPressAndTheWindowClosesAfterTheRun) {
@@ -241,15 +269,17 @@ TEST_F(PeriodWindows, OkWithoutAMonthDoesNothingAndWithAMonthClosesIt) {
     frmEndMonth window;
     window.show();
     const QByteArray before = db.fileBytes();
-    clickButton(&window, "cmdOk");
+    auto* months = child<QComboBox>(&window, "cmbMonth");
+    QTest::keyClick(months, Qt::Key_Return); // Enter in the empty list is OK
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(child<QPushButton>(&window, "cmdOk")->isEnabled());
-    EXPECT_TRUE(ui.asked().empty());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
+    EXPECT_EQ(window.focusWidget(), months);
     EXPECT_EQ(db.fileBytes(), before);
 
     // the month is taken from the entry's item data: May is period 2 of this year
-    auto* months = child<QComboBox>(&window, "cmbMonth");
-    months->setCurrentIndex(months->findText("May"));
+    ui.clear();
+    months->setCurrentIndex(months->findText("May 2003"));
     clickButton(&window, "cmdOk");
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End month is done!"});

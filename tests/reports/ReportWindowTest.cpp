@@ -12,10 +12,10 @@
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
+#include "widgets/DateField.h"
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -65,7 +65,8 @@ bool isPdf(const QString& path) {
 // The save and printer dialogs, answered by the test.
 class ScriptedDialogs : public ReportDialogs {
 public:
-    QString saveName;    // empty: the save dialog is cancelled
+    QString saveName; // empty: the save dialog is cancelled
+    zelk::reports::SaveFormat saveType = zelk::reports::SaveFormat::Text;
     QString printerFile; // empty: the printer dialog is cancelled
     int saveAsked = 0;
     int printAsked = 0;
@@ -74,9 +75,9 @@ public:
     ScriptedDialogs() { setReportDialogs(this); }
     ~ScriptedDialogs() override { setReportDialogs(nullptr); }
 
-    QString chooseSaveFile(QWidget*) override {
+    SaveChoice chooseSaveFile(QWidget*) override {
         ++saveAsked;
-        return saveName;
+        return {saveName, saveType};
     }
     bool choosePrinter(QPrinter& printer, QWidget*) override {
         ++printAsked;
@@ -132,6 +133,7 @@ TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
         EXPECT_EQ(w->windowTitle(), "Report Trial Balance");
         auto* month = child<QComboBox>(w, "cmbMonth");
         EXPECT_EQ(month->currentIndex(), -1);
+        EXPECT_EQ(w->focusWidget(), month);
         EXPECT_EQ(month->count(), 12);
         EXPECT_EQ(child<QLabel>(w, "lblMonth")->text(), "Month");
         child<QGroupBox>(w, "fraMonth");
@@ -169,7 +171,7 @@ TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
     EXPECT_EQ(shown, visibleTrialBalance());
     EXPECT_EQ(progressMaximum, 11);
     EXPECT_EQ(progressValue, 11);
-    EXPECT_TRUE(ui.asked().empty());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
     EXPECT_EQ(readFile(tempFile()), golden("trial-balance.rtf"));
 }
 
@@ -212,8 +214,8 @@ TEST_F(ReportWindows, TransactionListTakesTheRangeOfItsDatePickers) {
         child<QGroupBox>(w, "fraDate");
         EXPECT_EQ(child<QLabel>(w, "lblFromDate")->text(), "From Date");
         EXPECT_EQ(child<QLabel>(w, "lblToDate")->text(), "To Date");
-        child<QDateEdit>(w, "dtpFrom")->setDate(QDate(2004, 6, 1));
-        child<QDateEdit>(w, "dtpTo")->setDate(QDate(2004, 6, 30));
+        child<zelk::controls::DateField>(w, "dtpFrom")->setDate(QDate(2004, 6, 1));
+        child<zelk::controls::DateField>(w, "dtpTo")->setDate(QDate(2004, 6, 30));
         onNextModal([&](QWidget* viewer) {
             shown = child<QTextEdit>(viewer, "rtfReport")->toPlainText().split('\n');
             viewer->close();
@@ -319,8 +321,10 @@ protected:
     }
     QTextEdit* view() { return child<QTextEdit>(viewer.get(), "rtfReport"); }
     QString outFile(const QString& name) { return out.filePath(name); }
-    void saveAs(const QString& path) {
+    void saveAs(const QString& path,
+                zelk::reports::SaveFormat type = zelk::reports::SaveFormat::Text) {
         dialogs.saveName = path;
+        dialogs.saveType = type;
         clickButton(viewer.get(), "cmdSave");
     }
 };
@@ -360,24 +364,44 @@ TEST_F(Viewer, TheReportAreaFillsTheWindowBelowTheCommandStrip) {
     viewer->hide();
 }
 
-TEST_F(Viewer, SaveByTheNamesEnding) {
+// The name's known ending decides; a bare name gets the chosen type and its extension.
+TEST_F(Viewer, SaveByTheNamesEndingOrTheChosenType) {
+    using F = zelk::reports::SaveFormat;
     const QByteArray rtf = golden("trial-balance.rtf");
-    for (const char* name : {"report.rtf", "REPORT.RTF", "reportrtf"}) {
-        saveAs(outFile(name));
+    for (const char* name : {"report.rtf", "REPORT.RTF"}) {
+        saveAs(outFile(name), F::Pdf);
         EXPECT_EQ(readFile(outFile(name)), rtf) << name;
     }
+    saveAs(outFile("bare"), F::Rtf);
+    EXPECT_EQ(readFile(outFile("bare.rtf")), rtf);
     // The trial balance holds letters outside Windows-1252: its text is UTF-8, CR LF.
     const QByteArray text = "\xEF\xBB\xBF" + visibleTrialBalance().join("\r\n").toUtf8() + "\r\n";
-    for (const char* name : {"report.txt", "report", "report.rtfx"}) {
+    for (const char* name : {"report.txt", "report.rtfx"}) {
         saveAs(outFile(name));
         EXPECT_EQ(readFile(outFile(name)), text) << name;
     }
+    saveAs(outFile("bare"));
+    EXPECT_EQ(readFile(outFile("bare.txt")), text);
     for (const char* name : {"report.pdf", "REPORT.Pdf"}) {
         saveAs(outFile(name));
         EXPECT_TRUE(isPdf(outFile(name))) << name;
         EXPECT_EQ(pdfPages(outFile(name)), 1) << name;
     }
+    // PDF chosen, no extension typed: a PDF named .pdf, and nothing else written.
+    saveAs(outFile("april"), F::Pdf);
+    EXPECT_TRUE(isPdf(outFile("april.pdf")));
+    EXPECT_FALSE(QFile::exists(outFile("april")));
     EXPECT_TRUE(ui.asked().empty());
+    // An existing file under the added extension is replaced only when the user says so.
+    QFile mine(outFile("keep.pdf"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    ui.answerYes(false);
+    saveAs(outFile("keep"), F::Pdf);
+    EXPECT_EQ(readFile(outFile("keep.pdf")), "mine");
+    ASSERT_EQ(ui.asked().size(), 1u);
+    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
 }
 
 TEST_F(Viewer, TextInTheCodePageIsSavedAsWindows1252) {

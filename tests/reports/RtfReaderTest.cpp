@@ -8,7 +8,8 @@
 using namespace zelk::rtf;
 using zelk::reports::PlainTextBytes;
 using zelk::reports::SaveFormat;
-using zelk::reports::SaveFormatOf;
+using zelk::reports::SaveTarget;
+using zelk::reports::SaveTargetOf;
 
 namespace {
 
@@ -139,13 +140,27 @@ TEST(RtfReader, GoldenTrialBalanceReadsAsItsVisibleLines) {
     EXPECT_EQ(d.paragraphs[12].runs[0].format, fmt(18));
 }
 
-TEST(ReportSaving, TheNamesEndingDecides) {
-    for (const char* name : {"report.rtf", "REPORT.RTF", "a.RtF", "reportrtf", "x/y.rtf"})
-        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Rtf) << name;
-    for (const char* name : {"report.pdf", "REPORT.PDF", "a.Pdf", "reportpdf"})
-        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Pdf) << name;
-    for (const char* name : {"report.txt", "report", "report.rtfx", "report.rt", "rtf.txt", ""})
-        EXPECT_EQ(SaveFormatOf(name), SaveFormat::Text) << name;
+TEST(ReportSaving, AKnownEndingDecidesElseTheChosenType) {
+    using F = SaveFormat;
+    struct Case {
+        const char* name;
+        F chosen;
+        const char* file;
+        F format;
+    };
+    for (const Case& c : {Case{"report.rtf", F::Text, "report.rtf", F::Rtf},
+                          Case{"x/REPORT.RTF", F::Pdf, "x/REPORT.RTF", F::Rtf},
+                          Case{"a.Pdf", F::Text, "a.Pdf", F::Pdf},
+                          Case{"report.TXT", F::Pdf, "report.TXT", F::Text},
+                          Case{"report", F::Pdf, "report.pdf", F::Pdf},
+                          Case{"x.y/report", F::Rtf, "x.y/report.rtf", F::Rtf},
+                          Case{"reportrtf", F::Text, "reportrtf.txt", F::Text},
+                          Case{"report.rtfx", F::Pdf, "report.rtfx", F::Pdf},
+                          Case{"March.2005", F::Text, "March.2005", F::Text}}) {
+        const SaveTarget t = SaveTargetOf(c.name, c.chosen);
+        EXPECT_EQ(t.fileName, c.file) << c.name;
+        EXPECT_EQ(t.format, c.format) << c.name;
+    }
 }
 
 TEST(ReportSaving, PlainTextIsWindows1252WithCrLf) {
