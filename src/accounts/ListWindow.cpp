@@ -125,10 +125,11 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
     layout->addWidget(txtFilter);
     layout->addWidget(grdData, 1);
 
+    applyDesignedLayout();
     // Wide enough for every column and the vertical scroll bar, and for the buttons.
     int gridWidth = 0;
-    for (const ListColumn& c : m_spec.columns)
-        gridWidth += twips(c.widthTwips);
+    for (size_t c = 0; c < m_spec.columns.size(); ++c)
+        gridWidth += grdData->columnWidth(int(c));
     m_preferredSize = QSize(std::max(gridWidth + 2 * grdData->frameWidth() +
                                          grdData->verticalScrollBar()->sizeHint().width() + 4,
                                      right + twips(48)),
@@ -156,7 +157,7 @@ void ListWindow::OpenList() {
 
 void ListWindow::applyDesignedLayout() {
     for (size_t c = 0; c < m_spec.columns.size(); ++c)
-        grdData->setColumnWidth(int(c), twips(m_spec.columns[c].widthTwips));
+        controls::setDesignedWidth(grdData, int(c), m_spec.columns[c].widthTwips);
 }
 
 // Rebinds the grid to a new snapshot of the statement's rows, keeping the column widths

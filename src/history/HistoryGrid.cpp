@@ -33,11 +33,12 @@ BrowserDesign transactions() {
             /*repeatingColumns*/ 4};
 }
 
-BrowserDesign generalLedger(BrowserKind kind, const QString& name) {
+// The two ledger browsers' titles say which is which when both are open.
+BrowserDesign generalLedger(BrowserKind kind, const QString& name, const QString& which) {
     using K = CellKind;
     return {kind,
             name,
-            QStringLiteral("Ledger History"),
+            QStringLiteral("Ledger History \u2014 ") + which,
             {{QStringLiteral("Year"), 912, K::Number},
              {QStringLiteral("Period"), 732, K::Number},
              {QStringLiteral("Account No."), 1032, K::Text},
@@ -192,8 +193,10 @@ const BrowserDesign& design(BrowserKind kind) {
     static const BrowserDesign designs[] = {
         transactions(),
         generalLedger(BrowserKind::GeneralLedgerCurrent,
-                      QStringLiteral("frmLedgerGeneralHistsCurrent")),
-        generalLedger(BrowserKind::GeneralLedgerPrevious, QStringLiteral("frmLedgerGeneralHists")),
+                      QStringLiteral("frmLedgerGeneralHistsCurrent"),
+                      QStringLiteral("current year")),
+        generalLedger(BrowserKind::GeneralLedgerPrevious, QStringLiteral("frmLedgerGeneralHists"),
+                      QStringLiteral("previous years")),
         balances(), accountCard()};
     return designs[int(kind)];
 }

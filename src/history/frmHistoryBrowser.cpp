@@ -198,13 +198,8 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
     fixed->setFixedWidth(twips(FixedColumnTwips));
     fixed->setDefaultSectionSize(QFontMetrics(gridFont).height() + 6);
     grdData->horizontalHeader()->setHighlightSections(false);
-    // A column is at least as wide as its caption and the sort mark.
-    const QFontMetrics captionMetrics(gridFont);
     for (size_t c = 0; c < d.columns.size(); ++c)
-        grdData->setColumnWidth(int(c),
-                                std::max(twips(d.columns[c].widthTwips),
-                                         captionMetrics.horizontalAdvance(d.columns[c].caption) +
-                                             captionMetrics.height() + 12));
+        zelk::controls::setDesignedWidth(grdData, int(c), d.columns[c].widthTwips);
 
     // The command frame across the top, the grid in the rest.
     auto* layout = new QVBoxLayout(this);

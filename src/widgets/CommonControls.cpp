@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -236,6 +237,13 @@ void sortByHeaders(QTableView* grid) {
     grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grid->horizontalHeader()->setSortIndicatorShown(true);
     grid->setSortingEnabled(true);
+}
+
+void setDesignedWidth(QTableView* grid, int column, int widthTwips) {
+    const QFontMetrics metrics(grid->horizontalHeader()->font());
+    const QString caption = grid->model()->headerData(column, Qt::Horizontal).toString();
+    grid->setColumnWidth(column, std::max(twips(widthTwips), metrics.horizontalAdvance(caption) +
+                                                                 metrics.height() + 12));
 }
 
 BusyPointer::BusyPointer(bool on) : m_on(on) {

@@ -81,6 +81,9 @@ QLineEdit* filterBox(QWidget* window, QAbstractItemView* grid, ListSortFilter* r
 // Sorting by a click on a column header (again: the other way), starting in the
 // designed order.
 void sortByHeaders(QTableView* grid);
+// Sets a column to its designed width, or wider when its caption and the sort mark
+// need more, so the caption is shown whole.
+void setDesignedWidth(QTableView* grid, int column, int widthTwips);
 
 // The busy pointer for as long as the object lives (when `on`).
 class BusyPointer {

@@ -350,8 +350,10 @@ TEST(HistoryDesigns, CaptionsWidthsAndMoneyColumns) {
     EXPECT_EQ(captions(BrowserKind::Balances), balance);
 
     EXPECT_EQ(design(BrowserKind::Transactions).caption, "Transaction History");
-    EXPECT_EQ(design(BrowserKind::GeneralLedgerCurrent).caption, "Ledger History");
-    EXPECT_EQ(design(BrowserKind::GeneralLedgerPrevious).caption, "Ledger History");
+    EXPECT_EQ(design(BrowserKind::GeneralLedgerCurrent).caption,
+              QString::fromUtf8("Ledger History — current year"));
+    EXPECT_EQ(design(BrowserKind::GeneralLedgerPrevious).caption,
+              QString::fromUtf8("Ledger History — previous years"));
     EXPECT_EQ(design(BrowserKind::Balances).caption, "Balance History");
 }
 

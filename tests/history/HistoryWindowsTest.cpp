@@ -124,8 +124,9 @@ TEST_F(HistoryWindows, TheHistoryMenuOpensEachBrowser) {
     };
     for (const Expect& e :
          {Expect{"mnuTrxHistory", "frmLedgerTrxHists", "Transaction History", 8},
-          Expect{"mnuLedgerHistoryCurrent", "frmLedgerGeneralHistsCurrent", "Ledger History", 6},
-          Expect{"mnuLedgerHistory", "frmLedgerGeneralHists", "Ledger History", 6},
+          Expect{"mnuLedgerHistoryCurrent", "frmLedgerGeneralHistsCurrent",
+                 "Ledger History — current year", 6},
+          Expect{"mnuLedgerHistory", "frmLedgerGeneralHists", "Ledger History — previous years", 6},
           Expect{"mnuBalanceHistory", "frmLedgerBalanceHists", "Balance History", 16}}) {
         SCOPED_TRACE(e.name);
         frmHistoryBrowser* w = open(e.item);
