@@ -7,7 +7,10 @@
 #include "frmToolWindow.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QHash>
 #include <QPointer>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -17,6 +20,41 @@ namespace {
 std::unique_ptr<zelk::Connection> s_cnn;
 QPointer<frmMain> s_main;
 QPointer<frmToolWindow> s_tools;
+
+// When a modal window (a dialog, a report viewer, a message box) closes, the window
+// that opened it is active again with its focus where it was, or the main window is:
+// the window manager alone does not always hand the focus back.
+class FocusAfterModals : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show && event->type() != QEvent::Hide)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || !w->isModal())
+            return false;
+        if (event->type() == QEvent::Show) {
+            m_openers.insert(w, QPointer<QWidget>(QApplication::focusWidget()));
+            return false;
+        }
+        QPointer<QWidget> focus = m_openers.take(w);
+        QTimer::singleShot(0, this, [focus] {
+            if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+                return; // another modal window has the keys
+            QWidget* target = focus && focus->isVisible() ? focus.data() : nullptr;
+            QWidget* window = target ? target->window() : s_main.data();
+            if (!window || !window->isVisible())
+                return;
+            window->activateWindow();
+            if (target)
+                target->setFocus(Qt::ActiveWindowFocusReason);
+        });
+        return false;
+    }
+
+private:
+    QHash<QObject*, QPointer<QWidget>> m_openers;
+};
 } // namespace
 
 int Main() {
@@ -32,6 +70,11 @@ int Main() {
         return 1;
     }
     zelk::g_cnn = s_cnn.get();
+    static FocusAfterModals* focus = nullptr;
+    if (!focus) {
+        focus = new FocusAfterModals(qApp);
+        qApp->installEventFilter(focus);
+    }
 
     s_main = new frmMain;
     s_main->setAttribute(Qt::WA_DeleteOnClose);

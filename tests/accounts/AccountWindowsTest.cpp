@@ -229,6 +229,7 @@ TEST_F(AccountListWindow, AnAccountOfAnUnknownClassOpensWithNoClassAndCannotBeSa
 TEST_F(AccountListWindow, DeleteAsksAndNoLeavesTheAccountYesRemovesIt) {
     fixtures::addAccount(db, "1000", "Cash", 1, 2004);
     fixtures::addAccount(db, "1100", "Bank", 1, 2004);
+    fixtures::addAccount(db, "1200", "Petty cash", 1, 2004);
     frmLedgerAccounts w;
     w.show();
     w.setCurrentRow(1);
@@ -240,7 +241,9 @@ TEST_F(AccountListWindow, DeleteAsksAndNoLeavesTheAccountYesRemovesIt) {
     EXPECT_EQ(ui.asked().back().title, "Accounts");
     ui.answerYes(true);
     clickButton(&w, "cmdOps_2");
-    EXPECT_EQ(column(w, 0), QStringList{"1000"});
+    EXPECT_EQ(column(w, 0), (QStringList{"1000", "1200"}));
+    EXPECT_EQ(w.currentKey(), "1200"); // the next row is selected
+    EXPECT_EQ(child<QTableView>(&w, "grdData")->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE FKID_Account='1100'"), 0);
 }
 

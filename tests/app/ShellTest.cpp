@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <array>
 #include <gtest/gtest.h>
@@ -161,6 +162,22 @@ TEST_F(Shell, ClickMenuOutsideOneToSixteenDoesNothing) {
     pumpEvents(50);
     EXPECT_FALSE(opened);
     EXPECT_TRUE(main()->mdiArea()->subWindowList().isEmpty());
+}
+
+// After a modal window closes, the window that opened it has the keys again.
+TEST_F(Shell, FocusComesBackAfterAModalCloses) {
+    main()->activateWindow();
+    main()->ClickMenu(9); // the account list, a child window
+    pumpEvents();
+    QWidget* grid = main()->findChild<QWidget*>("grdData");
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    pumpEvents();
+    onNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    main()->ClickMenu(12);
+    pumpEvents(20);
+    EXPECT_EQ(QApplication::activeWindow(), main());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
 }
 
 TEST_F(Shell, AboutAndHelpOpenModallyFromMenuToolButtonAndClickMenu) {
