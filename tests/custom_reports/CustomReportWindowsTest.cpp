@@ -263,7 +263,7 @@ TEST_F(CustomReportList, PrintAsksForTheMonthAndShowsTheReport) {
     EXPECT_TRUE(shown.contains("Period: 1 (January 2004)"));
     EXPECT_TRUE(shown.contains(QString("Cash").leftJustified(59) + " " +
                                QString("42.00").rightJustified(20)));
-    EXPECT_TRUE(ui.asked().empty());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
 }
 
 TEST_F(CustomReportList, OpensFromTheMenuEveryTime) {
