@@ -122,7 +122,7 @@ TEST(NewCompanyWindow, StartPeriodOnTheFiscalStartMonthIsPeriodOne) {
         chooseMonth(w, "cmbFinPeriodStart", "July");
         chooseYear(w, 1980);
         chooseMonth(w, "cmbPeriodStart", "July");
-        clickButton(w, "cmdSave");
+        QTest::keyClick(child<QLineEdit>(w, "txtPhone"), Qt::Key_Return); // Enter saves
     });
     EXPECT_EQ(db.scalar("SELECT BeginPeriod FROM SYS_Company"), 1);
     EXPECT_EQ(db.scalar("SELECT CurrentPeriodYear FROM SYS_Company"), 1980);
@@ -189,7 +189,7 @@ TEST(CompanyWindow, ShowsTheRowAndSavesTheContactFields) {
         EXPECT_TRUE(month->isReadOnly());
         type(w, "txtFax", "");
         type(w, "txtPhone", "555-0199");
-        clickButton(w, "cmdSave");
+        QTest::keyClick(child<QLineEdit>(w, "txtPhone"), Qt::Key_Return); // Enter saves
         open = w->isVisible();
     });
     windows::openCompany(nullptr);
