@@ -270,6 +270,7 @@ void ListWindow::NewRecord() {
             setCurrentRow(m_shown->mapFromSource(m_model->index(r, 0)).row());
             break;
         }
+    grdData->setFocus(); // the arrow keys walk the rows again, not the buttons
 }
 
 void ListWindow::EditRecord() {
@@ -279,6 +280,7 @@ void ListWindow::EditRecord() {
         setCurrentRow(0);
     const QString key = currentKey();
     runGuarded([&] { m_spec.edit(this, key); });
+    grdData->setFocus();
 }
 
 void ListWindow::DeleteRecord() {
@@ -288,6 +290,7 @@ void ListWindow::DeleteRecord() {
         setCurrentRow(0);
     const QString key = currentKey();
     runGuarded([&] { RunListDeletion(*g_cnn, m_spec.deletion, key, m_spec.caption); });
+    grdData->setFocus();
 }
 
 void ListWindow::ExportList() {

@@ -201,6 +201,11 @@ public:
                 m_grid->setFocus();
                 return true;
             }
+            if (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+                m_grid->setFocus(); // the key walks the rows from the current one
+                QCoreApplication::sendEvent(m_grid, event);
+                return true;
+            }
             if (key == Qt::Key_Down) {
                 m_grid->setFocus();
                 if (!m_grid->currentIndex().isValid() && m_grid->model()->rowCount() > 0)

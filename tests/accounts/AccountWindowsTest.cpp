@@ -240,9 +240,12 @@ TEST_F(AccountListWindow, DeleteAsksAndNoLeavesTheAccountYesRemovesIt) {
     EXPECT_EQ(ui.asked().back().text, "Delete account no 1100?");
     EXPECT_EQ(ui.asked().back().title, "Accounts");
     ui.answerYes(true);
-    clickButton(&w, "cmdOps_2");
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    pressKeys(&w, "<Alt+D>");
     EXPECT_EQ(column(w, 0), (QStringList{"1000", "1200"}));
     EXPECT_EQ(w.currentKey(), "1200"); // the next row is selected
+    EXPECT_TRUE(child<QTableView>(&w, "grdData")->hasFocus()) << "the arrow keys walk the rows";
     EXPECT_EQ(child<QTableView>(&w, "grdData")->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE FKID_Account='1100'"), 0);
 }

@@ -466,4 +466,10 @@ TEST_F(HistoryWindows, ListsAndBrowsersSortAndFilterInTheView) {
     QTest::keyClick(filter, Qt::Key_Escape);
     EXPECT_EQ(filter->text(), "");
     EXPECT_EQ(rows(w), 8) << "still sorted: no total rows";
+    // Up in the filter walks the rows from the current one.
+    grid(w)->setCurrentIndex(grid(w)->model()->index(3, 0));
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), grid(w));
+    EXPECT_EQ(grid(w)->currentIndex().row(), 2);
 }
