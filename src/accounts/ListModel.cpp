@@ -2,6 +2,8 @@
 
 #include "ListSortFilter.h"
 
+#include "data/Errors.h"
+
 #include "exchange/DataTable.h"
 
 #include <QDate>
@@ -44,14 +46,65 @@ ListModel::ListModel(std::vector<ListColumn> columns, QObject* parent)
 
 void ListModel::setRowSet(RowSet rows) {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_source = std::move(rows);
+    m_data.clear();
+    m_complete = !m_source.isOpen();
     for (size_t c = 0; c < m_columns.size(); ++c)
-        m_fieldOf[c] = m_rows.fieldIndex(m_columns[c].field);
+        m_fieldOf[c] = m_source.fieldIndex(m_columns[c].field);
+    m_data = readRows(PageRows);
     endResetModel();
 }
 
+std::vector<std::vector<QVariant>> ListModel::readRows(int count) {
+    std::vector<std::vector<QVariant>> page;
+    try {
+        while (int(page.size()) < count && !m_source.eof()) {
+            page.push_back(m_source.currentRow());
+            m_source.moveNext();
+        }
+    } catch (const DbError&) {
+        // The rows were read in a database transaction that has ended since (a run was
+        // rolled back): the statement is read again from the row after the last read.
+        m_source.requery();
+        for (size_t skip = 0; skip < m_data.size() + page.size() && !m_source.eof(); ++skip)
+            m_source.moveNext();
+        while (int(page.size()) < count && !m_source.eof()) {
+            page.push_back(m_source.currentRow());
+            m_source.moveNext();
+        }
+    }
+    if (m_source.eof()) {
+        m_complete = true;
+        m_source.close();
+    }
+    return page;
+}
+
+bool ListModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !m_complete;
+}
+
+void ListModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || m_complete)
+        return;
+    // The page is read first and then announced, so the view never sees half of it.
+    std::vector<std::vector<QVariant>> page = readRows(PageRows);
+    if (page.empty())
+        return;
+    const int first = int(m_data.size());
+    beginInsertRows(QModelIndex(), first, first + int(page.size()) - 1);
+    for (auto& row : page)
+        m_data.push_back(std::move(row));
+    endInsertRows();
+}
+
+void ListModel::fetchAll() {
+    while (canFetchMore())
+        fetchMore();
+}
+
 int ListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows.recordCount();
+    return parent.isValid() ? 0 : int(m_data.size());
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
@@ -59,12 +112,12 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString ListModel::cellText(int row, int column) const {
-    if (row < 0 || row >= m_rows.recordCount() || column < 0 || column >= columnCount())
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return QString();
     const int field = m_fieldOf[size_t(column)];
     if (field < 0)
         return QString();
-    const QVariant& v = m_rows.cell(row, field);
+    const QVariant& v = cell(row, field);
     if (!v.isValid() || v.isNull())
         return QString();
     switch (m_columns[size_t(column)].display) {
@@ -88,7 +141,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (role == SortValueRole) {
         // Numbers as numbers, dates as dates; texts by their shown text.
         const int field = m_fieldOf[size_t(index.column())];
-        const QVariant v = field < 0 ? QVariant() : m_rows.cell(index.row(), field);
+        const QVariant v = field < 0 ? QVariant() : cell(index.row(), field);
         if (!v.isValid() || v.isNull())
             return {};
         switch (m_columns[size_t(index.column())].display) {
@@ -109,10 +162,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (role == exchange::ExportValueRole &&
         m_columns[size_t(index.column())].display == ListDisplay::ShortDate) {
         const int field = m_fieldOf[size_t(index.column())];
-        const QDate d = field < 0
-                            ? QDate()
-                            : QDate::fromString(m_rows.cell(index.row(), field).toString().left(10),
-                                                Qt::ISODate);
+        const QDate d = field < 0 ? QDate()
+                                  : QDate::fromString(cell(index.row(), field).toString().left(10),
+                                                      Qt::ISODate);
         return d.isValid() ? QVariant(d) : QVariant();
     }
     return {};
@@ -140,11 +192,18 @@ int ListModel::keyColumn(const QString& key) const {
     return -1;
 }
 
-int ListModel::findRow(int column, const QString& text) const {
-    for (int r = 0; r < rowCount(); ++r)
+int ListModel::findRow(int column, const QString& text) {
+    for (int r = 0;; ++r) {
+        if (r >= rowCount()) {
+            if (!canFetchMore())
+                return -1;
+            fetchMore();
+            if (r >= rowCount())
+                return -1;
+        }
         if (sameKey(cellText(r, column), text))
             return r;
-    return -1;
+    }
 }
 
 } // namespace zelk

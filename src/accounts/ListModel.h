@@ -25,16 +25,24 @@ struct ListColumn {
     ListDisplay display = ListDisplay::Plain;
 };
 
-// The rows of a list window: a snapshot of one statement's rows shown through the
-// window's columns. Read-only; every refresh hands it a new snapshot.
+// The rows of a list window: one statement's rows shown through the window's columns.
+// The rows are fetched a page at a time as the view scrolls down to them
+// (canFetchMore / fetchMore), so a list of a million rows opens at once and holds only
+// the rows shown so far. Read-only; every refresh hands it the statement's rows anew.
 class ListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ListModel(std::vector<ListColumn> columns, QObject* parent = nullptr);
 
-    // Takes the rows of a new snapshot (the grid is rebound to it).
+    static constexpr int PageRows = 256;
+
+    // Takes the rows of a query (best forward-only): the first page is read now, the
+    // rest as the view asks for it. The grid is rebound to it.
     void setRowSet(RowSet rows);
-    const RowSet& rowSet() const { return m_rows; }
+    // Reads every row not read yet (before a sort, a filter or an export).
+    void fetchAll();
+    bool canFetchMore(const QModelIndex& parent = QModelIndex()) const override;
+    void fetchMore(const QModelIndex& parent = QModelIndex()) override;
     const std::vector<ListColumn>& columns() const { return m_columns; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -49,13 +57,19 @@ public:
     // The column carrying that key, or -1.
     int keyColumn(const QString& key) const;
     // The first row whose cell in that column shows the text (compared as keys compare:
-    // without regard to ASCII letter case), or -1.
-    int findRow(int column, const QString& text) const;
+    // without regard to ASCII letter case), or -1. Reads on until it is found.
+    int findRow(int column, const QString& text);
 
 private:
     std::vector<ListColumn> m_columns;
+    // Reads up to count more rows of the query.
+    std::vector<std::vector<QVariant>> readRows(int count);
+    const QVariant& cell(int row, int field) const { return m_data[size_t(row)][size_t(field)]; }
+
     std::vector<int> m_fieldOf; // the row set's field index of each column, -1 when absent
-    RowSet m_rows;
+    RowSet m_source;            // the rows not read yet
+    std::vector<std::vector<QVariant>> m_data;
+    bool m_complete = true;
 };
 
 // Keys compare as the database compares them: ASCII letters without regard to case,

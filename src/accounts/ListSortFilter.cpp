@@ -1,5 +1,7 @@
 #include "ListSortFilter.h"
 
+#include "ListModel.h"
+
 #include "exchange/DataTable.h"
 
 #include <QDate>
@@ -10,14 +12,24 @@ ListSortFilter::ListSortFilter(QObject* parent) : QSortFilterProxyModel(parent) 
     setDynamicSortFilter(false);
 }
 
+// A sort or a filter arranges every row, so the rows not fetched yet are read first.
+void ListSortFilter::fetchAllRows() {
+    if (auto* rows = qobject_cast<ListModel*>(sourceModel()))
+        rows->fetchAll();
+}
+
 void ListSortFilter::setFilterText(const QString& text) {
     if (text == m_filter)
         return;
+    if (!text.isEmpty())
+        fetchAllRows();
     m_filter = text;
     invalidateFilter();
 }
 
 void ListSortFilter::sort(int column, Qt::SortOrder order) {
+    if (column >= 0)
+        fetchAllRows();
     QSortFilterProxyModel::sort(column, order);
     invalidateFilter(); // total rows come and go with the sort
 }

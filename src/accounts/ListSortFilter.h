@@ -26,6 +26,7 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
+    void fetchAllRows();
     QString m_filter;
 };
 

@@ -173,7 +173,7 @@ void ListWindow::requery() {
     try {
         if (!g_cnn)
             throw DbError({0, m_spec.caption, QStringLiteral("The database is not open.")});
-        rows = g_cnn->execute(m_spec.statement);
+        rows = g_cnn->stream(m_spec.statement);
     } catch (const DbError& e) {
         ui().messageBox(modErrors::ComposeErrorText(e.record()), m_spec.caption);
     }
@@ -294,6 +294,7 @@ void ListWindow::DeleteRecord() {
 }
 
 void ListWindow::ExportList() {
+    m_model->fetchAll(); // every row, not only those scrolled to
     controls::ExportTable(this, exchange::TableOfModel(*m_shown, m_spec.caption), m_spec.caption);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <QString>
+#include <functional>
 
 class QWidget;
 class QMdiArea;
@@ -48,6 +48,7 @@ void openAccountCard(QMdiArea* area, const QString& account = QString());
 void openAbout(QWidget* parent);
 void openHelp(QWidget* parent);
 void openChangePassphrase(QWidget* parent);
+void openCheckBooks(QWidget* parent);
 // closeWindows closes every open window before the books are replaced.
 void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows);
 

@@ -137,6 +137,7 @@ void frmMain::buildMenus() {
             [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
     addItem(file, "mnuChangePassphrase", QStringLiteral("Change Passphrase…"), 0,
             modal(openChangePassphrase));
+    addItem(file, "mnuCheckBooks", QStringLiteral("Check Books…"), 0, modal(openCheckBooks));
     file->addSeparator();
     addItem(file, "mnuExit", QStringLiteral("Exit"), 0, [this] { close(); });
 

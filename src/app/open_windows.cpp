@@ -1,5 +1,6 @@
 #include "WindowCommands.h"
 #include "frmAbout.h"
+#include "frmCheckBooks.h"
 #include "frmPassphrase.h"
 #include "frmRestoreSnapshot.h"
 
@@ -20,6 +21,11 @@ void openHelp(QWidget* parent) {
 
 void openChangePassphrase(QWidget* parent) {
     frmChangePassphrase dlg(parent);
+    dlg.exec();
+}
+
+void openCheckBooks(QWidget* parent) {
+    frmCheckBooks dlg(parent);
     dlg.exec();
 }
 

@@ -4,6 +4,7 @@
 //   zelk-cli [--file PATH] [--yes] COMMAND ...      zelk-cli --help, zelk-cli COMMAND --help
 
 #include "custom_reports/CustomReportPrint.h"
+#include "data/BooksCheck.h"
 #include "data/Connection.h"
 #include "data/FiscalCalendar.h"
 #include "data/Passphrases.h"
@@ -227,46 +228,12 @@ private:
 };
 
 int check() {
-    RowSet integrity = g_cnn->execute(QStringLiteral("PRAGMA integrity_check"));
-    const QString engine = integrity.eof() ? QStringLiteral("no answer")
-                                           : integrity.text(integrity.fieldNames().value(0));
-    const CompanyRow company = CompanyRow::read(*g_cnn);
-    auto count = [](const char* table) {
-        RowSet rs =
-            g_cnn->execute(QStringLiteral("SELECT Count(*) AS N FROM ") + QLatin1String(table));
-        return rs.integer(QStringLiteral("N"));
-    };
-    const QString year = QString::number(company.CurrentPeriodYear);
-    RowSet beginning = g_cnn->execute(
-        QStringLiteral("SELECT Sum(BeginningBalance) AS S FROM Ledger_AccountBalances "
-                       "WHERE PeriodYear = ") +
-        year);
-    RowSet general = g_cnn->execute(
-        QStringLiteral("SELECT Sum(Debit) AS D, Sum(Credit) AS C FROM Ledger_General "
-                       "WHERE PeriodYear = ") +
-        year);
-    RowSet unbalanced = g_cnn->execute(QStringLiteral(
-        "SELECT Count(*) AS N FROM (SELECT FKID_Transaction FROM Ledger_TransactionDetails "
-        "GROUP BY FKID_Transaction HAVING Sum(Amount) <> 0)"));
-    const Amount opening = beginning.amount(QStringLiteral("S"));
-    const Amount debits = general.amount(QStringLiteral("D"));
-    const Amount credits = general.amount(QStringLiteral("C"));
-    const qint64 open = unbalanced.integer(QStringLiteral("N"));
-
     std::printf("File: %s\n", qPrintable(QDir::toNativeSeparators(g_cnn->filePath())));
-    std::printf("Integrity: %s\n", qPrintable(engine));
-    std::printf("Company: %s\n", qPrintable(company.Name));
-    std::printf("Open year: %d\n", company.CurrentPeriodYear);
-    std::printf("Accounts: %lld\n", qlonglong(count("Ledger_Accounts")));
-    std::printf("Transactions in the journal: %lld\n", qlonglong(count("Ledger_Transactions")));
-    std::printf("History lines: %lld\n", qlonglong(count("Ledger_TransactionHistories")));
-    std::printf("Beginning balances: %s\n", qPrintable(opening.formatStandard()));
-    std::printf("Posted debits: %s, credits: %s\n", qPrintable(debits.formatStandard()),
-                qPrintable(credits.formatStandard()));
-    std::printf("Unbalanced transactions: %lld\n", qlonglong(open));
-    const bool balanced = opening.isZero() && debits == credits && open == 0;
-    std::printf("Books balance: %s\n", balanced ? "yes" : "no");
-    return engine == QLatin1String("ok") && balanced ? 0 : 1;
+    const BooksCheck c = checkBooks(*g_cnn, [] { return true; });
+    for (const QString& line : c.lines())
+        if (c.fileSound() || line.startsWith(QLatin1String("Integrity")))
+            std::printf("%s\n", qPrintable(line));
+    return c.fileSound() && c.balanced() ? 0 : 1;
 }
 
 } // namespace

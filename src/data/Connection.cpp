@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "JetTranslator.h"
+#include "RowStream.h"
 #include "Schema.h"
 
 #include <QDate>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <functional>
 #include <sqlcipher/sqlite3.h>
 
 namespace zelk {
@@ -140,6 +142,87 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
         fail(QStringLiteral("the new file could not be moved into place"));
 }
 
+// The column names of a table of db (none when it is missing).
+QStringList columnsOf(sqlite3* db, const QString& table) {
+    QStringList names;
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = "PRAGMA table_info(\"" + table.toUtf8() + "\")";
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW)
+            names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    return names;
+}
+
+QString damagedText(const QString& path, const QString& detail) {
+    return QStringLiteral("The database file %1 is damaged or is not a Zelk database (%2).")
+        .arg(QDir::toNativeSeparators(path), detail);
+}
+
+// The tables and columns of the schema, as the engine reads them from a database it
+// builds from the schema's own statements in memory.
+const std::vector<std::pair<QString, QStringList>>& expectedSchema() {
+    static const std::vector<std::pair<QString, QStringList>> tables = [] {
+        std::vector<std::pair<QString, QStringList>> out;
+        RawDb mem;
+        sqlite3_open_v2(":memory:", &mem.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        for (const QString& stmt : schema::createStatements())
+            execRaw(mem.db, stmt);
+        for (const QString& table : schema::tableNames())
+            out.emplace_back(table, columnsOf(mem.db, table));
+        return out;
+    }();
+    return tables;
+}
+
+// What a file lacks of a Zelk database: a table, a column of one, or the company row.
+// Empty when nothing is missing. Reads the schema and one row, whatever the file's size.
+QString missingSchema(sqlite3* db) {
+    for (const auto& [table, columns] : expectedSchema()) {
+        const QStringList present = columnsOf(db, table);
+        if (present.isEmpty())
+            return QStringLiteral("the table %1 is missing").arg(table);
+        for (const QString& column : columns)
+            if (!present.contains(column, Qt::CaseInsensitive))
+                return QStringLiteral("the column %1 of the table %2 is missing")
+                    .arg(column, table);
+    }
+    sqlite3_stmt* st = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(db, "SELECT Name FROM SYS_Company LIMIT 1", -1, &st, nullptr) ==
+        SQLITE_OK)
+        found = sqlite3_step(st) == SQLITE_ROW;
+    const int rc = sqlite3_finalize(st);
+    if (!found)
+        return rc == SQLITE_OK ? QStringLiteral("the company row is missing") : lastMessage(db);
+    return {};
+}
+
+// Runs an engine check (PRAGMA quick_check or integrity_check) and gives its result
+// ("ok" when the file is sound). progress, when given, is called while the check runs
+// and stops it by returning true.
+QString checkPages(sqlite3* db, const QString& pragma, const std::function<bool()>* progress) {
+    if (progress)
+        sqlite3_progress_handler(
+            db, 20000,
+            [](void* p) { return (*static_cast<const std::function<bool()>*>(p))() ? 1 : 0; },
+            const_cast<std::function<bool()>*>(progress));
+    sqlite3_stmt* st = nullptr;
+    QString result;
+    int rc = sqlite3_prepare_v2(db, pragma.toUtf8().constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        QStringList lines;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        result = lines.join(QLatin1Char('\n'));
+    }
+    if (rc != SQLITE_DONE && rc != SQLITE_OK)
+        result = lastMessage(db);
+    sqlite3_finalize(st);
+    if (progress)
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+    return result;
+}
 } // namespace
 
 QString TransactionLostText() {
@@ -178,7 +261,7 @@ std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteA
     if (!QFileInfo::exists(path))
         createDatabaseFile(path, passphrase);
     std::unique_ptr<Connection> cnn(new Connection(path, passphrase));
-    cnn->openExisting();
+    cnn->openExisting(false);
     return cnn;
 }
 
@@ -208,9 +291,7 @@ void Connection::openExisting(bool thorough, bool readOnly) {
             sqlite3_close_v2(m_db);
             m_db = nullptr;
         }
-        throw OpenError(QStringLiteral("The database file %1 is damaged or is not a Zelk "
-                                       "database (%2).")
-                            .arg(shown, detail));
+        throw OpenError(damagedText(m_path, detail));
     };
     // A copy cut short is found without reading it through.
     if (readOnly && QFileInfo(m_path).size() % PageSize != 0)
@@ -228,8 +309,10 @@ void Connection::openExisting(bool thorough, bool readOnly) {
     }
     if (applyKey(m_db, m_key) != SQLITE_OK)
         damaged(lastMessage(m_db));
-    // Reading the schema proves the key; the quick check reads every page, so a
-    // truncated or altered file is found before anything is shown or written.
+    // Reading the schema proves the key. The quick check reads every page; at start-up
+    // only the schema and the company row are read, so opening costs the same at any
+    // size: a page altered later fails the cipher's check when it is read, and the
+    // statement that reads it fails with the damaged-file message.
     QString error;
     if (!execRaw(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error)) {
         if (sqlite3_errcode(m_db) == SQLITE_NOTADB && looksEncrypted(m_path)) {
@@ -241,30 +324,12 @@ void Connection::openExisting(bool thorough, bool readOnly) {
         damaged(error);
     }
     if (thorough) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &st, nullptr) != SQLITE_OK)
-            damaged(lastMessage(m_db));
-        QString result;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            result += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE)
-            damaged(lastMessage(m_db));
+        const QString result = checkPages(m_db, QStringLiteral("PRAGMA quick_check"), nullptr);
         if (result != QLatin1String("ok"))
             damaged(result.left(200));
     }
-    {
-        QStringList present;
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st,
-                           nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW)
-            present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        for (const QString& t : schema::tableNames())
-            if (!present.contains(t, Qt::CaseInsensitive))
-                damaged(QStringLiteral("the table %1 is missing").arg(t));
-    }
+    if (const QString missing = missingSchema(m_db); !missing.isEmpty())
+        damaged(missing);
     if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -285,6 +350,22 @@ void Connection::openExisting(bool thorough, bool readOnly) {
                             ccurFunction, nullptr, nullptr);
 }
 
+Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool()>& keepGoing) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    bool stopped = false;
+    const std::function<bool()> progress = [&] {
+        stopped = !keepGoing();
+        return stopped;
+    };
+    const QString result = checkPages(m_db, QStringLiteral("PRAGMA integrity_check"), &progress);
+    IntegrityResult r;
+    r.cancelled = stopped;
+    if (!stopped && result != QLatin1String("ok"))
+        r.problems = result.split(QLatin1Char('\n'));
+    return r;
+}
+
 void Connection::rekey(const QByteArray& passphrase) {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
@@ -302,6 +383,7 @@ void Connection::rekey(const QByteArray& passphrase) {
              describe(SQLITE_FULL, QStringLiteral("changing the key needs %1 MB free beside the "
                                                   "file")
                                        .arg(file.size() / (1024 * 1024) + 2))});
+    endStreams();
     finalizeAll();
     const QByteArray engineKey =
         passphrase.isEmpty() ? QByteArray(DatabasePassword, int(sizeof(DatabasePassword) - 1))
@@ -378,6 +460,7 @@ void Connection::restoreFrom(const QString& path) {
         rc = applyKey(source.db, m_key);
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, lastMessage(source.db))});
+    endStreams();
     finalizeAll();
     // The pages are written in one transaction of the books' own file, through its
     // rollback journal: a crash leaves the old books or the new ones.
@@ -389,7 +472,7 @@ void Connection::restoreFrom(const QString& path) {
     if (rc == SQLITE_DONE)
         rc = finished;
     close();
-    openExisting(rc == SQLITE_OK);
+    openExisting(false); // the copy was read through before it was restored
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, QString::fromUtf8(sqlite3_errstr(rc)))});
     emit commitTransComplete();
@@ -400,6 +483,10 @@ void Connection::raise(int rc, const QString& context) const {
     QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
     if (!context.isEmpty())
         msg = context + QStringLiteral(": ") + msg;
+    // A page that fails the cipher's check, or that is no page of a database: the
+    // statement reads nothing of it, and the user is told the file is damaged.
+    if ((ext & 0xff) == SQLITE_CORRUPT || (ext & 0xff) == SQLITE_NOTADB)
+        throw DbError({ext, EngineSource, damagedText(m_path, msg)});
     throw DbError({ext != 0 ? ext : rc, EngineSource, describe(ext, msg)});
 }
 
@@ -437,6 +524,59 @@ void Connection::finalizeAll() {
     m_cache.clear();
 }
 
+namespace {
+
+// Binds the literals of a translated statement as its parameters; the engine's code.
+// Texts are copied (SQLITE_TRANSIENT) when the statement outlives the translation.
+int bindParams(sqlite3_stmt* st, const std::vector<SqlParam>& params,
+               sqlite3_destructor_type texts) {
+    int idx = 1;
+    for (const SqlParam& param : params) {
+        int rc = SQLITE_OK;
+        if (const auto* i = std::get_if<std::int64_t>(&param)) {
+            rc = sqlite3_bind_int64(st, idx, *i);
+        } else if (const auto* d = std::get_if<double>(&param)) {
+            rc = sqlite3_bind_double(st, idx, *d);
+        } else {
+            const std::string& utf8 = std::get<std::string>(param);
+            rc = sqlite3_bind_text(st, idx, utf8.data(), int(utf8.size()), texts);
+        }
+        if (rc != SQLITE_OK)
+            return rc;
+        ++idx;
+    }
+    return SQLITE_OK;
+}
+
+// The current row of a stepped statement as values.
+void readRow(sqlite3_stmt* st, int cols, std::vector<QVariant>& row) {
+    row.clear();
+    row.reserve(size_t(cols));
+    for (int c = 0; c < cols; ++c) {
+        switch (sqlite3_column_type(st, c)) {
+        case SQLITE_INTEGER:
+            row.emplace_back(qlonglong(sqlite3_column_int64(st, c)));
+            break;
+        case SQLITE_FLOAT:
+            row.emplace_back(sqlite3_column_double(st, c));
+            break;
+        case SQLITE_TEXT:
+            row.emplace_back(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                  sqlite3_column_bytes(st, c)));
+            break;
+        case SQLITE_BLOB:
+            row.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, c)),
+                                        sqlite3_column_bytes(st, c)));
+            break;
+        default:
+            row.emplace_back();
+        }
+    }
+}
+
+} // namespace
+
 RowSet Connection::execute(const QString& sql) {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
@@ -446,20 +586,9 @@ RowSet Connection::execute(const QString& sql) {
     const Translation t = JetTranslator::translate(sql);
     const Prepared& p = prepared(t.sql);
     sqlite3_stmt* st = p.statement;
-    int idx = 1;
-    for (const SqlParam& param : t.params) {
-        int rc = SQLITE_OK;
-        if (const auto* i = std::get_if<std::int64_t>(&param)) {
-            rc = sqlite3_bind_int64(st, idx, *i);
-        } else if (const auto* d = std::get_if<double>(&param)) {
-            rc = sqlite3_bind_double(st, idx, *d);
-        } else {
-            const std::string& utf8 = std::get<std::string>(param);
-            rc = sqlite3_bind_text(st, idx, utf8.data(), int(utf8.size()), SQLITE_STATIC);
-        }
-        if (rc != SQLITE_OK)
-            raise(rc);
-        ++idx;
+    if (const int rc = bindParams(st, t.params, SQLITE_STATIC); rc != SQLITE_OK) {
+        sqlite3_clear_bindings(st);
+        raise(rc);
     }
     RowSet rs;
     rs.m_cnn = this;
@@ -470,28 +599,7 @@ RowSet Connection::execute(const QString& sql) {
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         std::vector<QVariant> row;
-        row.reserve(size_t(cols));
-        for (int c = 0; c < cols; ++c) {
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                row.emplace_back(qlonglong(sqlite3_column_int64(st, c)));
-                break;
-            case SQLITE_FLOAT:
-                row.emplace_back(sqlite3_column_double(st, c));
-                break;
-            case SQLITE_TEXT:
-                row.emplace_back(
-                    QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
-                                      sqlite3_column_bytes(st, c)));
-                break;
-            case SQLITE_BLOB:
-                row.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, c)),
-                                            sqlite3_column_bytes(st, c)));
-                break;
-            default:
-                row.emplace_back();
-            }
-        }
+        readRow(st, cols, row);
         rs.m_rows.push_back(std::move(row));
     }
     if (rc != SQLITE_DONE) {
@@ -504,6 +612,66 @@ RowSet Connection::execute(const QString& sql) {
     return rs;
 }
 
+RowSet Connection::stream(const QString& sql) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (transactionLost())
+        throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
+    const Translation t = JetTranslator::translate(sql);
+    // The shape's column names come from the cache; the stream steps a statement of its
+    // own, so the cached one stays free for the statements run while it is walked.
+    const std::shared_ptr<const QStringList> columns = prepared(t.sql).columns;
+    auto s = std::make_shared<RowStream>();
+    s->cnn = this;
+    if (const int rc =
+            sqlite3_prepare_v2(m_db, t.sql.data(), int(t.sql.size()), &s->statement, nullptr);
+        rc != SQLITE_OK)
+        raise(rc);
+    if (const int rc = bindParams(s->statement, t.params, SQLITE_TRANSIENT); rc != SQLITE_OK)
+        raise(rc);
+    std::erase_if(m_streams, [](const std::weak_ptr<RowStream>& w) { return w.expired(); });
+    m_streams.push_back(s);
+    RowSet rs;
+    rs.m_cnn = this;
+    rs.m_sql = sql;
+    rs.m_open = true;
+    rs.m_names = columns;
+    rs.m_stream = s;
+    stepStream(*s);
+    s->position = 0; // the first row read is row 0
+    return rs;
+}
+
+void Connection::stepStream(RowStream& s) {
+    s.requireLive();
+    const int rc = sqlite3_step(s.statement);
+    if (rc == SQLITE_ROW) {
+        readRow(s.statement, sqlite3_column_count(s.statement), s.row);
+        ++s.position;
+        return;
+    }
+    s.row.clear();
+    if (rc == SQLITE_DONE) {
+        s.atEnd = true;
+        ++s.position;
+        return;
+    }
+    // The engine's error of this statement, then the stream is of no more use.
+    try {
+        raise(sqlite3_reset(s.statement));
+    } catch (...) {
+        s.end();
+        throw;
+    }
+}
+
+void Connection::endStreams() {
+    for (const std::weak_ptr<RowStream>& w : m_streams)
+        if (const std::shared_ptr<RowStream> s = w.lock())
+            s->end();
+    m_streams.clear();
+}
+
 int Connection::changes() const {
     return m_db ? sqlite3_changes(m_db) : 0;
 }
@@ -514,6 +682,7 @@ void Connection::beginTrans() {
     if (inTransaction())
         throw DbError({SQLITE_MISUSE, EngineSource,
                        QStringLiteral("A database transaction is already open.")});
+    endStreams();
     QString error;
     if (!execRaw(m_db, QStringLiteral("BEGIN"), &error))
         raise(sqlite3_errcode(m_db), QStringLiteral("BeginTrans"));
@@ -524,6 +693,7 @@ void Connection::commitTrans() {
     if (!inTransaction())
         throw DbError({SQLITE_MISUSE, EngineSource,
                        QStringLiteral("There is no database transaction to commit.")});
+    endStreams();
     QString error;
     if (!execRaw(m_db, QStringLiteral("COMMIT"), &error))
         raise(sqlite3_errcode(m_db), QStringLiteral("CommitTrans"));
@@ -534,6 +704,7 @@ void Connection::commitTrans() {
 void Connection::rollbackTrans() {
     if (!m_db)
         return;
+    endStreams();
     if (!sqlite3_get_autocommit(m_db))
         execRaw(m_db, QStringLiteral("ROLLBACK"));
     m_inTrans = false;
@@ -551,6 +722,7 @@ void Connection::close() {
     if (!m_db)
         return;
     rollbackTrans();
+    endStreams();
     finalizeAll();
     sqlite3_close_v2(m_db);
     m_db = nullptr;

@@ -6,10 +6,13 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -61,6 +64,11 @@ public:
     RowSet execute(const QString& sql);
     // Rows of a query, read whole (the same as execute; named for readers of the code).
     RowSet openRowSet(const QString& sql) { return execute(sql); }
+    // The rows of a query read one at a time as they are walked (a forward-only row
+    // set), for runs and reports that walk them once in order. The first row is read
+    // here, so a refused query throws DbError at once. The row set ends when a database
+    // transaction begins or ends or the connection closes.
+    RowSet stream(const QString& sql);
     // Rows changed by the last statement.
     int changes() const;
 
@@ -74,6 +82,14 @@ public:
     // error, no memory, a rollback raised by a trigger): everything since BeginTrans is
     // undone, and nothing more runs until the command rolls back.
     bool transactionLost() const;
+
+    // The engine's full check of every page and index (PRAGMA integrity_check).
+    // keepGoing is called now and then while it runs; returning false stops it.
+    struct IntegrityResult {
+        bool cancelled = false;
+        QStringList problems; // empty: the file is sound
+    };
+    IntegrityResult checkIntegrity(const std::function<bool()>& keepGoing);
 
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -104,8 +120,14 @@ signals:
     void commitTransComplete();
 
 private:
+    friend class RowSet;
     Connection(QString path, QByteArray key);
-    void openExisting(bool thorough = true, bool readOnly = false);
+    // Reads the next row of a stream into it; throws DbError.
+    void stepStream(RowStream& stream);
+    // Ends every open stream (a database transaction begins or ends).
+    void endStreams();
+    // Proves the key, the schema and the company row; thorough also reads every page.
+    void openExisting(bool thorough, bool readOnly = false);
     struct Prepared {
         sqlite3_stmt* statement = nullptr;
         std::shared_ptr<const QStringList> columns;
@@ -118,6 +140,7 @@ private:
     QByteArray m_key; // empty: the program's own key; wiped when the object goes
     sqlite3* m_db = nullptr;
     std::unordered_map<std::string, Prepared> m_cache;
+    std::vector<std::weak_ptr<RowStream>> m_streams;
     int m_prepareCount = 0;
     bool m_inTrans = false;
 };

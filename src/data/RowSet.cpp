@@ -1,20 +1,102 @@
 #include "RowSet.h"
 
 #include "Connection.h"
+#include "RowStream.h"
 
 #include <sqlcipher/sqlite3.h>
 
 namespace zelk {
 
+namespace {
+
+[[noreturn]] void misuse(const QString& what) {
+    throw DbError({SQLITE_MISUSE, QStringLiteral("Zelk database"), what});
+}
+
+} // namespace
+
+RowStream::~RowStream() {
+    end();
+}
+
+void RowStream::end() {
+    if (statement)
+        sqlite3_finalize(statement);
+    statement = nullptr;
+    row.clear();
+    ended = true;
+}
+
+void RowStream::requireLive() const {
+    if (ended)
+        throw DbError({SQLITE_ABORT, QStringLiteral("Zelk database"),
+                       QStringLiteral("The rows were read in a database transaction that has "
+                                      "ended; they must be read again.")});
+}
+
+int RowSet::recordCount() const {
+    if (m_stream)
+        misuse(QStringLiteral("A forward-only row set does not know its record count."));
+    return int(m_rows.size());
+}
+
+bool RowSet::isEmpty() const {
+    if (m_stream) {
+        m_stream->requireLive();
+        return m_stream->position == 0 && m_stream->atEnd;
+    }
+    return m_rows.empty();
+}
+
+bool RowSet::eof() const {
+    if (m_stream) {
+        // An ended stream is not at its end: a loop that stopped there would miss rows.
+        m_stream->requireLive();
+        return m_stream->atEnd;
+    }
+    return m_pos >= m_rows.size();
+}
+
+void RowSet::moveFirst() {
+    if (m_stream) {
+        if (m_stream->position != 0)
+            misuse(QStringLiteral("A forward-only row set cannot go back to its first row."));
+        m_stream->requireLive();
+        return;
+    }
+    m_pos = 0;
+}
+
+void RowSet::moveNext() {
+    if (m_stream) {
+        m_stream->requireLive();
+        if (!m_stream->atEnd)
+            m_cnn->stepStream(*m_stream);
+        return;
+    }
+    if (m_pos < m_rows.size())
+        ++m_pos;
+}
+
+int RowSet::position() const {
+    return m_stream ? m_stream->position : int(m_pos);
+}
+
+void RowSet::move(int row) {
+    if (m_stream)
+        misuse(QStringLiteral("A forward-only row set cannot move to a row."));
+    m_pos = size_t(row);
+}
+
 void RowSet::requery() {
     if (!m_cnn)
-        throw DbError({SQLITE_MISUSE, QStringLiteral("Zelk database"),
-                       QStringLiteral("The row set was not opened on a connection.")});
-    *this = m_cnn->execute(m_sql);
+        misuse(QStringLiteral("The row set was not opened on a connection."));
+    *this = m_stream ? m_cnn->stream(m_sql) : m_cnn->execute(m_sql);
 }
 
 void RowSet::close() {
     m_rows.clear();
+    m_stream.reset();
     m_pos = 0;
     m_open = false;
 }
@@ -50,7 +132,7 @@ const std::vector<QVariant>& RowSet::current() const {
         throw DbError({SQLITE_ERROR, QStringLiteral("Zelk database"),
                        QStringLiteral("Either BOF or EOF is True, or the current record has "
                                       "been deleted.")});
-    return m_rows[m_pos];
+    return m_stream ? m_stream->row : m_rows[m_pos];
 }
 
 QVariant RowSet::value(const QString& field) const {

@@ -13,23 +13,31 @@ namespace zelk {
 
 class Connection;
 
-// A snapshot of a query's rows, read whole when it is opened. It knows its record
-// count, walks with moveFirst / moveNext / eof, reads fields by name (case-insensitive,
-// as the statements name them) and can be requeried. It is never written through.
+struct RowStream;
+
+// The rows of a query. Opened with Connection::execute it is a snapshot, read whole
+// when it is opened: it knows its record count and can move anywhere. Opened with
+// Connection::stream it is forward-only: each moveNext reads the next row from the
+// engine, so memory does not grow with the rows walked; it knows no record count, and
+// it ends with the database transaction it was opened in (a read after that throws
+// DbError rather than giving rows of another state of the books). Either kind walks with
+// moveFirst / moveNext / eof, reads fields by name (case-insensitive, as the statements
+// name them) and can be requeried. It is never written through.
 class RowSet {
 public:
     RowSet() = default;
 
-    int recordCount() const { return int(m_rows.size()); }
-    bool isEmpty() const { return m_rows.empty(); }
-    bool eof() const { return m_pos >= m_rows.size(); }
-    void moveFirst() { m_pos = 0; }
-    void moveNext() {
-        if (m_pos < m_rows.size())
-            ++m_pos;
-    }
-    int position() const { return int(m_pos); }
-    void move(int row) { m_pos = size_t(row); }
+    bool isForwardOnly() const { return m_stream != nullptr; }
+    // A forward-only row set throws DbError: its count is a query of its own.
+    int recordCount() const;
+    // Whether the query gave no row (for a forward-only row set: before its first move).
+    bool isEmpty() const;
+    bool eof() const;
+    void moveFirst();
+    void moveNext();
+    int position() const;
+    // Snapshots only.
+    void move(int row);
     // Runs the statement again on the connection that opened it.
     void requery();
     void close();
@@ -42,6 +50,7 @@ public:
     // Reads of the current row. A missing field throws DbError.
     QVariant value(const QString& field) const;
     QVariant value(int column) const;
+    const std::vector<QVariant>& currentRow() const { return current(); }
     bool isNull(const QString& field) const;
     QString text(const QString& field) const;  // null gives the empty text
     Amount amount(const QString& field) const; // ten-thousandths; null gives 0
@@ -49,7 +58,7 @@ public:
     QDate date(const QString& field) const;   // ISO text
     bool boolean(const QString& field) const; // non-zero
 
-    // Whole-table access for grids.
+    // Whole-table access for grids (snapshots only).
     const QVariant& cell(int row, int column) const { return m_rows[size_t(row)][size_t(column)]; }
     const QString& sql() const { return m_sql; }
 
@@ -62,6 +71,7 @@ private:
     QString m_sql;
     std::shared_ptr<const QStringList> m_names; // shared by the row sets of one statement
     std::vector<std::vector<QVariant>> m_rows;
+    std::shared_ptr<RowStream> m_stream; // set when forward-only
     size_t m_pos = 0;
     bool m_open = false;
 };

@@ -42,9 +42,17 @@ void StatementRunner::attempt(const std::function<void()>& step) {
 }
 
 RowSet StatementRunner::run(const QString& sql) {
+    return retried(sql, [&] { return m_cnn.execute(sql); });
+}
+
+RowSet StatementRunner::stream(const QString& sql) {
+    return retried(sql, [&] { return m_cnn.stream(sql); });
+}
+
+RowSet StatementRunner::retried(const QString& sql, const std::function<RowSet()>& open) {
     for (;;) {
         try {
-            return m_cnn.execute(sql);
+            return open();
         } catch (const DbError& e) {
             const Answer a = report(e, sql);
             if (a != Retry)

@@ -25,6 +25,9 @@ class StatementRunner {
 public:
     explicit StatementRunner(Connection& cnn) : m_cnn(cnn) {}
     RowSet run(const QString& sql);
+    // A query whose rows are read as they are walked (Connection::stream); a refusal
+    // of its first row has the same answers. A row that fails later throws DbError.
+    RowSet stream(const QString& sql);
     // Any step that may fail with a DbError (begin, commit) under the same answers.
     void attempt(const std::function<void()>& step);
     Connection& connection() { return m_cnn; }
@@ -35,6 +38,7 @@ public:
     void setDescriber(Describer d) { m_describer = std::move(d); }
 
 private:
+    RowSet retried(const QString& sql, const std::function<RowSet()>& open);
     // Shows the database error dialog; Retry, or Fix / Abort to unwind.
     Answer report(const DbError& e, const QString& sql) const;
 

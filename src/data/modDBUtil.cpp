@@ -180,6 +180,26 @@ QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo)
            QStringLiteral(" AND ") + date(DateTo) + QStringLiteral(" AND Posted = True");
 }
 
+QString GetTransactionCountInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("SELECT Count(*) AS TransactionCount FROM Ledger_Transactions WHERE "
+                          "DateStamp BETWEEN ") +
+           date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+}
+
+QString GetUnpostedCountInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("SELECT Count(*) AS TransactionCount FROM Ledger_Transactions WHERE "
+                          "DateStamp BETWEEN ") +
+           date(DateFrom) + QStringLiteral(" AND ") + date(DateTo) +
+           QStringLiteral(" AND Posted = False");
+}
+
+QString GetPostedCountInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("SELECT Count(*) AS TransactionCount FROM Ledger_Transactions WHERE "
+                          "DateStamp BETWEEN ") +
+           date(DateFrom) + QStringLiteral(" AND ") + date(DateTo) +
+           QStringLiteral(" AND Posted = True");
+}
+
 QString InsertTransaction(const QString& TransactionNo, const QString& Source,
                           const QString& Description, const QDate& DateStamp, bool Posted) {
     return QStringLiteral("INSERT INTO Ledger_Transactions(TransactionNo, Source, Description, "

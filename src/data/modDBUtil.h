@@ -43,6 +43,10 @@ QString GetTransactionDetails(const QString& TransactionNo);
 QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+// How many rows the three statements above give (TransactionCount).
+QString GetTransactionCountInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetUnpostedCountInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetPostedCountInRange(const QDate& DateFrom, const QDate& DateTo);
 QString InsertTransaction(const QString& TransactionNo, const QString& Source,
                           const QString& Description, const QDate& DateStamp, bool Posted);
 QString InsertTransactionDetail(const QString& TransactionNo, const QString& AccountNo, int Seq,

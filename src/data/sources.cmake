@@ -1,5 +1,6 @@
 target_sources(zelk_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Amount.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BooksCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Connection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FiscalCalendar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JetTranslator.cpp

@@ -51,10 +51,10 @@ QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
 }
 
 HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
-    RowSet rs;
+    int read = 0;
     std::vector<GridRow> rows;
     try {
-        rs = connection().openRowSet(statementFor(choice));
+        RowSet rs = connection().stream(statementFor(choice));
         if (m_design->kind == BrowserKind::AccountCard) {
             RowSet beginnings =
                 connection().openRowSet(modDBUtil::GetAccountBeginningBalances(choice.account));
@@ -62,14 +62,15 @@ HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
         } else {
             rows = arrangeRows(*m_design, rs);
         }
+        read = rs.position();
     } catch (const ZelkError& e) {
         // The answer only closes the report: the browser reads nothing, so there is
         // nothing to repeat or roll back, and the grid keeps what it showed.
         modErrors::ShowErrorMessage(e.record());
         return LoadResult::Failed;
     }
-    const bool empty = rs.recordCount() < 1 && m_design->kind != BrowserKind::AccountCard;
-    replace(std::move(rs), std::move(rows));
+    const bool empty = read < 1 && m_design->kind != BrowserKind::AccountCard;
+    replace(read, std::move(rows));
     if (empty) {
         ui().messageBox(QStringLiteral("No data."), appTitle());
         return LoadResult::NoData;
@@ -77,8 +78,8 @@ HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
     return LoadResult::Loaded;
 }
 
-void HistoryBrowser::replace(RowSet rs, std::vector<GridRow> rows) {
-    m_rs = std::move(rs);
+void HistoryBrowser::replace(int readCount, std::vector<GridRow> rows) {
+    m_readCount = readCount;
     m_rows = std::move(rows);
     if (m_rowsReplaced)
         m_rowsReplaced();

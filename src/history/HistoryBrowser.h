@@ -1,15 +1,14 @@
 #pragma once
 
 #include "HistoryGrid.h"
-#include "data/RowSet.h"
 
 #include <QDate>
 #include <functional>
 #include <vector>
 
 // The logic of one history browser: the range the user chose becomes the browser's
-// query; its rows are read once (a snapshot) and arranged for the grid with their
-// totals. The browser only reads; it never writes to the database.
+// query; its rows are read once, as they are walked, and arranged for the grid with
+// their totals. The browser only reads; it never writes to the database.
 namespace zelk::history {
 
 // The values a selection dialog hands back; each browser uses its own.
@@ -42,16 +41,17 @@ public:
     LoadResult load(const RangeChoice& choice);
 
     const std::vector<GridRow>& rows() const { return m_rows; }
-    const RowSet& rowSet() const { return m_rs; }
+    // How many rows the browser's query gave.
+    int readCount() const { return m_readCount; }
 
     // Called whenever the rows are replaced, before any message about them is shown.
     void setRowsReplaced(std::function<void()> f) { m_rowsReplaced = std::move(f); }
 
 private:
-    void replace(RowSet rs, std::vector<GridRow> rows);
+    void replace(int readCount, std::vector<GridRow> rows);
 
     const BrowserDesign* m_design;
-    RowSet m_rs;
+    int m_readCount = 0;
     std::vector<GridRow> m_rows;
     std::function<void()> m_rowsReplaced;
 };

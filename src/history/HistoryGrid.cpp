@@ -227,7 +227,6 @@ std::vector<GridRow> arrangeRows(const BrowserDesign& design, RowSet& rs) {
         row.sums = values;
         arranger.addData(std::move(row), values, stored);
     }
-    rs.moveFirst();
     return arranger.finish();
 }
 
@@ -309,7 +308,6 @@ std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int f
                   << debit.formatOptional() << credit.formatOptional() << balance.formatStandard();
         rows.push_back(std::move(row));
     }
-    lines.moveFirst();
     if (!opened)
         beginningRow(from);
 

@@ -21,11 +21,11 @@ RunOutcome EndMonth::run(int Month) {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
         const FiscalMonth m = FiscalMonth::of(company, Month);
-        RowSet trxs = execute(modDBUtil::GetPostedTransactionsInRange(m.firstDay, m.lastDay));
+        const int trxs = count(modDBUtil::GetPostedCountInRange(m.firstDay, m.lastDay));
         RowSet ledger = execute(modDBUtil::GetGeneralOfPeriod(year, m.period));
-        if (trxs.isEmpty())
+        if (trxs == 0)
             return;
-        startSteps(trxs.recordCount() + ledger.recordCount());
+        startSteps(trxs + ledger.recordCount());
 
         // The month's transactions move with three statements: their lines are copied
         // to the history, then deleted, then the transactions whose lines went to the
@@ -36,7 +36,7 @@ RunOutcome EndMonth::run(int Month) {
         execute(modDBUtil::InsertTransactionHistoriesInRange(m.firstDay, m.lastDay));
         execute(modDBUtil::DeletePostedTransactionDetailsInRange(m.firstDay, m.lastDay));
         execute(modDBUtil::DeleteMovedTransactionsInRange(m.firstDay, m.lastDay));
-        for (int i = 0; i < trxs.recordCount(); ++i)
+        for (int i = 0; i < trxs; ++i)
             step();
 
         for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext()) {
@@ -83,7 +83,7 @@ RunOutcome RevertEndMonth::run(int Month) {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
         const FiscalMonth m = FiscalMonth::of(company, Month);
-        RowSet rows = execute(modDBUtil::GetTransactionHistoriesInRange(m.firstDay, m.lastDay));
+        RowSet rows = stream(modDBUtil::GetTransactionHistoriesInRange(m.firstDay, m.lastDay));
         RowSet ledger = execute(modDBUtil::GetGeneralOfPeriod(year, m.period));
         if (rows.isEmpty())
             return;
@@ -138,7 +138,10 @@ RunOutcome RevertEndMonth::run(int Month) {
                 m_renumbered.push_back({t.no, t.date, t.rebuiltAs});
         }
 
-        startSteps(rows.recordCount() + ledger.recordCount());
+        int lines = 0;
+        for (const HistoryTransaction& t : trxs)
+            lines += int(t.lines.size());
+        startSteps(lines + ledger.recordCount());
         for (const HistoryTransaction& t : trxs) {
             execute(
                 modDBUtil::InsertTransaction(t.rebuiltAs, t.source, t.description, t.date, true));

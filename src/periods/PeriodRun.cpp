@@ -26,6 +26,15 @@ RowSet PeriodRun::execute(const QString& sql) {
     return m_runner.run(sql);
 }
 
+RowSet PeriodRun::stream(const QString& sql) {
+    return m_runner.stream(sql);
+}
+
+int PeriodRun::count(const QString& sql) {
+    const RowSet rs = execute(sql);
+    return rs.eof() ? 0 : int(rs.value(0).toLongLong());
+}
+
 CompanyRow PeriodRun::readCompany() {
     return CompanyRow::fromRows(execute(modDBUtil::GetCompany()));
 }

@@ -50,6 +50,10 @@ protected:
 
     // One statement or query of the run, with the answers of the error dialog.
     RowSet execute(const QString& sql);
+    // A query whose rows are walked once, in order, read as they are walked.
+    RowSet stream(const QString& sql);
+    // The first field of a query's one row as a number (a count).
+    int count(const QString& sql);
     // The company row, read through the run.
     CompanyRow readCompany();
 

@@ -170,10 +170,10 @@ RunOutcome PostTransactions::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
     return perform(QStringLiteral("Posting transactions is done!"), [&] {
         const CompanyRow company = readCompany();
-        RowSet trxs = execute(modDBUtil::GetUnpostedTransactionsInRange(DateFrom, DateTo));
+        RowSet trxs = stream(modDBUtil::GetUnpostedTransactionsInRange(DateFrom, DateTo));
         if (trxs.isEmpty())
             return;
-        startSteps(trxs.recordCount());
+        startSteps(count(modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)));
         walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, trxs,
              company.FinancialPeriodBegin, company.CurrentPeriodYear, +1, true, m_skipped);
     });
@@ -189,10 +189,10 @@ RunOutcome RevertPostings::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
     return perform(QStringLiteral("Reverting postings is done!"), [&] {
         const CompanyRow company = readCompany();
-        RowSet trxs = execute(modDBUtil::GetPostedTransactionsInRange(DateFrom, DateTo));
+        RowSet trxs = stream(modDBUtil::GetPostedTransactionsInRange(DateFrom, DateTo));
         if (trxs.isEmpty())
             return;
-        startSteps(trxs.recordCount());
+        startSteps(count(modDBUtil::GetPostedCountInRange(DateFrom, DateTo)));
         walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, trxs,
              company.FinancialPeriodBegin, company.CurrentPeriodYear, -1, false, m_skipped);
     });

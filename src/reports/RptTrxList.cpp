@@ -11,12 +11,13 @@ using namespace modRptUtil;
 // Every journal transaction of a range of days, posted or not: its header, its lines
 // split into debit and credit, and its own sums.
 BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, ReportRun& run) {
-    RowSet trxs = g_cnn->openRowSet(modDBUtil::GetTransactionsInRange(DateFrom, DateTo));
+    RowSet trxs = g_cnn->stream(modDBUtil::GetTransactionsInRange(DateFrom, DateTo));
     if (trxs.isEmpty()) {
         run.noData();
         return BuildResult::NoData;
     }
-    run.start(trxs.recordCount());
+    run.start(int(g_cnn->execute(modDBUtil::GetTransactionCountInRange(DateFrom, DateTo))
+                      .integer(QStringLiteral("TransactionCount"))));
 
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader(

@@ -70,6 +70,7 @@ TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
                                   "  -",
                                   "  Restore Snapshot…",
                                   "  Change Passphrase…",
+                                  "  Check Books…",
                                   "  -",
                                   "  Exit",
                                   "&Ledger",

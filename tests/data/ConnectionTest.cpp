@@ -30,16 +30,19 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Creates a SQLite file at path with the given key (none: a plain file).
-void makeForeignDatabase(const QString& path, const char* key) {
+// Runs sql on the SQLite file at path opened with the given key (none: a plain file).
+void rawExec(const QString& path, const char* key, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
     if (key)
         sqlite3_key(db, key, int(strlen(key)));
-    ASSERT_EQ(
-        sqlite3_exec(db, "CREATE TABLE x(a); INSERT INTO x VALUES(1);", nullptr, nullptr, nullptr),
-        SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
+}
+
+// Creates a SQLite file at path with the given key (none: a plain file).
+void makeForeignDatabase(const QString& path, const char* key) {
+    rawExec(path, key, "CREATE TABLE x(a); INSERT INTO x VALUES(1);");
 }
 
 std::string openFailure(const QString& folder) {
@@ -133,7 +136,27 @@ TEST(Database, RefusesFilesThatAreNotZelkDatabasesAndLeavesThemAlone) {
     expectRefused("text file");
 
     makeForeignDatabase(path, "Kestrelix");
-    expectRefused("encrypted database without the Zelk tables");
+    expectRefused("encrypted database without the Zelk tables", "the table SYS_Company is missing");
+
+    // Zelk files that lack a column or the company row: told at start-up, not later as
+    // "no such column" in the middle of a command.
+    const struct {
+        const char* what;
+        const char* sql;
+        const char* told;
+    } incomplete[] = {
+        {"a column missing",
+         "DROP TABLE Ledger_CustomReportDetails; CREATE TABLE Ledger_CustomReportDetails "
+         "(FKID_CustomReport TEXT, Seq INTEGER, RowName TEXT, RowType TEXT, "
+         "FKID_Account_Start TEXT)",
+         "the column FKID_Account_End of the table Ledger_CustomReportDetails is missing"},
+        {"no company row", "DELETE FROM SYS_Company", "the company row is missing"},
+    };
+    for (const auto& row : incomplete) {
+        Connection::open(dir.path()).reset();
+        rawExec(path, "Kestrelix", row.sql);
+        expectRefused(row.what, row.told);
+    }
 
     { // a Zelk database, truncated
         auto cnn = Connection::open(dir.path());
@@ -147,13 +170,48 @@ TEST(Database, RefusesFilesThatAreNotZelkDatabasesAndLeavesThemAlone) {
     expectRefused("truncated file");
 
     writeFile(path, whole);
-    QByteArray tampered = whole;
-    tampered[tampered.size() / 2 + 100] = char(tampered[tampered.size() / 2 + 100] ^ 0x55);
-    writeFile(path, tampered);
-    expectRefused("tampered file");
-
-    writeFile(path, whole);
     EXPECT_NO_THROW(Connection::open(dir.path())) << "the intact file opens";
+}
+
+// Start-up reads the schema and the company row only; a page altered in the middle of
+// the file fails the cipher's check when it is read: the statement gives no rows at all,
+// the message says the file is damaged, the full check names it, and nothing is written.
+TEST(Database, APageDamagedMidFileIsToldWhenReadAndNothingIsWritten) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+    {
+        auto cnn = Connection::open(dir.path());
+        cnn->beginTrans();
+        for (int i = 0; i < 300; ++i)
+            cnn->execute(InsertAccount(QString::number(1000 + i), QString(200, 'x'), 1, ""));
+        cnn->commitTrans();
+    }
+    QByteArray bytes = readFile(path);
+    bytes[bytes.size() / 2 + 100] = char(bytes[bytes.size() / 2 + 100] ^ 0x55);
+    writeFile(path, bytes);
+
+    auto cnn = Connection::open(dir.path());
+    const QString sql = GetAccountList();
+    for (const bool streamed : {false, true}) {
+        SCOPED_TRACE(streamed ? "forward-only" : "snapshot");
+        int rows = 0;
+        try {
+            zelk::RowSet rs = streamed ? cnn->stream(sql) : cnn->execute(sql);
+            for (; !rs.eof(); rs.moveNext())
+                ++rows;
+            ADD_FAILURE() << "all " << rows << " rows were read from a damaged file";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.description().contains("is damaged or is not a Zelk database"))
+                << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QDir::toNativeSeparators(path)));
+        }
+        EXPECT_LT(rows, 300);
+    }
+    const Connection::IntegrityResult check = cnn->checkIntegrity([] { return true; });
+    EXPECT_FALSE(check.cancelled);
+    EXPECT_FALSE(check.problems.isEmpty());
+    cnn.reset();
+    EXPECT_EQ(readFile(path), bytes) << "nothing was written";
 }
 
 TEST(Database, MissingFileInAFolderThatCannotBeWrittenIsAClearError) {

@@ -74,7 +74,7 @@ TEST_F(HistoryBrowsers, TransactionHistoryTotalsEachTransaction) {
     HistoryBrowser b(BrowserKind::Transactions);
     ASSERT_EQ(b.load(january2004()), Result::Loaded);
     EXPECT_TRUE(ui.asked().empty());
-    EXPECT_EQ(b.rowSet().recordCount(), 8);
+    EXPECT_EQ(b.readCount(), 8);
 
     const std::vector<QStringList> expected = {
         {"T1", "INV-1", "05/01/04", "Cash sale", "1000", "Cash", "1,250.5", ""},
@@ -250,7 +250,7 @@ TEST_F(HistoryBrowsers, NoDataEmptiesTheGridBeforeTelling) {
 
     EXPECT_EQ(b.load(dates(QDate(2004, 1, 31), QDate(2004, 1, 1))), Result::NoData);
     EXPECT_TRUE(b.rows().empty());
-    EXPECT_EQ(b.rowSet().recordCount(), 0);
+    EXPECT_EQ(b.readCount(), 0);
     EXPECT_EQ(rowsWhenReplaced, 0u);
     EXPECT_EQ(askedWhenReplaced, 0u) << "the rows were replaced before the message";
     ASSERT_EQ(ui.asked().size(), 1u);
@@ -285,7 +285,7 @@ TEST_F(HistoryBrowsers, AFailingQueryIsReportedAndTheRowsStay) {
         EXPECT_EQ(ui.asked()[0].buttons, 7);
         EXPECT_EQ(ui.asked()[0].text, expected);
         EXPECT_EQ(cells(b), before);
-        EXPECT_EQ(b.rowSet().recordCount(), 4);
+        EXPECT_EQ(b.readCount(), 4);
     }
 }
 
