@@ -180,6 +180,39 @@ QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo)
            QStringLiteral(" AND ") + date(DateTo) + QStringLiteral(" AND Posted = True");
 }
 
+namespace {
+
+QString transactionLinesInRange(const QDate& DateFrom, const QDate& DateTo, bool Posted) {
+    return QStringLiteral(
+               "SELECT Ledger_Transactions.TransactionNo, Ledger_Transactions.DateStamp, "
+               "Ledger_TransactionDetails.FKID_Account AS AccountNo, "
+               "Ledger_TransactionDetails.Seq, Ledger_TransactionDetails.Amount "
+               "FROM Ledger_Transactions LEFT JOIN Ledger_TransactionDetails ON "
+               "Ledger_TransactionDetails.FKID_Transaction = "
+               "Ledger_Transactions.TransactionNo WHERE Ledger_Transactions.DateStamp "
+               "BETWEEN ") +
+           date(DateFrom) + QStringLiteral(" AND ") + date(DateTo) +
+           QStringLiteral(" AND Ledger_Transactions.Posted = ") + boolean(Posted) +
+           QStringLiteral(" ORDER BY Ledger_Transactions.DateStamp, "
+                          "Ledger_Transactions.TransactionNo, Ledger_TransactionDetails.Seq");
+}
+
+} // namespace
+
+QString GetUnpostedTransactionLinesInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return transactionLinesInRange(DateFrom, DateTo, false);
+}
+
+QString GetPostedTransactionLinesInRange(const QDate& DateFrom, const QDate& DateTo) {
+    return transactionLinesInRange(DateFrom, DateTo, true);
+}
+
+QString UpdateTransactionsPostedInRange(const QDate& DateFrom, const QDate& DateTo, bool Posted) {
+    return QStringLiteral("UPDATE Ledger_Transactions SET Posted = ") + boolean(Posted) +
+           QStringLiteral(" WHERE DateStamp BETWEEN ") + date(DateFrom) + QStringLiteral(" AND ") +
+           date(DateTo) + QStringLiteral(" AND Posted = ") + boolean(!Posted);
+}
+
 QString GetTransactionCountInRange(const QDate& DateFrom, const QDate& DateTo) {
     return QStringLiteral("SELECT Count(*) AS TransactionCount FROM Ledger_Transactions WHERE "
                           "DateStamp BETWEEN ") +

@@ -43,6 +43,13 @@ QString GetTransactionDetails(const QString& TransactionNo);
 QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+// The lines of the transactions of those two statements, in the same order, each
+// transaction's lines together in their order; a transaction without lines gives one
+// row with a null AccountNo (TransactionNo, DateStamp, AccountNo, Seq, Amount).
+QString GetUnpostedTransactionLinesInRange(const QDate& DateFrom, const QDate& DateTo);
+QString GetPostedTransactionLinesInRange(const QDate& DateFrom, const QDate& DateTo);
+// Sets the posted flag of every transaction of the range whose flag is the other one.
+QString UpdateTransactionsPostedInRange(const QDate& DateFrom, const QDate& DateTo, bool Posted);
 // How many rows the three statements above give (TransactionCount).
 QString GetTransactionCountInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetUnpostedCountInRange(const QDate& DateFrom, const QDate& DateTo);

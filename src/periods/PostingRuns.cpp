@@ -88,31 +88,38 @@ QString missingRowReason(const QString& account, int year, int period, int openY
 }
 
 // The walk that posting and its reversal share; sign +1 adds the lines, -1 takes them
-// off. The transactions left as they were are added to `skipped`.
+// off. The lines come as one stream, each transaction's lines together. The
+// transactions left as they were are added to `skipped`; the caller then sets the flag
+// of every other transaction of the range with one statement (a statement per
+// transaction while the stream is read would make the engine find the stream's place
+// again after every change of the table it reads).
 template <class Query, class Step>
-void walk(Query&& query, Step&& nextStep, RowSet& trxs, int begin, int openYear, int sign,
-          bool postedAfter, std::vector<SkippedTransaction>& skipped) {
+void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear, int sign,
+          std::vector<SkippedTransaction>& skipped) {
     LedgerRows ledger;
     struct Move {
         LedgerRows::Row* row;
         Split amounts;
     };
     std::vector<Move> moves;
-    for (trxs.moveFirst(); !trxs.eof(); trxs.moveNext()) {
-        const QString no = trxs.text(QStringLiteral("TransactionNo"));
-        const QDate date = trxs.date(QStringLiteral("DateStamp"));
+    const QString numberField = QStringLiteral("TransactionNo");
+    const QString accountField = QStringLiteral("AccountNo");
+    while (!lines.eof()) {
+        const QString no = lines.text(numberField);
+        const QDate date = lines.date(QStringLiteral("DateStamp"));
         const fiscal::PeriodOfDate when = fiscal::periodOfDate(begin, date);
-        RowSet lines = query(modDBUtil::GetTransactionDetails(no));
         // Every line's row is looked up before anything is added: a transaction is
         // carried over whole or not at all.
         moves.clear();
         QString reason; // why the transaction is left as it was
-        for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
-            const QString account = lines.text(QStringLiteral("AccountNo"));
+        for (; !lines.eof() && lines.text(numberField) == no; lines.moveNext()) {
+            if (!reason.isEmpty() || lines.isNull(accountField))
+                continue; // the rest of a transaction left as it was; or one without lines
+            const QString account = lines.text(accountField);
             LedgerRows::Row& row = ledger.find(query, account, when.periodYear, when.period);
             if (!row.exists) {
                 reason = missingRowReason(account, when.periodYear, when.period, openYear);
-                break;
+                continue;
             }
             moves.push_back({&row, split(lines.amount(QStringLiteral("Amount")))});
         }
@@ -141,7 +148,6 @@ void walk(Query&& query, Step&& nextStep, RowSet& trxs, int begin, int openYear,
                 }
                 m.row->changed = true;
             }
-            query(modDBUtil::UpdateTransactionPosted(no, postedAfter));
         }
         nextStep();
     }
@@ -170,12 +176,18 @@ RunOutcome PostTransactions::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
     return perform(QStringLiteral("Posting transactions is done!"), [&] {
         const CompanyRow company = readCompany();
-        RowSet trxs = stream(modDBUtil::GetUnpostedTransactionsInRange(DateFrom, DateTo));
-        if (trxs.isEmpty())
+        RowSet lines = stream(modDBUtil::GetUnpostedTransactionLinesInRange(DateFrom, DateTo));
+        if (lines.isEmpty())
             return;
-        startSteps(count(modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)));
-        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, trxs,
-             company.FinancialPeriodBegin, company.CurrentPeriodYear, +1, true, m_skipped);
+        // a step per transaction, and one for the posted flags
+        startSteps(count(modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)) + 1);
+        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
+             company.FinancialPeriodBegin, company.CurrentPeriodYear, +1, m_skipped);
+        lines.close();
+        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, true));
+        for (const SkippedTransaction& t : m_skipped)
+            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, false));
+        step();
     });
 }
 
@@ -189,12 +201,17 @@ RunOutcome RevertPostings::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
     return perform(QStringLiteral("Reverting postings is done!"), [&] {
         const CompanyRow company = readCompany();
-        RowSet trxs = stream(modDBUtil::GetPostedTransactionsInRange(DateFrom, DateTo));
-        if (trxs.isEmpty())
+        RowSet lines = stream(modDBUtil::GetPostedTransactionLinesInRange(DateFrom, DateTo));
+        if (lines.isEmpty())
             return;
-        startSteps(count(modDBUtil::GetPostedCountInRange(DateFrom, DateTo)));
-        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, trxs,
-             company.FinancialPeriodBegin, company.CurrentPeriodYear, -1, false, m_skipped);
+        startSteps(count(modDBUtil::GetPostedCountInRange(DateFrom, DateTo)) + 1);
+        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
+             company.FinancialPeriodBegin, company.CurrentPeriodYear, -1, m_skipped);
+        lines.close();
+        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, false));
+        for (const SkippedTransaction& t : m_skipped)
+            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, true));
+        step();
     });
 }
 

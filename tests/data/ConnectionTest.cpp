@@ -1,12 +1,16 @@
 #include "data/Connection.h"
 #include "data/modDBUtil.h"
 #include "data/modUtils.h"
+#include "periods/MonthEndRuns.h"
+#include "periods/PostingRuns.h"
+#include "support/Books.h"
 #include "support/TestDatabase.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
@@ -368,4 +372,119 @@ TEST(Connection, StatementsOfOneShapeArePreparedOnce) {
     zelk::RowSet g = db.query(GetGeneral("1000", 2004, 12));
     EXPECT_EQ(g.amount("Debit"), Amount::fromUnits(12));
     EXPECT_EQ(g.amount("Credit"), Amount::fromRaw(12));
+}
+
+namespace {
+
+// Every row of a row set as text, field by field, walking it forward once.
+QStringList rowsOf(zelk::RowSet rs) {
+    QStringList out;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        QStringList fields;
+        for (int c = 0; c < rs.fieldNames().size(); ++c)
+            fields << rs.fieldNames()[c] + "=" + rs.value(c).toString() + ":" +
+                          QString::number(rs.value(c).typeId());
+        out << fields.join("|");
+    }
+    return out;
+}
+
+} // namespace
+
+// The runs, reports and browsers that walk their rows once read them as a stream: it
+// must give exactly the rows a snapshot gives, in the same order with the same values.
+TEST(RowStream, GivesTheSnapshotsRowsForEveryStatementThatStreams) {
+    TestDatabase db;
+    Books books(db);
+    ScriptedUi ui;
+    zelk::NoProgress progress;
+    books.openBalancedBooks(1, 2004);
+    books.addTransaction("T1", QDate(2004, 1, 10), {{"1000", "100"}, {"5000", "-100"}}, "S1",
+                         "Sale");
+    books.addTransaction("T2", QDate(2004, 1, 20),
+                         {{"6000", "40"}, {"1100", "-25.5"}, {"1000", "-14.5"}});
+    books.addTransaction("T3", QDate(2004, 2, 3), {{"1000", "70"}, {"5000", "-70"}});
+    books.addTransaction(
+        "T4", QDate(2004, 2, 9),
+        {{"6000", "5"}, {"6000", "1"}, {"1100", "-3"}, {"1000", "-2"}, {"2000", "-1"}});
+    books.addTransaction("T5", QDate(2004, 3, 1), {{"1000", "9"}, {"5000", "-9"}});
+    ASSERT_EQ(zelk::periods::PostTransactions(db.cnn(), progress)
+                  .run(QDate(2004, 1, 1), QDate(2004, 2, 29)),
+              zelk::periods::RunOutcome::Done);
+    ASSERT_EQ(zelk::periods::EndMonth(db.cnn(), progress).run(1), zelk::periods::RunOutcome::Done);
+
+    const QDate from(2004, 1, 1), to(2004, 12, 31);
+    const struct {
+        const char* what;
+        QString sql;
+    } statements[] = {
+        {"unposted in range", GetUnpostedTransactionsInRange(from, to)},
+        {"posted in range", GetPostedTransactionsInRange(from, to)},
+        {"history in range", GetTransactionHistoriesInRange(from, to)},
+        {"transaction list report", GetTransactionsInRange(from, to)},
+        {"history browser", GetTransactionHistoryView(from, to)},
+        {"general ledger browser", GetGeneralLedgerView(1, 0)},
+        {"account card", GetAccountCardLines("1000", from, to)},
+        {"transactions list window", GetTransactionList()},
+        {"accounts list window", GetAccountList()},
+    };
+    for (const auto& s : statements) {
+        SCOPED_TRACE(s.what);
+        const QStringList snapshot = rowsOf(db.cnn().execute(s.sql));
+        EXPECT_FALSE(snapshot.isEmpty());
+        zelk::RowSet streamed = db.cnn().stream(s.sql);
+        EXPECT_TRUE(streamed.isForwardOnly());
+        EXPECT_EQ(streamed.fieldNames(), db.cnn().execute(s.sql).fieldNames());
+        EXPECT_EQ(rowsOf(streamed), snapshot);
+    }
+    // An empty result is empty at once.
+    zelk::RowSet none =
+        db.cnn().stream(GetTransactionsInRange(QDate(1999, 1, 1), QDate(1999, 2, 1)));
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_TRUE(none.eof());
+}
+
+// A stream ends with the database transaction it was read in: a read after that is an
+// error, never a row of other books or an early end; requery reads the rows again.
+TEST(RowStream, EndsCleanlyWithItsTransaction) {
+    TestDatabase db;
+    for (int i = 0; i < 5; ++i)
+        db.exec(InsertAccount(QString::number(1000 + i), "Account", 1, ""));
+    const struct {
+        const char* what;
+        bool openInside;
+        std::function<void(Connection&)> end;
+    } endings[] = {
+        {"commit", true, [](Connection& c) { c.commitTrans(); }},
+        {"rollback", true, [](Connection& c) { c.rollbackTrans(); }},
+        {"a transaction begins", false, [](Connection& c) { c.beginTrans(); }},
+        {"close", false, [](Connection& c) { c.close(); }},
+    };
+    for (const auto& e : endings) {
+        SCOPED_TRACE(e.what);
+        if (!db.cnn().isOpen())
+            db.reopen();
+        if (e.openInside)
+            db.cnn().beginTrans();
+        zelk::RowSet rs = db.cnn().stream(GetAccountList());
+        EXPECT_THROW(rs.recordCount(), DbError);
+        EXPECT_EQ(rs.text("AccountNo"), "1000");
+        rs.moveNext();
+        EXPECT_THROW(rs.moveFirst(), DbError) << "forward only";
+        e.end(db.cnn());
+        try {
+            rs.moveNext();
+            ADD_FAILURE() << "read on after the transaction ended";
+        } catch (const DbError& err) {
+            EXPECT_TRUE(err.description().contains("transaction that has ended"));
+        }
+        EXPECT_THROW(rs.eof(), DbError);
+        EXPECT_THROW(rs.text("AccountNo"), DbError);
+        if (db.cnn().inTransaction())
+            db.cnn().rollbackTrans();
+        if (db.cnn().isOpen()) {
+            rs.requery();
+            EXPECT_EQ(rowsOf(rs).size(), 5);
+        }
+    }
 }

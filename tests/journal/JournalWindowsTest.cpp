@@ -7,6 +7,7 @@
 #include "data/Connection.h"
 #include "journal/frmLedgerTrx.h"
 #include "journal/frmLedgerTrxs.h"
+#include "support/Books.h"
 #include "support/GuiHelpers.h"
 #include "widgets/DateField.h"
 
@@ -565,4 +566,35 @@ TEST(JournalMenus, MenusAndToolButtonsOpenTheWindows) {
     main->close();
     pumpEvents();
     EXPECT_TRUE(ui.asked().empty());
+}
+
+// A journal of ten thousand transactions opens with its first pages only; scrolling to
+// the end reads the rest, and the last row is the last transaction.
+TEST_F(JournalWindows, AListOfTenThousandIsReadAsItScrollsAndEndsOnTheLastRow) {
+    rawExec(db.filePath(),
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000) "
+            "INSERT INTO Ledger_Transactions (TransactionNo, Source, Description, DateStamp, "
+            "Posted) SELECT printf('P%05d', i), 'S', 'Sale ' || i, '2004-01-15', 0 FROM n");
+    rawExec(db.filePath(), "INSERT INTO Ledger_TransactionDetails (FKID_Transaction, "
+                           "FKID_Account, Seq, Amount) SELECT TransactionNo, '1000', 1, 10000 "
+                           "FROM Ledger_Transactions UNION ALL SELECT TransactionNo, '4000', "
+                           "2, -10000 FROM Ledger_Transactions");
+    frmLedgerTrxs list;
+    list.resize(600, 400);
+    list.show();
+    auto* grid = child<QTableView>(&list, "grdData");
+    QAbstractItemModel* rows = grid->model();
+    EXPECT_LT(rows->rowCount(), 1000) << "only the first pages are read";
+    int column = -1;
+    for (int c = 0; c < rows->columnCount() && column < 0; ++c)
+        if (rows->index(0, c).data().toString() == "P00001")
+            column = c;
+    ASSERT_GE(column, 0);
+    for (int scrolls = 0; rows->canFetchMore(QModelIndex()) && scrolls < 100; ++scrolls) {
+        grid->scrollToBottom();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(rows->rowCount(), 10000);
+    EXPECT_EQ(rows->index(9999, column).data().toString(), "P10000");
+    EXPECT_EQ(rows->index(5000, column).data().toString(), "P05001");
 }

@@ -206,10 +206,10 @@ TEST_F(PeriodWindows, OkIsDisabledAtTheFirstPressAndTheWindowClosesAfterTheRun) 
     QObject::connect(bar, &QProgressBar::valueChanged,
                      [&](int) { okEnabledAtSteps.push_back(ok->isEnabled()); });
     clickButton(&window, "cmdOk");
-    // one value per transaction, and OK was disabled at each
-    EXPECT_EQ(okEnabledAtSteps, (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(bar->maximum(), 3);
-    EXPECT_EQ(bar->value(), 3);
+    // one value per transaction and one for the posted flags, and OK was disabled at each
+    EXPECT_EQ(okEnabledAtSteps, (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(bar->maximum(), 4);
+    EXPECT_EQ(bar->value(), 4);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});

@@ -222,7 +222,7 @@ TEST(CancelDuringARun, StepCountsOfThePreparedBooks) {
     struct Expect {
         Kind kind;
         int maximum;
-    } expected[] = {{Kind::Post, 4},         {Kind::RevertPost, 4},
+    } expected[] = {{Kind::Post, 4 + 1},     {Kind::RevertPost, 4 + 1},
                     {Kind::EndMonth, 2 + 5}, {Kind::RevertEndMonth, 5 + 5},
                     {Kind::EndYear, 5 + 3},  {Kind::RevertEndYear, 5 + 60 + 1 + 3}};
     for (const Expect& e : expected) {
