@@ -44,6 +44,7 @@ frmCheckBooks::frmCheckBooks(QWidget* parent) : QDialog(parent) {
     layout->addWidget(prgCheck);
     layout->addWidget(txtResult, 1);
     layout->addLayout(buttons);
+    cmdCheck->setFocus(); // Enter starts the check
 }
 
 void frmCheckBooks::reject() {
@@ -63,11 +64,13 @@ void frmCheckBooks::cmdCheck_Click() {
     txtResult->clear();
     prgCheck->setRange(0, 0); // the engine tells no share done: a busy bar
     QString text;
+    bool finished = false;
     try {
         const zelk::BooksCheck c = zelk::checkBooks(*zelk::g_cnn, [this] {
             QCoreApplication::processEvents();
             return !m_stop;
         });
+        finished = !c.cancelled;
         if (c.cancelled)
             text = QStringLiteral("The check was stopped before it was done.");
         else if (!c.fileSound())
@@ -80,7 +83,7 @@ void frmCheckBooks::cmdCheck_Click() {
         text = modErrors::ComposeErrorText(e.record());
     }
     prgCheck->setRange(0, 1);
-    prgCheck->setValue(1);
+    prgCheck->setValue(finished ? 1 : 0);
     txtResult->setPlainText(text);
     cmdCheck->setEnabled(true);
     m_checking = false;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -172,4 +173,30 @@ TEST_F(Safekeeping, RestoreClosesTheWindowsAndBringsTheSnapshotBack) {
     EXPECT_TRUE(modMain::mainWindow()->mdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(cnn.execute("SELECT Count(*) FROM Ledger_Accounts").value(0).toInt(), 1);
     EXPECT_EQ(zelk::snapshots::list(cnn).front().step, "Restore");
+}
+
+// File → Check Books…: Enter runs the full check; an unbalanced journal entry is told.
+TEST_F(Safekeeping, CheckBooksFromTheFileMenuTellsWhatItFound) {
+    ASSERT_EQ(modMain::Main(), 0);
+    for (const bool unbalanced : {false, true}) {
+        SCOPED_TRACE(unbalanced ? "an unbalanced entry" : "balanced books");
+        if (unbalanced) {
+            zelk::g_cnn->execute(modDBUtil::InsertAccount("1000", "Cash", 1, ""));
+            zelk::g_cnn->execute(
+                modDBUtil::InsertTransaction("T1", "", "", QDate(2004, 1, 5), false));
+            zelk::g_cnn->execute(
+                modDBUtil::InsertTransactionDetail("T1", "1000", 1, zelk::Amount::fromRaw(5)));
+        }
+        QString result;
+        onNextModal([&](QWidget* w) {
+            QTest::keyClick(w, Qt::Key_Return);
+            result = child<QPlainTextEdit>(w, "txtResult")->toPlainText();
+            clickButton(w, "cmdClose");
+        });
+        modMain::mainWindow()->action("mnuCheckBooks")->trigger();
+        EXPECT_TRUE(result.startsWith("Integrity: ok\n")) << result.toStdString();
+        EXPECT_TRUE(result.contains(unbalanced ? "Unbalanced transactions: 1\nBooks balance: no"
+                                               : "Books balance: yes"))
+            << result.toStdString();
+    }
 }
