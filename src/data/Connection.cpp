@@ -577,24 +577,33 @@ void readRow(sqlite3_stmt* st, int cols, std::vector<QVariant>& row) {
 
 } // namespace
 
-RowSet Connection::execute(const QString& sql) {
+Translation Connection::translated(const QString& sql) const {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
     // Statements after the engine ended the transaction would each commit on their own.
     if (transactionLost())
         throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
-    const Translation t = JetTranslator::translate(sql);
+    return JetTranslator::translate(sql);
+}
+
+RowSet Connection::rowSetOf(const QString& sql, std::shared_ptr<const QStringList> columns) {
+    RowSet rs;
+    rs.m_cnn = this;
+    rs.m_sql = sql;
+    rs.m_open = true;
+    rs.m_names = std::move(columns);
+    return rs;
+}
+
+RowSet Connection::execute(const QString& sql) {
+    const Translation t = translated(sql);
     const Prepared& p = prepared(t.sql);
     sqlite3_stmt* st = p.statement;
     if (const int rc = bindParams(st, t.params, SQLITE_STATIC); rc != SQLITE_OK) {
         sqlite3_clear_bindings(st);
         raise(rc);
     }
-    RowSet rs;
-    rs.m_cnn = this;
-    rs.m_sql = sql;
-    rs.m_open = true;
-    rs.m_names = p.columns;
+    RowSet rs = rowSetOf(sql, p.columns);
     const int cols = int(p.columns->size());
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -613,11 +622,7 @@ RowSet Connection::execute(const QString& sql) {
 }
 
 RowSet Connection::stream(const QString& sql) {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (transactionLost())
-        throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
-    const Translation t = JetTranslator::translate(sql);
+    const Translation t = translated(sql);
     // The shape's column names come from the cache; the stream steps a statement of its
     // own, so the cached one stays free for the statements run while it is walked.
     const std::shared_ptr<const QStringList> columns = prepared(t.sql).columns;
@@ -631,11 +636,7 @@ RowSet Connection::stream(const QString& sql) {
         raise(rc);
     std::erase_if(m_streams, [](const std::weak_ptr<RowStream>& w) { return w.expired(); });
     m_streams.push_back(s);
-    RowSet rs;
-    rs.m_cnn = this;
-    rs.m_sql = sql;
-    rs.m_open = true;
-    rs.m_names = columns;
+    RowSet rs = rowSetOf(sql, columns);
     rs.m_stream = s;
     stepStream(*s);
     s->position = 0; // the first row read is row 0

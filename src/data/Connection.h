@@ -19,6 +19,8 @@ struct sqlite3_stmt;
 
 namespace zelk {
 
+struct Translation;
+
 // The database file cannot be created or opened as a Zelk database. The message
 // names the file and is meant for the user.
 class OpenError : public std::runtime_error {
@@ -122,6 +124,9 @@ signals:
 private:
     friend class RowSet;
     Connection(QString path, QByteArray key);
+    // The statement translated for the engine; throws DbError when nothing may run.
+    Translation translated(const QString& sql) const;
+    RowSet rowSetOf(const QString& sql, std::shared_ptr<const QStringList> columns);
     // Reads the next row of a stream into it; throws DbError.
     void stepStream(RowStream& stream);
     // Ends every open stream (a database transaction begins or ends).
