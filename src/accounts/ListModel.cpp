@@ -3,6 +3,7 @@
 #include "ListSortFilter.h"
 
 #include "data/Errors.h"
+#include "data/modErrors.h"
 
 #include "exchange/DataTable.h"
 
@@ -57,23 +58,31 @@ void ListModel::setRowSet(RowSet rows) {
 
 std::vector<std::vector<QVariant>> ListModel::readRows(int count) {
     std::vector<std::vector<QVariant>> page;
+    auto take = [&] {
+        while (int(page.size()) < count && !m_source.eof()) {
+            page.push_back(m_source.currentRow());
+            m_source.moveNext();
+        }
+    };
     try {
-        while (int(page.size()) < count && !m_source.eof()) {
-            page.push_back(m_source.currentRow());
-            m_source.moveNext();
+        try {
+            take();
+        } catch (const DbError&) {
+            if (!m_source.hasEnded())
+                throw;
+            // The rows were read in a database transaction that has ended since (a run
+            // was rolled back): the statement is read again from the row after the last.
+            m_source.requery();
+            for (size_t skip = 0; skip < m_data.size() + page.size() && !m_source.eof(); ++skip)
+                m_source.moveNext();
+            take();
         }
-    } catch (const DbError&) {
-        // The rows were read in a database transaction that has ended since (a run was
-        // rolled back): the statement is read again from the row after the last read.
-        m_source.requery();
-        for (size_t skip = 0; skip < m_data.size() + page.size() && !m_source.eof(); ++skip)
-            m_source.moveNext();
-        while (int(page.size()) < count && !m_source.eof()) {
-            page.push_back(m_source.currentRow());
-            m_source.moveNext();
-        }
+    } catch (const DbError& e) {
+        // A page that cannot be read: the rows shown so far stay, and the user is told.
+        m_source.close();
+        ui().messageBox(modErrors::ComposeErrorText(e.record()), appTitle());
     }
-    if (m_source.eof()) {
+    if (!m_source.isOpen() || m_source.eof()) {
         m_complete = true;
         m_source.close();
     }

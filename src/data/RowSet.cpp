@@ -34,6 +34,10 @@ void RowStream::requireLive() const {
                                       "ended; they must be read again.")});
 }
 
+bool RowSet::hasEnded() const {
+    return m_stream && m_stream->ended;
+}
+
 int RowSet::recordCount() const {
     if (m_stream)
         misuse(QStringLiteral("A forward-only row set does not know its record count."));

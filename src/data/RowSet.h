@@ -28,6 +28,8 @@ public:
     RowSet() = default;
 
     bool isForwardOnly() const { return m_stream != nullptr; }
+    // A forward-only row set whose database transaction has ended: requery to read on.
+    bool hasEnded() const;
     // A forward-only row set throws DbError: its count is a query of its own.
     int recordCount() const;
     // Whether the query gave no row (for a forward-only row set: before its first move).

@@ -182,6 +182,9 @@ QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo)
 
 namespace {
 
+// A transaction's lines come together, in the order of the transaction list. Within a
+// transaction they come as its lines' key gives them (by Seq); ordering them by Seq as
+// well would make the engine sort every line of the range again.
 QString transactionLinesInRange(const QDate& DateFrom, const QDate& DateTo, bool Posted) {
     return QStringLiteral(
                "SELECT Ledger_Transactions.TransactionNo, Ledger_Transactions.DateStamp, "
@@ -194,7 +197,7 @@ QString transactionLinesInRange(const QDate& DateFrom, const QDate& DateTo, bool
            date(DateFrom) + QStringLiteral(" AND ") + date(DateTo) +
            QStringLiteral(" AND Ledger_Transactions.Posted = ") + boolean(Posted) +
            QStringLiteral(" ORDER BY Ledger_Transactions.DateStamp, "
-                          "Ledger_Transactions.TransactionNo, Ledger_TransactionDetails.Seq");
+                          "Ledger_Transactions.TransactionNo");
 }
 
 } // namespace
