@@ -19,13 +19,21 @@ Connection* g_cnn = nullptr;
 namespace {
 
 const char DatabasePassword[] = "Kestrelix";
-constexpr int PageSize = 1024; // the engine's page size of every Zelk file
+// The cipher's page size of new files. Files made before it keep their 1 KB pages: a
+// file's page size never changes, and both are read.
+constexpr int PageSize = 4096;
+constexpr int OldPageSize = 1024;
 
-// The key given to the engine: the user's passphrase, or the program's own.
-int applyKey(sqlite3* db, const QByteArray& passphrase) {
-    if (passphrase.isEmpty())
-        return sqlite3_key(db, DatabasePassword, int(sizeof(DatabasePassword) - 1));
-    return sqlite3_key(db, passphrase.constData(), int(passphrase.size()));
+// The key given to the engine: the user's passphrase, or the program's own, and the
+// size of the file's encrypted pages.
+int applyKey(sqlite3* db, const QByteArray& passphrase, int pageSize) {
+    const int rc = passphrase.isEmpty()
+                       ? sqlite3_key(db, DatabasePassword, int(sizeof(DatabasePassword) - 1))
+                       : sqlite3_key(db, passphrase.constData(), int(passphrase.size()));
+    if (rc != SQLITE_OK)
+        return rc;
+    const QByteArray pragma = "PRAGMA cipher_page_size=" + QByteArray::number(pageSize);
+    return sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
 }
 
 // Whether a file the key does not open looks like an encrypted database at all: whole
@@ -35,7 +43,7 @@ bool looksEncrypted(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const qint64 size = f.size();
-    if (size < PageSize || size % PageSize != 0)
+    if (size < OldPageSize || size % OldPageSize != 0)
         return false;
     return !f.read(16).startsWith("SQLite format 3");
 }
@@ -121,7 +129,7 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
-        rc = applyKey(raw.db, key);
+        rc = applyKey(raw.db, key, PageSize);
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
         QString error;
@@ -140,6 +148,38 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
     }
     if (!QFile::rename(tmp, path))
         fail(QStringLiteral("the new file could not be moved into place"));
+}
+
+// Where opening a keyed file failed.
+enum class KeyStage { Open, Key, Read };
+
+// Opens path into *db and proves the key by reading the schema, with the page size of
+// new files first and then the old one; *pageSize is the size that read it. Returns
+// SQLITE_OK, or the engine's result with *failedAt telling which step failed and *db
+// left open (when it could be) for the engine's message.
+int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** db, int* pageSize,
+              KeyStage* failedAt) {
+    int rc = SQLITE_OK;
+    for (const int size : {PageSize, OldPageSize}) {
+        if (*db) {
+            sqlite3_close_v2(*db);
+            *db = nullptr;
+        }
+        *failedAt = KeyStage::Open;
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+        *failedAt = KeyStage::Key;
+        rc = applyKey(*db, key, size);
+        if (rc != SQLITE_OK)
+            return rc;
+        *failedAt = KeyStage::Read;
+        *pageSize = size;
+        rc = sqlite3_exec(*db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK || sqlite3_errcode(*db) != SQLITE_NOTADB)
+            return rc;
+    }
+    return rc;
 }
 
 // The column names of a table of db (none when it is missing).
@@ -294,35 +334,36 @@ void Connection::openExisting(bool thorough, bool readOnly) {
         throw OpenError(damagedText(m_path, detail));
     };
     // A copy cut short is found without reading it through.
-    if (readOnly && QFileInfo(m_path).size() % PageSize != 0)
+    if (readOnly && QFileInfo(m_path).size() % OldPageSize != 0)
         damaged(QStringLiteral("the file ends in the middle of a page"));
     // One connection used by one thread: the engine's own locking is not needed.
-    int rc = sqlite3_open_v2(
-        QFile::encodeName(m_path).constData(), &m_db,
-        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
+    // Reading the schema proves the key. The quick check reads every page; at start-up
+    // only the schema and the company row are read, so opening costs the same at any
+    // size: a page altered later fails the cipher's check when it is read, and the
+    // statement that reads it fails with the damaged-file message.
+    KeyStage failedAt = KeyStage::Open;
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = openKeyed(m_path, flags, m_key, &m_db, &m_pageSize, &failedAt);
+    if (rc != SQLITE_OK && failedAt == KeyStage::Open) {
         const QString msg = lastMessage(m_db);
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         throw OpenError(
             QStringLiteral("Zelk cannot open its database file %1: %2").arg(shown, msg));
     }
-    if (applyKey(m_db, m_key) != SQLITE_OK)
-        damaged(lastMessage(m_db));
-    // Reading the schema proves the key. The quick check reads every page; at start-up
-    // only the schema and the company row are read, so opening costs the same at any
-    // size: a page altered later fails the cipher's check when it is read, and the
-    // statement that reads it fails with the damaged-file message.
-    QString error;
-    if (!execRaw(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master"), &error)) {
-        if (sqlite3_errcode(m_db) == SQLITE_NOTADB && looksEncrypted(m_path)) {
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-            throw WrongKeyError(
-                QStringLiteral("The database file %1 does not open with this key.").arg(shown));
-        }
-        damaged(error);
+    if (rc != SQLITE_OK && failedAt == KeyStage::Read && sqlite3_errcode(m_db) == SQLITE_NOTADB &&
+        looksEncrypted(m_path)) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw WrongKeyError(
+            QStringLiteral("The database file %1 does not open with this key.").arg(shown));
     }
+    if (rc != SQLITE_OK)
+        damaged(lastMessage(m_db));
+    if (readOnly && QFileInfo(m_path).size() % m_pageSize != 0)
+        damaged(QStringLiteral("the file ends in the middle of a page"));
+    QString error;
     if (thorough) {
         const QString result = checkPages(m_db, QStringLiteral("PRAGMA quick_check"), nullptr);
         if (result != QLatin1String("ok"))
@@ -429,7 +470,7 @@ void Connection::backupTo(const QString& path) {
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK)
         fail(rc, lastMessage(copy.db));
-    if (applyKey(copy.db, m_key) != SQLITE_OK)
+    if (applyKey(copy.db, m_key, m_pageSize) != SQLITE_OK)
         fail(SQLITE_ERROR, lastMessage(copy.db));
     sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", m_db, "main");
     if (!backup)
@@ -454,12 +495,20 @@ void Connection::restoreFrom(const QString& path) {
                        QStringLiteral("The books cannot be replaced while a database "
                                       "transaction is open.")});
     RawDb source;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &source.db, SQLITE_OPEN_READONLY,
-                             nullptr);
-    if (rc == SQLITE_OK)
-        rc = applyKey(source.db, m_key);
+    int sourcePageSize = 0;
+    KeyStage failedAt = KeyStage::Open;
+    int rc = openKeyed(path, SQLITE_OPEN_READONLY, m_key, &source.db, &sourcePageSize, &failedAt);
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, lastMessage(source.db))});
+    // The engine copies pages as they are; it cannot write them in another size.
+    if (sourcePageSize != m_pageSize)
+        throw DbError({SQLITE_MISMATCH, EngineSource,
+                       QStringLiteral("The copy %1 was made with pages of %2 bytes and these "
+                                      "books have pages of %3 bytes: it cannot be restored "
+                                      "into them.")
+                           .arg(QDir::toNativeSeparators(path))
+                           .arg(sourcePageSize)
+                           .arg(m_pageSize)});
     endStreams();
     finalizeAll();
     // The pages are written in one transaction of the books' own file, through its
@@ -727,6 +776,36 @@ void Connection::close() {
     finalizeAll();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+}
+
+void Connection::setReferenceChecks(bool on) {
+    if (!m_db)
+        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource,
+                       QStringLiteral("The reference checks cannot be changed while a database "
+                                      "transaction is open.")});
+    if (!execRaw(m_db, on ? QStringLiteral("PRAGMA foreign_keys=ON")
+                          : QStringLiteral("PRAGMA foreign_keys=OFF")))
+        raise(sqlite3_errcode(m_db), QStringLiteral("foreign_keys"));
+}
+
+ReferenceChecksOff::ReferenceChecksOff(Connection& cnn) : m_cnn(cnn) {
+    // inside a transaction (the command will refuse to begin its own) they stay on
+    if (m_cnn.isOpen() && !m_cnn.inTransaction()) {
+        m_cnn.setReferenceChecks(false);
+        m_off = true;
+    }
+}
+
+ReferenceChecksOff::~ReferenceChecksOff() {
+    // the command's guard has ended its transaction; a closed connection opens again
+    // with the checks on
+    try {
+        if (m_off && m_cnn.isOpen() && !m_cnn.inTransaction())
+            m_cnn.setReferenceChecks(true);
+    } catch (const DbError&) {
+    }
 }
 
 TransactionGuard::~TransactionGuard() {

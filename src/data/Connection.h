@@ -80,6 +80,10 @@ public:
     void commitTrans();
     void rollbackTrans();
     bool inTransaction() const;
+    // Turns the engine's reference checks off or on again (they are on from opening).
+    // The engine ignores the change inside a database transaction, so it is refused
+    // there. Use ReferenceChecksOff.
+    void setReferenceChecks(bool on);
     // The engine has ended the open database transaction by itself (a full disk, an I/O
     // error, no memory, a rollback raised by a trigger): everything since BeginTrans is
     // undone, and nothing more runs until the command rolls back.
@@ -144,10 +148,26 @@ private:
     QString m_path;
     QByteArray m_key; // empty: the program's own key; wiped when the object goes
     sqlite3* m_db = nullptr;
+    int m_pageSize = 0; // of the file's encrypted pages, known once it is open
     std::unordered_map<std::string, Prepared> m_cache;
     std::vector<std::weak_ptr<RowStream>> m_streams;
     int m_prepareCount = 0;
     bool m_inTrans = false;
+};
+
+// Turns the reference checks off while it lives, for a command whose statements only
+// move rows whose references were checked when they were written; made before the
+// command's transaction begins, it turns them on again however the command ends.
+class ReferenceChecksOff {
+public:
+    explicit ReferenceChecksOff(Connection& cnn);
+    ~ReferenceChecksOff();
+    ReferenceChecksOff(const ReferenceChecksOff&) = delete;
+    ReferenceChecksOff& operator=(const ReferenceChecksOff&) = delete;
+
+private:
+    Connection& m_cnn;
+    bool m_off = false;
 };
 
 // What the user is told when the engine has ended a command's transaction by itself.

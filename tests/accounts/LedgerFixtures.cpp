@@ -1,6 +1,7 @@
 #include "LedgerFixtures.h"
 
 #include "data/Connection.h"
+#include "support/Books.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ void fillEveryLedgerTable(TestDatabase& db) {
 void refuse(TestDatabase& db, const QString& op, const QString& table) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(db.filePath()).constData(), &raw), SQLITE_OK);
-    sqlite3_key(raw, "Kestrelix", 9);
+    keyRawBooks(raw);
     const QString name = QStringLiteral("test_refuse_%1_%2").arg(op.toLower(), table);
     const QString script =
         QStringLiteral("CREATE TABLE IF NOT EXISTS TestRefuse (Flag INTEGER);"

@@ -38,8 +38,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 void rawExec(const QString& path, const char* key, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    if (key)
+    if (key) {
         sqlite3_key(db, key, int(strlen(key)));
+        sqlite3_exec(db, "PRAGMA cipher_page_size=4096", nullptr, nullptr, nullptr);
+    }
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
@@ -107,7 +109,7 @@ TEST(Database, FileIsEncryptedWithTheDatabasePassword) {
     EXPECT_FALSE(readFile(path).startsWith("SQLite format 3"));
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &raw), SQLITE_OK);
-    sqlite3_key(raw, "Kestrelix", 9);
+    keyRawBooks(raw);
     sqlite3_stmt* st = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT Count(*) FROM SYS_AccountClasses", -1, &st, nullptr),
               SQLITE_OK);
@@ -190,8 +192,10 @@ TEST(Database, APageDamagedMidFileIsToldWhenReadAndNothingIsWritten) {
             cnn->execute(InsertAccount(QString::number(1000 + i), QString(200, 'x'), 1, ""));
         cnn->commitTrans();
     }
+    // the accounts were written last: a page among them, far from the header
     QByteArray bytes = readFile(path);
-    bytes[bytes.size() / 2 + 100] = char(bytes[bytes.size() / 2 + 100] ^ 0x55);
+    const qsizetype at = bytes.size() - 3 * 4096 + 100;
+    bytes[at] = char(bytes[at] ^ 0x55);
     writeFile(path, bytes);
 
     auto cnn = Connection::open(dir.path());
@@ -216,6 +220,43 @@ TEST(Database, APageDamagedMidFileIsToldWhenReadAndNothingIsWritten) {
     EXPECT_FALSE(check.problems.isEmpty());
     cnn.reset();
     EXPECT_EQ(readFile(path), bytes) << "nothing was written";
+}
+
+TEST(Database, BooksInPagesOfOneKilobyteKeepWorking) {
+    // books made before new files had pages of 4 KB
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+    const QString old = path + ".old";
+    Connection::open(dir.path())->execute(InsertAccount("1000", "Cash", 1, ""));
+    rawExec(path, "Kestrelix",
+            ("ATTACH '" + QFile::encodeName(old).toStdString() +
+             "' AS old KEY 'Kestrelix'; PRAGMA old.cipher_page_size=1024; "
+             "SELECT sqlcipher_export('old'); DETACH old;")
+                .c_str());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(old, path));
+
+    auto cnn = Connection::open(dir.path());
+    const QString copy = QDir(dir.path()).filePath("copy.mdb");
+    cnn->backupTo(copy);
+    cnn->execute(DeleteAccount("1000"));
+    cnn->restoreFrom(copy);
+    EXPECT_EQ(cnn->execute(GetAccount("1000")).recordCount(), 1);
+
+    QTemporaryDir newer;
+    const QString newCopy = QDir(newer.path()).filePath("copy.mdb");
+    Connection::open(newer.path())->backupTo(newCopy);
+    const QByteArray before = readFile(path);
+    try {
+        cnn->restoreFrom(newCopy);
+        ADD_FAILURE() << "a copy of other pages was restored";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.description().contains("was made with pages of 4096 bytes and these books "
+                                             "have pages of 1024 bytes"))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(cnn->execute(GetAccount("1000")).recordCount(), 1);
 }
 
 TEST(Database, MissingFileInAFolderThatCannotBeWrittenIsAClearError) {

@@ -172,6 +172,10 @@ TEST_F(MonthEnd, APostedTransactionWithoutLinesStaysInTheJournal) {
     ASSERT_EQ(endMonth(6), RunOutcome::Done);
     EXPECT_EQ(books.posted("E1"), true);
     EXPECT_EQ(books.posted("L1"), std::nullopt);
+    // the run moves rows without the engine's reference checks: none is left dangling,
+    // and the checks are on again
+    EXPECT_EQ(db.cnn().execute("PRAGMA foreign_key_check").recordCount(), 0);
+    EXPECT_EQ(db.scalar("PRAGMA foreign_keys"), 1);
 }
 
 TEST_F(MonthEnd, InvalidMonthRunsNothing) {

@@ -330,9 +330,13 @@ TEST(EngineEndedTransaction, OnlyAbortIsOfferedAndTheBooksAreAsTheyWere) {
         const QString filler(300, QChar(u'x'));
         std::vector<zelk::journal::TransactionLine> lines;
         db.cnn().beginTrans();
+        // The first transaction's text spills over several pages: reverting the month
+        // end rebuilds it first and needs them before it has freed any history row.
+        const QString spilling(3 * 4096, QChar(u'y'));
         for (int i = 0; i < 400; ++i) {
             const QString no = QStringLiteral("J%1").arg(i, 3, 10, QLatin1Char('0'));
-            db.exec(modDBUtil::InsertTransaction(no, "", filler, QDate(2003, 1, 10), true));
+            db.exec(modDBUtil::InsertTransaction(no, "", i == 0 ? spilling : filler,
+                                                 QDate(2003, 1, 10), true));
             db.exec(modDBUtil::InsertTransactionDetail(no, "1000", 1, money("1")));
             db.exec(modDBUtil::InsertTransactionDetail(no, "5000", 2, money("-1")));
             lines.push_back({i % 2 ? "1000" : "5000", money(i % 2 ? "1" : "-1")});

@@ -235,12 +235,18 @@ void Books::eachRow(const std::function<void(const QString& line)>& take) {
     }
 }
 
+void keyRawBooks(sqlite3* db, int pageSize) {
+    sqlite3_key(db, "Kestrelix", 9);
+    sqlite3_exec(db, ("PRAGMA cipher_page_size=" + std::to_string(pageSize)).c_str(), nullptr,
+                 nullptr, nullptr);
+}
+
 void rawExec(const QString& filePath, const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(filePath).constData(), &db, SQLITE_OPEN_READWRITE,
                               nullptr),
               SQLITE_OK);
-    sqlite3_key(db, "Kestrelix", 9);
+    keyRawBooks(db);
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
     EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "") << " in " << sql;

@@ -131,6 +131,11 @@ struct ScriptedChooser : zelk::periods::EarningAccountChooser {
     QString chooseEarningAccount() override;
 };
 
+struct sqlite3;
+// Keys a raw handle on a Zelk file with the program's own key and the file's page size
+// (new files: 4096; files made before: 1024).
+void keyRawBooks(sqlite3* db, int pageSize = 4096);
+
 // Runs SQL through a connection of its own, bypassing the statement translator (for
 // triggers that make a real statement fail). The database must not be in a transaction.
 void rawExec(const QString& filePath, const char* sql);
