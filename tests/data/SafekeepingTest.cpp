@@ -5,6 +5,7 @@
 #include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "periods/YearEndRuns.h"
+#include "support/ChildJob.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -423,22 +424,16 @@ TEST(Snapshot, StepsDoNotStartWhenTheirSnapshotFails) {
 
 namespace {
 
-const char ChildVariable[] = "ZELK_SAFEKEEPING_CHILD";
-
 timespec modified(const QString& path) {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_mtim;
 }
 
-} // namespace
-
 // The child of the test below: re-keys the books, or restores the one snapshot, and is
 // killed while the engine writes the file.
-TEST(SafekeepingCrash, Child) {
-    const QStringList job = QString::fromLocal8Bit(qgetenv(ChildVariable)).split(QChar(u'|'));
-    if (job.size() != 2)
-        GTEST_SKIP() << "started by SafekeepingCrash.KilledInTheMiddle";
+void rekeyOrRestore(const QString& argument) {
+    const QStringList job = argument.split(QChar(u'|'));
     auto cnn = Connection::open(job[1]);
     if (job[0] == "rekey") {
         cnn->rekey(utf8(Umlauts));
@@ -449,6 +444,9 @@ TEST(SafekeepingCrash, Child) {
     std::fflush(stdout);
     std::_Exit(0);
 }
+const bool childRegistered = registerChildJob("safekeeping", rekeyOrRestore);
+
+} // namespace
 
 TEST(SafekeepingCrash, KilledInTheMiddleLeavesOneKeyAndOneVersion) {
     for (const char* job : {"rekey", "restore"}) {
@@ -469,11 +467,7 @@ TEST(SafekeepingCrash, KilledInTheMiddleLeavesOneKeyAndOneVersion) {
         const QString path = QDir(dir.path()).filePath("Zelk.mdb");
         const timespec start = modified(path);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(ChildVariable, mode + "|" + dir.path());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=SafekeepingCrash.Child")});
+        startChildJob(child, "safekeeping", mode + "|" + dir.path());
         ASSERT_TRUE(child.waitForStarted(30000));
         bool written = false;
         for (int i = 0; i < 600000 && !written && child.state() == QProcess::Running; ++i) {

@@ -1,6 +1,7 @@
 #include "data/modDBUtil.h"
 #include "periods/PostingRuns.h"
 #include "support/Books.h"
+#include "support/ChildJob.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,8 +16,6 @@
 using namespace zelk::periods;
 
 namespace {
-
-const char FolderVariable[] = "ZELK_CRASH_TEST_FOLDER";
 
 // The moment the database file was last written, to the nanosecond.
 timespec modified(const QString& path) {
@@ -57,22 +56,21 @@ private:
     int m_value = 0;
 };
 
-} // namespace
-
 // The child process of the test below: posts the whole journal of the database in the
 // folder it is given, and is killed in the middle of the run.
-TEST(PostingCrash, Child) {
-    const QString folder = QString::fromLocal8Bit(qgetenv(FolderVariable));
-    if (folder.isEmpty())
-        GTEST_SKIP() << "started by PostingCrash.KilledInTheMiddleTheBooksAreAsBefore";
+void postAndWaitForTheKill(const QString& folder) {
     std::unique_ptr<zelk::Connection> cnn = zelk::Connection::open(folder);
     zelk::g_cnn = cnn.get();
     ScriptedUi ui;
     WaitForTheKill progress(cnn->filePath());
     PostTransactions post(*cnn, progress);
     post.run(QDate(2003, 1, 1), QDate(2003, 12, 31));
-    ADD_FAILURE() << "the run was not stopped";
+    std::printf("the run was not stopped\n");
+    std::_Exit(4);
 }
+const bool childRegistered = registerChildJob("posting", postAndWaitForTheKill);
+
+} // namespace
 
 // A program killed in the middle of a posting run (killed, or the power lost) leaves the
 // books as they were before the run: the run is one transaction with a rollback journal
@@ -110,12 +108,7 @@ TEST(PostingCrash, KilledInTheMiddleTheBooksAreAsBefore) {
             }
         }
     } killAtEnd{child};
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(FolderVariable, db.folder());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=PostingCrash.Child")});
+    startChildJob(child, "posting", db.folder());
     ASSERT_TRUE(child.waitForStarted(30000));
     QByteArray said;
     while (!said.contains("WRITTEN") && child.state() == QProcess::Running)
