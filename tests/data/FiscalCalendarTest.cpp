@@ -1,6 +1,4 @@
 #include "data/FiscalCalendar.h"
-#include "data/modDBUtil.h"
-#include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -28,18 +26,4 @@ TEST(FiscalCalendar, MonthsOfAFiscalYearAndTheirDays) {
     EXPECT_EQ(lastDayOfYear(4, 2003), QDate(2004, 3, 31));
     EXPECT_EQ(monthName(1), "January");
     EXPECT_EQ(monthName(12), "December");
-}
-
-TEST(FiscalCalendar, CompanyRowIsReadWhole) {
-    TestDatabase db;
-    db.exec(modDBUtil::UpdateCompanyInfo("Acme", "Road 1", "555", "", "a@b.c"));
-    db.exec(modDBUtil::UpdateCompanyPeriods(11, 2004, 2005, 4));
-    const zelk::CompanyRow c = zelk::CompanyRow::read(db.cnn());
-    EXPECT_EQ(c.Name, "Acme");
-    EXPECT_EQ(c.Fax, "");
-    EXPECT_EQ(c.Email, "a@b.c");
-    EXPECT_EQ(c.BeginPeriod, 11);
-    EXPECT_EQ(c.BeginPeriodYear, 2004);
-    EXPECT_EQ(c.CurrentPeriodYear, 2005);
-    EXPECT_EQ(c.FinancialPeriodBegin, 4);
 }

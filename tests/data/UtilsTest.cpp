@@ -34,14 +34,6 @@ TEST(SqlLiterals, DatesAndBooleans) {
     EXPECT_THROW(SqlBool("maybe"), zelk::TypeMismatch);
 }
 
-TEST(ValueHelpers, NullToTextAndPostedStatus) {
-    EXPECT_EQ(NullToText(QVariant()), "");
-    EXPECT_EQ(NullToText(QVariant(QString("x"))), "x");
-    EXPECT_EQ(NullToText(QVariant(qlonglong(42))), "42");
-    EXPECT_EQ(PostedStatusText(true), "POSTED");
-    EXPECT_EQ(PostedStatusText(false), "NOT POSTED");
-}
-
 TEST(ValueHelpers, MonthsBetweenCountsTheFiscalPeriod) {
     struct Case {
         int from, to, periods;
@@ -57,26 +49,12 @@ TEST(ValueHelpers, MonthsBetweenCountsTheFiscalPeriod) {
     }
 }
 
-TEST(ValueHelpers, IsBitSetDecodesButtonMasks) {
-    EXPECT_FALSE(IsBitSet(7, 3));
-    EXPECT_TRUE(IsBitSet(13, 3));
-    EXPECT_FALSE(IsBitSet(13, 1));
-    EXPECT_TRUE(IsBitSet(13, 0));
-    EXPECT_THROW(IsBitSet(1, 15), zelk::Overflow);
-}
-
 TEST(ValueHelpers, SplitTextCutsIntoFixedPieces) {
     EXPECT_EQ(SplitText("abcdefghij", "4"), (QStringList{"abcd", "efgh", "ij"}));
     EXPECT_EQ(SplitText("abcdefgh", "4"), (QStringList{"abcd", "efgh"}));
     EXPECT_EQ(SplitText("", "14"), (QStringList{""}));
     EXPECT_EQ(SplitText("  a b ", "3"), (QStringList{"  a", " b "}));
     EXPECT_THROW(SplitText("x", "0"), zelk::TypeMismatch);
-}
-
-TEST(ValueHelpers, MaxOfStartsFromZero) {
-    EXPECT_EQ(MaxOf({0, 2, 0, 1}), 2.0);
-    EXPECT_EQ(MaxOf({-3, -1}), 0.0);
-    EXPECT_EQ(MaxOf({}), 0.0);
 }
 
 TEST(ErrorReporting, DatabaseErrorsOfferFixRetryAbort) {
