@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -185,11 +186,13 @@ TEST_F(Shell, AboutAndHelpOpenModallyFromMenuToolButtonAndClickMenu) {
     QString seen;
     auto closeWithOk = [&](QWidget* w) {
         seen = w->objectName() + "|" + w->windowTitle();
+        if (auto* frame = w->findChild<QGroupBox*>("fraAbout")) // the name drawn in the frame
+            seen += "|" + child<QLabel>(frame, "lblAbout_1")->text();
         clickButton(w, "cmdOk");
     };
     onNextModal(closeWithOk);
     main()->ClickMenu(12);
-    EXPECT_EQ(seen, "frmAbout|About Zelk");
+    EXPECT_EQ(seen, "frmAbout|About Zelk|Zelk");
 
     seen.clear();
     onNextModal(closeWithOk);
@@ -201,7 +204,7 @@ TEST_F(Shell, AboutAndHelpOpenModallyFromMenuToolButtonAndClickMenu) {
     seen.clear();
     onNextModal(closeWithOk);
     clickButton(tools, "cmdTool_11");
-    EXPECT_EQ(seen, "frmAbout|About Zelk");
+    EXPECT_EQ(seen, "frmAbout|About Zelk|Zelk");
 }
 
 TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {
