@@ -223,8 +223,10 @@ TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {
 }
 
 TEST_F(Shell, TickerStartsBlankAndThenShowsOneOfItsTexts) {
-    auto* label = child<QLabel>(main(), "lblMessage");
+    auto* strip = child<QWidget>(main(), "picMsg");
+    auto* label = child<QLabel>(strip, "lblMessage");
     EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_GT(label->width(), strip->width() / 2) << "the text runs along the strip";
     EXPECT_EQ(main()->messages().size(), 10);
     EXPECT_EQ(main()->messages().first(), "Zelk is free.");
     auto* timer = main()->findChild<QTimer*>("tmrMessage");
