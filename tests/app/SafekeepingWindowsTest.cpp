@@ -69,6 +69,7 @@ protected:
     static void typePassphrase(QWidget* w, const QString& passphrase, QString& note) {
         note = child<QLabel>(w, "lblNote")->isVisibleTo(w) ? child<QLabel>(w, "lblNote")->text()
                                                            : QString();
+        expectFramesLaidOut(w);
         auto* box = child<QLineEdit>(w, "txtPassphrase");
         EXPECT_EQ(box->echoMode(), QLineEdit::Password);
         EXPECT_TRUE(child<QLabel>(w, "lblFile")->text().endsWith("Zelk.mdb"));

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <map>
+#include <vector>
 
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs, bool required) {
     QPointer<QWidget> before = QApplication::activeModalWidget();
@@ -33,6 +34,21 @@ void onNextModal(std::function<void(QWidget*)> action, int timeoutMs, bool requi
         }
     });
     timer->start();
+}
+
+void expectFramesLaidOut(const QWidget* window) {
+    std::vector<const QWidget*> frames;
+    for (const QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->objectName().startsWith(QLatin1String("fra")) && w->isVisibleTo(window))
+            frames.push_back(w);
+    EXPECT_FALSE(frames.empty()) << window->objectName().toStdString() << " has no frame";
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const std::string name = frames[i]->objectName().toStdString();
+        EXPECT_TRUE(window->rect().contains(frames[i]->geometry())) << name << " is cut off";
+        for (size_t j = i + 1; j < frames.size(); ++j)
+            EXPECT_FALSE(frames[i]->geometry().intersects(frames[j]->geometry()))
+                << name << " lies over " << frames[j]->objectName().toStdString();
+    }
 }
 
 void clickButton(const QWidget* parent, const QString& name) {
