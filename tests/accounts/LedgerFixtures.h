@@ -3,7 +3,6 @@
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
-#include <QString>
 #include <functional>
 
 // Rows written straight into a test database, without the code under test.
@@ -16,18 +15,13 @@ void addAccount(TestDatabase& db, const QString& no, const QString& name, int cl
 // A transaction header (date 2004-03-15) and its lines (account, amount in ten-thousandths).
 void addTransaction(TestDatabase& db, const QString& no, bool posted,
                     const std::vector<std::pair<QString, qint64>>& lines);
-// One row in each ledger table (accounts, transactions and their lines, histories,
-// balances, custom reports and their rows).
+// One row in each of the ledger tables, the tables a new company empties.
 void fillEveryLedgerTable(TestDatabase& db);
-// The ledger tables that a new company empties.
 QStringList ledgerTables();
 
-// Makes the database refuse every `op` (INSERT, UPDATE or DELETE) on `table` while the
-// test's switch is on; it starts on. The refusal comes from the engine itself, as any
-// refused statement would. Written through a second handle on the file.
+// Makes the engine refuse every `op` (INSERT, UPDATE or DELETE) on `table` until
+// stopRefusing(), which is allowed inside the application connection's open transaction.
 void refuse(TestDatabase& db, const QString& op, const QString& table);
-// Turns the refusals off, through the application connection (allowed inside its open
-// transaction).
 void stopRefusing();
 
 } // namespace fixtures
