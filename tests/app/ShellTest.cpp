@@ -305,6 +305,7 @@ TEST(MessageDialog, MasksEnableButtonsAndTheAnswerIsTheButtonPressed) {
                 enabled[size_t(i)] = dlg->ButtonEnabled(i);
             title = dlg->Title();
             text = dlg->Message();
+            expectFramesLaidOut(dlg, "cmdConfirm_");
             EXPECT_EQ(child<QPushButton>(dlg, "cmdConfirm_0")->text(), "&Fix");
             EXPECT_EQ(child<QPushButton>(dlg, "cmdConfirm_3")->text(), "&Ignore");
             clickButton(dlg, c.press);

@@ -36,10 +36,10 @@ void onNextModal(std::function<void(QWidget*)> action, int timeoutMs, bool requi
     timer->start();
 }
 
-void expectFramesLaidOut(const QWidget* window) {
+void expectFramesLaidOut(const QWidget* window, const QString& prefix) {
     std::vector<const QWidget*> frames;
     for (const QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->objectName().startsWith(QLatin1String("fra")) && w->isVisibleTo(window))
+        if (w->objectName().startsWith(prefix) && w->isVisibleTo(window))
             frames.push_back(w);
     EXPECT_FALSE(frames.empty()) << window->objectName().toStdString() << " has no frame";
     for (size_t i = 0; i < frames.size(); ++i) {

@@ -20,9 +20,10 @@ T* child(const QWidget* parent, const QString& name) {
     return w;
 }
 
-// The window's frames (its shown children named "fra...") lie inside it and none lies
-// over another: a frame left out of the window's layout is drawn over the others.
-void expectFramesLaidOut(const QWidget* window);
+// The window's frames (its shown children whose names start with `prefix`) lie inside
+// it and none lies over another: one left out of the window's layout is drawn over the
+// others.
+void expectFramesLaidOut(const QWidget* window, const QString& prefix = QStringLiteral("fra"));
 
 // Clicks the button of that object name.
 void clickButton(const QWidget* parent, const QString& name);
