@@ -211,6 +211,7 @@ TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {
     frmToolWindow* tools = modMain::toolWindow();
     auto* tabs = child<QTabWidget>(tools, "tabTool");
     ASSERT_EQ(tabs->count(), 4);
+    EXPECT_LT(tabs->mapTo(tools, QPoint()).y(), tools->height() / 4) << "the tabs sit at the top";
     EXPECT_EQ(tabs->tabText(0), "Transactions");
     EXPECT_EQ(tabs->tabText(3), "Misc. II");
     EXPECT_EQ(child<QPushButton>(tools, "cmdTool_0")->text(), "Ledger Transactions");
