@@ -151,6 +151,10 @@ TEST_F(Safekeeping, RestoreClosesTheWindowsAndBringsTheSnapshotBack) {
     QString question, done;
     onNextModal([&](QWidget* w) {
         auto* grid = child<QTableWidget>(w, "grdSnapshots");
+        expectFramesLaidOut(w, "grd");
+        EXPECT_GT(child<QPushButton>(w, "cmdRestore")->x(),
+                  child<QWidget>(w, "fraConfirm")->width() / 2)
+            << "the buttons sit at the right";
         EXPECT_EQ(grid->rowCount(), 2);
         EXPECT_EQ(grid->item(0, 1)->text(), "End Year");
         EXPECT_EQ(grid->item(0, 3)->text(), QString::number(QDate::currentDate().year()));
