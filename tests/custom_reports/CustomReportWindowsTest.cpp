@@ -1,17 +1,13 @@
-#include "app/WindowCommands.h"
 #include "custom_reports/frmCustomReport.h"
 #include "custom_reports/frmCustomReports.h"
 #include "data/modDBUtil.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
-#include "widgets/Twips.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -47,11 +43,6 @@ bool choose(QTableWidget* grid, int row, int column, const QString& value) {
     return true;
 }
 
-void type(QTableWidget* grid, int row, const QString& name) {
-    QTableWidgetItem* item = grid->item(row, 0);
-    item->setText(name);
-}
-
 class CustomReportEditor : public ::testing::Test {
 protected:
     TestDatabase db;
@@ -72,26 +63,26 @@ TEST_F(CustomReportEditor, AddEnforcesTheRowRulesAndSavesTheChosenAccounts) {
         child<QLineEdit>(&dlg, "txtName")->setText("Liquidity");
         child<QLineEdit>(&dlg, "txtTitle")->setText("Cash and banks");
         auto* types = child<QComboBox>(&dlg, "cmbReportType");
-        EXPECT_EQ(types->currentIndex(), -1);
         types->setCurrentIndex(types->findText("Monthly"));
         auto* grid = child<QTableWidget>(&dlg, "grdDetail");
-        EXPECT_EQ(grid->rowCount(), 99);
-        EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), "Account Start");
 
         EXPECT_FALSE(choose(grid, 0, 1, "Heading")) << "no type without a name";
-        type(grid, 0, "Banks");
+        grid->item(0, 0)->setText("Banks");
         EXPECT_TRUE(choose(grid, 0, 1, "Heading"));
         EXPECT_FALSE(choose(grid, 0, 2, "1100")) << "accounts only on Detail rows";
-        type(grid, 2, "Second bank");
+        grid->item(2, 0)->setText("Second bank");
         EXPECT_TRUE(choose(grid, 2, 1, "Detail"));
         EXPECT_TRUE(choose(grid, 2, 2, "1200"));
         EXPECT_EQ(grid->item(2, 2)->text(), "Bank");
-        type(grid, 3, "Oops");
+        grid->item(3, 0)->setText("Oops");
         EXPECT_TRUE(choose(grid, 3, 1, "Detail"));
         EXPECT_TRUE(choose(grid, 3, 2, "1000"));
         EXPECT_TRUE(choose(grid, 3, 1, "Total")) << "a Total keeps no accounts";
         EXPECT_EQ(grid->item(3, 2)->text(), "");
         clickButton(&dlg, "cmdSave");
+        EXPECT_FALSE(dlg.isVisible()) << "Save closes the editor";
+        if (dlg.isVisible())
+            dlg.reject();
     });
     dlg.Add();
     EXPECT_TRUE(dlg.Success());
@@ -105,9 +96,6 @@ TEST_F(CustomReportEditor, AddEnforcesTheRowRulesAndSavesTheChosenAccounts) {
     EXPECT_EQ(rows.text("RowName"), "Second bank");
     EXPECT_EQ(rows.text("AccountStart"), "1200");
     EXPECT_TRUE(rows.isNull("AccountEnd"));
-    rows.moveNext();
-    EXPECT_EQ(rows.text("RowType"), "Total");
-    EXPECT_TRUE(rows.isNull("AccountStart"));
 }
 
 // By keyboard: Enter moves on (name, type, accounts), the account is completed from a
@@ -146,12 +134,16 @@ TEST_F(CustomReportEditor, KeyboardEntrySavesWhatTheScreenShows) {
     EXPECT_EQ(rows.text("AccountStart"), "1200");
 }
 
+// Edit: a definition that is gone is named; one that is there shows, and Fix keeps input.
 TEST_F(CustomReportEditor, EditShowsTheSavedRowsAndFixKeepsTheInput) {
     db.exec(InsertCustomReport("Old", "Old title", 1));
     db.exec(InsertCustomReportDetail("Old", 1, "Group", "Heading", "", ""));
     db.exec(InsertCustomReportDetail("Old", 2, "Banks", "Detail", "1100", "1200"));
     db.exec(InsertCustomReportDetail("Old", 3, "Group total", "Total", "", ""));
     frmCustomReport dlg;
+    dlg.Edit("Nothing");
+    EXPECT_FALSE(dlg.Success());
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Custom report Nothing not found."});
     ui.answerDialog(zelk::Fix);
     onNextModal([&](QWidget*) {
         EXPECT_FALSE(child<QLineEdit>(&dlg, "txtName")->isEnabled());
@@ -170,22 +162,15 @@ TEST_F(CustomReportEditor, EditShowsTheSavedRowsAndFixKeepsTheInput) {
     EXPECT_TRUE(dlg.Success());
     ASSERT_EQ(ui.dialogs().size(), 1u);
     EXPECT_TRUE(ui.dialogs()[0].text.endsWith("Report title is missing."));
+    EXPECT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_CustomReportDetails WHERE "
                         "FKID_Account_Start='1100' AND FKID_Account_End='1200'"),
               1);
     EXPECT_EQ(db.query(GetCustomReport("Old")).text("Title"), "New title");
 }
 
-TEST_F(CustomReportEditor, EditOfADefinitionThatIsGoneSaysSo) {
-    frmCustomReport dlg;
-    dlg.Edit("Nothing");
-    EXPECT_FALSE(dlg.Success());
-    ASSERT_EQ(ui.messageBoxes().size(), 1u);
-    EXPECT_EQ(ui.messageBoxes()[0], "Custom report Nothing not found.");
-}
-
-// The custom report list: its design, the delete, and printing through the month window
-// into the viewer.
+// The custom report list: the delete, and printing through the month window into the
+// viewer.
 class CustomReportList : public CustomReportEditor {
 protected:
     void SetUp() override {
@@ -197,28 +182,18 @@ protected:
     }
 };
 
-TEST_F(CustomReportList, ShowsTheDefinitionsWithFiveButtons) {
+// The list shows each definition with the name of its type; Delete asks, and Yes removes
+// the definition with its rows.
+TEST_F(CustomReportList, ShowsTheDefinitionsAndDeletesOne) {
     frmCustomReports list;
-    EXPECT_EQ(list.windowTitle(), "Custom Reports");
-    const QStringList captions = {"&Add", "&Edit", "&Delete", "&Print", "&Close"};
-    for (int i = 0; i < 5; ++i) {
-        auto* b = child<QPushButton>(&list, QString("cmdOps_%1").arg(i));
-        EXPECT_EQ(b->text(), captions[i]);
-        EXPECT_EQ(b->width(), twips(1308));
-    }
     QAbstractItemModel* m = list.grid()->model();
     ASSERT_EQ(m->rowCount(), 2);
-    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Name");
-    EXPECT_EQ(m->headerData(2, Qt::Horizontal).toString(), "Type");
     QStringList shown;
     for (int r = 0; r < 2; ++r)
         shown << m->index(r, 0).data().toString() + "|" + m->index(r, 2).data().toString();
     shown.sort();
     EXPECT_EQ(shown, (QStringList{"Banks|Movements", "Cash|Balances"}));
-}
 
-TEST_F(CustomReportList, DeleteAsksAndRemovesTheDefinitionWithItsRows) {
-    frmCustomReports list;
     list.setCurrentRow(0);
     const QString name = list.currentKey();
     ui.answerYes(false).answerYes(true);
@@ -241,35 +216,19 @@ TEST_F(CustomReportList, PrintAsksForTheMonthAndShowsTheReport) {
         if (list.grid()->model()->index(r, 0).data().toString() == "Cash")
             list.setCurrentRow(r);
     QString shown;
-    bool okWithoutMonthStayed = false;
     onNextModal([&](QWidget* w) {
-        EXPECT_EQ(w->objectName(), "frmCustomReportPrint");
-        EXPECT_EQ(w->windowTitle(), "Custom Report");
         auto* month = child<QComboBox>(w, "cmbMonth");
-        EXPECT_EQ(month->currentIndex(), -1);
-        clickButton(w, "cmdOk");
-        okWithoutMonthStayed = w->isVisible();
         month->setCurrentIndex(month->findData(1));
         onNextModal([&](QWidget* viewer) {
-            EXPECT_EQ(viewer->objectName(), "frmReport");
             shown = child<QTextEdit>(viewer, "rtfReport")->toPlainText();
             viewer->close();
         });
         clickButton(w, "cmdOk");
     });
     clickButton(&list, "cmdOps_3");
-    EXPECT_TRUE(okWithoutMonthStayed);
     EXPECT_TRUE(shown.contains("Cash only"));
     EXPECT_TRUE(shown.contains("Period: 1 (January 2004)"));
     EXPECT_TRUE(shown.contains(QString("Cash").leftJustified(59) + " " +
                                QString("42.00").rightJustified(20)));
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
-}
-
-TEST_F(CustomReportList, OpensFromTheMenuEveryTime) {
-    QMdiArea area;
-    zelk::windows::openCustomReports(&area);
-    zelk::windows::openCustomReports(&area);
-    ASSERT_EQ(area.subWindowList().size(), 2);
-    EXPECT_NE(qobject_cast<frmCustomReports*>(area.subWindowList()[0]->widget()), nullptr);
+    EXPECT_TRUE(ui.asked().empty());
 }

@@ -1,26 +1,20 @@
 #include "LedgerFixture.h"
 #include "app/WindowCommands.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
 #include "reports/ReportDialogs.h"
 #include "reports/ReportSave.h"
 #include "reports/frmReport.h"
-#include "reports/frmRptOption.h"
 #include "reports/modRptUtil.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
-
 #include "widgets/DateField.h"
-#include <QAction>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,19 +22,22 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray golden(const char* name) {
     return readFile(QStringLiteral(ZELK_REPORTS_GOLDEN_DIR "/") + name);
+}
+
+QString tempFile() {
+    return modRptUtil::ReportFilePath();
 }
 
 // The visible lines of the trial balance, written by hand.
@@ -50,16 +47,13 @@ QStringList visibleTrialBalance() {
     return lines;
 }
 
-// Pages of a PDF file: its page objects.
+// The pages of a PDF file (its page objects); 0 when it is no whole PDF.
 int pdfPages(const QString& path) {
     const QByteArray pdf = readFile(path);
+    if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
+        return 0;
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
     return int(QString::fromLatin1(pdf).count(page));
-}
-
-bool isPdf(const QString& path) {
-    const QByteArray pdf = readFile(path);
-    return pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF");
 }
 
 // The save and printer dialogs, answered by the test.
@@ -68,19 +62,13 @@ public:
     QString saveName; // empty: the save dialog is cancelled
     zelk::reports::SaveFormat saveType = zelk::reports::SaveFormat::Text;
     QString printerFile; // empty: the printer dialog is cancelled
-    int saveAsked = 0;
-    int printAsked = 0;
     QPrinter::PrintRange rangeOffered = QPrinter::AllPages;
 
     ScriptedDialogs() { setReportDialogs(this); }
     ~ScriptedDialogs() override { setReportDialogs(nullptr); }
 
-    SaveChoice chooseSaveFile(QWidget*) override {
-        ++saveAsked;
-        return {saveName, saveType};
-    }
+    SaveChoice chooseSaveFile(QWidget*) override { return {saveName, saveType}; }
     bool choosePrinter(QPrinter& printer, QWidget*) override {
-        ++printAsked;
         rangeOffered = printer.printRange();
         if (printerFile.isEmpty())
             return false;
@@ -114,14 +102,27 @@ protected:
     TestDatabase db;
     ScriptedUi ui;
 
-    QString tempFile() const { return modRptUtil::ReportFilePath(); }
+    // Opens a month report's window, chooses the month and presses OK; `during` runs
+    // before OK is pressed.
+    void runMonthReport(void (*open)(QWidget*), int month,
+                        const std::function<void(QWidget*)>& during = {}) {
+        onNextModal([&](QWidget* w) {
+            auto* months = child<QComboBox>(w, "cmbMonth");
+            months->setCurrentIndex(months->findData(month));
+            if (during)
+                during(w);
+            clickButton(w, "cmdOk");
+            EXPECT_FALSE(w->isVisible());
+        });
+        open(nullptr);
+    }
 };
 
 } // namespace
 
 // The option window of a month report, from opening to the viewer: nothing chosen at
-// first, OK without a month does nothing, April prints the trial balance the bookkeeper
-// reads line for line, and the window closes after the viewer.
+// first, OK without a month asks for one, April prints the trial balance the bookkeeper
+// reads line for line, Export writes its figures, and the window closes after the viewer.
 TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
     fixture::buildLedger(db);
     QStringList shown;
@@ -129,91 +130,50 @@ TEST_F(ReportWindows, TrialBalanceFromMonthToViewer) {
     int progressValue = -1, progressMaximum = -1;
     ScriptedFiles files;
     onNextModal([&](QWidget* w) {
-        EXPECT_EQ(w->objectName(), "frmRptTrialBalance");
-        EXPECT_EQ(w->windowTitle(), "Report Trial Balance");
         auto* month = child<QComboBox>(w, "cmbMonth");
         EXPECT_EQ(month->currentIndex(), -1);
-        EXPECT_EQ(w->focusWidget(), month);
-        EXPECT_EQ(month->count(), 12);
-        EXPECT_EQ(child<QLabel>(w, "lblMonth")->text(), "Month");
-        child<QGroupBox>(w, "fraMonth");
-        child<QGroupBox>(w, "fraConfirm");
-        EXPECT_EQ(child<QPushButton>(w, "cmdOk")->text(), "&Ok");
-        EXPECT_EQ(child<QPushButton>(w, "cmdCancel")->text(), "&Cancel");
-        auto* bar = child<QProgressBar>(w, "pbStatus");
-        EXPECT_EQ(bar->value(), 0);
-
         clickButton(w, "cmdOk");
         okWithoutMonthKeptOpen = w->isVisible() && !QFile::exists(tempFile());
 
         month->setCurrentIndex(month->findData(4));
         onNextModal([&](QWidget* viewer) {
-            EXPECT_EQ(viewer->objectName(), "frmReport");
-            EXPECT_EQ(viewer->windowTitle(), "Report");
             shown = child<QTextEdit>(viewer, "rtfReport")->toPlainText().split('\n');
+            auto* bar = child<QProgressBar>(w, "pbStatus");
             progressValue = bar->value();
             progressMaximum = bar->maximum();
-            EXPECT_FALSE(child<QPushButton>(w, "cmdOk")->isEnabled());
             files.exportName = db.folder() + "/tb.csv";
-            clickButton(viewer, "cmdExport"); // beside Save: the figures as data
+            clickButton(viewer, "cmdExport");
             viewer->close();
         });
         clickButton(w, "cmdOk");
         EXPECT_FALSE(w->isVisible());
     });
     zelk::windows::openRptTrialBalance(nullptr);
+    EXPECT_TRUE(okWithoutMonthKeptOpen);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
+    EXPECT_EQ(shown, visibleTrialBalance());
+    EXPECT_EQ(progressMaximum, 11);
+    EXPECT_EQ(progressValue, 11);
+    EXPECT_EQ(readFile(tempFile()), golden("trial-balance.rtf"));
     EXPECT_EQ(files.suggested, "Trial Balance.csv");
     const QStringList data = files.exported().split("\r\n");
     ASSERT_EQ(data.size(), 14); // the header, 11 accounts, the total, the empty end
     EXPECT_EQ(data[0], "\"AccountNo\",\"AccountName\",\"Debit\",\"Credit\"");
     EXPECT_TRUE(data[12].startsWith("\"\",\"Total\",")) << data[12].toStdString();
-    EXPECT_TRUE(okWithoutMonthKeptOpen);
-    EXPECT_EQ(shown, visibleTrialBalance());
-    EXPECT_EQ(progressMaximum, 11);
-    EXPECT_EQ(progressValue, 11);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
-    EXPECT_EQ(readFile(tempFile()), golden("trial-balance.rtf"));
 }
 
-TEST_F(ReportWindows, EachMonthReportShowsItsReport) {
+// The other windows reach their viewer too (the income statement's is the same window); the
+// transaction list takes the range of its date pickers.
+TEST_F(ReportWindows, EachReportShowsItsReport) {
     fixture::buildLedger(db);
-    struct Case {
-        void (*open)(QWidget*);
-        const char* name;
-        const char* caption;
-        const char* golden;
-    };
-    for (const Case& c : {Case{zelk::windows::openRptIncomeStmt, "frmRptIncomeStmt",
-                               "Report Income Statement", "income-statement.rtf"},
-                          Case{zelk::windows::openRptBalanceSheet, "frmRptBalanceSheet",
-                               "Report Balance Sheet", "balance-sheet.rtf"}}) {
-        bool viewed = false;
-        onNextModal([&](QWidget* w) {
-            EXPECT_EQ(w->objectName(), c.name);
-            EXPECT_EQ(w->windowTitle(), c.caption);
-            auto* month = child<QComboBox>(w, "cmbMonth");
-            month->setCurrentIndex(month->findData(5));
-            onNextModal([&](QWidget* viewer) {
-                viewed = viewer->objectName() == "frmReport";
-                viewer->close();
-            });
-            clickButton(w, "cmdOk");
-        });
-        c.open(nullptr);
-        EXPECT_TRUE(viewed) << c.name;
-        EXPECT_EQ(readFile(tempFile()), golden(c.golden)) << c.name;
-    }
-}
-
-TEST_F(ReportWindows, TransactionListTakesTheRangeOfItsDatePickers) {
-    fixture::buildLedger(db);
+    bool viewed = false;
+    runMonthReport(zelk::windows::openRptBalanceSheet, 5, [&](QWidget*) {
+        onNextModal([&](QWidget* viewer) { viewed = viewer->close(); });
+    });
+    EXPECT_TRUE(viewed);
+    EXPECT_EQ(readFile(tempFile()), golden("balance-sheet.rtf"));
     QStringList shown;
     onNextModal([&](QWidget* w) {
-        EXPECT_EQ(w->objectName(), "frmRptTrxList");
-        EXPECT_EQ(w->windowTitle(), "Report Transaction List");
-        child<QGroupBox>(w, "fraDate");
-        EXPECT_EQ(child<QLabel>(w, "lblFromDate")->text(), "From Date");
-        EXPECT_EQ(child<QLabel>(w, "lblToDate")->text(), "To Date");
         child<zelk::controls::DateField>(w, "dtpFrom")->setDate(QDate(2004, 6, 1));
         child<zelk::controls::DateField>(w, "dtpTo")->setDate(QDate(2004, 6, 30));
         onNextModal([&](QWidget* viewer) {
@@ -224,92 +184,51 @@ TEST_F(ReportWindows, TransactionListTakesTheRangeOfItsDatePickers) {
     });
     zelk::windows::openRptTrxList(nullptr);
     EXPECT_EQ(readFile(tempFile()), golden("transaction-list.rtf"));
-    EXPECT_TRUE(shown.contains(
-        QString::fromUtf8("Description    : Payment to \"Jansen\" {ref 7} \\ paid")));
-    EXPECT_TRUE(shown.contains("From date 01-Jun-2004 to 30-Jun-2004"));
+    EXPECT_TRUE(shown.contains("Description    : Payment to \"Jansen\" {ref 7} \\ paid"));
+    EXPECT_TRUE(ui.asked().empty());
 }
 
-TEST_F(ReportWindows, NoDataShowsTheMessageAndNoViewer) {
+// No data, a cancel during the build and a report file that cannot be written: the
+// window closes, and no viewer opens.
+TEST_F(ReportWindows, NoViewerWithoutAWholeReport) {
     ViewerWatch watch;
-    bool hidden = false;
-    onNextModal([&](QWidget* w) {
-        auto* month = child<QComboBox>(w, "cmbMonth");
-        month->setCurrentIndex(0);
-        clickButton(w, "cmdOk");
-        hidden = !w->isVisible();
-    });
-    zelk::windows::openRptBalanceSheet(nullptr);
-    pumpEvents(20);
-    EXPECT_TRUE(hidden);
-    EXPECT_FALSE(watch.seen);
+    runMonthReport(zelk::windows::openRptBalanceSheet, 1);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data"});
     EXPECT_FALSE(QFile::exists(tempFile()));
-}
 
-// Cancel pressed while the report is being written: the build stops at its next step,
-// the window closes at once, and no viewer opens.
-TEST_F(ReportWindows, CancelDuringTheBuildShowsNoViewer) {
+    // Cancel pressed while the trial balance is written: it stops at its next step.
     fixture::buildLedger(db);
-    ViewerWatch watch;
-    bool hidden = false;
     int progressValue = -1;
-    onNextModal([&](QWidget* w) {
-        auto* month = child<QComboBox>(w, "cmbMonth");
-        month->setCurrentIndex(month->findData(4));
+    runMonthReport(zelk::windows::openRptTrialBalance, 4, [&](QWidget* w) {
         // Runs at the first moment the build lets the user interface work.
-        QTimer::singleShot(0, w, [w] { clickButton(w, "cmdCancel"); });
-        clickButton(w, "cmdOk");
-        hidden = !w->isVisible();
-        progressValue = child<QProgressBar>(w, "pbStatus")->value();
+        QTimer::singleShot(0, w, [w, &progressValue] {
+            progressValue = child<QProgressBar>(w, "pbStatus")->value();
+            clickButton(w, "cmdCancel");
+        });
     });
-    zelk::windows::openRptTrialBalance(nullptr);
-    pumpEvents(20);
-    EXPECT_TRUE(hidden);
-    EXPECT_FALSE(watch.seen);
     EXPECT_EQ(progressValue, 1);
     const QByteArray partial = readFile(tempFile());
     EXPECT_TRUE(partial.contains("1000          |Cash"));
     EXPECT_FALSE(partial.contains("1100          |"));
-    EXPECT_FALSE(partial.endsWith("}\r\n"));
-    EXPECT_TRUE(ui.asked().empty());
-}
+    EXPECT_EQ(ui.asked().size(), 1u);
 
-TEST_F(ReportWindows, CancelBeforeOkClosesTheWindow) {
-    bool hidden = false;
-    onNextModal([&](QWidget* w) {
-        clickButton(w, "cmdCancel");
-        hidden = !w->isVisible();
-    });
-    zelk::windows::openRptIncomeStmt(nullptr);
-    EXPECT_TRUE(hidden);
-    EXPECT_TRUE(ui.asked().empty());
-}
-
-TEST_F(ReportWindows, AReportFileThatCannotBeWrittenIsReportedWithItsPath) {
-    fixture::buildLedger(db);
+    ASSERT_TRUE(QFile::remove(tempFile()));
     ASSERT_TRUE(QDir(db.folder()).mkdir("temp.txt"));
-    ViewerWatch watch;
-    onNextModal([&](QWidget* w) {
-        auto* month = child<QComboBox>(w, "cmbMonth");
-        month->setCurrentIndex(month->findData(4));
-        clickButton(w, "cmdOk");
-    });
-    zelk::windows::openRptTrialBalance(nullptr);
-    pumpEvents(20);
+    runMonthReport(zelk::windows::openRptTrialBalance, 4);
     EXPECT_FALSE(watch.seen);
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
-    EXPECT_EQ(ui.asked()[0].title, "Report Trial Balance");
-    EXPECT_TRUE(ui.asked()[0].text.contains(QDir::toNativeSeparators(tempFile())))
-        << ui.asked()[0].text.toStdString();
-    EXPECT_TRUE(ui.asked()[0].text.contains("could not be written"));
+    ASSERT_EQ(ui.asked().size(), 2u);
+    EXPECT_EQ(ui.asked()[1].title, "Report Trial Balance");
+    EXPECT_TRUE(ui.asked()[1].text.contains(QDir::toNativeSeparators(tempFile())))
+        << ui.asked()[1].text.toStdString();
+    EXPECT_TRUE(ui.asked()[1].text.contains("could not be written"));
 }
 
 namespace {
 
 // The viewer on the trial balance of the fixture ledger, without its modal loop.
-class Viewer : public ReportWindows {
+class Viewer : public ::testing::Test {
 protected:
+    ScriptedUi ui;
     QTemporaryDir out;
     ScriptedDialogs dialogs;
     std::unique_ptr<frmReport> viewer;
@@ -321,11 +240,24 @@ protected:
     }
     QTextEdit* view() { return child<QTextEdit>(viewer.get(), "rtfReport"); }
     QString outFile(const QString& name) { return out.filePath(name); }
-    void saveAs(const QString& path,
+    void saveAs(const QString& name,
                 zelk::reports::SaveFormat type = zelk::reports::SaveFormat::Text) {
-        dialogs.saveName = path;
+        dialogs.saveName = outFile(name);
         dialogs.saveType = type;
         clickButton(viewer.get(), "cmdSave");
+    }
+    void print(const QString& name) {
+        dialogs.printerFile = name.isEmpty() ? QString() : outFile(name);
+        clickButton(viewer.get(), "cmdPrint");
+    }
+    // The one message shown: its title is the viewer's, its text names the file and why.
+    void expectFailureNamed(const QString& name) {
+        ASSERT_EQ(ui.asked().size(), 1u) << name.toStdString();
+        EXPECT_EQ(ui.asked()[0].title, "Report");
+        const QString text = ui.asked()[0].text;
+        EXPECT_TRUE(text.contains(QDir::toNativeSeparators(outFile(name)))) << text.toStdString();
+        EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
+        ui.clear();
     }
 };
 
@@ -339,58 +271,24 @@ TEST_F(Viewer, ShowsTheVisibleLinesInAFixedPitchFont) {
     EXPECT_TRUE(QFontInfo(c.charFormat().font()).fixedPitch());
     EXPECT_EQ(c.charFormat().font().pointSizeF(), 26.0);
     EXPECT_TRUE(c.charFormat().font().bold());
-    EXPECT_EQ(child<QPushButton>(viewer.get(), "cmdPrint")->text(), "Print");
-    EXPECT_EQ(child<QPushButton>(viewer.get(), "cmdSave")->text(), "Save");
-}
-
-TEST_F(Viewer, TheReportAreaFillsTheWindowBelowTheCommandStrip) {
-    auto* strip = child<QGroupBox>(viewer.get(), "fraCommand");
-    auto* area = child<QGroupBox>(viewer.get(), "fraReport");
-    viewer->show();
-    for (QSize size : {QSize(700, 500), QSize(1000, 300), QSize(420, 800)}) {
-        viewer->resize(size);
-        pumpEvents();
-        const QSize inner = viewer->contentsRect().size();
-        EXPECT_EQ(strip->geometry(), QRect(0, 0, inner.width(), strip->height()));
-        EXPECT_EQ(area->geometry(),
-                  QRect(0, strip->height(), inner.width(), inner.height() - strip->height()));
-        EXPECT_EQ(view()->geometry(), QRect(QPoint(0, 0), area->size()));
-    }
-    // Lower than the strip: the area keeps no negative height.
-    viewer->setMinimumSize(0, 0);
-    viewer->resize(400, strip->height() / 2);
-    pumpEvents();
-    EXPECT_GE(area->height(), 0);
-    viewer->hide();
 }
 
 // The name's known ending decides; a bare name gets the chosen type and its extension.
+// A cancelled dialog writes nothing; a failed save says why.
 TEST_F(Viewer, SaveByTheNamesEndingOrTheChosenType) {
     using F = zelk::reports::SaveFormat;
-    const QByteArray rtf = golden("trial-balance.rtf");
-    for (const char* name : {"report.rtf", "REPORT.RTF"}) {
-        saveAs(outFile(name), F::Pdf);
-        EXPECT_EQ(readFile(outFile(name)), rtf) << name;
-    }
-    saveAs(outFile("bare"), F::Rtf);
-    EXPECT_EQ(readFile(outFile("bare.rtf")), rtf);
+    dialogs.saveName.clear();
+    clickButton(viewer.get(), "cmdSave");
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+
+    saveAs("REPORT.RTF", F::Pdf);
+    EXPECT_EQ(readFile(outFile("REPORT.RTF")), golden("trial-balance.rtf"));
     // The trial balance holds letters outside Windows-1252: its text is UTF-8, CR LF.
-    const QByteArray text = "\xEF\xBB\xBF" + visibleTrialBalance().join("\r\n").toUtf8() + "\r\n";
-    for (const char* name : {"report.txt", "report.rtfx"}) {
-        saveAs(outFile(name));
-        EXPECT_EQ(readFile(outFile(name)), text) << name;
-    }
-    saveAs(outFile("bare"));
-    EXPECT_EQ(readFile(outFile("bare.txt")), text);
-    for (const char* name : {"report.pdf", "REPORT.Pdf"}) {
-        saveAs(outFile(name));
-        EXPECT_TRUE(isPdf(outFile(name))) << name;
-        EXPECT_EQ(pdfPages(outFile(name)), 1) << name;
-    }
-    // PDF chosen, no extension typed: a PDF named .pdf, and nothing else written.
-    saveAs(outFile("april"), F::Pdf);
-    EXPECT_TRUE(isPdf(outFile("april.pdf")));
-    EXPECT_FALSE(QFile::exists(outFile("april")));
+    saveAs("bare");
+    EXPECT_EQ(readFile(outFile("bare.txt")),
+              "\xEF\xBB\xBF" + visibleTrialBalance().join("\r\n").toUtf8() + "\r\n");
+    saveAs("april", F::Pdf); // PDF chosen, no extension typed
+    EXPECT_EQ(pdfPages(outFile("april.pdf")), 1);
     EXPECT_TRUE(ui.asked().empty());
     // An existing file under the added extension is replaced only when the user says so.
     QFile mine(outFile("keep.pdf"));
@@ -398,102 +296,51 @@ TEST_F(Viewer, SaveByTheNamesEndingOrTheChosenType) {
     mine.write("mine");
     mine.close();
     ui.answerYes(false);
-    saveAs(outFile("keep"), F::Pdf);
+    saveAs("keep", F::Pdf);
     EXPECT_EQ(readFile(outFile("keep.pdf")), "mine");
     ASSERT_EQ(ui.asked().size(), 1u);
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
-}
+    ui.clear();
 
-TEST_F(Viewer, TextInTheCodePageIsSavedAsWindows1252) {
-    QFile f(outFile("small.rtf"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("{\\rtf\\ansi\\pard\\b\\f0\\\r\n\\fs52 \\b Caf\xE9 \\{1\\}\\b0\\par\r\n"
-            "\\fs18 \x96 100\\par\r\n}\r\n");
-    f.close();
-    open(outFile("small.rtf"));
-    saveAs(outFile("small.txt"));
-    EXPECT_EQ(readFile(outFile("small.txt")), QByteArray("\r\nCaf\xE9 {1}\r\n\x96 100\r\n"));
-}
-
-TEST_F(Viewer, CancellingTheSaveDialogWritesNothingAndSaysNothing) {
-    dialogs.saveName.clear();
-    clickButton(viewer.get(), "cmdSave");
-    EXPECT_EQ(dialogs.saveAsked, 1);
-    EXPECT_TRUE(QDir(out.path()).isEmpty());
-    EXPECT_TRUE(ui.asked().empty());
-}
-
-TEST_F(Viewer, AFailedSaveShowsTheReason) {
     for (const char* name : {"missing/report.txt", "missing/report.rtf", "missing/report.pdf"}) {
-        ui.clear();
-        saveAs(outFile(name));
-        ASSERT_EQ(ui.asked().size(), 1u) << name;
-        EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
-        EXPECT_EQ(ui.asked()[0].title, "Report");
-        EXPECT_TRUE(ui.asked()[0].text.contains(QDir::toNativeSeparators(outFile(name))))
-            << ui.asked()[0].text.toStdString();
-        EXPECT_TRUE(ui.asked()[0].text.contains("No such file or directory"))
-            << ui.asked()[0].text.toStdString();
+        saveAs(name);
+        expectFailureNamed(name);
     }
 }
 
+// The trial balance prints on one page; a long report over several, or only the lines
+// selected. A cancelled printer dialog prints nothing; a failed print says why.
 TEST_F(Viewer, PrintsTheWholeReportOrTheSelection) {
-    // A long report: three hundred lines at 9 points run over several pages.
+    print("tb.pdf");
+    EXPECT_EQ(pdfPages(outFile("tb.pdf")), 1);
+    print("");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"tb.pdf"});
+    print("missing/printed.pdf");
+    EXPECT_TRUE(ui.asked()[0].text.contains("could not be printed"));
+    expectFailureNamed("missing/printed.pdf");
+
+    // Three hundred lines at 9 points run over several pages.
     QByteArray longRtf = "{\\rtf\\ansi\\pard\\b\\f0\\\r\n\\fs18 \r\n";
     for (int i = 1; i <= 300; ++i)
         longRtf += "line " + QByteArray::number(i) + "\r\n\\par\r\n";
-    longRtf += "}\r\n";
     QFile f(outFile("long.rtf"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(longRtf);
+    f.write(longRtf + "}\r\n");
     f.close();
     open(outFile("long.rtf"));
-
-    dialogs.printerFile = outFile("all.pdf");
-    clickButton(viewer.get(), "cmdPrint");
+    print("all.pdf");
     EXPECT_EQ(dialogs.rangeOffered, QPrinter::AllPages);
-    EXPECT_TRUE(isPdf(outFile("all.pdf")));
     const int all = pdfPages(outFile("all.pdf"));
     EXPECT_GE(all, 4);
     EXPECT_LE(all, 12);
-
     QTextCursor c = view()->textCursor();
     c.setPosition(1);
     c.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 3);
     view()->setTextCursor(c);
-    dialogs.printerFile = outFile("selection.pdf");
-    clickButton(viewer.get(), "cmdPrint");
+    print("selection.pdf");
     EXPECT_EQ(dialogs.rangeOffered, QPrinter::Selection);
-    EXPECT_TRUE(isPdf(outFile("selection.pdf")));
     EXPECT_EQ(pdfPages(outFile("selection.pdf")), 1);
     EXPECT_TRUE(ui.asked().empty());
-}
-
-TEST_F(Viewer, TheTrialBalancePrintsOnOnePage) {
-    dialogs.printerFile = outFile("tb.pdf");
-    clickButton(viewer.get(), "cmdPrint");
-    EXPECT_EQ(dialogs.printAsked, 1);
-    EXPECT_EQ(pdfPages(outFile("tb.pdf")), 1);
-}
-
-TEST_F(Viewer, CancellingThePrinterDialogPrintsNothing) {
-    dialogs.printerFile.clear();
-    clickButton(viewer.get(), "cmdPrint");
-    EXPECT_EQ(dialogs.printAsked, 1);
-    EXPECT_TRUE(QDir(out.path()).isEmpty());
-    EXPECT_TRUE(ui.asked().empty());
-}
-
-TEST_F(Viewer, APrintThatFailsIsReported) {
-    dialogs.printerFile = outFile("missing/printed.pdf");
-    clickButton(viewer.get(), "cmdPrint");
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].title, "Report");
-    const QString text = ui.asked()[0].text;
-    EXPECT_TRUE(text.contains("could not be printed")) << text.toStdString();
-    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(outFile("missing/printed.pdf"))))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
 }
 
 TEST_F(Viewer, AReportFileThatCannotBeReadIsReported) {
@@ -501,37 +348,4 @@ TEST_F(Viewer, AReportFileThatCannotBeReadIsReported) {
     EXPECT_FALSE(other.LoadFile(outFile("nothing-here.txt")));
     ASSERT_EQ(ui.asked().size(), 1u);
     EXPECT_TRUE(ui.asked()[0].text.contains(QDir::toNativeSeparators(outFile("nothing-here.txt"))));
-}
-
-// The menu commands and their numbers open the four report windows.
-TEST(ReportMenus, ClickMenuOpensTheReportWindows) {
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    zelk::setProgramFolder(dir.path());
-    ASSERT_EQ(modMain::Main(), 0);
-    frmMain* main = modMain::mainWindow();
-    ASSERT_NE(main, nullptr);
-    const std::vector<std::pair<int, QString>> commands = {{5, "Report Transaction List"},
-                                                           {6, "Report Trial Balance"},
-                                                           {7, "Report Income Statement"},
-                                                           {8, "Report Balance Sheet"}};
-    for (const auto& [number, caption] : commands) {
-        QString seen;
-        onNextModal([&](QWidget* w) {
-            seen = w->windowTitle();
-            clickButton(w, "cmdCancel");
-        });
-        main->ClickMenu(qint16(number));
-        EXPECT_EQ(seen, caption) << number;
-    }
-    QString seen;
-    onNextModal([&](QWidget* w) {
-        seen = w->windowTitle();
-        w->close(); // the close box acts as Cancel
-    });
-    main->action("mnuTrialBalance")->trigger();
-    EXPECT_EQ(seen, "Report Trial Balance");
-    main->close();
-    pumpEvents();
-    EXPECT_TRUE(ui.asked().empty());
 }
