@@ -82,6 +82,10 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
                    dir.filePath("tb.xlsx")})
                   .code,
               0);
+    const Result unwritable = run({"report", "trial-balance", "--month", "3", "--format", "xlsx",
+                                   "--output", dir.filePath("none/tb.xlsx")});
+    EXPECT_EQ(unwritable.code, 1);
+    EXPECT_TRUE(unwritable.err.contains("could not be written")) << unwritable.err.toStdString();
     QProcess unzip;
     unzip.start("unzip", {"-p", dir.filePath("tb.xlsx"), "xl/worksheets/sheet1.xml"});
     ASSERT_TRUE(unzip.waitForFinished());
