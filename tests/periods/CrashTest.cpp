@@ -3,8 +3,6 @@
 #include "support/Books.h"
 #include "support/ChildJob.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -17,16 +15,12 @@ using namespace zelk::periods;
 
 namespace {
 
-// The moment the database file was last written, to the nanosecond.
-timespec modified(const QString& path) {
+// The moment the database file was last written, in nanoseconds.
+qint64 modified(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
-    return st.st_mtim;
-}
-
-bool operator!=(const timespec& a, const timespec& b) {
-    return a.tv_sec != b.tv_sec || a.tv_nsec != b.tv_nsec;
+        return 0;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 // The progress of the child's posting run: once the run has written into the database
@@ -51,7 +45,7 @@ public:
 
 private:
     QString m_path;
-    timespec m_start;
+    qint64 m_start;
     int m_maximum = 0;
     int m_value = 0;
 };

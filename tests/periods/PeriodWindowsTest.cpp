@@ -1,5 +1,4 @@
 #include "app/frmMain.h"
-#include "periods/frmEarningAccounts.h"
 #include "periods/frmPeriodWindows.h"
 #include "support/Books.h"
 #include "support/GuiHelpers.h"
@@ -8,59 +7,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <deque>
 #include <gtest/gtest.h>
 
+using zelk::controls::DateField;
 using zelk::periods::RunOutcome;
 
 namespace {
-
-// Handles the modal windows of a test in the order they are shown: each time a dialog
-// is shown, the next action runs on it once its modal loop has started. A dialog shown
-// again (the chooser after "Cancel end year?" was answered No) takes the next action.
-class ModalScript : public QObject {
-public:
-    ModalScript() { qApp->installEventFilter(this); }
-    ~ModalScript() override {
-        qApp->removeEventFilter(this);
-        EXPECT_TRUE(m_actions.empty()) << m_actions.size() << " scripted window(s) never shown";
-    }
-    void then(std::function<void(QDialog*)> action) { m_actions.push_back(std::move(action)); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* dialog = qobject_cast<QDialog*>(watched);
-        if (event->type() == QEvent::Show && dialog && dialog->isWindow()) {
-            QPointer<QDialog> shown(dialog);
-            if (m_actions.empty()) {
-                ADD_FAILURE() << "unscripted window " << dialog->objectName().toStdString();
-                QTimer::singleShot(0, dialog, [shown] {
-                    if (shown)
-                        shown->reject();
-                });
-            } else {
-                auto action = std::move(m_actions.front());
-                m_actions.pop_front();
-                QTimer::singleShot(0, dialog, [shown, action] {
-                    if (shown)
-                        action(shown);
-                });
-            }
-        }
-        return false;
-    }
-
-private:
-    std::deque<std::function<void(QDialog*)>> m_actions;
-};
 
 // April fiscal year 2003 with a few accounts and three transactions in May.
 class PeriodWindows : public ::testing::Test {
@@ -79,98 +35,61 @@ protected:
         books.addTransaction("T3", QDate(2003, 5, 4), {{"1000", "30"}, {"5000", "-30"}});
     }
     void postMay(QWidget* window) {
-        child<zelk::controls::DateField>(window, "dtpFrom")->setDate(QDate(2003, 5, 1));
-        child<zelk::controls::DateField>(window, "dtpTo")->setDate(QDate(2003, 5, 31));
+        child<DateField>(window, "dtpFrom")->setDate(QDate(2003, 5, 1));
+        child<DateField>(window, "dtpTo")->setDate(QDate(2003, 5, 31));
     }
-};
-
-struct WindowSpec {
-    qint16 command;
-    const char* name;
-    const char* caption;
-    const char* cancelTitle;
+    // Clicks OK: whether OK was enabled at each value the progress bar took.
+    static std::vector<bool> okAtEachStep(QDialog& window) {
+        auto* ok = child<QPushButton>(&window, "cmdOk");
+        std::vector<bool> enabled;
+        QObject::connect(child<QProgressBar>(&window, "pbStatus"), &QProgressBar::valueChanged,
+                         &window, [&enabled, ok](int) { enabled.push_back(ok->isEnabled()); });
+        clickButton(&window, "cmdOk");
+        return enabled;
+    }
 };
 
 } // namespace
 
-TEST_F(PeriodWindows, EachMenuCommandOpensItsWindowModallyWithItsControls) {
+// Each menu command opens its window modally over the main window. Cancel asks first:
+// answered No the window stays, Yes closes it without a run.
+TEST_F(PeriodWindows, EachMenuCommandOpensItsWindowAndCancelClosesIt) {
     frmMain main;
-    const WindowSpec windows[] = {{2, "frmPostTrxs", "Post Transactions", "Post Transaction"},
-                                  {13, "frmRevertPostings", "Revert Postings", "Revert Postings"},
-                                  {3, "frmEndMonth", "End Month", "End Month"},
-                                  {14, "frmRevertEndMonth", "Revert End Month", "Revert End Month"},
-                                  {4, "frmEndYear", "End Year", "End Year"},
-                                  {15, "frmRevertEndYear", "Revert End Year", "Revert End Year"}};
+    const struct {
+        qint16 command;
+        const char* name;
+        const char* cancelTitle;
+    } windows[] = {
+        {2, "frmPostTrxs", "Post Transaction"}, {13, "frmRevertPostings", "Revert Postings"},
+        {3, "frmEndMonth", "End Month"},        {14, "frmRevertEndMonth", "Revert End Month"},
+        {4, "frmEndYear", "End Year"},          {15, "frmRevertEndYear", "Revert End Year"}};
     const QByteArray before = db.fileBytes();
-    for (const WindowSpec& w : windows) {
-        ModalScript script;
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
         bool seen = false;
-        script.then([&](QDialog* d) {
+        onNextModal([&](QWidget* d) {
             seen = true;
             EXPECT_EQ(d->objectName(), w.name);
-            EXPECT_EQ(d->windowTitle(), w.caption);
-            EXPECT_TRUE(d->isModal());
             EXPECT_EQ(d->parentWidget(), &main);
-            child<QGroupBox>(d, "fraDate");
-            child<QGroupBox>(d, "fraConfirm");
-            EXPECT_EQ(child<QPushButton>(d, "cmdOk")->text(), "&Ok");
-            EXPECT_EQ(child<QPushButton>(d, "cmdCancel")->text(), "&Cancel");
-            EXPECT_EQ(child<QProgressBar>(d, "pbStatus")->minimum(), 0);
-            const QString name = w.name;
-            if (name == "frmPostTrxs" || name == "frmRevertPostings") {
-                EXPECT_EQ(child<QLabel>(d, "lblFromDate")->text(), "From Date");
-                EXPECT_EQ(child<QLabel>(d, "lblToDate")->text(), "To Date");
-                // the first day of the open fiscal year, and today
-                EXPECT_EQ(child<zelk::controls::DateField>(d, "dtpFrom")->date(),
-                          QDate(2003, 4, 1));
-                EXPECT_EQ(child<zelk::controls::DateField>(d, "dtpTo")->date(),
-                          QDate::currentDate());
-                EXPECT_EQ(d->focusWidget(), child<QWidget>(d, "dtpFrom"));
-            } else if (name.contains("Month")) {
-                EXPECT_EQ(child<QLabel>(d, "lblMonth")->text(), "Month");
-                auto* months = child<QComboBox>(d, "cmbMonth");
-                ASSERT_EQ(months->count(), 12);
-                EXPECT_EQ(months->currentIndex(), -1);
-                // the months of the open fiscal year with their calendar years
-                EXPECT_EQ(months->itemText(0), "April 2003");
-                EXPECT_EQ(months->itemText(10), "February 2004");
-                for (int i = 0; i < 12; ++i)
-                    EXPECT_EQ(months->itemData(i).toInt(), (i + 3) % 12 + 1);
-                EXPECT_EQ(d->focusWidget(), months);
-            } else if (name == "frmEndYear") {
-                EXPECT_EQ(child<QLabel>(d, "lblEndYear")->text(), "End Year?");
-            } else {
-                EXPECT_EQ(child<QLabel>(d, "lblRevertEndYear")->text(), "Revert End Year?");
+            // a date range starts on the first day of the open fiscal year and ends today
+            if (auto* from = d->findChild<DateField*>("dtpFrom")) {
+                EXPECT_EQ(from->date(), QDate(2003, 4, 1));
+                EXPECT_EQ(child<DateField>(d, "dtpTo")->date(), QDate::currentDate());
             }
+            ui.answerYes(false);
+            clickButton(d, "cmdCancel");
+            EXPECT_TRUE(d->isVisible());
             ui.answerYes(true);
             clickButton(d, "cmdCancel");
         });
         ui.clear();
         main.ClickMenu(w.command);
-        EXPECT_TRUE(seen) << w.name;
-        ASSERT_EQ(ui.asked().size(), 1u) << w.name;
-        EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
-        EXPECT_EQ(ui.asked()[0].text, "Cancel ?");
-        EXPECT_EQ(ui.asked()[0].title, w.cancelTitle);
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << w.name << " stayed open";
+        EXPECT_TRUE(seen);
+        ASSERT_EQ(ui.asked().size(), 2u);
+        EXPECT_EQ(ui.asked()[1].text, "Cancel ?");
+        EXPECT_EQ(ui.asked()[1].title, w.cancelTitle);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "stayed open";
     }
-    EXPECT_EQ(db.fileBytes(), before);
-}
-
-TEST_F(PeriodWindows, CancelAnsweredNoKeepsTheWindowAndYesClosesItWithoutARun) {
-    const QByteArray before = db.fileBytes();
-    frmPostTrxs window;
-    window.show();
-    ui.answerYes(false);
-    clickButton(&window, "cmdCancel");
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.cancelRequested());
-    ui.answerYes(true);
-    clickButton(&window, "cmdCancel");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(window.cancelRequested());
-    EXPECT_FALSE(window.running());
-    EXPECT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(db.fileBytes(), before);
 }
 
@@ -200,157 +119,123 @@ TEST_F(PeriodWindows, OkIsDisabledAtTheFirstPressAndTheWindowClosesAfterTheRun) 
     frmPostTrxs window;
     postMay(&window);
     window.show();
-    auto* ok = child<QPushButton>(&window, "cmdOk");
-    auto* bar = child<QProgressBar>(&window, "pbStatus");
-    std::vector<bool> okEnabledAtSteps;
-    QObject::connect(bar, &QProgressBar::valueChanged,
-                     [&](int) { okEnabledAtSteps.push_back(ok->isEnabled()); });
-    clickButton(&window, "cmdOk");
-    // one value per transaction and one for the posted flags, and OK was disabled at each
-    EXPECT_EQ(okEnabledAtSteps, (std::vector<bool>{false, false, false, false}));
-    EXPECT_EQ(bar->maximum(), 4);
-    EXPECT_EQ(bar->value(), 4);
+    // one value per transaction and one for the posted flags
+    EXPECT_EQ(okAtEachStep(window), std::vector<bool>(4, false));
+    EXPECT_EQ(child<QProgressBar>(&window, "pbStatus")->maximum(), 4);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
-    for (const char* no : {"T1", "T2", "T3"})
-        EXPECT_EQ(books.posted(no), true) << no;
     EXPECT_EQ(books.general("1000", 2003, 2), (Books::Totals{money("60"), money("0")}));
 }
 
-// The Cancel button is taken while the events of a step are handled; confirmed, the
-// run stops at that step's cancel check and rolls back.
-TEST_F(PeriodWindows, CancelConfirmedDuringTheRunRollsItBackAndShowsNothing) {
-    frmPostTrxs window;
-    postMay(&window);
-    window.show();
-    auto* bar = child<QProgressBar>(&window, "pbStatus");
-    auto* cancel = child<QPushButton>(&window, "cmdCancel");
-    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
-        if (value == 1)
-            QMetaObject::invokeMethod(cancel, "click", Qt::QueuedConnection);
-    });
-    const QByteArray before = db.fileBytes();
-    ui.answerYes(true);
-    clickButton(&window, "cmdOk");
-    EXPECT_FALSE(window.isVisible());
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].text, "Cancel ?");
-    EXPECT_EQ(ui.asked()[0].title, "Post Transaction");
-    EXPECT_EQ(bar->value(), 1);
-    EXPECT_FALSE(window.running());
-    EXPECT_EQ(db.fileBytes(), before);
+// The Cancel button (or the close box) is taken while the events of a step are handled:
+// confirmed, the run stops at that step's cancel check and rolls back, showing nothing;
+// answered No, the run goes on to its end.
+TEST_F(PeriodWindows, CancelDuringTheRunStopsItOnlyWhenConfirmed) {
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        ui.clear();
+        frmPostTrxs window;
+        postMay(&window);
+        window.show();
+        auto* bar = child<QProgressBar>(&window, "pbStatus");
+        QObject* target = yes ? static_cast<QObject*>(child<QPushButton>(&window, "cmdCancel"))
+                              : static_cast<QObject*>(&window);
+        QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+            if (value == 1)
+                QMetaObject::invokeMethod(target, yes ? "click" : "reject", Qt::QueuedConnection);
+        });
+        const QByteArray before = db.fileBytes();
+        ui.answerYes(yes);
+        clickButton(&window, "cmdOk");
+        EXPECT_FALSE(window.isVisible());
+        ASSERT_EQ(ui.asked().size(), yes ? 1u : 2u);
+        EXPECT_EQ(ui.asked()[0].text, "Cancel ?");
+        if (yes) {
+            EXPECT_EQ(bar->value(), 1);
+            EXPECT_FALSE(window.running());
+            EXPECT_EQ(db.fileBytes(), before);
+        } else {
+            EXPECT_EQ(ui.asked()[1].text, "Posting transactions is done!");
+            EXPECT_EQ(books.posted("T3"), true);
+        }
+    }
 }
 
-TEST_F(PeriodWindows, CancelAnsweredNoDuringTheRunLetsItFinish) {
-    frmPostTrxs window;
-    postMay(&window);
-    window.show();
-    auto* bar = child<QProgressBar>(&window, "pbStatus");
-    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
-        // the close box during a run asks the same question
-        if (value == 2)
-            QMetaObject::invokeMethod(&window, "reject", Qt::QueuedConnection);
-    });
-    ui.answerYes(false);
-    clickButton(&window, "cmdOk");
-    EXPECT_FALSE(window.isVisible());
-    ASSERT_EQ(ui.asked().size(), 2u);
-    EXPECT_EQ(ui.asked()[0].text, "Cancel ?");
-    EXPECT_EQ(ui.asked()[1].text, "Posting transactions is done!");
-    EXPECT_EQ(books.posted("T3"), true);
-}
-
-TEST_F(PeriodWindows, OkWithoutAMonthDoesNothingAndWithAMonthClosesIt) {
+// The month is taken from the entry's item data: May is period 2 of this year. End Month
+// closes it and Revert End Month opens it again, OK disabled during each run.
+TEST_F(PeriodWindows, AMonthIsClosedAndReopenedFromItsWindows) {
     zelk::NoProgress quiet;
     zelk::periods::PostTransactions post(db.cnn(), quiet);
     ASSERT_EQ(post.run(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
     ui.clear();
-    frmEndMonth window;
-    window.show();
-    const QByteArray before = db.fileBytes();
-    auto* months = child<QComboBox>(&window, "cmbMonth");
-    QTest::keyClick(months, Qt::Key_Return); // Enter in the empty list is OK
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(child<QPushButton>(&window, "cmdOk")->isEnabled());
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
-    EXPECT_EQ(window.focusWidget(), months);
-    EXPECT_EQ(db.fileBytes(), before);
-
-    // the month is taken from the entry's item data: May is period 2 of this year
+    {
+        frmEndMonth window;
+        window.show();
+        const QByteArray before = db.fileBytes();
+        auto* months = child<QComboBox>(&window, "cmbMonth");
+        QTest::keyClick(months, Qt::Key_Return); // Enter in the empty list is OK
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Choose a month."});
+        EXPECT_EQ(db.fileBytes(), before);
+        ui.clear();
+        months->setCurrentIndex(months->findText("May 2003"));
+        // a step per transaction, then per ledger row of the period
+        EXPECT_EQ(okAtEachStep(window), std::vector<bool>(3 + 3, false));
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End month is done!"});
+        EXPECT_EQ(books.rows("Ledger_Transactions"), 0);
+        EXPECT_EQ(books.balance("1000", 2003, 2), money("60"));
+    }
     ui.clear();
+    frmRevertEndMonth window;
+    window.show();
+    auto* months = child<QComboBox>(&window, "cmbMonth");
     months->setCurrentIndex(months->findText("May 2003"));
-    clickButton(&window, "cmdOk");
+    // a step per history line, then per ledger row
+    EXPECT_EQ(okAtEachStep(window), std::vector<bool>(6 + 3, false));
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End month is done!"});
-    EXPECT_EQ(books.rows("Ledger_Transactions"), 0);
-    EXPECT_EQ(books.balance("1000", 2003, 2), money("60"));
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end month is done!"});
+    EXPECT_EQ(books.posted("T1"), true);
+    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 0);
 }
 
-// Two accounts of the earning class: the chooser is shown until an account is chosen
-// or "Cancel end year?" is answered Yes.
-TEST_F(PeriodWindows, TheEarningAccountChooserComesBackUntilAChoice) {
+// Two accounts of the earning class: the chooser lists them. Closed and "Cancel end
+// year?" answered Yes, everything closes without a change; OK without a choice says so
+// and the chooser stays; the account chosen receives the result.
+TEST_F(PeriodWindows, TheEarningAccountIsChosenInTheChooser) {
     books.addAccount("4100", 4, "-50");
     db.exec("DELETE FROM Ledger_Transactions");
-    frmEndYear window;
-    window.show();
-    ModalScript script;
-    script.then([&](QDialog* chooser) {
-        EXPECT_EQ(chooser->objectName(), "frmEarningAccounts");
-        EXPECT_EQ(chooser->windowTitle(), "Select Earning Account");
-        child<QGroupBox>(chooser, "fraEarningAccounts");
-        child<QGroupBox>(chooser, "fraConfirm");
-        auto* list = child<QListWidget>(chooser, "lstEarningAccounts");
-        ASSERT_EQ(list->count(), 2);
-        EXPECT_EQ(list->item(0)->text(), "4000 - Account 4000");
-        EXPECT_EQ(list->item(1)->text(), "4100 - Account 4100");
-        EXPECT_TRUE(list->selectedItems().isEmpty());
-        // OK with nothing chosen: a message, and the chooser stays
-        clickButton(chooser, "cmdOk");
-        EXPECT_TRUE(chooser->isVisible());
-        EXPECT_EQ(ui.messageBoxes().back(), "Please select the earning account.");
-        EXPECT_EQ(ui.asked().back().title, "Zelk");
-        // closed without a choice: "Cancel end year?" answered No brings it back
-        ui.answerYes(false);
-        clickButton(chooser, "cmdCancel");
-    });
-    script.then([&](QDialog* chooser) {
-        auto* list = child<QListWidget>(chooser, "lstEarningAccounts");
-        EXPECT_EQ(list->count(), 2);
-        list->setCurrentRow(1);
-        clickButton(chooser, "cmdOk");
-    });
-    clickButton(&window, "cmdOk");
-    EXPECT_FALSE(window.isVisible());
-    std::vector<QString> texts;
-    for (const ScriptedUi::Asked& a : ui.asked())
-        texts.push_back(a.text);
-    EXPECT_EQ(texts, (std::vector<QString>{"Please select the earning account.", "Cancel end year?",
-                                           "End year is done!"}));
+    const QByteArray before = db.fileBytes();
+    for (const bool cancel : {true, false}) {
+        ui.clear();
+        frmEndYear window;
+        window.show();
+        onNextModal([&](QWidget* chooser) {
+            auto* list = child<QListWidget>(chooser, "lstEarningAccounts");
+            ASSERT_EQ(list->count(), 2);
+            EXPECT_EQ(list->item(1)->text(), "4100 - Account 4100");
+            if (cancel) {
+                ui.answerYes(true);
+                return clickButton(chooser, "cmdCancel");
+            }
+            clickButton(chooser, "cmdOk");
+            EXPECT_TRUE(chooser->isVisible());
+            list->setCurrentRow(1);
+            clickButton(chooser, "cmdOk");
+        });
+        clickButton(&window, "cmdOk");
+        EXPECT_FALSE(window.isVisible());
+        if (cancel) {
+            EXPECT_EQ(ui.asked().at(0).text, "Cancel end year?");
+            EXPECT_EQ(db.fileBytes(), before);
+        }
+    }
     // 4100 receives its own -50 and the revenue's 0 and expense's 0; 4000 carries -100
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<QString>{"Please select the earning account.", "End year is done!"}));
     EXPECT_EQ(books.balance("4100", 2004, 0), money("-50"));
     EXPECT_EQ(books.balance("4000", 2004, 0), money("-100"));
-    EXPECT_EQ(books.openYear(), 2004);
-}
-
-TEST_F(PeriodWindows, CancelEndYearAnsweredYesClosesEverythingWithoutAChange) {
-    books.addAccount("4100", 4, "-50");
-    db.exec("DELETE FROM Ledger_Transactions");
-    const QByteArray before = db.fileBytes();
-    frmEndYear window;
-    window.show();
-    ModalScript script;
-    script.then([&](QDialog* chooser) {
-        ui.answerYes(true);
-        clickButton(chooser, "cmdCancel");
-    });
-    clickButton(&window, "cmdOk");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_TRUE(window.cancelRequested());
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].text, "Cancel end year?");
-    EXPECT_EQ(ui.asked()[0].title, "End Year");
-    EXPECT_EQ(db.fileBytes(), before);
 }
 
 TEST_F(PeriodWindows, YearEndWindowsStopAtTheirQuestions) {

@@ -16,7 +16,7 @@ protected:
     TestDatabase db;
     Books books{db};
     ScriptedUi ui;
-    CountingProgress progress;
+    zelk::NoProgress progress;
 
     void SetUp() override {
         books.newCompany(4, 2003);
@@ -59,14 +59,7 @@ TEST_F(Posting, LinesGoToThePeriodOfTheirDateAsDebitOrCredit) {
         EXPECT_EQ(books.general("1000", 2003, period), totals("0", "0")) << period;
     EXPECT_EQ(books.posted("T1"), true);
     EXPECT_EQ(books.posted("T2"), true);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
-    EXPECT_EQ(ui.asked().front().title, "Zelk");
     EXPECT_TRUE(skipped.empty());
-    // one step per transaction and one for the posted flags, the events handled once
-    // per step
-    EXPECT_EQ(progress.maximum(), 3);
-    EXPECT_EQ(progress.value(), 3);
-    EXPECT_EQ(progress.pumps(), 3);
 }
 
 TEST_F(Posting, OnlyUnpostedTransactionsInsideTheRangeBothEndsIncluded) {
@@ -79,19 +72,14 @@ TEST_F(Posting, OnlyUnpostedTransactionsInsideTheRangeBothEndsIncluded) {
     EXPECT_EQ(books.posted("T3"), false);
     EXPECT_EQ(books.posted("T0"), false);
 
-    // posting the same range again adds nothing and still says it is done
-    ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
-    EXPECT_EQ(books.general("1000", 2003, 2), totals("30", "0"));
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>(2, "Posting transactions is done!"));
-}
-
-TEST_F(Posting, AnEmptyRangeCommitsNothingAndStillSaysItIsDone) {
-    books.addTransaction("T1", QDate(2003, 5, 1), {{"1000", "10"}, {"4000", "-10"}});
+    // posting the same range again, or a range without transactions, commits nothing
+    // and still says it is done
     const QString before = books.dump();
+    ui.clear();
+    ASSERT_EQ(post(QDate(2003, 5, 1), QDate(2003, 5, 31)), RunOutcome::Done);
     ASSERT_EQ(post(QDate(2003, 7, 1), QDate(2003, 7, 31)), RunOutcome::Done);
     EXPECT_EQ(books.dump(), before);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Posting transactions is done!"});
-    EXPECT_EQ(progress.pumps(), 0);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>(2, "Posting transactions is done!"));
 }
 
 // The rows are read once per run and written at its end: what was there before the
@@ -112,47 +100,40 @@ TEST_F(Posting, TotalsAddUpAcrossTransactionsRunsAndSpellingsOfOneAccount) {
 }
 
 // Posting never drops a line and never unbalances the ledger: a transaction whose rows
-// do not exist, or whose debits and credits differ, is left as it was and is named after
-// the done message.
-TEST_F(Posting, ATransactionOutsideTheOpenYearOrUnbalancedIsLeftUnpostedAndNamed) {
+// do not exist (dated outside the open year, or on an account without rows), or whose
+// debits and credits differ, is left as it was and is named after the done message. One
+// without lines is posted.
+TEST_F(Posting, ATransactionOutsideTheOpenYearUnbalancedOrWithoutRowsIsLeftUnpostedAndNamed) {
+    db.exec(modDBUtil::InsertAccount("7777", "No rows", 1, ""));
     books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"4000", "-10"}});
     books.addTransaction("T9", QDate(2004, 4, 2), {{"1000", "70"}, {"4000", "-70"}});
     books.addTransaction("T8", QDate(2003, 3, 31), {{"1000", "30"}, {"4000", "-30"}});
     books.addUnbalancedTransaction("T7", QDate(2003, 9, 2), {{"1000", "1000"}, {"4000", "-90"}});
+    books.addTransaction("T6", QDate(2003, 9, 3), {{"1000", "20"}, {"7777", "-20"}});
+    db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 9, 4), false));
     ASSERT_EQ(post(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
     EXPECT_EQ(books.posted("T1"), true);
-    EXPECT_EQ(books.posted("T9"), false);
-    EXPECT_EQ(books.posted("T8"), false);
+    EXPECT_EQ(books.posted("E1"), true);
+    for (const char* no : {"T9", "T8", "T7", "T6"})
+        EXPECT_EQ(books.posted(no), false) << no;
+    // nothing of the others reached any row
     EXPECT_EQ(books.general("1000", 2003, 6), totals("10", "0"));
-    // nothing of T8 or T9 reached any row of the open year
-    qint64 touched = db.scalar("SELECT Count(*) FROM Ledger_General WHERE Debit<>0 OR Credit<>0");
-    EXPECT_EQ(touched, 2);
-    EXPECT_EQ(books.posted("T7"), false);
-    ASSERT_EQ(skipped.size(), 3u);
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE Debit<>0 OR Credit<>0"), 2);
+    EXPECT_EQ(skipped.size(), 4u);
     const std::vector<QString> boxes = ui.messageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "Posting transactions is done!");
     // the order is the order the journal gives; each is named with date and reason
-    EXPECT_TRUE(boxes[1].startsWith("3 transaction(s) were not posted:\n"))
+    EXPECT_TRUE(boxes[1].startsWith("4 transaction(s) were not posted:\n"))
         << boxes[1].toStdString();
-    EXPECT_TRUE(boxes[1].contains("T9 of 2004-04-02: dated outside the open fiscal year 2003"));
-    EXPECT_TRUE(boxes[1].contains("T8 of 2003-03-31: dated outside the open fiscal year 2003"));
-    EXPECT_TRUE(
-        boxes[1].contains("T7 of 2003-09-02: debits 1,000.00 and credits 90.00 do not balance"));
+    for (const char* named :
+         {"T9 of 2004-04-02: dated outside the open fiscal year 2003",
+          "T8 of 2003-03-31: dated outside the open fiscal year 2003",
+          "T7 of 2003-09-02: debits 1,000.00 and credits 90.00 do not balance",
+          "T6 of 2003-09-03: account 7777 has no general-ledger row for period 6 of 2003"})
+        EXPECT_TRUE(boxes[1].contains(named)) << named;
     EXPECT_EQ(ui.asked().back().title, "Post Transactions");
-    EXPECT_EQ(progress.pumps(), 4 + 1); // and the posted flags
     expectBalancedBooks(db, "after posting");
-}
-
-TEST_F(Posting, ALineOnAnAccountWithoutRowsKeepsItsWholeTransactionBack) {
-    // an account whose ledger rows of the open year are missing
-    db.exec(modDBUtil::InsertAccount("7777", "No rows", 1, ""));
-    books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"7777", "-10"}});
-    ASSERT_EQ(post(QDate(2003, 9, 1), QDate(2003, 9, 30)), RunOutcome::Done);
-    EXPECT_EQ(books.posted("T1"), false);
-    EXPECT_EQ(books.general("1000", 2003, 6), totals("0", "0"));
-    ASSERT_EQ(skipped.size(), 1u);
-    EXPECT_EQ(skipped[0].reason, "account 7777 has no general-ledger row for period 6 of 2003");
 }
 
 TEST_F(Posting, ManySkippedTransactionsAreCountedAndTheListIsCut) {
@@ -182,7 +163,6 @@ TEST_F(Posting, RevertingTheSameRangeRestoresEveryRowAndFlag) {
     EXPECT_EQ(books.general("1000", 2003, 1), totals("3", "0"));
     EXPECT_EQ(books.posted("T0"), true);
     EXPECT_EQ(books.posted("T3"), false);
-    EXPECT_EQ(ui.messageBoxes().back(), "Reverting postings is done!");
     EXPECT_TRUE(skipped.empty());
 }
 
@@ -216,5 +196,4 @@ TEST_F(Posting, ARevertWhoseRowsAreMissingLeavesTheTransactionPostedAndNamed) {
     EXPECT_EQ(boxes[1], "Reverting postings is done!");
     EXPECT_EQ(boxes[2], "1 transaction(s) were not reverted:\nP9 of 2004-05-05: dated outside the "
                         "open fiscal year 2003");
-    EXPECT_EQ(ui.asked().back().title, "Revert Postings");
 }

