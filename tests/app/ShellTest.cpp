@@ -47,15 +47,19 @@ protected:
     frmMain* main() { return modMain::mainWindow(); }
 };
 
+// Each menu as "caption: item|item|...", separators as "-". Menu items open windows
+// by the mouse or the menus' own letters: none has a keyboard shortcut of its own.
 QStringList menuTree(QMenuBar* bar) {
     QStringList out;
     for (QAction* top : bar->actions()) {
-        out << top->text();
+        QStringList items;
         for (QAction* item : top->menu()->actions()) {
             if (item->objectName().startsWith("mnuWindowList"))
                 continue;
-            out << "  " + (item->isSeparator() ? QStringLiteral("-") : item->text());
+            EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
+            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
         }
+        out << top->text() + ": " + items.join('|');
     }
     return out;
 }
@@ -63,89 +67,17 @@ QStringList menuTree(QMenuBar* bar) {
 } // namespace
 
 TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
-    const QStringList expected = {"&File",
-                                  "  New Company",
-                                  "  -",
-                                  "  Import Accounts\u2026",
-                                  "  Import Transactions\u2026",
-                                  "  -",
-                                  "  Restore Snapshot…",
-                                  "  Change Passphrase…",
-                                  "  Check Books…",
-                                  "  -",
-                                  "  Exit",
-                                  "&Ledger",
-                                  "  Transactions",
-                                  "  -",
-                                  "  Post Transactions",
-                                  "  Revert Transaction Postings",
-                                  "  -",
-                                  "  End Month",
-                                  "  Revert End Month",
-                                  "  -",
-                                  "  End Year",
-                                  "  Revert End Year",
-                                  "  -",
-                                  "  Accounts",
-                                  "  Account Card",
-                                  "  Company Info",
-                                  "H&istory",
-                                  "  Transactions",
-                                  "  General Ledger - Current Year",
-                                  "  General Ledger - Previous Years",
-                                  "  Balances",
-                                  "&Reports",
-                                  "  Transaction List",
-                                  "  Trial Balance",
-                                  "  Income Statement",
-                                  "  Balance Sheet",
-                                  "  -",
-                                  "  Custom Report",
-                                  "&Window",
-                                  "  Cascade",
-                                  "  Tile Horizontal",
-                                  "  Tile Vertical",
-                                  "  Arrange Icons",
-                                  "  -",
-                                  "&Help",
-                                  "  About",
-                                  "  -",
-                                  "  Help"};
+    const QStringList expected = {
+        "&File: New Company|-|Import Accounts…|Import Transactions…|-|Restore Snapshot…|Change "
+        "Passphrase…|Check Books…|-|Exit",
+        "&Ledger: Transactions|-|Post Transactions|Revert Transaction Postings|-|End Month|Revert "
+        "End Month|-|End Year|Revert End Year|-|Accounts|Account Card|Company Info",
+        "H&istory: Transactions|General Ledger - Current Year|General Ledger - Previous "
+        "Years|Balances",
+        "&Reports: Transaction List|Trial Balance|Income Statement|Balance Sheet|-|Custom Report",
+        "&Window: Cascade|Tile Horizontal|Tile Vertical|Arrange Icons|-",
+        "&Help: About|-|Help"};
     EXPECT_EQ(menuTree(main()->menuBar()), expected);
-    for (const char* name : {"mnuNewCompany",
-                             "mnuImportAccounts",
-                             "mnuImportTransactions",
-                             "mnuRestoreSnapshot",
-                             "mnuChangePassphrase",
-                             "mnuExit",
-                             "mnuTrxs",
-                             "mnuPostTrxs",
-                             "mnuRevertPostings",
-                             "mnuEndMonth",
-                             "mnuRevertEndMonth",
-                             "mnuEndYear",
-                             "mnuRevertEndYear",
-                             "mnuLedgerAccount",
-                             "mnuCompany",
-                             "mnuTrxHistory",
-                             "mnuLedgerHistoryCurrent",
-                             "mnuLedgerHistory",
-                             "mnuBalanceHistory",
-                             "mnuTransactionList",
-                             "mnuTrialBalance",
-                             "mnuIncomeStatement",
-                             "mnuBalanceSheet",
-                             "mnuCustomReport",
-                             "mnuWCascade",
-                             "mnuWTileHorizontal",
-                             "mnuWTileVertical",
-                             "mnuWArrange",
-                             "mnuAbout",
-                             "mnuHelps"}) {
-        QAction* a = main()->action(name);
-        ASSERT_NE(a, nullptr) << name;
-        EXPECT_TRUE(a->shortcut().isEmpty()) << name << " has a keyboard shortcut";
-    }
 }
 
 TEST_F(Shell, ClickMenuOutsideOneToSixteenDoesNothing) {
