@@ -1,6 +1,6 @@
 #include "journal/TransactionEntry.h"
 #include "accounts/LedgerFixtures.h"
-#include "data/Connection.h"
+#include "journal/StoredLines.h"
 #include "widgets/TypedDate.h"
 
 #include <gtest/gtest.h>
@@ -11,179 +11,129 @@ using namespace zelk::journal;
 
 namespace {
 
-AccountLookup lookup() {
-    return AccountLookup({{"1000", "Cash"},
-                          {"AB-1", "Bank"},
-                          {"4000", "Sales"},
-                          {"4100", "Sales"}, // a second account of the same name
-                          {"5'00", "O'Brien's rent"}});
-}
-
-LineCells row(const QString& no, const QString& name, const QString& debit, const QString& credit) {
-    return {no, name, debit, credit};
-}
-
-struct StoredLine {
-    QString account;
-    qint64 seq;
-    qint64 raw;
-    bool operator==(const StoredLine&) const = default;
-};
-
-std::vector<StoredLine> storedLines(TestDatabase& db, const QString& no) {
-    std::vector<StoredLine> out;
-    RowSet rs = db.query(QString("SELECT FKID_Account, Seq, Amount FROM Ledger_TransactionDetails "
-                                 "WHERE FKID_Transaction='%1' ORDER BY Seq")
-                             .arg(no));
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        out.push_back({rs.text("FKID_Account"), rs.integer("Seq"), rs.integer("Amount")});
-    return out;
+// The stored header: "source|description|date|posted", NULL for a NULL field.
+QString storedHeader(TestDatabase& db, const QString& no) {
+    RowSet h = db.query("SELECT * FROM Ledger_Transactions WHERE TransactionNo='" + no + "'");
+    if (h.eof())
+        return "none";
+    QStringList out;
+    for (const char* f : {"Source", "Description", "DateStamp", "Posted"})
+        out << (h.isNull(f) ? QString("NULL") : h.text(f));
+    return out.join('|');
 }
 
 class Journal : public ::testing::Test {
 protected:
     TestDatabase db;
+    ScriptedUi ui;
     void SetUp() override {
         fixtures::addAccount(db, "1000", "Cash", 1, 2004);
         fixtures::addAccount(db, "4000", "Sales", 5, 2004);
         fixtures::addAccount(db, "5000", "Rent", 6, 2004);
     }
-    TransactionHeader header(const QString& no) {
+    static TransactionHeader header(const QString& no) {
         return {no, "Inv 12", "Sale of goods", QDate(2004, 2, 15)};
+    }
+    CommandOutcome save(const TransactionHeader& h, const std::vector<LineCells>& rows,
+                        SaveMode mode) {
+        return TransactionSaveCommand(db.cnn(), h, rows, mode, "Transactions");
     }
 };
 
 } // namespace
 
-TEST(AfterEdit, TheNumberFillsTheNameOrMarksTheRowInvalid) {
-    const AccountLookup accounts = lookup();
-    LineCells r = row("1000", "", "", "");
-    AfterEdit(r, ColAccountNo, accounts);
-    EXPECT_EQ(r[ColAccountName], "Cash");
-    r[ColAccountNo] = "ab-1"; // numbers compare as keys do
-    AfterEdit(r, ColAccountNo, accounts);
-    EXPECT_EQ(r[ColAccountName], "Bank");
-    EXPECT_EQ(r[ColAccountNo], "ab-1"); // the number stays as typed
-    for (const char* unknown : {"9999", "1000 ", "5'", "' OR ''='"}) {
-        r[ColAccountNo] = unknown;
-        AfterEdit(r, ColAccountNo, accounts);
-        EXPECT_EQ(r[ColAccountName], "Invalid Account") << unknown;
-    }
-    r[ColAccountNo] = "5'00"; // a quote is just a character
-    AfterEdit(r, ColAccountNo, accounts);
-    EXPECT_EQ(r[ColAccountName], "O'Brien's rent");
-    r[ColAccountNo] = ""; // an empty number leaves the row without an account
-    AfterEdit(r, ColAccountNo, accounts);
-    EXPECT_EQ(r, row("", "", "", ""));
-    EXPECT_EQ(InvalidAccountText(), "Invalid Account");
-}
-
-TEST(AfterEdit, TheAccountChosenIsTheOneStoredAndNumberAndNameAgree) {
-    const AccountLookup accounts = lookup();
-    LineCells r = row("", "", "5", "");
-    ChooseAccount(r, "4100", accounts); // the second account named "Sales"
-    EXPECT_EQ(r, row("4100", "Sales", "5", ""));
-    ChooseAccount(r, "", accounts); // the empty entry empties the account
-    EXPECT_EQ(r, row("", "", "5", ""));
-    // A typed name still fills the number of its account.
-    r[ColAccountName] = "O'Brien's rent";
-    AfterEdit(r, ColAccountName, accounts);
-    EXPECT_EQ(r[ColAccountNo], "5'00");
-    r[ColAccountName] = "No such name";
-    AfterEdit(r, ColAccountName, accounts);
-    EXPECT_EQ(r[ColAccountNo], "5'00"); // not found: nothing changes
-}
-
-TEST(AfterEdit, ANonZeroAmountZeroesTheOtherSide) {
-    const AccountLookup accounts = lookup();
-    LineCells r = row("1000", "Cash", "", "75");
-    r[ColDebit] = "100";
-    AfterEdit(r, ColDebit, accounts);
-    EXPECT_EQ(r[ColCredit], "0");
-    r[ColCredit] = "250";
-    AfterEdit(r, ColCredit, accounts);
-    EXPECT_EQ(r[ColDebit], "0");
-    // A negative amount changes side at once; the stored amount is the same.
-    r = row("1000", "Cash", "", "-50");
-    AfterEdit(r, ColCredit, accounts);
-    EXPECT_EQ(r, row("1000", "Cash", "50", "0"));
-    r = row("1000", "Cash", "-1,250.5", "7");
-    AfterEdit(r, ColDebit, accounts);
-    EXPECT_EQ(r, row("1000", "Cash", "0", "1250.5"));
-    // Zero, or text that is not a number, changes nothing.
-    for (const char* nothing : {"0", "0.00", "", "abc", "12x"}) {
-        LineCells z = row("1000", "Cash", "40", "60");
-        z[ColDebit] = nothing;
-        AfterEdit(z, ColDebit, accounts);
-        EXPECT_EQ(z[ColCredit], "60") << nothing;
-        z = row("1000", "Cash", "40", nothing);
-        AfterEdit(z, ColCredit, accounts);
-        EXPECT_EQ(z[ColDebit], "40") << nothing;
-    }
-}
-
-TEST(CheckLines, ValidRowsBecomeSignedLinesAndInvalidRowsAreCounted) {
-    const std::vector<LineCells> rows = {
-        row("1000", "Cash", "1,250.50", "0"), // debit
-        row("", "", "", ""),                  // empty: skipped
-        row("4000", "Sales", "0", "250"),     // credit, stored negative
-        row("4000", "Sales", "", ""),         // no amount: invalid
-        row("", "", "30", ""),                // amount without account: invalid
-        row("9", "Invalid Account", "5", ""), // unknown account: invalid
-        row("5000", "", "5", ""),             // no name: invalid
-        row("5000", "Rent", "10", "20"),      // both: keeps the debit
-        row("5000", "Rent", "abc", "0"),      // not a number counts as 0: invalid
-        row("1000", "Cash", "0.00005", ""),   // rounds to 0.0000 (half to even): invalid
-        row("1000", "Cash", "0", "-40"),      // a negative credit is a debit
+TEST(AfterEdit, TheNumberFillsTheNameAndAnAmountGoesToItsSide) {
+    const AccountLookup accounts({{"1000", "Cash"},
+                                  {"AB-1", "Bank"},
+                                  {"4000", "Sales"},
+                                  {"4100", "Sales"}, // a second account of the same name
+                                  {"5'00", "O'Brien's rent"}});
+    const struct {
+        int column;
+        LineCells before, after;
+    } cases[] = {
+        {ColAccountNo, {"1000", "", "", ""}, {"1000", "Cash", "", ""}},
+        {ColAccountNo, {"ab-1", "Cash", "", ""}, {"ab-1", "Bank", "", ""}}, // compared as keys
+        {ColAccountNo, {"9999", "Cash", "", ""}, {"9999", "Invalid Account", "", ""}},
+        {ColAccountNo, {"1000 ", "", "", ""}, {"1000 ", "Invalid Account", "", ""}},
+        {ColAccountNo, {"5'", "", "", ""}, {"5'", "Invalid Account", "", ""}},
+        {ColAccountNo, {"' OR ''='", "", "", ""}, {"' OR ''='", "Invalid Account", "", ""}},
+        {ColAccountNo, {"5'00", "", "", ""}, {"5'00", "O'Brien's rent", "", ""}},
+        {ColAccountNo, {"", "Cash", "1", "0"}, {"", "", "1", "0"}},
+        // A typed name fills the number of its account; an unknown one changes nothing.
+        {ColAccountName, {"", "o'brien's RENT", "", ""}, {"5'00", "o'brien's RENT", "", ""}},
+        {ColAccountName, {"5'00", "No such name", "", ""}, {"5'00", "No such name", "", ""}},
+        // A non-zero amount zeroes the other side; a negative one changes side at once.
+        {ColDebit, {"1000", "Cash", "100", "75"}, {"1000", "Cash", "100", "0"}},
+        {ColCredit, {"1000", "Cash", "100", "250"}, {"1000", "Cash", "0", "250"}},
+        {ColCredit, {"1000", "Cash", "", "-50"}, {"1000", "Cash", "50", "0"}},
+        {ColDebit, {"1000", "Cash", "-1,250.5", "7"}, {"1000", "Cash", "0", "1250.5"}},
     };
-    const LineCheck check = CheckLines(rows);
+    for (const auto& c : cases) {
+        LineCells r = c.before;
+        AfterEdit(r, c.column, accounts);
+        EXPECT_EQ(r, c.after) << c.before[size_t(c.column)].toStdString();
+    }
+    // Zero, or text that is not a number, changes nothing.
+    for (const char* nothing : {"0", "0.00", "", "abc", "12x"})
+        for (int column : {ColDebit, ColCredit}) {
+            LineCells r{"1000", "Cash", "40", "60"};
+            r[size_t(column)] = nothing;
+            const LineCells before = r;
+            AfterEdit(r, column, accounts);
+            EXPECT_EQ(r, before) << nothing;
+        }
+    // The account chosen from the list is the one stored; the empty entry empties it.
+    LineCells r{"", "", "5", ""};
+    ChooseAccount(r, "4100", accounts);
+    EXPECT_EQ(r, (LineCells{"4100", "Sales", "5", ""}));
+    ChooseAccount(r, "", accounts);
+    EXPECT_EQ(r, (LineCells{"", "", "5", ""}));
+}
+
+TEST(CheckLines, ValidRowsBecomeExactSignedLinesAndInvalidRowsAreNamed) {
+    const LineCheck check = CheckLines({
+        {"1000", "Cash", "1,250.50", "0"},                // debit
+        {"", "", "", ""},                                 // empty: skipped
+        {"4000", "Sales", "0", "250"},                    // credit, stored negative
+        {"4000", "Sales", "", ""},                        // no amount: invalid
+        {"", "", "30", ""},                               // amount without account: invalid
+        {"9", "Invalid Account", "5", ""},                // unknown account: invalid
+        {"5000", "", "5", ""},                            // no name: invalid
+        {"5000", "Rent", "10", "20"},                     // both: keeps the debit
+        {"5000", "Rent", "abc", "0"},                     // not a number counts as 0: invalid
+        {"1000", "Cash", "0.00005", ""},                  // rounds to 0.0000 (half to even)
+        {"1000", "Cash", "0", "-40"},                     // a negative credit is a debit
+        {"1000", "Cash", "922,337,203,685,477.5807", ""}, // the largest amount, beyond a double
+        {"4000", "Sales", "", "922337203685477.5807"},
+    });
     EXPECT_EQ(check.invalidRows, 6);
     EXPECT_EQ(check.problems,
               (QStringList{"row 4: no amount", "row 5: no account", "row 6: no account of number 9",
                            "row 7: no account", "row 9: no amount", "row 10: no amount"}));
-    ASSERT_EQ(check.lines.size(), 4u);
-    EXPECT_EQ(check.lines[0].AccountNo, "1000");
-    EXPECT_EQ(check.lines[0].amount, Amount::fromRaw(12505000));
-    EXPECT_EQ(check.lines[1].AccountNo, "4000");
-    EXPECT_EQ(check.lines[1].amount, Amount::fromRaw(-2500000));
-    EXPECT_EQ(check.lines[2].amount, Amount::fromRaw(100000));
-    EXPECT_EQ(check.lines[3].amount, Amount::fromRaw(400000));
+    QStringList lines;
+    for (const TransactionLine& l : check.lines)
+        lines << l.AccountNo + " " + QString::number(l.amount.raw());
+    EXPECT_EQ(lines, (QStringList{"1000 12505000", "4000 -2500000", "5000 100000", "1000 400000",
+                                  "1000 9223372036854775807", "4000 -9223372036854775807"}));
 }
 
-TEST(CheckLines, AmountsAreExactBeyondWhatADoubleHolds) {
-    // 922,337,203,685,477.5807 is the largest amount; a double cannot hold its last
-    // digits, and 0.1 + 0.2 is not 0.3 in binary.
-    const LineCheck check =
-        CheckLines({row("1000", "Cash", "922,337,203,685,477.5807", ""),
-                    row("4000", "Sales", "", "922337203685477.5807"),
-                    row("1000", "Cash", "0.1", ""), row("1000", "Cash", "0.2", "")});
-    ASSERT_EQ(check.lines.size(), 4u);
-    EXPECT_EQ(check.lines[0].amount.raw(), INT64_MAX);
-    EXPECT_EQ(check.lines[1].amount.raw(), -INT64_MAX);
-    EXPECT_EQ((check.lines[2].amount + check.lines[3].amount).raw(), 3000);
-}
-
-TEST(ValidateTransaction, AMissingNumberIsReportedFirst) {
+TEST(ValidateTransaction, AMissingNumberThenInvalidRowsAreReportedAndIgnoreKeepsTheRest) {
     ScriptedUi ui;
     ui.answerDialog(Fix).answerDialog(Abort);
     std::vector<TransactionLine> lines{{"x", Amount()}};
-    const std::vector<LineCells> rows = {row("", "", "5", "")}; // invalid too
-    EXPECT_EQ(ValidateTransaction("", rows, lines), 1);
+    EXPECT_EQ(ValidateTransaction("", {{"", "", "5", ""}}, lines), 1); // invalid too
     EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(ValidateTransaction("", rows, lines), 2);
-    ASSERT_EQ(ui.dialogs().size(), 2u);
-    EXPECT_EQ(ui.dialogs()[0].text,
-              "Error: 1\r\nSource: Ledger Transaction\r\nDesc: Transaction no. is missing.");
-    EXPECT_EQ(ui.dialogs()[0].buttons, 5);
-    EXPECT_EQ(ui.dialogs()[0].title, "DB Error");
-}
+    EXPECT_EQ(ValidateTransaction("", {}, lines), 2);
+    ASSERT_EQ(ui.dialogs().size(), 2u);        // the texts are those the editor's tests read
+    EXPECT_EQ(ui.dialogs()[0].buttons, 1 | 4); // Fix, Abort
 
-TEST(ValidateTransaction, InvalidRowsAreCountedAndIgnoreSavesTheOthers) {
-    const std::vector<LineCells> rows = {
-        row("1000", "Cash", "10", "0"), row("9", "Invalid Account", "10", ""), row("", "", "", ""),
-        row("4000", "Sales", "", ""), row("4000", "Sales", "0", "10")};
-    std::vector<TransactionLine> lines;
-    ScriptedUi ui;
+    const std::vector<LineCells> rows = {{"1000", "Cash", "10", "0"},
+                                         {"9", "Invalid Account", "10", ""},
+                                         {"", "", "", ""},
+                                         {"4000", "Sales", "", ""},
+                                         {"4000", "Sales", "0", "10"}};
+    ui.clear();
     ui.answerDialog(Fix).answerDialog(Abort).answerDialog(Ignore);
     EXPECT_EQ(ValidateTransaction("T1", rows, lines), 1);
     EXPECT_EQ(ValidateTransaction("T1", rows, lines), 2);
@@ -193,139 +143,82 @@ TEST(ValidateTransaction, InvalidRowsAreCountedAndIgnoreSavesTheOthers) {
     EXPECT_EQ(lines[0].AccountNo, "1000");
     EXPECT_EQ(lines[1].amount, Amount::fromUnits(-10));
     ASSERT_EQ(ui.dialogs().size(), 3u);
-    EXPECT_EQ(ui.dialogs()[0].text, "Error: 2\r\nSource: Ledger Transaction\r\nDesc: Invalid: 2 "
-                                    "row(s). Yes: fix input, No:Cancel, \r\nrow 2: no account of "
-                                    "number 9\r\nrow 4: no amount");
+    EXPECT_TRUE(ui.dialogs()[0].text.endsWith("row 2: no account of number 9\r\nrow 4: no amount"));
     EXPECT_EQ(ui.dialogs()[0].buttons, 1 | 4 | 8); // Fix, Abort, Ignore
-
     // All valid: nothing is asked.
-    EXPECT_EQ(ValidateTransaction("T1", {row("1000", "Cash", "1", "")}, lines), 0);
+    EXPECT_EQ(ValidateTransaction("T1", {{"1000", "Cash", "1", ""}}, lines), 0);
     EXPECT_EQ(ui.dialogs().size(), 3u);
     EXPECT_EQ(lines.size(), 1u);
 }
 
-TEST_F(Journal, AddSavesTheHeaderUnpostedAndTheLinesNumberedWithoutGaps) {
-    ScriptedUi ui;
+TEST_F(Journal, AddSavesLinesNumberedWithoutGapsLoadShowsThemAndEditReplacesThem) {
     const std::vector<LineCells> rows = {
-        row("", "", "", ""),
-        row("1000", "Cash", "1250.5", "0"),
-        row("", "", "", ""),
-        row("", "", "", ""),
-        row("4000", "Sales", "0", "250"),
-        row("5000", "Rent", "3", "0"), // unbalanced: saved after the question
+        {"", "", "", ""},
+        {"1000", "Cash", "1250.5", "0"},
+        {"", "", "", ""},
+        {"4000", "Sales", "0", "250"},
+        {"5000", "Rent", "3", "0"}, // unbalanced: saved after the question
+        {"5000", "Rent", "0", "0.0005"},
     };
     ui.answerYes(false).answerYes(true);
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), rows, SaveMode::Add, "Transactions"),
-              CommandOutcome::Fix);
+    EXPECT_EQ(save(header("T1"), rows, SaveMode::Add), CommandOutcome::Fix);
     EXPECT_EQ(db.count("Ledger_Transactions"), 0);
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), rows, SaveMode::Add, "Transactions"),
-              CommandOutcome::Committed);
+    EXPECT_EQ(save(header("T1"), rows, SaveMode::Add), CommandOutcome::Committed);
     ASSERT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
     EXPECT_EQ(ui.asked()[0].title, "Transactions");
     EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.00 differ by 1,003.50. Save "
                                   "it unbalanced? It will not be posted until it balances.");
-    RowSet h = db.query("SELECT * FROM Ledger_Transactions");
-    ASSERT_EQ(h.recordCount(), 1);
-    EXPECT_EQ(h.text("TransactionNo"), "T1");
-    EXPECT_EQ(h.text("Source"), "Inv 12");
-    EXPECT_EQ(h.text("Description"), "Sale of goods");
-    EXPECT_EQ(h.text("DateStamp"), "2004-02-15");
-    EXPECT_EQ(h.integer("Posted"), 0);
-    const std::vector<StoredLine> expected = {
-        {"1000", 1, 12505000}, {"4000", 2, -2500000}, {"5000", 3, 30000}};
-    EXPECT_EQ(storedLines(db, "T1"), expected);
+    EXPECT_EQ(storedHeader(db, "T1"), "Inv 12|Sale of goods|2004-02-15|0");
+    EXPECT_EQ(storedLines(db, "T1"), "1000 1 12505000, 4000 2 -2500000, 5000 3 30000, 5000 4 -5");
 
-    // A transaction with no lines at all is saved as entered; empty texts become NULL.
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), {"T2", "", "", QDate(2004, 3, 1)}, {}, SaveMode::Add,
-                                     "Transactions"),
-              CommandOutcome::Committed);
-    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_Transactions WHERE TransactionNo='T2' AND "
-                        "Source IS NULL AND Description IS NULL"),
-              1);
-    EXPECT_TRUE(storedLines(db, "T2").empty());
-}
-
-TEST_F(Journal, LoadShowsACreditInTheCreditColumnAndADebitInTheDebitColumn) {
-    ScriptedUi ui;
-    ASSERT_EQ(SaveTransaction(db.cnn(), header("T1"),
-                              {{"1000", Amount::fromRaw(2500000)},
-                               {"4000", Amount::fromRaw(-2500000)},
-                               {"5000", Amount::fromRaw(-5)},
-                               {"5000", Amount()}},
-                              SaveMode::Add),
-              SaveOutcome::Committed);
-    EXPECT_EQ(db.scalar("SELECT Amount FROM Ledger_TransactionDetails WHERE Seq=2"), -2500000);
+    // Loaded, a debit shows in the debit column and a credit in the credit column.
     std::optional<LoadedTransaction> t = LoadTransaction(db.cnn(), "t1");
     ASSERT_TRUE(t);
-    EXPECT_EQ(t->header.Source, "Inv 12");
-    EXPECT_EQ(t->header.Description, "Sale of goods");
-    EXPECT_EQ(t->header.DateStamp, QDate(2004, 2, 15));
+    EXPECT_EQ(t->header, header("t1"));
     EXPECT_FALSE(t->Posted);
-    ASSERT_EQ(t->rows.size(), 4u);
-    EXPECT_EQ(t->rows[0], row("1000", "Cash", "250", "0"));
-    EXPECT_EQ(t->rows[1], row("4000", "Sales", "0", "250"));
-    EXPECT_EQ(t->rows[2], row("5000", "Rent", "0", "0.0005"));
-    EXPECT_EQ(t->rows[3], row("5000", "Rent", "0", "0")); // a stored zero
+    EXPECT_EQ(t->rows, (std::vector<LineCells>{rows[1], rows[3], rows[4], rows[5]}));
     EXPECT_FALSE(LoadTransaction(db.cnn(), "T9"));
-    EXPECT_EQ(TransactionNotFoundText("T9"), "Transaction no. T9 not found.");
-}
 
-TEST_F(Journal, EditReplacesHeaderAndLinesAndRenumbersThem) {
-    ScriptedUi ui;
-    fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -20000}, {"5000", 10000}});
-    const std::vector<LineCells> rows = {row("5000", "Rent", "7", "0"), row("", "", "", ""),
-                                         row("1000", "Cash", "0", "7")};
+    // Edit replaces the header and all the lines, numbered again.
     TransactionHeader h = header("T1");
     h.Description = "";
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), h, rows, SaveMode::Edit, "Transactions"),
+    EXPECT_EQ(save(h, {{"5000", "Rent", "7", "0"}, {"", "", "", ""}, {"1000", "Cash", "0", "7"}},
+                   SaveMode::Edit),
               CommandOutcome::Committed);
-    EXPECT_EQ(db.count("Ledger_Transactions"), 1);
-    RowSet t = db.query("SELECT * FROM Ledger_Transactions");
-    EXPECT_TRUE(t.isNull("Description"));
-    EXPECT_EQ(t.text("DateStamp"), "2004-02-15");
-    EXPECT_EQ(t.integer("Posted"), 0);
-    const std::vector<StoredLine> expected = {{"5000", 1, 70000}, {"1000", 2, -70000}};
-    EXPECT_EQ(storedLines(db, "T1"), expected);
+    EXPECT_EQ(storedHeader(db, "T1"), "Inv 12|NULL|2004-02-15|0");
+    EXPECT_EQ(storedLines(db, "T1"), "5000 1 70000, 1000 2 -70000");
+
+    // A transaction with no lines at all is saved as entered; empty texts become NULL.
+    EXPECT_EQ(save({"T2", "", "", QDate(2004, 3, 1)}, {}, SaveMode::Add),
+              CommandOutcome::Committed);
+    EXPECT_EQ(storedHeader(db, "T2"), "NULL|NULL|2004-03-01|0");
+    EXPECT_EQ(storedLines(db, "T2"), "");
+    EXPECT_EQ(db.count("Ledger_Transactions"), 2);
     EXPECT_EQ(db.count("Ledger_TransactionDetails"), 2);
 }
 
 TEST_F(Journal, APostedTransactionCannotBeSavedOrDeleted) {
     fixtures::addTransaction(db, "T1", true, {{"1000", 10000}, {"4000", -10000}});
-    db.exec("UPDATE Ledger_General SET Debit=1 WHERE FKID_Account='1000' AND Period=3");
     const QByteArray before = db.fileBytes();
-    ScriptedUi ui;
-
     // Saving it again (even unchanged, even with invalid rows) is refused before anything.
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"), {row("", "", "5", "")}, SaveMode::Edit,
-                                     "Transactions"),
-              CommandOutcome::Fix);
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
-    EXPECT_EQ(ui.asked()[0].text, "Transaction no. T1 is posted. Revert the posting first.");
-    EXPECT_EQ(ui.asked()[0].title, "Transactions");
+    EXPECT_EQ(save(header("T1"), {{"", "", "5", ""}}, SaveMode::Edit), CommandOutcome::Fix);
     EXPECT_EQ(SaveTransaction(db.cnn(), header("t1"), {}, SaveMode::Edit), SaveOutcome::Posted);
-
     // Deleting it is refused before the question.
-    ui.clear();
     EXPECT_EQ(RunListDeletion(db.cnn(), TransactionDeletion(), "T1", "Transactions"),
               DeletionOutcome::Refused);
-    ASSERT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
-    EXPECT_EQ(ui.asked()[0].text, PostedRefusalText("T1"));
+    ASSERT_EQ(ui.asked().size(), 2u);
+    for (const auto& a : ui.asked()) {
+        EXPECT_EQ(a.kind, ScriptedUi::Asked::MessageBox);
+        EXPECT_EQ(a.text, "Transaction no. T1 is posted. Revert the posting first.");
+        EXPECT_EQ(a.title, "Transactions");
+    }
     EXPECT_EQ(db.fileBytes(), before);
-
-    // Looking at it stays allowed.
-    std::optional<LoadedTransaction> t = LoadTransaction(db.cnn(), "T1");
-    ASSERT_TRUE(t);
-    EXPECT_TRUE(t->Posted);
-    EXPECT_EQ(t->rows.size(), 2u);
 }
 
-TEST_F(Journal, AnUnpostedTransactionIsDeletedWithAllItsLines) {
+TEST_F(Journal, AnUnpostedTransactionIsDeletedWithAllItsLinesAfterYes) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
     fixtures::addTransaction(db, "T2", false, {{"1000", 5}});
-    ScriptedUi ui;
     ui.answerYes(false).answerYes(true);
     EXPECT_EQ(RunListDeletion(db.cnn(), TransactionDeletion(), "T1", "Transactions"),
               DeletionOutcome::Declined);
@@ -333,100 +226,61 @@ TEST_F(Journal, AnUnpostedTransactionIsDeletedWithAllItsLines) {
     EXPECT_EQ(RunListDeletion(db.cnn(), TransactionDeletion(), "T1", "Transactions"),
               DeletionOutcome::Deleted);
     EXPECT_EQ(ui.asked()[0].text, "Delete Transaction no. T1?");
-    EXPECT_EQ(ui.asked()[0].title, "Transactions");
-    EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_TransactionDetails WHERE "
-                        "FKID_Transaction='T1'"),
-              0);
-    EXPECT_EQ(storedLines(db, "T2").size(), 1u);
+    EXPECT_EQ(storedHeader(db, "T1"), "none");
+    EXPECT_EQ(storedLines(db, "T1"), "");
+    EXPECT_EQ(storedLines(db, "T2"), "1000 1 5");
 }
 
-TEST_F(Journal, ADuplicateNumberIsRefusedAndFixOrAbortWriteNothing) {
-    fixtures::addTransaction(db, "T1", false, {{"1000", 10000}});
-    const QByteArray before = db.fileBytes();
-    for (Answer answer : {Fix, Abort}) {
-        ScriptedUi ui;
-        ui.answerDialog(answer);
-        EXPECT_EQ(
-            TransactionSaveCommand(db.cnn(), header("t1"),
-                                   {row("4000", "Sales", "1", ""), row("1000", "Cash", "", "1")},
-                                   SaveMode::Add, "Transactions"),
-            answer == Fix ? CommandOutcome::Fix : CommandOutcome::Abort);
-        ASSERT_EQ(ui.dialogs().size(), 1u);
-        EXPECT_EQ(ui.dialogs()[0].buttons, 7);
-        EXPECT_TRUE(ui.dialogs()[0].text.startsWith(
-            QString("Error: %1\r\n").arg(SQLITE_CONSTRAINT_PRIMARYKEY)));
-        EXPECT_EQ(db.fileBytes(), before);
-    }
-}
-
-TEST_F(Journal, ARefusedEditKeepsTheOldHeaderAndLines) {
+TEST_F(Journal, ARefusedSaveWritesNothingAndRetryCarriesOnOnceTheRefusalIsGone) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
-    fixtures::refuse(db, "INSERT", "Ledger_TransactionDetails");
     const QByteArray before = db.fileBytes();
-    ScriptedUi ui;
-    ui.answerDialog(Retry).answerDialog(Abort);
-    EXPECT_EQ(TransactionSaveCommand(db.cnn(), header("T1"),
-                                     {row("5000", "Rent", "9", ""), row("1000", "Cash", "", "9")},
-                                     SaveMode::Edit, "Transactions"),
-              CommandOutcome::Abort);
-    EXPECT_EQ(ui.dialogs().size(), 2u); // Retry ran the refused statement again
+    const std::vector<LineCells> rows = {{"5000", "Rent", "9", ""}, {"1000", "Cash", "", "9"}};
+    // A new transaction of a number in use is refused by the engine, not written over it.
+    ui.answerDialog(Fix);
+    EXPECT_EQ(save(header("t1"), rows, SaveMode::Add), CommandOutcome::Fix);
+    ASSERT_EQ(ui.dialogs().size(), 1u);
+    EXPECT_EQ(ui.dialogs()[0].buttons, 7); // Fix, Retry, Abort
+    EXPECT_TRUE(ui.dialogs()[0].text.startsWith(
+        QString("Error: %1\r\n").arg(SQLITE_CONSTRAINT_PRIMARYKEY)));
     EXPECT_EQ(db.fileBytes(), before);
-    const std::vector<StoredLine> old = {{"1000", 1, 10000}, {"4000", 2, -10000}};
-    EXPECT_EQ(storedLines(db, "T1"), old);
-}
 
-TEST_F(Journal, RetryCarriesOnAfterTheRefusalIsGone) {
     fixtures::refuse(db, "INSERT", "Ledger_TransactionDetails");
-    ScriptedUiWithStep ui;
-    ui.answerDialog(Retry);
-    ui.onDialog = [] { fixtures::stopRefusing(); };
-    EXPECT_EQ(SaveTransaction(db.cnn(), header("T5"),
-                              {{"1000", Amount::fromUnits(5)}, {"4000", Amount::fromUnits(-5)}},
-                              SaveMode::Add),
-              SaveOutcome::Committed);
-    const std::vector<StoredLine> saved = {{"1000", 1, 50000}, {"4000", 2, -50000}};
-    EXPECT_EQ(storedLines(db, "T5"), saved);
-}
-
-TEST_F(Journal, TheLookupReadsEveryAccountInOrder) {
-    const AccountLookup accounts = AccountLookup::Load(db.cnn());
-    QStringList numbers;
-    for (const AccountLookup::Account& a : accounts.accounts())
-        numbers << a.AccountNo;
-    RowSet rs = db.query("SELECT AccountNo FROM Ledger_Accounts");
-    QStringList expected;
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        expected << rs.text("AccountNo");
-    EXPECT_EQ(numbers, expected);
-    EXPECT_EQ(accounts.names().size(), 3);
-    ASSERT_NE(accounts.findName("rent"), nullptr);
-    EXPECT_EQ(accounts.findName("rent")->AccountNo, "5000");
+    const QByteArray refused = db.fileBytes();
+    for (Answer answer : {Fix, Abort}) {
+        ScriptedUi answers;
+        answers.answerDialog(Retry).answerDialog(answer);
+        EXPECT_EQ(save(header("T1"), rows, SaveMode::Edit),
+                  answer == Fix ? CommandOutcome::Fix : CommandOutcome::Abort);
+        EXPECT_EQ(answers.dialogs().size(), 2u); // Retry ran the refused statement again
+        EXPECT_EQ(db.fileBytes(), refused);
+    }
+    ScriptedUiWithStep answers;
+    answers.answerDialog(Retry);
+    answers.onDialog = [] { fixtures::stopRefusing(); };
+    EXPECT_EQ(save(header("T1"), rows, SaveMode::Edit), CommandOutcome::Committed);
+    EXPECT_EQ(storedLines(db, "T1"), "5000 1 90000, 1000 2 -90000");
 }
 
 TEST(LineTotals, SumsTheSidesAndFillsTheBalancingAmount) {
     const std::vector<LineCells> rows = {
-        row("1000", "Cash", "150", "0"),
-        row("", "", "", ""),
-        row("4000", "Sales", "0", "100"),
-        row("", "", "2", ""), // an amount without account still counts on the screen
-        row("5000", "Rent", "", ""),
+        {"1000", "Cash", "150", "0"},
+        {"", "", "", ""},
+        {"4000", "Sales", "0", "100"},
+        {"", "", "2", ""}, // an amount without account still counts on the screen
+        {"5000", "Rent", "", ""},
     };
     const LineTotals t = TotalsOfRows(rows);
     EXPECT_EQ(TotalsText(t), "Debits 152.00   Credits 100.00   Difference 52.00");
-    EXPECT_FALSE(t.balances());
-    EXPECT_EQ(UnbalancedQuestion({Amount::fromUnits(150), Amount::fromUnits(100)}),
-              "Debits 150.00 and credits 100.00 differ by 50.00. Save it unbalanced? It will not "
-              "be posted until it balances.");
     // The balancing amount goes on the side that is short; none when balanced already.
-    EXPECT_EQ(BalancingRow(rows, 4), row("5000", "Rent", "0", "52"));
-    std::vector<LineCells> creditHeavy = {row("4000", "Sales", "0", "10.25"),
-                                          row("1000", "Cash", "", "")};
-    EXPECT_EQ(BalancingRow(creditHeavy, 1), row("1000", "Cash", "10.25", "0"));
-    creditHeavy.push_back(row("5000", "Rent", "", ""));
-    creditHeavy[1] = row("1000", "Cash", "10.25", "0");
+    EXPECT_EQ(BalancingRow(rows, 4), (LineCells{"5000", "Rent", "0", "52"}));
+    std::vector<LineCells> creditHeavy = {{"4000", "Sales", "0", "10.25"},
+                                          {"1000", "Cash", "", ""}};
+    EXPECT_EQ(BalancingRow(creditHeavy, 1), (LineCells{"1000", "Cash", "10.25", "0"}));
+    creditHeavy[1] = {"1000", "Cash", "10.25", "0"};
+    creditHeavy.push_back({"5000", "Rent", "", ""});
     EXPECT_FALSE(BalancingRow(creditHeavy, 2));
     EXPECT_THROW(
-        TotalsOfRows({row("1", "A", "922337203685477", ""), row("1", "A", "922337203685477", "")}),
+        TotalsOfRows({{"1", "A", "922337203685477", ""}, {"1", "A", "922337203685477", ""}}),
         AmountOverflow);
 }
 
@@ -455,12 +309,6 @@ TEST(AccountLookup, CompletesByNumberPrefixAndByWordsOfTheName) {
                                   {"1100", "Bank current account"},
                                   {"4000", "Sales"},
                                   {"4100", "Sales"}});
-    auto numbers = [](const std::vector<const AccountLookup::Account*>& found) {
-        QStringList out;
-        for (const auto* a : found)
-            out << a->AccountNo;
-        return out;
-    };
     const struct {
         bool byNumber;
         QString typed;
@@ -468,7 +316,6 @@ TEST(AccountLookup, CompletesByNumberPrefixAndByWordsOfTheName) {
     } cases[] = {
         {true, "1", {"1000", "10", "1100"}},
         {true, "10", {"10", "1000"}}, // exact one first
-        {true, "11", {"1100"}},
         {true, "9", {}},
         {true, "", {}},
         {false, "sal", {"4000", "4100"}},
@@ -477,11 +324,13 @@ TEST(AccountLookup, CompletesByNumberPrefixAndByWordsOfTheName) {
         {false, "ash", {}},
         {false, "  ", {}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(
-            numbers(c.byNumber ? accounts.matchNumber(c.typed) : accounts.matchWords(c.typed)),
-            c.found)
-            << c.typed.toStdString();
+    for (const auto& c : cases) {
+        QStringList found;
+        for (const auto* a :
+             c.byNumber ? accounts.matchNumber(c.typed) : accounts.matchWords(c.typed))
+            found << a->AccountNo;
+        EXPECT_EQ(found, c.found) << c.typed.toStdString();
+    }
     EXPECT_EQ(AccountLookup::pickText(accounts.accounts()[4]), "Sales (4100)");
 }
 
@@ -506,6 +355,7 @@ TEST(TypedDate, AWholeDateIsTakenOrRefusedAsItStands) {
         {dmy, "31 Feb 2004", {}, "31 Feb 2004 is not a date"},
         {mdy, "13/1/2004", {}, "1 13 2004 is not a date"},
         {dmy, "01 Dec 0000", {}, "1 Dec 0000 is not a date"},
+        {dmy, "999 May 31", {}, "31 May 999 is not a date from 1980 to 3000"}, // year first
         {dmy, "31/12/1979", {}, "31 Dec 1979 is not a date from 1980 to 3000"},
         {dmy, "1/1/3001", {}, "1 Jan 3001 is not a date from 1980 to 3000"},
         {dmy, "1/1/20040", {}, "\"1/1/20040\" is not a date"},
@@ -518,23 +368,4 @@ TEST(TypedDate, AWholeDateIsTakenOrRefusedAsItStands) {
         EXPECT_EQ(t.date, c.date) << c.typed.toStdString();
         EXPECT_EQ(t.error, c.error) << c.typed.toStdString();
     }
-    EXPECT_EQ(DateFieldText(QDate(2004, 2, 9)), "09 Feb 2004");
-}
-
-TEST(TransactionList, StatementAndColumns) {
-    const std::vector<ListColumn> c = TransactionListColumns();
-    ASSERT_EQ(c.size(), 4u);
-    EXPECT_EQ(c[0].caption, "Date");
-    EXPECT_EQ(c[0].widthTwips, 1296);
-    EXPECT_EQ(c[0].display, ListDisplay::ShortDate);
-    EXPECT_EQ(c[1].caption, "No");
-    EXPECT_EQ(c[1].widthTwips, 1788);
-    EXPECT_EQ(c[1].key, "TrxNo");
-    EXPECT_EQ(c[2].caption, "Source");
-    EXPECT_EQ(c[2].widthTwips, 2160);
-    EXPECT_EQ(c[3].caption, "Posted");
-    EXPECT_EQ(c[3].widthTwips, 912);
-    EXPECT_EQ(c[3].display, ListDisplay::YesNo);
-    EXPECT_EQ(TransactionListStatement(),
-              "SELECT DateStamp, TransactionNo, Source, Posted FROM Ledger_Transactions");
 }
