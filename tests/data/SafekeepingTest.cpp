@@ -5,6 +5,7 @@
 #include "data/Snapshots.h"
 #include "data/modDBUtil.h"
 #include "periods/YearEndRuns.h"
+#include "support/Books.h"
 #include "support/ChildJob.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
@@ -35,22 +36,8 @@ QByteArray utf8(const QString& s) {
     return s.toUtf8();
 }
 
-// Every row of every table, in a fixed order: equal dumps are equal books.
 QByteArray dump(Connection& cnn) {
-    QByteArray out;
-    for (const QString& table : schema::tableNames()) {
-        RowSet rs = cnn.execute(QStringLiteral("SELECT * FROM ") + table);
-        QStringList rows;
-        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-            QStringList cells;
-            for (int c = 0; c < rs.fieldNames().size(); ++c)
-                cells << rs.value(c).toString();
-            rows << cells.join(QChar(u'\x1f'));
-        }
-        rows.sort();
-        out += table.toUtf8() + '\n' + rows.join(QChar(u'\n')).toUtf8() + '\n';
-    }
-    return QCryptographicHash::hash(out, QCryptographicHash::Sha256);
+    return booksDigest(cnn);
 }
 
 // Balanced books of `accounts` accounts with long names, and one transaction.

@@ -209,19 +209,28 @@ QString Books::dump() {
 }
 
 QByteArray Books::digest() {
+    return booksDigest(m_db.cnn());
+}
+
+QByteArray booksDigest(zelk::Connection& cnn) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    eachRow([&](const QString& line) { hash.addData(line.toUtf8()); });
+    eachBooksRow(cnn, [&](const QString& line) { hash.addData(line.toUtf8()); });
     return hash.result().toHex();
 }
 
 void Books::eachRow(const std::function<void(const QString& line)>& take) {
+    eachBooksRow(m_db.cnn(), take);
+}
+
+void eachBooksRow(zelk::Connection& cnn, const std::function<void(const QString& line)>& take) {
     for (const char* table :
          {"SYS_Company", "Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
           "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",
-          "Ledger_AccountBalances", "Ledger_AccountBalanceHistories"}) {
+          "Ledger_AccountBalances", "Ledger_AccountBalanceHistories", "Ledger_CustomReports",
+          "Ledger_CustomReportDetails"}) {
         const QString from = QStringLiteral(" FROM ") + QLatin1String(table);
-        const QStringList columns = m_db.query("SELECT *" + from).fieldNames();
-        zelk::RowSet rs = m_db.query("SELECT *" + from + " ORDER BY " + columns.join(", "));
+        const QStringList columns = cnn.execute("SELECT *" + from).fieldNames();
+        zelk::RowSet rs = cnn.execute("SELECT *" + from + " ORDER BY " + columns.join(", "));
         take(QLatin1String(table) + QStringLiteral(" (") + QString::number(rs.recordCount()) +
              QStringLiteral(" rows)\n"));
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {

@@ -75,6 +75,11 @@ private:
     TestDatabase& m_db;
 };
 
+// Every row of every table the books live in, in a fixed order, one line each; and the
+// same as a digest (equal digests: equal books).
+void eachBooksRow(zelk::Connection& cnn, const std::function<void(const QString& line)>& take);
+QByteArray booksDigest(zelk::Connection& cnn);
+
 // What a bookkeeper relies on, checked on the books as they stand (`when` names the step
 // in a failure): the general ledger's debits equal its credits, the open year's beginning
 // balances sum to 0, and for every month of the open year the trial balance prints equal
