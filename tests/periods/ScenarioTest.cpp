@@ -99,23 +99,21 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     EXPECT_EQ(books.posted("U1"), std::nullopt);
     EXPECT_EQ(books.posted("N1"), false);
     // the result closed into 4000: -2000 - 300
-    EXPECT_EQ(books.balance("4000", 2005, 0), money("-2000") - result);
-    for (const auto& [account, opening] :
-         std::vector<std::pair<QString, const char*>>{{"1000", "6150"},
-                                                      {"1100", "19400"},
-                                                      {"2000", "-8150"},
-                                                      {"3000", "-15100"},
-                                                      {"4100", "0"},
-                                                      {"5000", "0"},
-                                                      {"6000", "0"}})
-        EXPECT_EQ(books.balance(account, 2005, 0), money(opening)) << account.toStdString();
+    for (const auto& [account, opening] : {std::pair{"1000", "6150"},
+                                           {"1100", "19400"},
+                                           {"2000", "-8150"},
+                                           {"3000", "-15100"},
+                                           {"4000", "-2300"},
+                                           {"4100", "0"},
+                                           {"5000", "0"},
+                                           {"6000", "0"}})
+        EXPECT_EQ(books.balance(account, 2005, 0), money(opening)) << account;
     expectBalancedBooks(db, "after the year end");
 
     // Two accounts opened in the new year with balances that offset each other, and the
     // early entry posted
     books.addAccount("1200", 1, "250");
     books.addAccount("2100", 2, "-250");
-    expectBalancedBooks(db, "after the new accounts");
     {
         PostTransactions post(db.cnn(), progress);
         EXPECT_EQ(post.run(QDate(2005, 4, 1), QDate(2006, 3, 31)), RunOutcome::Done);

@@ -31,8 +31,8 @@ protected:
         books.addAccount("6000", 6, "600");
     }
     // The questions and the run, as the window drives them.
-    RunOutcome endYear() {
-        EndYear run(db.cnn(), progress);
+    RunOutcome endYear(TestDatabase* in = nullptr) {
+        EndYear run((in ? *in : db).cnn(), progress);
         if (!run.confirmJournal())
             return RunOutcome::NotStarted;
         const QString earning = run.chooseEarningAccount(chooser);
@@ -40,8 +40,8 @@ protected:
             return RunOutcome::NotStarted;
         return run.run(earning);
     }
-    RunOutcome revertEndYear() {
-        RevertEndYear run(db.cnn(), progress);
+    RunOutcome revertEndYear(TestDatabase* in = nullptr) {
+        RevertEndYear run((in ? *in : db).cnn(), progress);
         if (!run.confirmBeforeRun())
             return RunOutcome::NotStarted;
         return run.run();
@@ -52,7 +52,7 @@ protected:
 
 // With a single account of the earning class there is nothing to choose: it receives
 // the result. The closed year goes to the histories, and the new year's ledger is opened
-// empty, so the new year can be posted and closed.
+// empty (the scenario posts and closes in it). Reverted, the year is as it was.
 TEST_F(YearEnd, ASingleEarningAccountTakesTheResultAndTheNewYearOpens) {
     books.addAccount("4000", 4, "-100");
     books.addTransaction("Y1", QDate(2003, 12, 31), {{"1000", "10"}, {"5000", "-10"}});
@@ -62,37 +62,31 @@ TEST_F(YearEnd, ASingleEarningAccountTakesTheResultAndTheNewYearOpens) {
         EndMonth close(db.cnn(), progress);
         ASSERT_EQ(close.run(12), RunOutcome::Done);
     }
+    db.exec(modDBUtil::UpdateGeneral("1000", 2003, 4, money("3"), money("1")));
+    db.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 4, money("2")));
+    db.exec(modDBUtil::UpdateCompanyPeriods(5, 2002, 2003, 1)); // so it can be reverted
+    const QString before = books.dump();
     ui.clear();
     ASSERT_EQ(endYear(), RunOutcome::Done);
     EXPECT_EQ(chooser.shown, 0);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End year is done!"});
     // -100 + (-900 - 10) + 600
     EXPECT_EQ(books.balance("4000", 2004, 0), money("-410"));
-    EXPECT_EQ(books.balance("1000", 2004, 0), money("610"));
+    EXPECT_EQ(books.balance("1000", 2004, 0), money("612")); // 600 + 2 + 10
     EXPECT_EQ(books.balance("5000", 2004, 0), money("0"));
     EXPECT_EQ(books.openYear(), 2004);
-    EXPECT_EQ(books.rows("Ledger_General"), 5 * 12);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_General WHERE PeriodYear=2004 AND Debit=0 "
                         "AND Credit=0"),
               5 * 12);
+    EXPECT_EQ(books.rows("Ledger_General"), 5 * 12);
     EXPECT_EQ(books.balanceHistory("1000", 2003, 12), money("10"));
     EXPECT_EQ(books.generalHistory("5000", 2003, 12), (Totals{Amount(), money("10")}));
+    EXPECT_EQ(books.generalHistory("1000", 2003, 4), (Totals{money("3"), money("1")}));
 
-    books.addTransaction("N1", QDate(2004, 3, 2), {{"1000", "25"}, {"5000", "-25"}});
-    PostTransactions post(db.cnn(), progress);
-    ASSERT_EQ(post.run(QDate(2004, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
-    EXPECT_TRUE(post.skipped().empty());
-    EndMonth close(db.cnn(), progress);
-    ASSERT_EQ(close.run(3), RunOutcome::Done);
-    EXPECT_EQ(books.balance("1000", 2004, 3), money("25"));
-}
-
-TEST_F(YearEnd, WithoutAnEarningAccountNothingChanges) {
-    books.addAccount("3000", 3, "-100");
-    const QString before = books.dump();
-    EXPECT_EQ(endYear(), RunOutcome::NotStarted);
-    EXPECT_EQ(ui.messageBoxes(),
-              std::vector<QString>{"You must at least have one account of earning account class!"});
+    // reverted, the closed year is restored exactly
+    ui.clear();
+    ASSERT_EQ(revertEndYear(), RunOutcome::Done);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
     EXPECT_EQ(books.dump(), before);
 }
 
@@ -146,44 +140,21 @@ TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 2);
 }
 
-TEST_F(YearEnd, TheChooserComesBackUntilAChoiceOrACancel) {
+// Closed without a choice, "Cancel end year?" answered No brings the chooser back (Yes
+// is the window test's).
+TEST_F(YearEnd, TheChooserComesBackUntilAChoice) {
     books.addAccount("4000", 4, "-100");
     books.addAccount("4100", 4);
-    const QString before = books.dump();
-    {
-        // closed twice without a choice: "Cancel end year?" No, then Yes
-        chooser.answers = {"", ""};
-        ui.answerYes(false).answerYes(true);
-        EXPECT_EQ(endYear(), RunOutcome::NotStarted);
-        EXPECT_EQ(chooser.shown, 2);
-        ASSERT_EQ(ui.asked().size(), 2u);
-        for (const ScriptedUi::Asked& a : ui.asked())
-            EXPECT_EQ(a.text, "Cancel end year?");
-        EXPECT_EQ(books.dump(), before);
-    }
-    {
-        // closed once, No, then 4100 is chosen
-        ui.clear();
-        chooser = ScriptedChooser();
-        chooser.answers = {"", "4100"};
-        ui.answerYes(false);
-        EXPECT_EQ(endYear(), RunOutcome::Done);
-        EXPECT_EQ(chooser.shown, 2);
-        // 4100 receives 0 - 900 + 600; 4000 carries its -100
-        EXPECT_EQ(books.balance("4100", 2004, 0), money("-300"));
-        EXPECT_EQ(books.balance("4000", 2004, 0), money("-100"));
-    }
-}
-
-TEST_F(YearEnd, AYearWithoutBalanceRowsChangesNothingNotEvenTheYear) {
-    books.addAccount("4000", 4, "-100");
-    db.exec(modDBUtil::UpdateCompanyPeriods(1, 2003, 2003, 1));
-    db.exec("DELETE FROM Ledger_AccountBalances");
-    const QString before = books.dump();
+    chooser.answers = {"", "", "4100"};
+    ui.answerYes(false).answerYes(false);
     EXPECT_EQ(endYear(), RunOutcome::Done);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End year is done!"});
-    EXPECT_EQ(books.dump(), before);
-    EXPECT_EQ(books.openYear(), 2003);
+    EXPECT_EQ(chooser.shown, 3);
+    ASSERT_EQ(ui.asked().size(), 3u); // the last is the done message
+    EXPECT_TRUE(ui.asked()[0].text == "Cancel end year?" &&
+                ui.asked()[1].text == ui.asked()[0].text);
+    // 4100 receives 0 - 900 + 600; 4000 carries its -100
+    EXPECT_EQ(books.balance("4100", 2004, 0), money("-300"));
+    EXPECT_EQ(books.balance("4000", 2004, 0), money("-100"));
 }
 
 TEST_F(YearEnd, AnAccountOfAnUnknownClassIsMovedButNotOpened) {
@@ -199,34 +170,40 @@ TEST_F(YearEnd, AnAccountOfAnUnknownClassIsMovedButNotOpened) {
     EXPECT_EQ(books.balance("4000", 2004, 0), money("-400"));
 }
 
-TEST_F(YearEnd, RevertingTheYearEndRestoresTheClosedYearExactly) {
-    books.addAccount("4000", 4, "-100");
-    db.exec(modDBUtil::UpdateGeneral("1000", 2003, 4, money("3"), money("1")));
-    db.exec(modDBUtil::UpdateAccountBalanceColumn("1000", 2003, 4, money("2")));
-    db.exec(modDBUtil::UpdateCompanyPeriods(5, 2002, 2003, 1));
-    const QString before = books.dump();
-    ASSERT_EQ(endYear(), RunOutcome::Done);
-    ui.clear();
-    ASSERT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
-    EXPECT_EQ(books.dump(), before);
-}
-
-TEST_F(YearEnd, TheFirstYearCannotBeReverted) {
-    const QString before = books.dump();
-    EXPECT_EQ(revertEndYear(), RunOutcome::Refused);
-    EXPECT_EQ(ui.messageBoxes(),
-              std::vector<QString>{"Can't revert to earlier year than starting period year."});
-    EXPECT_EQ(books.dump(), before);
-    EXPECT_FALSE(db.cnn().inTransaction());
-}
-
-TEST_F(YearEnd, NoBalanceHistoryOfThePreviousYearChangesNothing) {
-    db.exec(modDBUtil::UpdateCompanyPeriods(1, 2001, 2003, 1));
-    const QString before = books.dump();
-    EXPECT_EQ(revertEndYear(), RunOutcome::Done);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
-    EXPECT_EQ(books.dump(), before);
+// Runs that find nothing to do, or refuse, leave the books as they were and say so; a
+// year without balance rows is done but keeps its year.
+TEST_F(YearEnd, RunsWithNothingToDoOrRefusedChangeNothing) {
+    const struct {
+        int earningClass, beginYear; // the company's first year
+        bool noBalances, revert;
+        RunOutcome outcome;
+        const char* message;
+    } cases[] = {
+        {3, 2003, false, false, RunOutcome::NotStarted,
+         "You must at least have one account of earning account class!"},
+        {4, 2003, true, false, RunOutcome::Done, "End year is done!"},
+        {4, 2003, false, true, RunOutcome::Refused,
+         "Can't revert to earlier year than starting period year."},
+        {4, 2001, false, true, RunOutcome::Done, "Revert end year is done!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        TestDatabase fresh;
+        Books b(fresh);
+        ScriptedUi answers;
+        b.newCompany(1, 2003);
+        b.addAccount("1000", 1, "100");
+        b.addAccount("4000", c.earningClass, "-100");
+        fresh.exec(modDBUtil::UpdateCompanyPeriods(1, c.beginYear, 2003, 1));
+        if (c.noBalances)
+            fresh.exec("DELETE FROM Ledger_AccountBalances");
+        const QString before = b.dump();
+        EXPECT_EQ(c.revert ? revertEndYear(&fresh) : endYear(&fresh), c.outcome);
+        EXPECT_EQ(answers.messageBoxes(), std::vector<QString>{c.message});
+        EXPECT_EQ(b.dump(), before);
+        EXPECT_EQ(b.openYear(), 2003);
+        EXPECT_FALSE(fresh.cnn().inTransaction());
+    }
 }
 
 // The engine gives an inexact floating-point number when a sum passes the 64-bit range,
