@@ -30,21 +30,11 @@ protected:
         books.addAccount("5000", 5, "-900");
         books.addAccount("6000", 6, "600");
     }
-    // The questions and the run, as the window drives them.
     RunOutcome endYear(TestDatabase* in = nullptr) {
-        EndYear run((in ? *in : db).cnn(), progress);
-        if (!run.confirmJournal())
-            return RunOutcome::NotStarted;
-        const QString earning = run.chooseEarningAccount(chooser);
-        if (earning.isEmpty())
-            return RunOutcome::NotStarted;
-        return run.run(earning);
+        return ::endYear((in ? *in : db).cnn(), progress, chooser);
     }
     RunOutcome revertEndYear(TestDatabase* in = nullptr) {
-        RevertEndYear run((in ? *in : db).cnn(), progress);
-        if (!run.confirmBeforeRun())
-            return RunOutcome::NotStarted;
-        return run.run();
+        return ::revertEndYear((in ? *in : db).cnn(), progress);
     }
 };
 

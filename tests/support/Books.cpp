@@ -270,3 +270,21 @@ QString ScriptedChooser::chooseEarningAccount() {
     }
     return answers.value(shown++);
 }
+
+zelk::periods::RunOutcome endYear(zelk::Connection& cnn, zelk::ProgressSink& progress,
+                                  ScriptedChooser& chooser) {
+    zelk::periods::EndYear run(cnn, progress);
+    if (!run.confirmJournal())
+        return zelk::periods::RunOutcome::NotStarted;
+    const QString earning = run.chooseEarningAccount(chooser);
+    if (earning.isEmpty())
+        return zelk::periods::RunOutcome::NotStarted;
+    return run.run(earning);
+}
+
+zelk::periods::RunOutcome revertEndYear(zelk::Connection& cnn, zelk::ProgressSink& progress) {
+    zelk::periods::RevertEndYear run(cnn, progress);
+    if (!run.confirmBeforeRun())
+        return zelk::periods::RunOutcome::NotStarted;
+    return run.run();
+}

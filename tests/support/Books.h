@@ -136,6 +136,12 @@ struct ScriptedChooser : zelk::periods::EarningAccountChooser {
     QString chooseEarningAccount() override;
 };
 
+// The year-end runs as their window drives them: the questions, then the run. Closing
+// the chooser without a choice does not start the run.
+zelk::periods::RunOutcome endYear(zelk::Connection& cnn, zelk::ProgressSink& progress,
+                                  ScriptedChooser& chooser);
+zelk::periods::RunOutcome revertEndYear(zelk::Connection& cnn, zelk::ProgressSink& progress);
+
 struct sqlite3;
 // Keys a raw handle on a Zelk file with the program's own key and the file's page size
 // (new files: 4096; files made before: 1024).
