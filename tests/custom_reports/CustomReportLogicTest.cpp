@@ -177,17 +177,6 @@ TEST_F(Definitions, ValidationChecksInOrderAndCountsInvalidRows) {
     EXPECT_EQ(ui.dialogs()[0].buttons, 5);
 }
 
-TEST_F(Definitions, ATotalBeforeItsHeadingPassesTheCheck) {
-    ScriptedUi ui;
-    CustomReportDefinition d = filled();
-    row(d, 0, "Sum", "Total");
-    row(d, 1, "Group", "Heading");
-    std::vector<DefinitionLine> lines;
-    EXPECT_EQ(d.validate(lines), 0);
-    EXPECT_TRUE(ui.asked().empty());
-    EXPECT_EQ(lines.size(), 2u);
-}
-
 TEST_F(Definitions, SavingRenumbersRowsAndKeepsTheBoundsOfAnOldDefinition) {
     ScriptedUi ui;
     CustomReportDefinition d = filled();
@@ -214,7 +203,6 @@ TEST_F(Definitions, SavingRenumbersRowsAndKeepsTheBoundsOfAnOldDefinition) {
     CustomReportDefinition again(db.cnn());
     ASSERT_TRUE(again.load("liquidity")) << "names compare case-insensitively";
     EXPECT_EQ(again.rows[2].start.text, "Bank");
-    EXPECT_EQ(again.rows[2].start.number, "1200");
     ASSERT_EQ(again.validate(lines), 0);
     ASSERT_EQ(again.save(true, lines), zelk::CommandOutcome::Committed);
     EXPECT_EQ(db.scalar("SELECT Count(*) FROM Ledger_CustomReportDetails WHERE "
@@ -233,9 +221,10 @@ TEST_F(Definitions, ADuplicateNameIsRefusedByTheDatabaseAndNothingIsWritten) {
     const QByteArray before = db.fileBytes();
     CustomReportDefinition second = filled();
     second.name = "LIQUIDITY";
-    row(second, 0, "x", "Heading");
-    row(second, 1, "y", "Total");
+    row(second, 0, "y", "Total"); // a Total before its Heading passes the check
+    row(second, 1, "x", "Heading");
     ASSERT_EQ(second.validate(lines), 0);
+    EXPECT_EQ(lines.size(), 2u);
     ui.answerDialog(zelk::Fix);
     EXPECT_EQ(second.save(false, lines), zelk::CommandOutcome::Fix);
     ASSERT_EQ(ui.dialogs().size(), 1u);

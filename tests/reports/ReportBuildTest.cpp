@@ -23,10 +23,11 @@ QByteArray report() {
     return readFile(modRptUtil::ReportFilePath());
 }
 
-QByteArray golden(const char* name) {
-    const QByteArray bytes = readFile(QStringLiteral(ZELK_REPORTS_GOLDEN_DIR "/") + name);
-    EXPECT_FALSE(bytes.isEmpty()) << "no golden file " << name;
-    return bytes;
+// The report file, byte for byte the golden file `name`.
+void expectReportIs(const char* name) {
+    const QByteArray expected = readFile(QStringLiteral(ZELK_REPORTS_GOLDEN_DIR "/") + name);
+    EXPECT_FALSE(expected.isEmpty()) << "no golden file " << name;
+    EXPECT_EQ(report().toStdString(), expected.toStdString());
 }
 
 // The report file as lines of text.
@@ -35,11 +36,6 @@ QStringList reportLines() {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-// Byte for byte; when they differ, the lines that do.
-void expectSameReport(const QByteArray& actual, const QByteArray& expected) {
-    EXPECT_EQ(actual.toStdString(), expected.toStdString());
 }
 
 class Reports : public ::testing::Test {
@@ -78,7 +74,7 @@ TEST_F(Reports, EachReportMatchesItsGoldenFile) {
         SCOPED_TRACE(c.golden);
         const int pumps = progress.pumps();
         ASSERT_EQ(c.build(), BuildResult::Written);
-        expectSameReport(report(), golden(c.golden));
+        expectReportIs(c.golden);
         EXPECT_EQ(progress.maximum(), c.steps);
         EXPECT_EQ(progress.value(), c.steps);
         EXPECT_EQ(progress.pumps() - pumps, c.steps);
@@ -108,10 +104,9 @@ TEST_F(Reports, StatementsBalanceAndNameTheMonthsNotClosed) {
     EXPECT_TRUE(reportLines().contains("\\fs18 Period: 10 (January 2005)"));
     // June is posted but not closed: the trial balance shows its totals.
     ASSERT_EQ(BuildTrialBalance(6, run), BuildResult::Written);
-    const QStringList lines = reportLines();
-    EXPECT_TRUE(lines.contains(
+    EXPECT_TRUE(reportLines().contains(
         "2000          |Creditors \\{suppliers\\}             |      3,000.00|          0.00"));
-    EXPECT_TRUE(lines.contains("Credits: 3,000.00"));
+    EXPECT_TRUE(reportLines().contains("Credits: 3,000.00"));
     ASSERT_EQ(BuildTrialBalance(12, run), BuildResult::Written);
     EXPECT_TRUE(reportLines().contains("\\fs18 Period: 9 (December 2004)"));
     EXPECT_TRUE(reportLines().contains("Debits : 0.00"));
@@ -143,12 +138,11 @@ TEST_F(Reports, TheReportFileHoldsTheLastReportWritten) {
     EXPECT_FALSE(lines.contains("Transaction No.: T008"));
     EXPECT_EQ(progress.maximum(), 2);
     ASSERT_EQ(BuildTrialBalance(4, run), BuildResult::Written);
-    expectSameReport(report(), golden("trial-balance.rtf"));
     // A range whose start is after its end finds no transaction.
     EXPECT_EQ(BuildTransactionList(QDate(2004, 6, 30), QDate(2004, 6, 1), run),
               BuildResult::NoData);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data"});
-    expectSameReport(report(), golden("trial-balance.rtf"));
+    expectReportIs("trial-balance.rtf");
 }
 
 // Cancel is noticed at the next step: the build stops at once, the partial file stays
@@ -210,12 +204,8 @@ TEST_F(Statements, RevenuesPrintNegatedExpensesAsStored) {
     saldo("5100", 3, "200");
     saldo("6000", 3, "2000");
     ASSERT_EQ(BuildIncomeStatement(3, run), BuildResult::Written);
-    const QStringList lines = reportLines();
-    EXPECT_TRUE(lines.contains(row("5000", "1,500.00")));
-    EXPECT_TRUE(lines.contains(row("5100", "-200.00")));
-    EXPECT_TRUE(lines.contains("\\i Revenues  : 1,300.00\\i0"));
-    EXPECT_TRUE(lines.contains("\\i Expenses  : 2,000.00\\i0"));
-    // The same figures as data: a row per account and per total, amounts as numbers.
+    // The figures as data (printed by the same calls as the lines): a row per account and
+    // per total, amounts as numbers.
     EXPECT_EQ(zelk::exchange::CsvBytes(run.table()).mid(3),
               "\"Section\",\"AccountNo\",\"AccountName\",\"Amount\"\r\n"
               "\"Revenues\",\"5000\",\"Account 5000\",\"1500.00\"\r\n"

@@ -12,12 +12,20 @@ using zelk::reports::SaveTargetOf;
 
 namespace {
 
-CharFormat fmt(int halfPoints, bool bold = false, bool italic = false) {
-    CharFormat f;
-    f.halfPoints = halfPoints;
-    f.bold = bold;
-    f.italic = italic;
-    return f;
+// Each paragraph as its runs, "[text]" then the size in half-points and b or i when set,
+// and after "|" the format of its mark.
+QStringList formats(const Document& d) {
+    const auto format = [](const CharFormat& f) {
+        return QString::number(f.halfPoints) + (f.bold ? "b" : "") + (f.italic ? "i" : "");
+    };
+    QStringList out;
+    for (const Paragraph& p : d.paragraphs) {
+        QString s;
+        for (const Run& r : p.runs)
+            s += "[" + r.text + "]" + format(r.format);
+        out << s + "|" + format(p.markFormat);
+    }
+    return out;
 }
 
 } // namespace
@@ -37,23 +45,10 @@ TEST(RtfReader, SizesBoldAndItalicMakeRuns) {
                             "\\par\r\n"
                             "\\fs20 \\b R-E: \\b0\r\n"
                             "\\par\r\n}");
-    ASSERT_EQ(d.paragraphs.size(), 6u);
-    EXPECT_TRUE(d.paragraphs[0].runs.empty());
-    EXPECT_EQ(d.paragraphs[0].markFormat, fmt(24, true));
-    const Paragraph& name = d.paragraphs[1];
-    ASSERT_EQ(name.runs.size(), 1u);
-    EXPECT_EQ(name.runs[0].text, "Name");
-    EXPECT_EQ(name.runs[0].format, fmt(52, true));
-    EXPECT_EQ(name.markFormat, fmt(52, false));
-    EXPECT_EQ(d.paragraphs[2].runs[0].format, fmt(16));
-    // The size line holds only its word and blank: the rule is in the size that follows.
-    EXPECT_EQ(d.paragraphs[3].text(), "Title");
-    EXPECT_EQ(d.paragraphs[3].runs[0].format, fmt(28, true));
-    EXPECT_EQ(d.paragraphs[3].markFormat, fmt(28, false));
-    EXPECT_EQ(d.paragraphs[4].runs[0].format, fmt(28, false, true));
-    EXPECT_EQ(d.paragraphs[4].text(), "Revenues  : 1.00");
-    EXPECT_EQ(d.paragraphs[5].runs[0].format, fmt(20, true));
-    EXPECT_EQ(d.paragraphs[5].text(), "R-E: "); // the blank before \b0 is text
+    // The size line holds only its word and blank: the rule is in the size that follows;
+    // the blank before \b0 is text.
+    EXPECT_EQ(formats(d), (QStringList{"|24b", "[Name]52b|52", "[Phone: 1]16|16", "[Title]28b|28",
+                                       "[Revenues  : 1.00]28i|28", "[R-E: ]20b|20"}));
 }
 
 // Escapes, hexadecimal bytes, Unicode with its fallback character, line breaks in the
@@ -63,10 +58,7 @@ TEST(RtfReader, CharactersAndEscapes) {
     EXPECT_EQ(read("caf\\'e9 \\'96 \\'80\\par").lines(),
               QStringList{QString::fromUtf8("café – €")});
     EXPECT_EQ(read("caf\xE9 \x96 \x80\\par").lines(), QStringList{QString::fromUtf8("café – €")});
-    EXPECT_EQ(read("\\u321?\xF3"
-                   "d\\u378?\\par")
-                  .lines(),
-              QStringList{QString::fromUtf8("Łódź")});
+    EXPECT_EQ(read("\\u321?\363d\\u378?\\par").lines(), QStringList{QString::fromUtf8("Łódź")});
     EXPECT_EQ(read("\\u-255?\\par").lines(), QStringList{QString::fromUtf8("！")});
     EXPECT_EQ(read("\\u-10188?\\u-8930?\\par").lines(), QStringList{QString::fromUtf8("𝄞")});
     EXPECT_EQ(read("\\uc2\\u1044??x\\par").lines(), QStringList{QString::fromUtf8("Дx")});
@@ -77,17 +69,9 @@ TEST(RtfReader, CharactersAndEscapes) {
 }
 
 TEST(RtfReader, GroupsKeepTheirFormatAndUnknownWordsShowNothing) {
-    const Document d = read("{\\rtf1 plain {\\b bold {\\i both} bold}"
-                            "{\\*\\generator hidden;}{\\colortbl;\\red0;}\\foo7 \\par}");
-    ASSERT_EQ(d.paragraphs.size(), 1u);
-    const Paragraph& p = d.paragraphs[0];
-    EXPECT_EQ(p.text(), "plain bold both bold");
-    ASSERT_EQ(p.runs.size(), 4u);
-    EXPECT_EQ(p.runs[0].format, fmt(24));
-    EXPECT_EQ(p.runs[1].format, fmt(24, true));
-    EXPECT_EQ(p.runs[2].format, fmt(24, true, true));
-    EXPECT_EQ(p.runs[3].format, fmt(24, true));
-    EXPECT_EQ(p.markFormat, fmt(24));
+    EXPECT_EQ(formats(read("{\\rtf1 plain {\\b bold {\\i both} bold}"
+                           "{\\*\\generator hidden;}{\\colortbl;\\red0;}\\foo7 \\par}")),
+              QStringList{"[plain ]24[bold ]24b[both]24bi[ bold]24b|24"});
 }
 
 // Whatever a value holds, escaped it reads back as itself (control characters as blanks).
