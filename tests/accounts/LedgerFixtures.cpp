@@ -1,6 +1,7 @@
 #include "LedgerFixtures.h"
 
 #include "data/Connection.h"
+#include "data/modDBUtil.h"
 #include "support/Books.h"
 
 #include <QRegularExpression>
@@ -16,20 +17,9 @@ void setCompanyYear(TestDatabase& db, int currentPeriodYear, int financialPeriod
 }
 
 void addAccount(TestDatabase& db, const QString& no, const QString& name, int classId, int year) {
-    db.exec(QString("INSERT INTO Ledger_Accounts (AccountNo, AccountName, "
-                    "FKID_AccountClass) VALUES ('%1', '%2', %3)")
-                .arg(no, name)
-                .arg(classId));
-    db.exec(QString("INSERT INTO Ledger_AccountBalances (FKID_Account, PeriodYear) "
-                    "VALUES ('%1', %2)")
-                .arg(no)
-                .arg(year));
-    for (int p = 1; p <= 12; ++p)
-        db.exec(QString("INSERT INTO Ledger_General (FKID_Account, PeriodYear, Period) "
-                        "VALUES ('%1', %2, %3)")
-                    .arg(no)
-                    .arg(year)
-                    .arg(p));
+    db.exec(modDBUtil::InsertAccount(no, name, classId, ""));
+    db.exec(modDBUtil::InsertAccountBalance(no, year, zelk::Amount()));
+    db.exec(modDBUtil::InsertGeneralYear(no, year));
 }
 
 void addTransaction(TestDatabase& db, const QString& no, bool posted,
@@ -61,16 +51,12 @@ void fillEveryLedgerTable(TestDatabase& db) {
     addAccount(db, "1000", "Cash", 1, 2004);
     addAccount(db, "4000", "Sales", 5, 2004);
     addTransaction(db, "T1", false, {{"1000", 1000000}, {"4000", -1000000}});
-    db.exec("INSERT INTO Ledger_TransactionHistories (TransactionNo, FKID_Account, "
-            "Seq, DateStamp) VALUES ('H1', '1000', 1, #2003/05/01#)");
-    db.exec("INSERT INTO Ledger_GeneralHistories (FKID_Account, PeriodYear, "
-            "Period) VALUES ('1000', 2003, 1)");
-    db.exec("INSERT INTO Ledger_AccountBalanceHistories (FKID_Account, "
-            "PeriodYear) VALUES ('1000', 2003)");
-    db.exec("INSERT INTO Ledger_CustomReports (Name, Title, FKID_CustReportType) "
-            "VALUES ('R1', 'Report', 1)");
-    db.exec("INSERT INTO Ledger_CustomReportDetails (FKID_CustomReport, Seq, "
-            "RowName, RowType) VALUES ('R1', 1, 'Head', 'Heading')");
+    using namespace modDBUtil;
+    db.exec(InsertTransactionHistory("H1", "1000", 1, "", QDate(2003, 5, 1), "", {}));
+    db.exec(InsertGeneralHistory("1000", 2003, 1, {}, {}));
+    db.exec(InsertAccountBalanceHistory("1000", 2003, {}, {}));
+    db.exec(InsertCustomReport("R1", "Report", 1));
+    db.exec(InsertCustomReportDetail("R1", 1, "Head", "Heading", "", ""));
     for (const QString& t : ledgerTables())
         EXPECT_GT(db.count(t), 0) << t.toStdString();
 }

@@ -79,12 +79,7 @@ TEST(Database, FreshFileHoldsExactlyTheReferenceRows) {
     EXPECT_EQ(rows("SELECT Name <> '' AND Address <> '' AND Phone <> '', Fax, Email, BeginPeriod, "
                    "FinancialPeriodBegin, CurrentPeriodYear, BeginPeriodYear FROM SYS_Company"),
               "1 <null> <null> 1 1 " + year + " " + year);
-    EXPECT_EQ(rows("SELECT AccountClassID, Name, Description <> '' FROM SYS_AccountClasses ORDER "
-                   "BY 1"),
-              "1 Assets 1, 2 Liabilities 1, 3 Equities 1, 4 Earning 1, 5 Revenues 1, 6 Expenses 1");
     EXPECT_EQ(rows("SELECT Count(*), Min(ID), Max(ID) FROM SYS_Twelve"), "12 1 12");
-    EXPECT_EQ(rows("SELECT ReportTypeID, Name FROM SYS_CustReportTypes ORDER BY 1"),
-              "1 Cumulative, 2 Monthly");
     for (const QString& t : zelk::schema::tableNames())
         EXPECT_TRUE(!t.startsWith("Ledger_") || db.count(t) == 0) << t.toStdString();
 }
@@ -314,18 +309,7 @@ TEST(Connection, ReferencesAreEnforcedAndDeletesCascade) {
     }
     EXPECT_THROW(db.exec(InsertTransactionDetail("T1", "9999", 3, Amount::fromUnits(1))), DbError);
     EXPECT_THROW(db.exec(InsertGeneralYear("9999", 2004)), DbError);
-    EXPECT_THROW(db.exec(InsertAccountBalance("9999", 2004, Amount())), DbError);
-    EXPECT_THROW(
-        db.exec(InsertTransactionHistory("T9", "9999", 1, "", QDate(2004, 1, 1), "", Amount())),
-        DbError);
-    try {
-        db.exec(InsertAccount("1000", "Again", 1, ""));
-        FAIL() << "a duplicate key was accepted";
-    } catch (const DbError& e) {
-        EXPECT_TRUE(e.number() == SQLITE_CONSTRAINT_PRIMARYKEY ||
-                    e.number() == SQLITE_CONSTRAINT_UNIQUE)
-            << e.number();
-    }
+    EXPECT_THROW(db.exec(InsertAccount("1000", "Again", 1, "")), DbError) << "a duplicate key";
     db.exec(InsertAccount("cash", "x", 1, "")); // a new key
     EXPECT_THROW(db.exec(InsertAccount("CASH", "x", 1, "")), DbError) << "keys ignore case";
 
@@ -344,17 +328,15 @@ TEST(Connection, ReferencesAreEnforcedAndDeletesCascade) {
 
 TEST(Connection, TextValuesComeBackExactly) {
     TestDatabase db;
-    const QStringList values = {"O'Brien",
-                                "''",
-                                "#2004/01/01#",
-                                "True",
-                                "false",
-                                "[x]",
-                                "'; DROP TABLE Ledger_Accounts; --",
-                                "SELECT * FROM x",
-                                "a\\b{c}",
-                                "Ünïcødé €",
-                                " leading and trailing "};
+    const QStringList values{"O'Brien",
+                             "''",
+                             "#2004/01/01#",
+                             "True",
+                             "[x]",
+                             "a\\b{c}",
+                             "'; DROP TABLE Ledger_Accounts; --",
+                             "Ünïcødé €",
+                             " both ends "};
     int i = 0;
     for (const QString& v : values)
         db.exec(InsertAccount(QString("A%1").arg(i++), v, 1, v));

@@ -51,22 +51,17 @@ void Books::addTransaction(const QString& no, const QDate& date, const std::vect
         sum += money(l.amount);
     EXPECT_TRUE(sum.isZero()) << "the fixture's transaction " << no.toStdString()
                               << " does not balance";
+    addUnbalancedTransaction(no, date, lines, source, description);
+}
+
+void Books::addUnbalancedTransaction(const QString& no, const QDate& date,
+                                     const std::vector<Line>& lines, const QString& source,
+                                     const QString& description) {
     m_db.exec(InsertTransaction(no, source, description, date, false));
     int seq = 0;
     for (const Line& l : lines)
         m_db.exec(InsertTransactionDetail(no, l.account, ++seq, money(l.amount)));
 }
-
-void Books::addUnbalancedTransaction(const QString& no, const QDate& date,
-                                     const std::vector<Line>& lines) {
-    m_db.exec(InsertTransaction(no, QString(), QString(), date, false));
-    int seq = 0;
-    for (const Line& l : lines)
-        m_db.exec(InsertTransactionDetail(no, l.account, ++seq, money(l.amount)));
-}
-
-const QStringList Books::BalancedAccounts = {"1000", "1100", "2000", "3000",
-                                             "4000", "4100", "5000", "6000"};
 
 void Books::openBalancedBooks(int financialPeriodBegin, int startYear) {
     newCompany(financialPeriodBegin, startYear);

@@ -36,7 +36,8 @@ public:
                         const QString& source = QString(), const QString& description = QString());
     // The same without the check, for a test about unbalanced entries.
     void addUnbalancedTransaction(const QString& no, const QDate& date,
-                                  const std::vector<Line>& lines);
+                                  const std::vector<Line>& lines, const QString& source = QString(),
+                                  const QString& description = QString());
 
     // Balanced books to start from: a new company of `startYear` whose fiscal year starts
     // in `financialPeriodBegin`, and one account of each class with opening balances that
@@ -44,7 +45,6 @@ public:
     //   1000 cash 5000, 1100 bank 20000, 2000 loan -8000, 3000 capital -15000,
     //   4000 retained earnings -2000, 4100 reserve 0, 5000 sales 0, 6000 rent 0.
     void openBalancedBooks(int financialPeriodBegin, int startYear);
-    static const QStringList BalancedAccounts;
 
     int openYear();
     struct Totals {

@@ -30,20 +30,24 @@ ScriptedUi& ScriptedUi::answerYes(bool yes) {
     return *this;
 }
 
-ScriptedUi& ScriptedUi::answerOk(bool ok) {
-    return answerYes(ok);
+namespace {
+// The next scripted answer; with none left, a failure and the fallback.
+template <typename T>
+T nextAnswer(std::deque<T>& answers, T fallback, const QString& text, const QString& title) {
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << title.toStdString() << ": "
+                      << text.toStdString();
+        return fallback;
+    }
+    const T a = answers.front();
+    answers.pop_front();
+    return a;
 }
+} // namespace
 
 int ScriptedUi::showMessageDialog(const QString& message, int buttons, const QString& title) {
     m_asked.push_back({Asked::MessageDialog, message, title, buttons});
-    if (m_dialogAnswers.empty()) {
-        ADD_FAILURE() << "unexpected message dialog: " << title.toStdString() << ": "
-                      << message.toStdString();
-        return zelk::Abort;
-    }
-    const int a = m_dialogAnswers.front();
-    m_dialogAnswers.pop_front();
-    return a;
+    return nextAnswer(m_dialogAnswers, int(zelk::Abort), message, title);
 }
 
 void ScriptedUi::messageBox(const QString& text, const QString& title) {
@@ -52,26 +56,12 @@ void ScriptedUi::messageBox(const QString& text, const QString& title) {
 
 bool ScriptedUi::askYesNo(const QString& text, const QString& title) {
     m_asked.push_back({Asked::YesNo, text, title, 0});
-    if (m_boolAnswers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << title.toStdString() << ": "
-                      << text.toStdString();
-        return false;
-    }
-    const bool a = m_boolAnswers.front();
-    m_boolAnswers.pop_front();
-    return a;
+    return nextAnswer(m_boolAnswers, false, text, title);
 }
 
 bool ScriptedUi::askOkCancel(const QString& text, const QString& title) {
     m_asked.push_back({Asked::OkCancel, text, title, 0});
-    if (m_boolAnswers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << title.toStdString() << ": "
-                      << text.toStdString();
-        return false;
-    }
-    const bool a = m_boolAnswers.front();
-    m_boolAnswers.pop_front();
-    return a;
+    return nextAnswer(m_boolAnswers, false, text, title);
 }
 
 std::vector<QString> ScriptedUi::messageBoxes() const {

@@ -23,7 +23,7 @@ public:
 
     ScriptedUi& answerDialog(int button);
     ScriptedUi& answerYes(bool yes = true);
-    ScriptedUi& answerOk(bool ok = true);
+    ScriptedUi& answerOk(bool ok = true) { return answerYes(ok); }
 
     int showMessageDialog(const QString& message, int buttons, const QString& title) override;
     void messageBox(const QString& text, const QString& title) override;
@@ -33,7 +33,6 @@ public:
     const std::vector<Asked>& asked() const { return m_asked; }
     std::vector<QString> messageBoxes() const; // texts of the plain message boxes
     std::vector<Asked> dialogs() const;        // the message dialogs shown
-    bool allAnswered() const { return m_dialogAnswers.empty() && m_boolAnswers.empty(); }
     void clear() { m_asked.clear(); }
 
 private:
