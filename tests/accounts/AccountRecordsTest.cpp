@@ -1,6 +1,7 @@
 #include "accounts/AccountRecords.h"
 #include "LedgerFixtures.h"
 #include "data/Connection.h"
+#include "data/modDBUtil.h"
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
@@ -172,11 +173,8 @@ TEST(AccountDeletion, YesRemovesGeneralAndBalanceRowsOfEveryYearNoLeavesThem) {
     fixtures::setCompanyYear(db, 2004);
     fixtures::addAccount(db, "1000", "Cash", 1, 2003);
     fixtures::addAccount(db, "1100", "Bank", 1, 2004);
-    for (int p = 1; p <= 12; ++p)
-        db.exec(QString("INSERT INTO Ledger_General (FKID_Account, PeriodYear, Period) VALUES "
-                        "('1000', 2004, %1)")
-                    .arg(p));
-    db.exec("INSERT INTO Ledger_AccountBalances (FKID_Account, PeriodYear) VALUES ('1000', 2004)");
+    db.exec(modDBUtil::InsertGeneralYear("1000", 2004));
+    db.exec(modDBUtil::InsertAccountBalance("1000", 2004, {}));
     const QByteArray before = db.fileBytes();
     ScriptedUi ui;
     ui.answerYes(false).answerYes(true);
@@ -202,8 +200,7 @@ TEST(AccountDeletion, AnAccountStillInUseIsRefusedInABookkeepersWords) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
     // History rows keep an account in use as well.
     fixtures::addAccount(db, "5000", "Rent", 6, 2004);
-    db.exec("INSERT INTO Ledger_AccountBalanceHistories (FKID_Account, PeriodYear) VALUES "
-            "('5000', 2003)");
+    db.exec(modDBUtil::InsertAccountBalanceHistory("5000", 2003, {}, {}));
     const QByteArray before = db.fileBytes();
     for (const auto& [no, answer] : {std::pair{"1000", Abort}, {"1000", Fix}, {"5000", Fix}}) {
         ScriptedUi ui;

@@ -82,10 +82,13 @@ TEST(ToolWindow, EveryButtonOpensWhatItsMenuItemOpens) {
         EXPECT_EQ(byMenu.name, byButton.name) << expected[i].menuItem;
         EXPECT_EQ(byMenu.modal, byButton.modal) << expected[i].menuItem;
     }
-    // Two clicks on "Accounts" open two account lists.
+    // Two clicks on "Accounts" open two account lists; Close on a list closes its frame.
     clickButton(tools, "cmdTool_8");
     clickButton(tools, "cmdTool_8");
     EXPECT_EQ(main->mdiArea()->subWindowList().size(), 2);
+    clickButton(main->mdiArea()->subWindowList().last()->widget(), "cmdOps_3");
+    pumpEvents();
+    EXPECT_EQ(main->mdiArea()->subWindowList().size(), 1);
     main->close();
     pumpEvents();
     EXPECT_TRUE(ui.asked().empty());

@@ -1,7 +1,5 @@
 #include "accounts/LedgerFixtures.h"
 #include "accounts/frmLedgerAccounts.h"
-#include "app/frmMain.h"
-#include "app/modMain.h"
 #include "company/CompanySetup.h"
 #include "journal/StoredLines.h"
 #include "journal/frmLedgerTrx.h"
@@ -10,16 +8,13 @@
 #include "support/GuiHelpers.h"
 #include "widgets/DateField.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -302,17 +297,21 @@ TEST_F(JournalWindows, EditOfATransactionDeletedMeanwhileSaysSo) {
 
 TEST_F(JournalWindows, TheListShowsDatesAndSourcesAndDeletesAfterYes) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
+    fixtures::addTransaction(db, "T2", false, {{"1000", 5}, {"4000", -5}});
     frmLedgerTrxs list;
     list.show();
     const QString shown = list.model()->cellText(0, 0);
     EXPECT_EQ(QLocale().toDate(shown, QLocale::ShortFormat).addYears(100).year() % 100, 4)
         << shown.toStdString();
-    EXPECT_EQ(column(list, 2), QStringList{"Src"});
-    ui.answerYes(true);
+    EXPECT_EQ(column(list, 2), (QStringList{"Src", "Src"}));
+    ui.answerYes(false).answerYes(true);
     clickButton(&list, "cmdOps_2");
-    EXPECT_EQ(ui.asked().at(0).text, "Delete Transaction no. T1?");
-    EXPECT_EQ(list.model()->rowCount(), 0);
-    EXPECT_EQ(db.count("Ledger_Transactions"), 0);
+    EXPECT_EQ(db.count("Ledger_Transactions"), 2) << "No keeps it";
+    clickButton(&list, "cmdOps_2");
+    EXPECT_EQ(ui.asked().at(1).text, "Delete Transaction no. T1?");
+    EXPECT_EQ(column(list, 1), QStringList{"T2"});
+    EXPECT_EQ(storedLines(db, "T1"), "");
+    EXPECT_EQ(storedLines(db, "T2"), "1000 1 5, 4000 2 -5");
 }
 
 TEST_F(JournalWindows, OpenListWindowsFollowACommitMadeElsewhere) {
@@ -337,37 +336,6 @@ TEST_F(JournalWindows, OpenListWindowsFollowACommitMadeElsewhere) {
     ASSERT_EQ(SaveTransaction(db.cnn(), {"T3", "", "", QDate(2005, 5, 1)}, {}, SaveMode::Add),
               SaveOutcome::Committed);
     EXPECT_EQ(trxList.model()->rowCount(), 1);
-}
-
-// The windows open from the command numbers and menus of the main window (the tool
-// buttons and the other menu items are the tool window's tests).
-TEST(JournalMenus, CommandNumbersAndMenusOpenTheWindows) {
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    setProgramFolder(dir.path());
-    ASSERT_EQ(modMain::Main(), 0);
-    frmMain* main = modMain::mainWindow();
-    const qsizetype open = main->mdiArea()->subWindowList().size();
-    main->ClickMenu(1);
-    auto* list = main->findChild<frmLedgerTrxs*>();
-    ASSERT_NE(list, nullptr);
-    QStringList modals;
-    auto closeIt = [&](QWidget* w) {
-        modals << w->objectName();
-        clickButton(w, "cmdCancel");
-    };
-    onNextModal(closeIt);
-    main->ClickMenu(10);
-    onNextModal(closeIt);
-    main->action("mnuNewCompany")->trigger();
-    EXPECT_EQ(modals, (QStringList{"frmCompany", "frmNewCompany"}));
-    // Close on the list closes its frame in the main window.
-    clickButton(list, "cmdOps_3");
-    pumpEvents();
-    EXPECT_EQ(main->mdiArea()->subWindowList().size(), open);
-    main->close();
-    pumpEvents();
-    EXPECT_TRUE(ui.asked().empty());
 }
 
 // A journal of ten thousand transactions opens with its first pages only; scrolling to

@@ -215,21 +215,6 @@ TEST_F(Journal, APostedTransactionCannotBeSavedOrDeleted) {
     EXPECT_EQ(db.fileBytes(), before);
 }
 
-TEST_F(Journal, AnUnpostedTransactionIsDeletedWithAllItsLinesAfterYes) {
-    fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
-    fixtures::addTransaction(db, "T2", false, {{"1000", 5}});
-    ui.answerYes(false).answerYes(true);
-    EXPECT_EQ(RunListDeletion(db.cnn(), TransactionDeletion(), "T1", "Transactions"),
-              DeletionOutcome::Declined);
-    EXPECT_EQ(db.count("Ledger_Transactions"), 2);
-    EXPECT_EQ(RunListDeletion(db.cnn(), TransactionDeletion(), "T1", "Transactions"),
-              DeletionOutcome::Deleted);
-    EXPECT_EQ(ui.asked()[0].text, "Delete Transaction no. T1?");
-    EXPECT_EQ(storedHeader(db, "T1"), "none");
-    EXPECT_EQ(storedLines(db, "T1"), "");
-    EXPECT_EQ(storedLines(db, "T2"), "1000 1 5");
-}
-
 TEST_F(Journal, ARefusedSaveWritesNothingAndRetryCarriesOnOnceTheRefusalIsGone) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
     const QByteArray before = db.fileBytes();
