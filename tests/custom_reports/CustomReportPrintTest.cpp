@@ -13,11 +13,6 @@ using zelk::reports::BuildResult;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 Saldos months(std::initializer_list<const char*> list) {
     Saldos s{};
     size_t i = 0;

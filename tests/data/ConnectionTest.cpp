@@ -23,18 +23,6 @@ using zelk::OpenError;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
 // Runs sql on the SQLite file at path opened with the given key (none: a plain file).
 void rawExec(const QString& path, const char* key, const char* sql) {
     sqlite3* db = nullptr;

@@ -193,16 +193,12 @@ TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
                 cnn->rekey(Umlauts.toUtf8());
         }
         const QString path = QDir(dir.path()).filePath("Zelk.mdb");
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = readFile(path);
         if (row.kind == Truncated)
             bytes.truncate(bytes.size() / 2 + 100);
         if (row.kind == Tampered)
             bytes[bytes.size() / 2 + 100] = char(bytes[bytes.size() / 2 + 100] ^ 0x55);
-        f.resize(0);
-        f.write(bytes);
-        f.close();
+        writeFile(path, bytes);
 
         ScriptedPrompt prompt;
         prompt.answers.assign(row.answers.begin(), row.answers.end());
@@ -215,9 +211,7 @@ TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
         else
             EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
         cnn.reset();
-        QFile after(path);
-        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
-        EXPECT_EQ(after.readAll(), bytes) << "the file was changed";
+        EXPECT_EQ(readFile(path), bytes) << "the file was changed";
     }
 }
 
@@ -318,15 +312,12 @@ TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
         }
         const QString path = snap::take(db.cnn(), snap::Step::EndYear);
         if (row.fault == Truncated || row.fault == Tampered) {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-            QByteArray bytes = f.readAll();
+            QByteArray bytes = readFile(path);
             if (row.fault == Truncated)
                 bytes.truncate(bytes.size() - 1000);
             else
                 bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
-            f.resize(0);
-            f.write(bytes);
+            writeFile(path, bytes);
         }
         if (row.fault == OtherKey)
             db.cnn().rekey("neu");

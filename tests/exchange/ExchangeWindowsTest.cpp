@@ -28,9 +28,7 @@ protected:
     ScriptedFiles files;
 
     void write(const QString& name, const QByteArray& bytes) {
-        QFile f(db.folder() + "/" + name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        writeFile(db.folder() + "/" + name, bytes);
     }
     // Import Accounts… or Transactions… of that file; `preview` runs in the open preview.
     void importFile(void (*open)(QWidget*), const QString& name,

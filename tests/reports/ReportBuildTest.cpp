@@ -14,11 +14,6 @@ using namespace zelk::reports;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray report() {
     return readFile(modRptUtil::ReportFilePath());
 }

@@ -26,11 +26,6 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray golden(const char* name) {
     return readFile(QStringLiteral(ZELK_REPORTS_GOLDEN_DIR "/") + name);
 }
@@ -310,10 +305,7 @@ TEST_F(Viewer, PrintsTheWholeReportOrTheSelection) {
     QByteArray longRtf = "{\\rtf\\ansi\\pard\\b\\f0\\\r\n\\fs18 \r\n";
     for (int i = 1; i <= 300; ++i)
         longRtf += "line " + QByteArray::number(i) + "\r\n\\par\r\n";
-    QFile f(outFile("long.rtf"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(longRtf + "}\r\n");
-    f.close();
+    writeFile(outFile("long.rtf"), longRtf + "}\r\n");
     open(outFile("long.rtf"));
     print("all.pdf");
     EXPECT_EQ(dialogs.rangeOffered, QPrinter::AllPages);

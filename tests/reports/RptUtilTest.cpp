@@ -1,5 +1,6 @@
 #include "data/Errors.h"
 #include "reports/modRptUtil.h"
+#include "support/TestDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +14,6 @@ namespace {
 
 Amount money(const char* text) {
     return *Amount::parse(QString::fromLatin1(text));
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -67,7 +63,7 @@ TEST(ReportFileWriting, LinesAreWindows1252WithCrLf) {
         f.WriteLine(QString::fromUtf8("\u0141")); // unescaped, still not lost
         f.Close();
     }
-    EXPECT_EQ(readAll(path), QByteArray("Caf\xE9 \x96 \x80\r\n\r\n\\u321?\r\n"));
+    EXPECT_EQ(readFile(path), QByteArray("Caf\xE9 \x96 \x80\r\n\r\n\\u321?\r\n"));
 
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder")); // a folder where the file should be
     const QString folder = dir.filePath("folder");

@@ -80,11 +80,9 @@ namespace {
 
 // The lines of the report file, without their italic markup.
 QStringList reportLines() {
-    QFile file(modRptUtil::ReportFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     QStringList lines;
-    for (QString line : QString::fromLatin1(file.readAll()).split(QStringLiteral("\r\n"))) {
+    const QByteArray file = readFile(modRptUtil::ReportFilePath());
+    for (QString line : QString::fromLatin1(file).split(QStringLiteral("\r\n"))) {
         if (line.startsWith(QLatin1String("\\i ")) && line.endsWith(QLatin1String("\\i0")))
             line = line.mid(3, line.size() - 6);
         lines << line;

@@ -36,11 +36,19 @@ qint64 TestDatabase::count(const QString& table) {
     return scalar(QStringLiteral("SELECT Count(*) FROM ") + table);
 }
 
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
 QByteArray TestDatabase::fileBytes() const {
-    QFile f(filePath());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return readFile(filePath());
 }
 
 void TestDatabase::reopen() {

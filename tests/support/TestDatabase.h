@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+// A file's bytes (none when it cannot be read), and a file written whole.
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
 // A Zelk database of its own in a temporary folder, opened through the real connection,
 // and installed as the application connection while the object lives.
 class TestDatabase {
