@@ -2,6 +2,7 @@
 #include "data/Connection.h"
 #include "data/Passphrases.h"
 #include "support/ScriptedUi.h"
+#include "support/TestDatabase.h"
 
 #include <QDate>
 #include <QFile>
@@ -38,9 +39,7 @@ protected:
                 QString::fromUtf8(p.readAllStandardError())};
     }
     void write(const char* name, const QString& text) {
-        QFile f(dir.filePath(QLatin1String(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.toUtf8());
+        writeFile(dir.filePath(QLatin1String(name)), text.toUtf8());
     }
     QString day(int month, int d) const { return QDate(year, month, d).toString(Qt::ISODate); }
 };

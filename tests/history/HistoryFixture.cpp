@@ -14,11 +14,8 @@ void writeBooks(TestDatabase& db) {
     db.exec(UpdateCompanyPeriods(1, 2002, 2004, 4));
     for (const auto& [no, name, cls] :
          {std::tuple{"1000", "Cash", 1}, std::tuple{"1100", "Bank", 1},
-          std::tuple{"4000", "Sales", 5}, std::tuple{"6000", "Rent", 6}}) {
-        db.exec(InsertAccount(no, name, cls, QString()));
-        db.exec(InsertGeneralYear(no, 2004));
-        db.exec(InsertAccountBalance(no, 2004, Amount()));
-    }
+          std::tuple{"4000", "Sales", 5}, std::tuple{"6000", "Rent", 6}})
+        Books(db).addAccount(no, cls, "0", name);
 
     // Closed lines, two per transaction. T1 and T2 share their description; T3 and T4
     // have none.

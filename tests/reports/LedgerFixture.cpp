@@ -36,11 +36,9 @@ void buildLedger(TestDatabase& db) {
         {"6000", "Rent", 6, "0"},
         {"6100", "Office supplies and small equipment item", 6, "0"},
     };
-    for (const auto& a : accounts) {
-        db.exec(InsertAccount(a.no, QString::fromUtf8(a.name), a.accountClass, QString()));
-        db.exec(InsertAccountBalance(a.no, 2004, money(a.opening)));
-        db.exec(InsertGeneralYear(a.no, 2004));
-    }
+    Books books(db);
+    for (const auto& a : accounts)
+        books.addAccount(a.no, a.accountClass, a.opening, QString::fromUtf8(a.name));
 
     struct Trx {
         const char* no;
@@ -88,7 +86,6 @@ void buildLedger(TestDatabase& db) {
         {"T010", {2004, 6, 30}, "MEMO", "Empty memo transaction", {}},
         {"T011", {2004, 7, 1}, "INV-003", "July sale", {{"1200", "500"}, {"5000", "-500"}}},
     };
-    Books books(db);
     for (const Trx& t : posted)
         books.addTransaction(t.no, t.date, t.lines, t.source, t.description);
     {

@@ -37,9 +37,10 @@ int Books::openYear() {
     return int(m_db.scalar("SELECT CurrentPeriodYear FROM SYS_Company"));
 }
 
-void Books::addAccount(const QString& no, int accountClass, const char* beginningBalance) {
+void Books::addAccount(const QString& no, int accountClass, const char* beginningBalance,
+                       const QString& name) {
     const int year = openYear();
-    m_db.exec(InsertAccount(no, "Account " + no, accountClass, ""));
+    m_db.exec(InsertAccount(no, name.isEmpty() ? "Account " + no : name, accountClass, ""));
     m_db.exec(InsertAccountBalance(no, year, money(beginningBalance)));
     m_db.exec(InsertGeneralYear(no, year));
 }

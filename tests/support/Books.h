@@ -24,8 +24,10 @@ public:
 
     // Empties the books and sets the fiscal calendar, as New Company does.
     void newCompany(int financialPeriodBegin, int startYear, int beginPeriod = 1);
-    // The account row, its balance row and its twelve general-ledger rows of the open year.
-    void addAccount(const QString& no, int accountClass, const char* beginningBalance = "0");
+    // The account row ("Account <no>" unless named), its balance row and its twelve
+    // general-ledger rows of the open year.
+    void addAccount(const QString& no, int accountClass, const char* beginningBalance = "0",
+                    const QString& name = QString());
     struct Line {
         QString account;
         const char* amount;
