@@ -18,10 +18,7 @@ namespace {
 
 // The texts of a column as the grid shows them, top to bottom.
 QStringList column(ListWindow& w, int c) {
-    QStringList out;
-    for (int r = 0; r < w.grid()->model()->rowCount(); ++r)
-        out << w.grid()->model()->index(r, c).data().toString();
-    return out;
+    return columnTexts(w.grid(), c);
 }
 
 void type(QWidget* w, const char* name, const QString& text) {

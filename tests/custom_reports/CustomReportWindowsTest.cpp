@@ -210,9 +210,7 @@ TEST_F(CustomReportList, PrintAsksForTheMonthAndShowsTheReport) {
     db.exec(UpdateAccountBalanceColumn("1000", 2004, 0, zelk::Amount::fromUnits(42)));
     db.exec(UpdateCompanyPeriods(1, 2004, 2004, 1));
     frmCustomReports list;
-    for (int r = 0; r < list.grid()->model()->rowCount(); ++r)
-        if (list.grid()->model()->index(r, 0).data().toString() == "Cash")
-            list.setCurrentRow(r);
+    list.setCurrentRow(int(columnTexts(list.grid(), 0).indexOf("Cash")));
     QString shown;
     onNextModal([&](QWidget* w) {
         auto* month = child<QComboBox>(w, "cmbMonth");

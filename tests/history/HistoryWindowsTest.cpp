@@ -59,12 +59,7 @@ protected:
             out << cell(w, row, c);
         return out;
     }
-    static QStringList column(QWidget* w, int c) {
-        QStringList out;
-        for (int r = 0; r < rows(w); ++r)
-            out << cell(w, r, c);
-        return out;
-    }
+    static QStringList column(QWidget* w, int c) { return columnTexts(grid(w), c); }
     static void clickHeader(QWidget* w, int column) {
         QHeaderView* header = grid(w)->horizontalHeader();
         QTest::mouseClick(

@@ -39,10 +39,7 @@ QString shownRow(QWidget* editor, int row) {
 }
 
 QStringList column(ListWindow& w, int c) {
-    QStringList out;
-    for (int r = 0; r < w.model()->rowCount(); ++r)
-        out << w.model()->cellText(r, c);
-    return out;
+    return columnTexts(w.grid(), c);
 }
 
 class JournalWindows : public ::testing::Test {

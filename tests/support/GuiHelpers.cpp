@@ -10,6 +10,13 @@
 #include <map>
 #include <vector>
 
+QStringList columnTexts(const QAbstractItemView* view, int c) {
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        out << view->model()->index(r, c).data().toString();
+    return out;
+}
+
 void onNextModal(std::function<void(QWidget*)> action, int timeoutMs, bool required) {
     QPointer<QWidget> before = QApplication::activeModalWidget();
     auto* timer = new QTimer;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -24,6 +25,9 @@ T* child(const QWidget* parent, const QString& name) {
 // it and none lies over another: one left out of the window's layout is drawn over the
 // others.
 void expectFramesLaidOut(const QWidget* window, const QString& prefix = QStringLiteral("fra"));
+
+// The texts a view shows in column `c`, top to bottom.
+QStringList columnTexts(const QAbstractItemView* view, int c);
 
 // Clicks the button of that object name.
 void clickButton(const QWidget* parent, const QString& name);
