@@ -391,9 +391,19 @@ void Connection::openExisting(bool thorough, bool readOnly) {
                             ccurFunction, nullptr, nullptr);
 }
 
-Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool()>& keepGoing) {
+void Connection::requireOpen() const {
     if (!m_db)
         throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+}
+
+void Connection::requireIdle(const QString& busy) const {
+    requireOpen();
+    if (inTransaction())
+        throw DbError({SQLITE_MISUSE, EngineSource, busy});
+}
+
+Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool()>& keepGoing) {
+    requireOpen();
     bool stopped = false;
     const std::function<bool()> progress = [&] {
         stopped = !keepGoing();
@@ -408,12 +418,7 @@ Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool(
 }
 
 void Connection::rekey(const QByteArray& passphrase) {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (inTransaction())
-        throw DbError({SQLITE_MISUSE, EngineSource,
-                       QStringLiteral("The key cannot be changed while a database transaction "
-                                      "is open.")});
+    requireIdle(QStringLiteral("The key cannot be changed while a database transaction is open."));
     // The engine keeps the old pages in a rollback journal as large as the file.
     const QFileInfo file(m_path);
     const QStorageInfo disk(file.absolutePath());
@@ -456,12 +461,7 @@ void Connection::rekey(const QByteArray& passphrase) {
 }
 
 void Connection::backupTo(const QString& path) {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (inTransaction())
-        throw DbError({SQLITE_MISUSE, EngineSource,
-                       QStringLiteral("A copy cannot be taken while a database transaction is "
-                                      "open.")});
+    requireIdle(QStringLiteral("A copy cannot be taken while a database transaction is open."));
     auto fail = [](int rc, const QString& detail) {
         throw DbError({rc, EngineSource, describe(rc, detail)});
     };
@@ -488,12 +488,8 @@ void Connection::backupTo(const QString& path) {
 }
 
 void Connection::restoreFrom(const QString& path) {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (inTransaction())
-        throw DbError({SQLITE_MISUSE, EngineSource,
-                       QStringLiteral("The books cannot be replaced while a database "
-                                      "transaction is open.")});
+    requireIdle(
+        QStringLiteral("The books cannot be replaced while a database transaction is open."));
     RawDb source;
     int sourcePageSize = 0;
     KeyStage failedAt = KeyStage::Open;
@@ -627,8 +623,7 @@ void readRow(sqlite3_stmt* st, int cols, std::vector<QVariant>& row) {
 } // namespace
 
 Translation Connection::translated(const QString& sql) const {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
+    requireOpen();
     // Statements after the engine ended the transaction would each commit on their own.
     if (transactionLost())
         throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
@@ -727,11 +722,7 @@ int Connection::changes() const {
 }
 
 void Connection::beginTrans() {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (inTransaction())
-        throw DbError({SQLITE_MISUSE, EngineSource,
-                       QStringLiteral("A database transaction is already open.")});
+    requireIdle(QStringLiteral("A database transaction is already open."));
     endStreams();
     QString error;
     if (!execRaw(m_db, QStringLiteral("BEGIN"), &error))
@@ -779,12 +770,8 @@ void Connection::close() {
 }
 
 void Connection::setReferenceChecks(bool on) {
-    if (!m_db)
-        throw DbError({SQLITE_MISUSE, EngineSource, QStringLiteral("The database is closed.")});
-    if (inTransaction())
-        throw DbError({SQLITE_MISUSE, EngineSource,
-                       QStringLiteral("The reference checks cannot be changed while a database "
-                                      "transaction is open.")});
+    requireIdle(QStringLiteral(
+        "The reference checks cannot be changed while a database transaction is open."));
     if (!execRaw(m_db, on ? QStringLiteral("PRAGMA foreign_keys=ON")
                           : QStringLiteral("PRAGMA foreign_keys=OFF")))
         raise(sqlite3_errcode(m_db), QStringLiteral("foreign_keys"));

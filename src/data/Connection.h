@@ -135,6 +135,10 @@ private:
     void stepStream(RowStream& stream);
     // Ends every open stream (a database transaction begins or ends).
     void endStreams();
+    // Throw DbError when the database is closed; the second also when a database
+    // transaction is open, telling `busy`.
+    void requireOpen() const;
+    void requireIdle(const QString& busy) const;
     // Proves the key, the schema and the company row; thorough also reads every page.
     void openExisting(bool thorough, bool readOnly = false);
     struct Prepared {
