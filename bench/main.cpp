@@ -9,22 +9,22 @@
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
-#include "accounts/ListModel.h"
-#include "data/Connection.h"
-#include "data/FiscalCalendar.h"
-#include "data/SavingCommand.h"
-#include "data/Snapshots.h"
-#include "data/UserPorts.h"
-#include "data/modDBUtil.h"
-#include "exchange/BooksExport.h"
-#include "exchange/CsvImport.h"
-#include "exchange/DataTable.h"
-#include "history/HistoryBrowser.h"
-#include "journal/TransactionEntry.h"
-#include "periods/MonthEndRuns.h"
-#include "periods/PostingRuns.h"
-#include "periods/YearEndRuns.h"
-#include "reports/ReportRun.h"
+#include "core/books/Snapshots.h"
+#include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
+#include "core/data/SavingCommand.h"
+#include "core/data/UserPorts.h"
+#include "core/data/modDBUtil.h"
+#include "core/exchange/BooksExport.h"
+#include "core/exchange/CsvImport.h"
+#include "core/exchange/TableExport.h"
+#include "core/history/HistoryBrowser.h"
+#include "core/journal/TransactionEntry.h"
+#include "core/lists/ListModel.h"
+#include "core/periods/MonthEndRuns.h"
+#include "core/periods/PostingRuns.h"
+#include "core/periods/YearEndRuns.h"
+#include "core/reports/ReportRun.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -413,7 +413,7 @@ int main(int argc, char** argv) {
         g_cnn = cnn.get();
         // Written a thousand transactions at a time, as one file.
         QByteArray csv;
-        exchange::DataTable table;
+        DataTable table;
         table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
                         QStringLiteral("Source"),        QStringLiteral("Description"),
                         QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
@@ -424,11 +424,9 @@ int main(int argc, char** argv) {
             t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
             for (const Line& l : t.lines)
                 table.rows.push_back(
-                    {{exchange::textCell(t.no), exchange::dateCell(t.date),
-                      exchange::textCell(t.source), exchange::textCell(t.description),
-                      exchange::textCell(l.account),
-                      exchange::moneyCell(l.amount.isNegative() ? Amount() : l.amount),
-                      exchange::moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
+                    {{textCell(t.no), dateCell(t.date), textCell(t.source), textCell(t.description),
+                      textCell(l.account), moneyCell(l.amount.isNegative() ? Amount() : l.amount),
+                      moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
             if (table.rows.size() >= 3000 || i + 1 == n) {
                 const QByteArray part = exchange::CsvBytes(table);
                 // After the first part: without the byte-order mark and the header.

@@ -3,23 +3,23 @@
 //
 //   zelk-cli [--file PATH] [--yes] COMMAND ...      zelk-cli --help, zelk-cli COMMAND --help
 
-#include "custom_reports/CustomReportPrint.h"
-#include "data/BooksCheck.h"
-#include "data/Connection.h"
-#include "data/FiscalCalendar.h"
-#include "data/Passphrases.h"
-#include "data/UserPorts.h"
-#include "data/modDBUtil.h"
-#include "exchange/BooksExport.h"
-#include "exchange/CsvImport.h"
-#include "exchange/DataTable.h"
-#include "periods/MonthEndRuns.h"
-#include "periods/PostingRuns.h"
-#include "periods/YearEndRuns.h"
-#include "reports/ReportRun.h"
-#include "reports/ReportSave.h"
-#include "reports/RtfReader.h"
-#include "reports/modRptUtil.h"
+#include "core/books/BooksCheck.h"
+#include "core/books/Passphrases.h"
+#include "core/custom_reports/CustomReportPrint.h"
+#include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
+#include "core/data/UserPorts.h"
+#include "core/data/modDBUtil.h"
+#include "core/exchange/BooksExport.h"
+#include "core/exchange/CsvImport.h"
+#include "core/exchange/TableExport.h"
+#include "core/periods/MonthEndRuns.h"
+#include "core/periods/PostingRuns.h"
+#include "core/periods/YearEndRuns.h"
+#include "core/reports/ReportRun.h"
+#include "core/reports/ReportSave.h"
+#include "core/reports/RtfReader.h"
+#include "core/reports/modRptUtil.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
@@ -179,7 +179,7 @@ void writeBytes(const QByteArray& bytes, const std::string& output) {
 }
 
 // A table to FILE: a workbook when the name ends in .xlsx, CSV otherwise ("-": stdout).
-void writeTable(const exchange::DataTable& table, const std::string& output, bool xlsx) {
+void writeTable(const DataTable& table, const std::string& output, bool xlsx) {
     if (xlsx) {
         if (output.empty() || output == "-")
             throw Failure{QStringLiteral("A workbook needs --output FILE.")};

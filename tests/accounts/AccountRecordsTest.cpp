@@ -1,7 +1,7 @@
-#include "accounts/AccountRecords.h"
+#include "core/accounts/AccountRecords.h"
 #include "LedgerFixtures.h"
-#include "data/Connection.h"
-#include "data/modDBUtil.h"
+#include "core/data/Connection.h"
+#include "core/data/modDBUtil.h"
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>

@@ -1,8 +1,8 @@
 #include "LedgerFixtures.h"
-#include "accounts/frmLedgerAccount.h"
-#include "accounts/frmLedgerAccounts.h"
 #include "support/GuiHelpers.h"
-#include "widgets/Twips.h"
+#include "ui/accounts/frmLedgerAccount.h"
+#include "ui/accounts/frmLedgerAccounts.h"
+#include "ui/widgets/Twips.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "LedgerFixtures.h"
 
-#include "data/Connection.h"
-#include "data/modDBUtil.h"
+#include "core/data/Connection.h"
+#include "core/data/modDBUtil.h"
 #include "support/Books.h"
 
 #include <QRegularExpression>

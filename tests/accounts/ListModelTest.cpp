@@ -1,4 +1,4 @@
-#include "accounts/ListModel.h"
+#include "core/lists/ListModel.h"
 #include "LedgerFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "company/CompanySetup.h"
+#include "core/company/CompanySetup.h"
 #include "accounts/LedgerFixtures.h"
 
 #include <gtest/gtest.h>

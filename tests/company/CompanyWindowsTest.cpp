@@ -1,9 +1,9 @@
 #include "accounts/LedgerFixtures.h"
-#include "app/WindowCommands.h"
-#include "company/frmCompany.h"
-#include "company/frmNewCompany.h"
 #include "support/GuiHelpers.h"
-#include "widgets/Twips.h"
+#include "ui/company/frmCompany.h"
+#include "ui/company/frmNewCompany.h"
+#include "ui/widgets/Twips.h"
+#include "ui/widgets/WindowCommands.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "custom_reports/CustomReportDefinition.h"
-#include "custom_reports/CustomReportSums.h"
-#include "data/modDBUtil.h"
+#include "core/custom_reports/CustomReportDefinition.h"
+#include "core/custom_reports/CustomReportSums.h"
+#include "core/data/modDBUtil.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 

@@ -1,6 +1,7 @@
-#include "custom_reports/CustomReportPrint.h"
-#include "data/modDBUtil.h"
-#include "reports/modRptUtil.h"
+#include "core/custom_reports/CustomReportPrint.h"
+#include "core/data/modDBUtil.h"
+#include "core/reports/modRptUtil.h"
+#include "core/shared/TextEncoding.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -93,7 +94,7 @@ TEST_F(CustomReportPrint, EachTypeForTheFirstAndTwelfthPeriod) {
         db.exec(QString("UPDATE Ledger_CustomReports SET FKID_CustReportType=%1").arg(c.type));
         ASSERT_EQ(zelk::custom_reports::BuildCustomReport("Liquidity", c.month, run),
                   BuildResult::Written);
-        const QString text = modRptUtil::FromWindows1252(report());
+        const QString text = zelk::FromWindows1252(report());
         EXPECT_TRUE(text.contains(c.period)) << c.period;
         for (const auto& [name, amount] : c.rows) {
             const QString row = name == "Receivables" ? receivables : name;

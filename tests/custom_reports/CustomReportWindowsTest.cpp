@@ -1,9 +1,9 @@
-#include "custom_reports/frmCustomReport.h"
-#include "custom_reports/frmCustomReports.h"
-#include "data/modDBUtil.h"
+#include "core/data/modDBUtil.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
+#include "ui/custom_reports/frmCustomReport.h"
+#include "ui/custom_reports/frmCustomReports.h"
 
 #include <QAbstractItemDelegate>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "data/Amount.h"
+#include "core/data/Amount.h"
 
 #include <gtest/gtest.h>
 #include <limits>

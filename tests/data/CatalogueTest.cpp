@@ -1,4 +1,4 @@
-#include "data/modDBUtil.h"
+#include "core/data/modDBUtil.h"
 
 #include <QDate>
 #include <gtest/gtest.h>

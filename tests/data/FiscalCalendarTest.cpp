@@ -1,4 +1,4 @@
-#include "data/FiscalCalendar.h"
+#include "core/data/FiscalCalendar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "data/Errors.h"
-#include "data/JetTranslator.h"
+#include "core/data/Errors.h"
+#include "core/data/JetTranslator.h"
 
 #include <gtest/gtest.h>
 

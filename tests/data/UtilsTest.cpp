@@ -1,6 +1,6 @@
-#include "data/Errors.h"
-#include "data/modErrors.h"
-#include "data/modUtils.h"
+#include "core/data/Errors.h"
+#include "core/data/modErrors.h"
+#include "core/data/modUtils.h"
 #include "support/ScriptedUi.h"
 
 #include <QDate>

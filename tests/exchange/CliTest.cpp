@@ -1,6 +1,6 @@
 // zelk-cli end to end: a whole year in a temporary folder, run as a script would run it.
-#include "data/Connection.h"
-#include "data/Passphrases.h"
+#include "core/books/Passphrases.h"
+#include "core/data/Connection.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 

@@ -1,4 +1,4 @@
-#include "exchange/DataTable.h"
+#include "core/exchange/TableExport.h"
 
 #include <QProcess>
 #include <QStringListModel>

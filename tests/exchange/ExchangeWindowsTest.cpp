@@ -1,13 +1,13 @@
 // Export… of a list window, and an import through its preview, as the user does them.
-#include "accounts/frmLedgerAccounts.h"
-#include "app/WindowCommands.h"
-#include "app/frmMain.h"
-#include "exchange/CsvImport.h"
-#include "journal/frmLedgerTrxs.h"
+#include "core/exchange/CsvImport.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
+#include "ui/accounts/frmLedgerAccounts.h"
+#include "ui/journal/frmLedgerTrxs.h"
+#include "ui/shell/frmMain.h"
+#include "ui/widgets/WindowCommands.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "data/Snapshots.h"
-#include "exchange/BooksExport.h"
-#include "exchange/CsvImport.h"
-#include "exchange/DataTable.h"
+#include "core/books/Snapshots.h"
+#include "core/exchange/BooksExport.h"
+#include "core/exchange/CsvImport.h"
+#include "core/exchange/TableExport.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 

@@ -1,6 +1,6 @@
-#include "history/HistoryBrowser.h"
+#include "core/history/HistoryBrowser.h"
 #include "HistoryFixture.h"
-#include "data/modDBUtil.h"
+#include "core/data/modDBUtil.h"
 #include "support/Books.h"
 #include "support/ScriptedUi.h"
 

@@ -1,6 +1,6 @@
 #include "HistoryFixture.h"
 
-#include "data/modDBUtil.h"
+#include "core/data/modDBUtil.h"
 #include "support/Books.h"
 
 #include <QDate>

@@ -1,13 +1,13 @@
 #include "HistoryFixture.h"
-#include "app/frmMain.h"
-#include "data/modDBUtil.h"
-#include "history/frmHistoryBrowser.h"
+#include "core/data/modDBUtil.h"
 #include "support/Books.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
-#include "widgets/DateField.h"
-#include "widgets/Twips.h"
+#include "ui/history/frmHistoryBrowser.h"
+#include "ui/shell/frmMain.h"
+#include "ui/widgets/DateField.h"
+#include "ui/widgets/Twips.h"
 
 #include <QAction>
 #include <QApplication>

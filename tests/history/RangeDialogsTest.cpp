@@ -1,8 +1,8 @@
-#include "reports/frmSelectMonthRange.h"
-#include "reports/frmSelectMonthYearRange.h"
-#include "reports/frmSelectYearRange.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedUi.h"
+#include "ui/history/frmSelectMonthRange.h"
+#include "ui/history/frmSelectMonthYearRange.h"
+#include "ui/history/frmSelectYearRange.h"
 
 #include <QComboBox>
 #include <QListWidget>

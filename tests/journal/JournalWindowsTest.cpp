@@ -1,12 +1,12 @@
 #include "accounts/LedgerFixtures.h"
-#include "accounts/frmLedgerAccounts.h"
-#include "company/CompanySetup.h"
+#include "core/company/CompanySetup.h"
 #include "journal/StoredLines.h"
-#include "journal/frmLedgerTrx.h"
-#include "journal/frmLedgerTrxs.h"
 #include "support/Books.h"
 #include "support/GuiHelpers.h"
-#include "widgets/DateField.h"
+#include "ui/accounts/frmLedgerAccounts.h"
+#include "ui/journal/frmLedgerTrx.h"
+#include "ui/journal/frmLedgerTrxs.h"
+#include "ui/widgets/DateField.h"
 
 #include <QComboBox>
 #include <QLabel>

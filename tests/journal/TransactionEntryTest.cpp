@@ -1,7 +1,7 @@
-#include "journal/TransactionEntry.h"
+#include "core/journal/TransactionEntry.h"
 #include "accounts/LedgerFixtures.h"
+#include "core/shared/TypedDate.h"
 #include "journal/StoredLines.h"
-#include "widgets/TypedDate.h"
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>

@@ -1,6 +1,6 @@
-#include "data/modDBUtil.h"
-#include "periods/MonthEndRuns.h"
-#include "periods/PostingRuns.h"
+#include "core/data/modDBUtil.h"
+#include "core/periods/MonthEndRuns.h"
+#include "core/periods/PostingRuns.h"
 #include "support/Books.h"
 
 #include <gtest/gtest.h>

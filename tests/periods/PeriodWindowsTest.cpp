@@ -1,9 +1,9 @@
-#include "app/frmMain.h"
-#include "periods/frmPeriodWindows.h"
 #include "support/Books.h"
 #include "support/GuiHelpers.h"
+#include "ui/periods/frmPeriodWindows.h"
+#include "ui/shell/frmMain.h"
 
-#include "widgets/DateField.h"
+#include "ui/widgets/DateField.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>

@@ -1,5 +1,5 @@
-#include "data/modDBUtil.h"
-#include "periods/PostingRuns.h"
+#include "core/data/modDBUtil.h"
+#include "core/periods/PostingRuns.h"
 #include "support/Books.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "data/modDBUtil.h"
-#include "journal/TransactionEntry.h"
-#include "periods/MonthEndRuns.h"
-#include "periods/PostingRuns.h"
-#include "periods/YearEndRuns.h"
+#include "core/data/modDBUtil.h"
+#include "core/journal/TransactionEntry.h"
+#include "core/periods/MonthEndRuns.h"
+#include "core/periods/PostingRuns.h"
+#include "core/periods/YearEndRuns.h"
 #include "support/Books.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 #include "LedgerFixture.h"
-#include "data/modDBUtil.h"
-#include "exchange/DataTable.h"
-#include "reports/ReportRun.h"
-#include "reports/modRptUtil.h"
+#include "core/data/modDBUtil.h"
+#include "core/exchange/TableExport.h"
+#include "core/reports/ReportRun.h"
+#include "core/reports/modRptUtil.h"
+#include "core/shared/TextEncoding.h"
 #include "support/Books.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ void expectReportIs(const char* name) {
 
 // The report file as lines of text.
 QStringList reportLines() {
-    QStringList lines = modRptUtil::FromWindows1252(report()).split(QStringLiteral("\r\n"));
+    QStringList lines = zelk::FromWindows1252(report()).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;

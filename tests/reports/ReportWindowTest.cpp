@@ -1,14 +1,14 @@
 #include "LedgerFixture.h"
-#include "app/WindowCommands.h"
-#include "reports/ReportDialogs.h"
-#include "reports/ReportSave.h"
-#include "reports/frmReport.h"
-#include "reports/modRptUtil.h"
+#include "core/reports/ReportSave.h"
+#include "core/reports/modRptUtil.h"
 #include "support/GuiHelpers.h"
 #include "support/ScriptedFiles.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
-#include "widgets/DateField.h"
+#include "ui/reports/ReportDialogs.h"
+#include "ui/reports/frmReport.h"
+#include "ui/widgets/DateField.h"
+#include "ui/widgets/WindowCommands.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,6 @@
-#include "data/Errors.h"
-#include "reports/modRptUtil.h"
+#include "core/data/Errors.h"
+#include "core/reports/modRptUtil.h"
+#include "core/shared/TextEncoding.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace modRptUtil;
+using namespace zelk;
 using zelk::Amount;
 
 namespace {

@@ -1,6 +1,7 @@
-#include "reports/RtfReader.h"
-#include "reports/ReportSave.h"
-#include "reports/modRptUtil.h"
+#include "core/reports/RtfReader.h"
+#include "core/reports/ReportSave.h"
+#include "core/reports/modRptUtil.h"
+#include "core/shared/TextEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +85,7 @@ TEST(RtfReader, EscapedValuesReadBackUnchanged) {
     };
     for (const QString& v : values) {
         const QByteArray rtf =
-            modRptUtil::ToWindows1252("{\\rtf\\b " + modRptUtil::RtfText(v) + "\\b0\\par}");
+            zelk::ToWindows1252("{\\rtf\\b " + modRptUtil::RtfText(v) + "\\b0\\par}");
         EXPECT_EQ(read(rtf).lines(), QStringList{v}) << v.toStdString();
     }
 }

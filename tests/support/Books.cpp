@@ -1,10 +1,10 @@
 #include "Books.h"
 
-#include "data/FiscalCalendar.h"
-#include "data/modDBUtil.h"
-#include "data/modUtils.h"
-#include "reports/ReportRun.h"
-#include "reports/modRptUtil.h"
+#include "core/data/FiscalCalendar.h"
+#include "core/data/modDBUtil.h"
+#include "core/data/modUtils.h"
+#include "core/reports/ReportRun.h"
+#include "core/reports/modRptUtil.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/Amount.h"
-#include "data/UserPorts.h"
-#include "periods/YearEndRuns.h"
+#include "core/data/Amount.h"
+#include "core/data/UserPorts.h"
+#include "core/periods/YearEndRuns.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 

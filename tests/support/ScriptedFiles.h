@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/ExchangeDialogs.h"
+#include "ui/widgets/ExchangeDialogs.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/UserPorts.h"
+#include "core/data/UserPorts.h"
 
 #include <QString>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "TestDatabase.h"
 
-#include "data/UserPorts.h"
+#include "core/data/UserPorts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Connection.h"
+#include "core/data/Connection.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,106 @@
+#include "Passphrases.h"
+
+#include "core/data/Connection.h"
+#include "core/data/UserPorts.h"
+
+#include <QDir>
+
+namespace zelk {
+
+std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
+                                      QString& failure) {
+    failure.clear();
+    try {
+        return Connection::open(folder);
+    } catch (const WrongKeyError&) {
+        // encrypted with a passphrase of the user's: asked for below
+    } catch (const OpenError& e) {
+        failure = e.message();
+        return nullptr;
+    }
+    const QString path =
+        QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(Connection::FileName)));
+    QString note;
+    for (int tries = 0; tries < PassphraseTries; ++tries) {
+        std::optional<QByteArray> passphrase = prompt.askPassphrase(path, note);
+        if (!passphrase)
+            return nullptr;
+        note = QStringLiteral("Wrong passphrase.");
+        if (passphrase->isEmpty()) // the program's own key was tried first
+            continue;
+        try {
+            std::unique_ptr<Connection> cnn = Connection::open(folder, *passphrase);
+            wipeSecret(*passphrase);
+            return cnn;
+        } catch (const WrongKeyError&) {
+            wipeSecret(*passphrase);
+        } catch (const OpenError& e) {
+            wipeSecret(*passphrase);
+            failure = e.message();
+            return nullptr;
+        }
+    }
+    failure = QStringLiteral("The database file %1 does not open with the passphrases given "
+                             "(or its first page is damaged, which looks the same).")
+                  .arg(path);
+    return nullptr;
+}
+
+bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
+    const QString title = QLatin1String(ChangePassphraseTitle);
+    QByteArray current = input.current.toUtf8();
+    QByteArray first = input.first.toUtf8();
+    const bool same = input.first == input.second;
+    wipeSecret(input.current);
+    wipeSecret(input.first);
+    wipeSecret(input.second);
+    struct Wipe {
+        QByteArray& a;
+        QByteArray& b;
+        ~Wipe() {
+            wipeSecret(a);
+            wipeSecret(b);
+        }
+    } wipe{current, first};
+
+    if (!cnn.usesProgramKey() && !cnn.keyIs(current)) {
+        ui().messageBox(QStringLiteral("The current passphrase is wrong. Nothing has been "
+                                       "changed."),
+                        title);
+        return false;
+    }
+    if (!same) {
+        ui().messageBox(QStringLiteral("The two new passphrases differ. Nothing has been "
+                                       "changed."),
+                        title);
+        return false;
+    }
+    if (first.isEmpty() && cnn.usesProgramKey()) {
+        ui().messageBox(QStringLiteral("The file already uses the program's own key. Nothing "
+                                       "has been changed."),
+                        title);
+        return false;
+    }
+    try {
+        cnn.rekey(first);
+    } catch (const DbError& e) {
+        ui().messageBox(QStringLiteral("The passphrase could not be changed: %1\nThe file "
+                                       "still opens with the old passphrase.")
+                            .arg(e.record().description),
+                        title);
+        return false;
+    } catch (const OpenError& e) {
+        ui().messageBox(e.message(), title);
+        return false;
+    }
+    ui().messageBox(first.isEmpty()
+                        ? QStringLiteral("Done: the file uses the program's own key again, "
+                                         "and opens without a passphrase.")
+                        : QStringLiteral("Done: the file is encrypted with the new passphrase. "
+                                         "Zelk asks for it at start-up; a forgotten "
+                                         "passphrase cannot be recovered."),
+                    title);
+    return true;
+}
+
+} // namespace zelk

@@ -1,0 +1,222 @@
+#include "Snapshots.h"
+
+#include "core/data/Connection.h"
+#include "core/data/UserPorts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace zelk::snapshots {
+
+namespace {
+
+const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear, Step::Restore,
+                         Step::Import};
+
+// Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
+const QRegularExpression& namePattern() {
+    static const QRegularExpression re(
+        QStringLiteral("^Zelk-(\\d{4}-\\d{2}-\\d{2}-\\d{6})-before-([a-z-]+?)(?:-(\\d+))?\\.mdb$"));
+    return re;
+}
+
+struct Named {
+    QString path;
+    QDateTime when;
+    QDateTime written; // orders the snapshots of one second
+    QString key;
+};
+
+// The snapshots of the folder by name, newest first.
+std::vector<Named> snapshotFiles(const QString& folder) {
+    std::vector<Named> out;
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList({QStringLiteral("Zelk-*.mdb")}, QDir::Files)) {
+        const QRegularExpressionMatch m = namePattern().match(info.fileName());
+        if (!m.hasMatch())
+            continue;
+        Named n;
+        n.path = info.filePath();
+        n.when = QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-HHmmss"));
+        n.written = info.lastModified();
+        n.key = m.captured(2);
+        if (n.when.isValid())
+            out.push_back(n);
+    }
+    std::sort(out.begin(), out.end(), [](const Named& a, const Named& b) {
+        return a.when != b.when ? a.when > b.when : a.written > b.written;
+    });
+    return out;
+}
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+QString stepKey(Step step) {
+    switch (step) {
+    case Step::NewCompany:
+        return QStringLiteral("new-company");
+    case Step::EndYear:
+        return QStringLiteral("end-year");
+    case Step::RevertEndYear:
+        return QStringLiteral("revert-end-year");
+    case Step::Restore:
+        return QStringLiteral("restore");
+    case Step::Import:
+        return QStringLiteral("import");
+    }
+    return {};
+}
+
+QString stepCaption(Step step) {
+    switch (step) {
+    case Step::NewCompany:
+        return QStringLiteral("New Company");
+    case Step::EndYear:
+        return QStringLiteral("End Year");
+    case Step::RevertEndYear:
+        return QStringLiteral("Revert End Year");
+    case Step::Restore:
+        return QStringLiteral("Restore");
+    case Step::Import:
+        return QStringLiteral("Import");
+    }
+    return {};
+}
+
+QString folderOf(const Connection& cnn) {
+    return QFileInfo(cnn.filePath()).absoluteDir().filePath(QStringLiteral("Backups"));
+}
+
+namespace {
+
+// Deletes all but the newest Kept snapshots, and what a copy cut short by a crash left.
+void prune(const QString& folder) {
+    const std::vector<Named> all = snapshotFiles(folder);
+    for (size_t i = size_t(Kept); i < all.size(); ++i)
+        QFile::remove(all[i].path);
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(
+             {QStringLiteral("Zelk-*.mdb.part"), QStringLiteral("Zelk-*.mdb.part-journal")},
+             QDir::Files))
+        QFile::remove(dir.filePath(name));
+}
+
+QString write(Connection& cnn, Step step, const QDateTime& when) {
+    const QString folder = folderOf(cnn);
+    if (!QDir().mkpath(folder))
+        throw SnapshotError(QStringLiteral("The folder %1 cannot be made.").arg(shown(folder)));
+    const QString stem = QStringLiteral("Zelk-") +
+                         when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) +
+                         QStringLiteral("-before-") + stepKey(step);
+    const QDir dir(folder);
+    QString path = dir.filePath(stem + QStringLiteral(".mdb"));
+    for (int serial = 2; QFileInfo::exists(path); ++serial)
+        path = dir.filePath(stem + QStringLiteral("-%1.mdb").arg(serial));
+    // Written under a name no list shows, and given its own name only when complete.
+    const QString part = path + QStringLiteral(".part");
+    auto removePart = [&] {
+        QFile::remove(part);
+        QFile::remove(part + QStringLiteral("-journal"));
+    };
+    removePart();
+    try {
+        cnn.backupTo(part);
+    } catch (const DbError& e) {
+        removePart();
+        throw SnapshotError(
+            QStringLiteral("%1 could not be written: %2").arg(shown(path), e.record().description));
+    }
+    if (!QFile::rename(part, path)) {
+        removePart();
+        throw SnapshotError(
+            QStringLiteral("%1 could not be written: the file could not be given its name.")
+                .arg(shown(path)));
+    }
+    return path;
+}
+
+} // namespace
+
+QString take(Connection& cnn, Step step, const QDateTime& when) {
+    const QString path = write(cnn, step, when);
+    prune(folderOf(cnn));
+    return path;
+}
+
+bool takeBefore(Connection& cnn, Step step) {
+    try {
+        take(cnn, step);
+        return true;
+    } catch (const SnapshotError& e) {
+        ui().messageBox(QStringLiteral("The snapshot of the books before %1 failed.\n%2\n%1 has "
+                                       "not been started; nothing has been changed.")
+                            .arg(stepCaption(step), e.message()),
+                        stepCaption(step));
+        return false;
+    }
+}
+
+std::vector<Snapshot> list(const Connection& cnn) {
+    std::vector<Snapshot> out;
+    for (const Named& n : snapshotFiles(folderOf(cnn))) {
+        Snapshot s;
+        s.path = n.path;
+        s.when = n.when;
+        s.size = QFileInfo(n.path).size();
+        s.step = n.key;
+        for (Step step : AllSteps)
+            if (stepKey(step) == n.key)
+                s.step = stepCaption(step);
+        try {
+            std::unique_ptr<Connection> snap = cnn.openSnapshot(n.path, false);
+            RowSet company =
+                snap->execute(QStringLiteral("SELECT Name, CurrentPeriodYear FROM SYS_Company"));
+            if (company.eof()) {
+                s.problem = QStringLiteral("damaged: no company row");
+            } else {
+                s.company = company.text(QStringLiteral("Name"));
+                s.year = int(company.integer(QStringLiteral("CurrentPeriodYear")));
+                s.usable = true;
+            }
+        } catch (const WrongKeyError&) {
+            s.problem = QStringLiteral("encrypted with another key");
+        } catch (const OpenError&) {
+            s.problem = QStringLiteral("damaged, or not a Zelk database");
+        } catch (const DbError&) {
+            s.problem = QStringLiteral("damaged, or not a Zelk database");
+        }
+        out.push_back(s);
+    }
+    return out;
+}
+
+void restore(Connection& cnn, const Snapshot& snapshot) {
+    const QString name = shown(snapshot.path);
+    try {
+        cnn.openSnapshot(snapshot.path, true); // every page read: a damaged copy is refused
+    } catch (const WrongKeyError&) {
+        throw SnapshotError(
+            QStringLiteral("%1 is encrypted with another key and cannot be restored.").arg(name));
+    } catch (const OpenError& e) {
+        throw SnapshotError(e.message() + QStringLiteral(" It cannot be restored."));
+    }
+    // the old ones are pruned only afterwards, so the chosen one is still there
+    write(cnn, Step::Restore, QDateTime::currentDateTime());
+    try {
+        cnn.restoreFrom(snapshot.path);
+    } catch (const DbError& e) {
+        throw SnapshotError(QStringLiteral("The books could not be replaced with %1: %2\nThe "
+                                           "books are as they were.")
+                                .arg(name, e.record().description));
+    }
+    prune(folderOf(cnn));
+}
+
+} // namespace zelk::snapshots

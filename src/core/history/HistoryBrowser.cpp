@@ -1,0 +1,88 @@
+#include "HistoryBrowser.h"
+
+#include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
+#include "core/data/UserPorts.h"
+#include "core/data/modDBUtil.h"
+#include "core/data/modErrors.h"
+
+namespace zelk::history {
+
+namespace {
+
+Connection& connection() {
+    if (!g_cnn || !g_cnn->isOpen())
+        throw DbError({1, QStringLiteral("Zelk database"),
+                       QStringLiteral("The database connection is not open.")});
+    return *g_cnn;
+}
+
+int periodOfMonth(int month) {
+    const CompanyRow company = CompanyRow::read(connection());
+    return fiscal::periodOfMonth(company.FinancialPeriodBegin, month);
+}
+
+int financialPeriodBegin() {
+    return CompanyRow::read(connection()).FinancialPeriodBegin;
+}
+
+} // namespace
+
+QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
+    switch (m_design->kind) {
+    case BrowserKind::Transactions:
+        return modDBUtil::GetTransactionHistoryView(choice.dateFrom, choice.dateTo);
+    case BrowserKind::GeneralLedgerCurrent:
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), 0);
+    case BrowserKind::GeneralLedgerPrevious:
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), choice.year);
+    case BrowserKind::Balances:
+        return modDBUtil::GetBalanceHistoryView(choice.year);
+    case BrowserKind::AccountCard: {
+        // From the first day of the fiscal year: the lines before the range make the
+        // balance the card starts with.
+        const int begin = financialPeriodBegin();
+        const int year = fiscal::periodOfDate(begin, choice.dateFrom).periodYear;
+        return modDBUtil::GetAccountCardLines(choice.account, fiscal::firstDayOfYear(begin, year),
+                                              choice.dateTo);
+    }
+    }
+    return {};
+}
+
+HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
+    int read = 0;
+    std::vector<GridRow> rows;
+    try {
+        RowSet rs = connection().stream(statementFor(choice));
+        if (m_design->kind == BrowserKind::AccountCard) {
+            RowSet beginnings =
+                connection().openRowSet(modDBUtil::GetAccountBeginningBalances(choice.account));
+            rows = arrangeAccountCard(rs, beginnings, financialPeriodBegin(), choice.dateFrom);
+        } else {
+            rows = arrangeRows(*m_design, rs);
+        }
+        read = rs.position();
+    } catch (const ZelkError& e) {
+        // The answer only closes the report: the browser reads nothing, so there is
+        // nothing to repeat or roll back, and the grid keeps what it showed.
+        modErrors::ShowErrorMessage(e.record());
+        return LoadResult::Failed;
+    }
+    const bool empty = read < 1 && m_design->kind != BrowserKind::AccountCard;
+    replace(read, std::move(rows));
+    if (empty) {
+        ui().messageBox(QStringLiteral("No data."), appTitle());
+        return LoadResult::NoData;
+    }
+    return LoadResult::Loaded;
+}
+
+void HistoryBrowser::replace(int readCount, std::vector<GridRow> rows) {
+    m_readCount = readCount;
+    m_rows = std::move(rows);
+    if (m_rowsReplaced)
+        m_rowsReplaced();
+}
+
+} // namespace zelk::history

@@ -1,0 +1,224 @@
+#include "PostingRuns.h"
+
+#include "core/data/modDBUtil.h"
+
+#include <QHash>
+#include <deque>
+#include <unordered_map>
+
+namespace zelk::periods {
+
+namespace {
+
+// The general-ledger rows of one run: each read once (GetGeneral) when a line first
+// needs it, its debit and credit totals then kept here, and every row that changed
+// written once (UpdateGeneral) at the end of the run.
+class LedgerRows {
+public:
+    struct Row {
+        QString account; // as the first line that needed it spelt it
+        int year;
+        int period;
+        bool exists;
+        Amount debit;
+        Amount credit;
+        bool changed;
+    };
+
+    template <class Run>
+    Row& find(Run&& runQuery, const QString& account, int year, int period) {
+        Key key{accountKey(account), year * 100 + period};
+        const auto found = m_index.find(key);
+        if (found != m_index.end())
+            return m_rows[found->second];
+        RowSet g = runQuery(modDBUtil::GetGeneral(account, year, period));
+        Row row{account, year, period, !g.eof(), Amount(), Amount(), false};
+        if (row.exists) {
+            row.debit = g.amount(QStringLiteral("Debit"));
+            row.credit = g.amount(QStringLiteral("Credit"));
+        }
+        m_rows.push_back(row);
+        m_index.emplace(std::move(key), m_rows.size() - 1);
+        return m_rows.back();
+    }
+
+    // The changed rows, in the order the run first needed them.
+    template <class Run>
+    void writeChanged(Run&& runStatement) {
+        for (const Row& r : m_rows)
+            if (r.changed)
+                runStatement(
+                    modDBUtil::UpdateGeneral(r.account, r.year, r.period, r.debit, r.credit));
+    }
+
+private:
+    // An account as the database compares it, with its year and period.
+    struct Key {
+        QString account;
+        int yearPeriod;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const {
+            return qHash(k.account) ^ (size_t(k.yearPeriod) * 0x9E3779B97F4A7C15ULL);
+        }
+    };
+    std::deque<Row> m_rows;
+    std::unordered_map<Key, size_t, KeyHash> m_index;
+};
+
+// A line's debit and credit: a positive amount is a debit, any other a credit.
+struct Split {
+    Amount debit;
+    Amount credit;
+};
+Split split(Amount amount) {
+    if (amount > Amount())
+        return {amount, Amount()};
+    return {Amount(), amount.abs()};
+}
+
+QString missingRowReason(const QString& account, int year, int period, int openYear) {
+    if (year != openYear)
+        return QStringLiteral("dated outside the open fiscal year %1").arg(openYear);
+    return QStringLiteral("account %1 has no general-ledger row for period %2 of %3")
+        .arg(account)
+        .arg(period)
+        .arg(year);
+}
+
+// The walk that posting and its reversal share; sign +1 adds the lines, -1 takes them
+// off. The lines come as one stream, each transaction's lines together. The
+// transactions left as they were are added to `skipped`; the caller then sets the flag
+// of every other transaction of the range with one statement (a statement per
+// transaction while the stream is read would make the engine find the stream's place
+// again after every change of the table it reads).
+template <class Query, class Step>
+void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear, int sign,
+          std::vector<SkippedTransaction>& skipped) {
+    LedgerRows ledger;
+    struct Move {
+        LedgerRows::Row* row;
+        Split amounts;
+    };
+    std::vector<Move> moves;
+    const QString numberField = QStringLiteral("TransactionNo");
+    const QString accountField = QStringLiteral("AccountNo");
+    while (!lines.eof()) {
+        const QString no = lines.text(numberField);
+        const QDate date = lines.date(QStringLiteral("DateStamp"));
+        const fiscal::PeriodOfDate when = fiscal::periodOfDate(begin, date);
+        // Every line's row is looked up before anything is added: a transaction is
+        // carried over whole or not at all.
+        moves.clear();
+        QString reason; // why the transaction is left as it was
+        for (; !lines.eof() && lines.text(numberField) == no; lines.moveNext()) {
+            if (!reason.isEmpty() || lines.isNull(accountField))
+                continue; // the rest of a transaction left as it was; or one without lines
+            const QString account = lines.text(accountField);
+            LedgerRows::Row& row = ledger.find(query, account, when.periodYear, when.period);
+            if (!row.exists) {
+                reason = missingRowReason(account, when.periodYear, when.period, openYear);
+                continue;
+            }
+            moves.push_back({&row, split(lines.amount(QStringLiteral("Amount")))});
+        }
+        // Only a balanced transaction is posted, so the ledger's debits always equal its
+        // credits; taking one off again is always allowed.
+        if (reason.isEmpty() && sign > 0) {
+            Amount debits, credits;
+            for (const Move& m : moves) {
+                debits += m.amounts.debit;
+                credits += m.amounts.credit;
+            }
+            if (debits != credits)
+                reason = QStringLiteral("debits %1 and credits %2 do not balance")
+                             .arg(debits.formatStandard(), credits.formatStandard());
+        }
+        if (!reason.isEmpty()) {
+            skipped.push_back({no, date, reason});
+        } else {
+            for (const Move& m : moves) {
+                if (sign > 0) {
+                    m.row->debit += m.amounts.debit;
+                    m.row->credit += m.amounts.credit;
+                } else {
+                    m.row->debit -= m.amounts.debit;
+                    m.row->credit -= m.amounts.credit;
+                }
+                m.row->changed = true;
+            }
+        }
+        nextStep();
+    }
+    ledger.writeChanged(query);
+}
+
+} // namespace
+
+QString skippedMessage(const std::vector<SkippedTransaction>& skipped, const QString& notDone) {
+    if (skipped.empty())
+        return QString();
+    constexpr size_t Listed = 20;
+    QString text =
+        QStringLiteral("%1 transaction(s) were not %2:").arg(skipped.size()).arg(notDone);
+    for (size_t i = 0; i < skipped.size() && i < Listed; ++i)
+        text += QStringLiteral("\n%1 of %2: %3")
+                    .arg(skipped[i].transactionNo,
+                         skipped[i].dateStamp.toString(QStringLiteral("yyyy-MM-dd")),
+                         skipped[i].reason);
+    if (skipped.size() > Listed)
+        text += QStringLiteral("\n... and %1 more.").arg(skipped.size() - Listed);
+    return text;
+}
+
+RunOutcome PostTransactions::run(const QDate& DateFrom, const QDate& DateTo) {
+    m_skipped.clear();
+    return perform(QStringLiteral("Posting transactions is done!"), [&] {
+        const CompanyRow company = readCompany();
+        RowSet lines = stream(modDBUtil::GetUnpostedTransactionLinesInRange(DateFrom, DateTo));
+        if (lines.isEmpty())
+            return;
+        // a step per transaction, and one for the posted flags
+        startSteps(count(modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)) + 1);
+        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
+             company.FinancialPeriodBegin, company.CurrentPeriodYear, +1, m_skipped);
+        lines.close();
+        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, true));
+        for (const SkippedTransaction& t : m_skipped)
+            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, false));
+        step();
+    });
+}
+
+void PostTransactions::afterDone() {
+    const QString text = skippedMessage(m_skipped, QStringLiteral("posted"));
+    if (!text.isEmpty())
+        ui().messageBox(text, QStringLiteral("Post Transactions"));
+}
+
+RunOutcome RevertPostings::run(const QDate& DateFrom, const QDate& DateTo) {
+    m_skipped.clear();
+    return perform(QStringLiteral("Reverting postings is done!"), [&] {
+        const CompanyRow company = readCompany();
+        RowSet lines = stream(modDBUtil::GetPostedTransactionLinesInRange(DateFrom, DateTo));
+        if (lines.isEmpty())
+            return;
+        startSteps(count(modDBUtil::GetPostedCountInRange(DateFrom, DateTo)) + 1);
+        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
+             company.FinancialPeriodBegin, company.CurrentPeriodYear, -1, m_skipped);
+        lines.close();
+        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, false));
+        for (const SkippedTransaction& t : m_skipped)
+            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, true));
+        step();
+    });
+}
+
+void RevertPostings::afterDone() {
+    const QString text = skippedMessage(m_skipped, QStringLiteral("reverted"));
+    if (!text.isEmpty())
+        ui().messageBox(text, QStringLiteral("Revert Postings"));
+}
+
+} // namespace zelk::periods

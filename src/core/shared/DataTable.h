@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/data/Amount.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+#include <vector>
+
+// Figures as a table of typed cells: a header row and rows of texts, amounts and dates,
+// which exports write as CSV or as an Excel workbook. No widgets here.
+namespace zelk {
+
+struct Cell {
+    enum Kind { Text, Money, Date };
+    Kind kind = Text;
+    QString text;
+    Amount amount{};
+    QDate date;
+};
+inline Cell textCell(const QString& t) {
+    return {Cell::Text, t, {}, {}};
+}
+inline Cell moneyCell(Amount a) {
+    return {Cell::Money, {}, a, {}};
+}
+inline Cell dateCell(const QDate& d) {
+    return {Cell::Date, {}, {}, d};
+}
+
+struct TableRow {
+    std::vector<Cell> cells;
+    bool total = false; // printed in bold in a workbook
+};
+
+struct DataTable {
+    QString title; // the workbook's sheet name
+    QStringList header;
+    std::vector<TableRow> rows;
+};
+
+// What a model answers besides its display texts, so that its export keeps the kinds of
+// its cells: ExportValueRole a QDate or a zelk::Amount for a cell shown as a date or an
+// amount (nothing for text); TotalRowRole true in column 0 of a total row.
+inline constexpr int ExportValueRole = Qt::UserRole + 64;
+inline constexpr int TotalRowRole = Qt::UserRole + 65;
+
+} // namespace zelk

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/books/Passphrases.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The start-up question for the passphrase of the books: the file's path, a note after
+// a wrong try, the passphrase masked, OK and Cancel.
+class frmPassphrase : public QDialog {
+    Q_OBJECT
+public:
+    frmPassphrase(const QString& path, const QString& note, QWidget* parent = nullptr);
+    // The passphrase typed as UTF-8; the text box is emptied and the copy wiped.
+    QByteArray takePassphrase();
+
+private:
+    QLabel* lblFile;
+    QLabel* lblNote;
+    QLineEdit* txtPassphrase;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+};
+
+// Start-up asks through this window.
+class PassphraseWindow : public zelk::PassphrasePrompt {
+public:
+    std::optional<QByteArray> askPassphrase(const QString& path, const QString& note) override;
+};
+
+// "Change Passphrase": the current passphrase (empty and disabled while the file uses the
+// program's own key), the new one twice, OK and Cancel.
+class frmChangePassphrase : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmChangePassphrase(QWidget* parent = nullptr);
+
+private:
+    void cmdOk_Click();
+
+    QLineEdit* txtCurrent;
+    QLineEdit* txtNew;
+    QLineEdit* txtConfirm;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+};
+
+// The text of a masked text box, taken out of it: the box is emptied (its undo history
+// with it) before the copy is handed over, so the caller's copy is the only one left.
+QString takeSecretText(QLineEdit* box);

@@ -1,0 +1,11 @@
+#include "frmLedgerTrxs.h"
+#include "ui/widgets/WindowCommands.h"
+
+// Menu commands of the journal.
+namespace zelk::windows {
+
+void openLedgerTrxs(QMdiArea* area) {
+    showChild(area, new frmLedgerTrxs);
+}
+
+} // namespace zelk::windows

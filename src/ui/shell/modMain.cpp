@@ -1,0 +1,110 @@
+#include "modMain.h"
+
+#include "core/data/Connection.h"
+#include "core/data/UserPorts.h"
+#include "frmMain.h"
+#include "frmToolWindow.h"
+#include "ui/books/frmPassphrase.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHash>
+#include <QPointer>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace modMain {
+
+namespace {
+std::unique_ptr<zelk::Connection> s_cnn;
+QPointer<frmMain> s_main;
+QPointer<frmToolWindow> s_tools;
+
+// When a modal window (a dialog, a report viewer, a message box) closes, the window
+// that opened it is active again with its focus where it was, or the main window is:
+// the window manager alone does not always hand the focus back.
+class FocusAfterModals : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show && event->type() != QEvent::Hide)
+            return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || !w->isModal())
+            return false;
+        if (event->type() == QEvent::Show) {
+            m_openers.insert(w, QPointer<QWidget>(QApplication::focusWidget()));
+            return false;
+        }
+        QPointer<QWidget> focus = m_openers.take(w);
+        QTimer::singleShot(0, this, [focus] {
+            if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+                return; // another modal window has the keys
+            QWidget* target = focus && focus->isVisible() ? focus.data() : nullptr;
+            QWidget* window = target ? target->window() : s_main.data();
+            if (!window || !window->isVisible())
+                return;
+            window->activateWindow();
+            if (target)
+                target->setFocus(Qt::ActiveWindowFocusReason);
+        });
+        return false;
+    }
+
+private:
+    QHash<QObject*, QPointer<QWidget>> m_openers;
+};
+} // namespace
+
+int Main() {
+    // The program's own key first; a file with a passphrase of the user's asks for it.
+    PassphraseWindow prompt;
+    QString failure;
+    s_cnn = zelk::openBooks(zelk::programFolder(), prompt, failure);
+    if (!s_cnn) {
+        if (!failure.isEmpty()) { // empty: the user cancelled
+            std::fprintf(stderr, "%s\n", failure.toLocal8Bit().constData());
+            zelk::ui().messageBox(failure, zelk::appTitle());
+        }
+        return 1;
+    }
+    zelk::g_cnn = s_cnn.get();
+    static FocusAfterModals* focus = nullptr;
+    if (!focus) {
+        focus = new FocusAfterModals(qApp);
+        qApp->installEventFilter(focus);
+    }
+
+    s_main = new frmMain;
+    s_main->setAttribute(Qt::WA_DeleteOnClose);
+    s_main->show();
+    s_tools = new frmToolWindow(s_main);
+    s_tools->show();
+    return 0;
+}
+
+void CloseApplication(frmMain* mainWindow) {
+    if (s_tools) {
+        s_tools->close();
+        delete s_tools;
+    }
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w != mainWindow && w->isVisible() && !w->inherits("QMenu"))
+            w->close();
+    if (s_cnn) {
+        s_cnn->close();
+        s_cnn.reset();
+    }
+    zelk::g_cnn = nullptr;
+}
+
+frmMain* mainWindow() {
+    return s_main;
+}
+frmToolWindow* toolWindow() {
+    return s_tools;
+}
+
+} // namespace modMain

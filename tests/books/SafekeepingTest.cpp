@@ -1,0 +1,445 @@
+#include "core/books/Passphrases.h"
+#include "core/books/Snapshots.h"
+#include "core/company/CompanySetup.h"
+#include "core/data/Connection.h"
+#include "core/data/Schema.h"
+#include "core/data/modDBUtil.h"
+#include "core/periods/YearEndRuns.h"
+#include "support/Books.h"
+#include "support/ChildJob.h"
+#include "support/ScriptedUi.h"
+#include "support/TestDatabase.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <deque>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace zelk;
+namespace snap = zelk::snapshots;
+
+namespace {
+
+const QString Umlauts = QStringLiteral("Grüße, Åsa — 日本語 ✓");
+const QString Long = QString(1000, QChar(u'ä'));
+
+// Balanced books of `accounts` accounts with long names, and one transaction.
+void fill(Connection& cnn, int accounts, int nameLength = 200) {
+    using namespace modDBUtil;
+    cnn.beginTrans();
+    for (int i = 0; i < accounts; ++i)
+        cnn.execute(InsertAccount(QString::number(10000 + i), QString(nameLength, QChar(u'n')),
+                                  1 + i % 6, QString()));
+    cnn.execute(InsertTransaction("T1", "", "rent", QDate(2004, 3, 1), false));
+    cnn.execute(InsertTransactionDetail("T1", "10000", 1, *Amount::parse("125.50")));
+    cnn.execute(InsertTransactionDetail("T1", "10001", 2, *Amount::parse("-125.50")));
+    cnn.commitTrans();
+}
+
+// Which of these keys opens the books in folder (-1: none).
+std::vector<int> keysThatOpen(const QString& folder, const std::vector<QString>& keys) {
+    std::vector<int> out;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        try {
+            Connection::open(folder, keys[i].toUtf8());
+            out.push_back(int(i));
+        } catch (const OpenError&) {
+        }
+    }
+    return out;
+}
+
+// Files may grow only to `bytes` while the object lives (a disk that is full).
+class FullDisk {
+public:
+    explicit FullDisk(qint64 bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = rlim_t(bytes);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FullDisk() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+QStringList backups(const QString& folder) {
+    return QDir(QDir(folder).filePath("Backups")).entryList(QDir::Files, QDir::Name);
+}
+
+class ScriptedPrompt : public PassphrasePrompt {
+public:
+    std::deque<std::optional<QString>> answers;
+    QStringList notes;
+    std::optional<QByteArray> askPassphrase(const QString&, const QString& note) override {
+        notes << note;
+        if (answers.empty())
+            return std::nullopt;
+        const std::optional<QString> a = answers.front();
+        answers.pop_front();
+        return a ? std::optional(a->toUtf8()) : std::nullopt;
+    }
+};
+
+} // namespace
+
+// Each answer is told; a new key keeps the books row for row, opens them, and the old
+// key no longer does (non-ASCII letters and a key of 1,000 letters too).
+TEST(Passphrase, ChangeTellsEachAnswer) {
+    struct Row {
+        QString fileKey;
+        QString current, first, second;
+        const char* told;
+        bool changed;
+    };
+    const Row rows[] = {
+        {"", "", Umlauts, Umlauts, "Done: the file is encrypted with the new passphrase.", true},
+        {Umlauts, Umlauts, Long, Long, "Done: the file is encrypted with the new passphrase.",
+         true},
+        {"", "", "neu", "new", "The two new passphrases differ.", false},
+        {"", "", "", "", "The file already uses the program's own key.", false},
+        {"alt", "falsch", "neu", "neu", "The current passphrase is wrong.", false},
+        {"alt", "alt", "", "", "Done: the file uses the program's own key again", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.told);
+        QTemporaryDir dir;
+        auto cnn = Connection::open(dir.path());
+        fill(*cnn, 20);
+        if (!row.fileKey.isEmpty())
+            cnn->rekey(row.fileKey.toUtf8());
+        const QByteArray before = booksDigest(*cnn);
+        ScriptedUi ui;
+        PassphraseChange input{row.current, row.first, row.second};
+        EXPECT_EQ(ChangePassphrase(*cnn, input), row.changed);
+        EXPECT_EQ(booksDigest(*cnn), before);
+        ASSERT_EQ(ui.messageBoxes().size(), 1u);
+        EXPECT_TRUE(ui.messageBoxes()[0].startsWith(row.told))
+            << ui.messageBoxes()[0].toStdString();
+        EXPECT_TRUE(input.current.isEmpty() && input.first.isEmpty() && input.second.isEmpty());
+        cnn.reset();
+        const QString expected = row.changed ? row.first : row.fileKey;
+        EXPECT_EQ(keysThatOpen(dir.path(), {row.fileKey, row.first}).front(),
+                  expected == row.fileKey ? 0 : 1);
+    }
+}
+
+TEST(Passphrase, AFullDiskWhileRekeyingLeavesTheOldKey) {
+    QTemporaryDir dir;
+    auto cnn = Connection::open(dir.path());
+    fill(*cnn, 400);
+    cnn->rekey("alt");
+    const QByteArray before = booksDigest(*cnn);
+    const qint64 size = QFileInfo(cnn->filePath()).size();
+    ScriptedUi ui;
+    PassphraseChange input{"alt", Umlauts, Umlauts};
+    {
+        FullDisk full(size / 2); // the rollback journal does not fit
+        EXPECT_FALSE(ChangePassphrase(*cnn, input));
+    }
+    ASSERT_EQ(ui.messageBoxes().size(), 1u);
+    EXPECT_TRUE(ui.messageBoxes()[0].contains("still opens with the old passphrase"));
+    EXPECT_TRUE(cnn->keyIs("alt"));
+    EXPECT_EQ(booksDigest(*cnn), before);
+    cnn.reset();
+    EXPECT_EQ(keysThatOpen(dir.path(), {"alt", Umlauts}), std::vector<int>{0});
+}
+
+TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
+    enum Kind { ProgramKey, Passphrase, Truncated, Tampered };
+    struct Row {
+        const char* what;
+        Kind kind;
+        std::vector<std::optional<QString>> answers;
+        bool opens;
+        const char* failure; // a part of the message, "" for none
+        QStringList notes;
+    };
+    const QString wrong = QStringLiteral("Wrong passphrase.");
+    const Row rows[] = {
+        {"the program's key", ProgramKey, {}, true, "", {}},
+        {"right at once", Passphrase, {Umlauts}, true, "", {""}},
+        {"right at the second try", Passphrase, {"x", Umlauts}, true, "", {"", wrong}},
+        {"empty, then right", Passphrase, {"", Umlauts}, true, "", {"", wrong}},
+        {"three wrong",
+         Passphrase,
+         {"x", "y", "z"},
+         false,
+         "does not open with the passphrases",
+         {"", wrong, wrong}},
+        {"cancelled", Passphrase, {std::nullopt}, false, "", {""}},
+        {"truncated", Truncated, {}, false, "is damaged or is not a Zelk database", {}},
+        // a page altered mid-file is found when it is read, not at start-up
+        {"tampered", Tampered, {Umlauts}, true, "", {""}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir dir;
+        {
+            auto cnn = Connection::open(dir.path());
+            fill(*cnn, 300);
+            if (row.kind == Passphrase || row.kind == Tampered)
+                cnn->rekey(Umlauts.toUtf8());
+        }
+        const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+        QByteArray bytes = readFile(path);
+        if (row.kind == Truncated)
+            bytes.truncate(bytes.size() / 2 + 100);
+        if (row.kind == Tampered)
+            bytes[bytes.size() / 2 + 100] = char(bytes[bytes.size() / 2 + 100] ^ 0x55);
+        writeFile(path, bytes);
+
+        ScriptedPrompt prompt;
+        prompt.answers.assign(row.answers.begin(), row.answers.end());
+        QString failure;
+        auto cnn = openBooks(dir.path(), prompt, failure);
+        EXPECT_EQ(cnn != nullptr, row.opens);
+        EXPECT_EQ(prompt.notes, row.notes);
+        if (*row.failure)
+            EXPECT_TRUE(failure.contains(row.failure)) << failure.toStdString();
+        else
+            EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+        cnn.reset();
+        EXPECT_EQ(readFile(path), bytes) << "the file was changed";
+    }
+}
+
+TEST(Snapshot, RoundTripThroughTheRestore) {
+    TestDatabase db;
+    fill(db.cnn(), 30);
+    db.cnn().rekey(Umlauts.toUtf8()); // snapshots are encrypted with the books' key
+    const QByteArray original = booksDigest(db.cnn());
+    const QDateTime when(QDate(2004, 3, 31), QTime(23, 59, 59));
+    const QString first = snap::take(db.cnn(), snap::Step::EndYear, when);
+    EXPECT_EQ(QFileInfo(first).fileName(), "Zelk-2004-03-31-235959-before-end-year.mdb");
+    EXPECT_EQ(QFileInfo(snap::take(db.cnn(), snap::Step::NewCompany, when)).fileName(),
+              "Zelk-2004-03-31-235959-before-new-company.mdb");
+    EXPECT_EQ(QFileInfo(snap::take(db.cnn(), snap::Step::EndYear, when)).fileName(),
+              "Zelk-2004-03-31-235959-before-end-year-2.mdb");
+    EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(first, true)), original);
+
+    db.exec(modDBUtil::DeleteAllTransactions());
+    db.exec("UPDATE SYS_Company SET Name='Changed', CurrentPeriodYear=2005");
+    const QByteArray changed = booksDigest(db.cnn());
+    ASSERT_NE(changed, original);
+
+    std::vector<snap::Snapshot> list = snap::list(db.cnn());
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(QFileInfo(list[0].path).fileName(), "Zelk-2004-03-31-235959-before-end-year-2.mdb");
+    EXPECT_EQ(list[2].path, first);
+    EXPECT_EQ(list[2].step, "End Year");
+    EXPECT_EQ(list[1].step, "New Company");
+    EXPECT_FALSE(list[2].company.isEmpty());
+    EXPECT_EQ(list[2].size, QFileInfo(first).size());
+
+    int commits = 0;
+    QObject::connect(&db.cnn(), &Connection::commitTransComplete, [&] { ++commits; });
+    snap::restore(db.cnn(), list[2]);
+    EXPECT_EQ(commits, 1) << "the list windows re-read their rows";
+    EXPECT_EQ(booksDigest(db.cnn()), original);
+    list = snap::list(db.cnn());
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].step, "Restore");
+    EXPECT_EQ(list[0].company, "Changed");
+    EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(list[0].path, true)), changed);
+}
+
+TEST(Snapshot, KeepsTheNewestTwenty) {
+    TestDatabase db;
+    const QString folder = QDir(db.folder()).filePath("Backups");
+    QDir().mkpath(folder);
+    QFile(folder + "/notes.txt").open(QIODevice::WriteOnly);
+    QFile(folder + "/Zelk-mine.mdb").open(QIODevice::WriteOnly);
+    QFile(folder + "/Zelk-2003-01-01-000000-before-end-year.mdb.part").open(QIODevice::WriteOnly);
+    const QDateTime t0(QDate(2004, 1, 1), QTime(8, 0));
+    for (int i = 0; i < snap::Kept + 2; ++i)
+        snap::take(db.cnn(), snap::Step::RevertEndYear, t0.addSecs(60 * i));
+    const QStringList left = backups(db.folder());
+    EXPECT_EQ(left.size(), snap::Kept + 2);
+    EXPECT_FALSE(left.contains("Zelk-2004-01-01-080000-before-revert-end-year.mdb"));
+    EXPECT_FALSE(left.contains("Zelk-2004-01-01-080100-before-revert-end-year.mdb"));
+    EXPECT_TRUE(left.contains("Zelk-2004-01-01-080200-before-revert-end-year.mdb"));
+    EXPECT_TRUE(left.contains("notes.txt") && left.contains("Zelk-mine.mdb"));
+    EXPECT_FALSE(left.contains("Zelk-2003-01-01-000000-before-end-year.mdb.part"));
+}
+
+TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
+    enum Fault { BackupsIsAFile, FullDisk_, Truncated, Tampered, OtherKey, FullDiskRestoring };
+    struct Row {
+        const char* what;
+        Fault fault;
+        const char* problem; // how the list shows the snapshot
+    };
+    const Row rows[] = {
+        {"Backups cannot be written", BackupsIsAFile, ""},
+        {"the disk fills while copying", FullDisk_, ""},
+        {"a truncated snapshot", Truncated, "damaged, or not a Zelk database"},
+        {"a tampered snapshot", Tampered, ""},
+        {"a snapshot with another key", OtherKey, "encrypted with another key"},
+        {"the disk fills while restoring", FullDiskRestoring, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestDatabase db;
+        fill(db.cnn(), 400);
+        const QString folder = QDir(db.folder()).filePath("Backups");
+        if (row.fault == BackupsIsAFile || row.fault == FullDisk_) {
+            if (row.fault == BackupsIsAFile)
+                QFile(folder).open(QIODevice::WriteOnly);
+            const QByteArray before = booksDigest(db.cnn());
+            {
+                FullDisk full(row.fault == FullDisk_ ? 20000 : 1 << 30);
+                EXPECT_THROW(snap::take(db.cnn(), snap::Step::EndYear), snap::SnapshotError);
+                ScriptedUi ui;
+                EXPECT_FALSE(snap::takeBefore(db.cnn(), snap::Step::EndYear));
+                ASSERT_EQ(ui.messageBoxes().size(), 1u);
+                EXPECT_TRUE(ui.messageBoxes()[0].contains("End Year has not been started"));
+            }
+            EXPECT_EQ(backups(db.folder()), QStringList()) << "no partial snapshot is left";
+            EXPECT_EQ(booksDigest(db.cnn()), before);
+            continue;
+        }
+        const QString path = snap::take(db.cnn(), snap::Step::EndYear);
+        if (row.fault == Truncated || row.fault == Tampered) {
+            QByteArray bytes = readFile(path);
+            if (row.fault == Truncated)
+                bytes.truncate(bytes.size() - 1000);
+            else
+                bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 1);
+            writeFile(path, bytes);
+        }
+        if (row.fault == OtherKey)
+            db.cnn().rekey("neu");
+        db.exec(modDBUtil::DeleteAllTransactions());
+        const QByteArray before = booksDigest(db.cnn());
+        std::vector<snap::Snapshot> list = snap::list(db.cnn());
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].usable, *row.problem == 0);
+        EXPECT_EQ(list[0].problem, row.problem);
+        {
+            FullDisk full(row.fault == FullDiskRestoring ? 20000 : 1 << 30);
+            EXPECT_THROW(snap::restore(db.cnn(), list[0]), snap::SnapshotError);
+        }
+        EXPECT_EQ(booksDigest(db.cnn()), before);
+        if (row.fault == OtherKey)
+            continue;
+        db.reopen();
+        EXPECT_EQ(booksDigest(db.cnn()), before);
+    }
+}
+
+TEST(Snapshot, StepsDoNotStartWhenTheirSnapshotFails) {
+    TestDatabase db;
+    fill(db.cnn(), 10);
+    const QByteArray before = booksDigest(db.cnn());
+    QFile(QDir(db.folder()).filePath("Backups")).open(QIODevice::WriteOnly);
+    ScriptedUi ui;
+    ui.answerYes().answerYes(); // New Company may empty the books, both times
+    company::NewCompanyInput in{"Kestrel Ltd", "1 Road", "555", "", "", 4, 2004, 4};
+    EXPECT_EQ(company::NewCompanySaveCommand(db.cnn(), in), CommandOutcome::Fix);
+    NoProgress progress;
+    periods::EndYear endYear(db.cnn(), progress);
+    EXPECT_EQ(endYear.run("10003"), periods::RunOutcome::NotStarted);
+    periods::RevertEndYear revert(db.cnn(), progress);
+    EXPECT_EQ(revert.run(), periods::RunOutcome::NotStarted);
+    EXPECT_EQ(booksDigest(db.cnn()), before);
+    ASSERT_EQ(ui.messageBoxes().size(), 3u);
+    EXPECT_TRUE(ui.messageBoxes()[0].startsWith("The snapshot of the books before New Company "));
+    EXPECT_TRUE(ui.messageBoxes()[2].contains("Revert End Year has not been started"));
+
+    QFile::remove(QDir(db.folder()).filePath("Backups"));
+    ui.clear();
+    EXPECT_EQ(company::NewCompanySaveCommand(db.cnn(), in), CommandOutcome::Committed);
+    EXPECT_EQ(endYear.run("10003"), periods::RunOutcome::Done);
+    const QStringList taken = backups(db.folder());
+    ASSERT_EQ(taken.size(), 2);
+    EXPECT_TRUE(taken[0].endsWith("-before-end-year.mdb") ||
+                taken[1].endsWith("-before-end-year.mdb"));
+    EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(
+                  db.folder() + "/Backups/" +
+                      (taken[0].endsWith("new-company.mdb") ? taken[0] : taken[1]),
+                  true)),
+              before);
+}
+
+// --- a program killed in the middle of re-keying or of restoring -------------------
+
+namespace {
+
+timespec modified(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mtim;
+}
+
+// The child of the test below: re-keys the books, or restores the one snapshot, and is
+// killed while the engine writes the file.
+void rekeyOrRestore(const QString& argument) {
+    const QStringList job = argument.split(QChar(u'|'));
+    auto cnn = Connection::open(job[1]);
+    if (job[0] == "rekey") {
+        cnn->rekey(Umlauts.toUtf8());
+    } else {
+        snap::restore(*cnn, snap::list(*cnn).at(0));
+    }
+    std::printf("FINISHED\n");
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+const bool childRegistered = registerChildJob("safekeeping", rekeyOrRestore);
+
+} // namespace
+
+TEST(SafekeepingCrash, KilledInTheMiddleLeavesOneKeyAndOneVersion) {
+    for (const char* job : {"rekey", "restore"}) {
+        SCOPED_TRACE(job);
+        const QString mode = QString::fromLatin1(job);
+        QTemporaryDir dir;
+        QByteArray snapshotDump, before;
+        {
+            auto cnn = Connection::open(dir.path());
+            fill(*cnn, 12000, 1500); // about 20 MB
+            if (mode == "restore") {
+                snapshotDump = booksDigest(*cnn);
+                snap::take(*cnn, snap::Step::EndYear);
+                cnn->execute("DELETE FROM Ledger_Accounts WHERE AccountNo > '15000'");
+            }
+            before = booksDigest(*cnn);
+        }
+        const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+        const timespec start = modified(path);
+        QProcess child;
+        startChildJob(child, "safekeeping", mode + "|" + dir.path());
+        ASSERT_TRUE(child.waitForStarted(30000));
+        bool written = false;
+        for (int i = 0; i < 600000 && !written && child.state() == QProcess::Running; ++i) {
+            const timespec now = modified(path);
+            written = now.tv_sec != start.tv_sec || now.tv_nsec != start.tv_nsec;
+            if (!written)
+                QThread::usleep(200);
+        }
+        ::kill(pid_t(child.processId()), SIGKILL);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        const QByteArray said = child.readAllStandardOutput();
+        ASSERT_TRUE(written) << said.toStdString();
+        EXPECT_FALSE(said.contains("FINISHED")) << "killed too late";
+        EXPECT_TRUE(QFile::exists(path + "-journal")) << "killed with a hot journal";
+
+        const std::vector<int> opens = keysThatOpen(dir.path(), {QString(), Umlauts});
+        ASSERT_EQ(opens.size(), 1u) << "exactly one of the two keys";
+        auto cnn = Connection::open(dir.path(), (opens[0] ? Umlauts : QString()).toUtf8());
+        const QByteArray after = booksDigest(*cnn);
+        EXPECT_TRUE(after == before || (mode == "restore" && after == snapshotDump));
+    }
+}

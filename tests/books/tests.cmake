@@ -1,0 +1,2 @@
+zelk_core_test(test_safekeeping ${CMAKE_CURRENT_LIST_DIR}/SafekeepingTest.cpp)
+zelk_ui_test(test_safekeeping_windows ${CMAKE_CURRENT_LIST_DIR}/SafekeepingWindowsTest.cpp)

@@ -1,0 +1,245 @@
+#include "core/data/Connection.h"
+#include "support/GuiHelpers.h"
+#include "ui/shell/QtUserInterface.h"
+#include "ui/shell/frmMain.h"
+#include "ui/shell/frmMessage.h"
+#include "ui/shell/frmToolWindow.h"
+#include "ui/shell/modMain.h"
+#include "ui/widgets/WindowCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <array>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Starts the program as main() does, in a folder of its own, and shuts it down.
+class Shell : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QtUserInterface dialogs;
+
+    void SetUp() override {
+        zelk::setUserInterface(&dialogs);
+        zelk::setProgramFolder(dir.path());
+        ASSERT_EQ(modMain::Main(), 0);
+        ASSERT_NE(modMain::mainWindow(), nullptr);
+    }
+    void TearDown() override {
+        if (modMain::mainWindow())
+            modMain::mainWindow()->close();
+        pumpEvents();
+        zelk::setUserInterface(nullptr);
+    }
+    frmMain* main() { return modMain::mainWindow(); }
+};
+
+// Each menu as "caption: item|item|...", separators as "-". Menu items open windows
+// by the mouse or the menus' own letters: none has a keyboard shortcut of its own.
+QStringList menuTree(QMenuBar* bar) {
+    QStringList out;
+    for (QAction* top : bar->actions()) {
+        QStringList items;
+        for (QAction* item : top->menu()->actions()) {
+            if (item->objectName().startsWith("mnuWindowList"))
+                continue;
+            EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
+            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        out << top->text() + ": " + items.join('|');
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
+    const QStringList expected = {
+        "&File: New Company|-|Import Accounts…|Import Transactions…|-|Restore Snapshot…|Change "
+        "Passphrase…|Check Books…|-|Exit",
+        "&Ledger: Transactions|-|Post Transactions|Revert Transaction Postings|-|End Month|Revert "
+        "End Month|-|End Year|Revert End Year|-|Accounts|Account Card|Company Info",
+        "H&istory: Transactions|General Ledger - Current Year|General Ledger - Previous "
+        "Years|Balances",
+        "&Reports: Transaction List|Trial Balance|Income Statement|Balance Sheet|-|Custom Report",
+        "&Window: Cascade|Tile Horizontal|Tile Vertical|Arrange Icons|-",
+        "&Help: About|-|Help"};
+    EXPECT_EQ(menuTree(main()->menuBar()), expected);
+}
+
+TEST_F(Shell, ClickMenuOutsideOneToSixteenDoesNothing) {
+    bool opened = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+            opened = true;
+            m->close();
+        }
+    });
+    watch.start(5);
+    main()->ClickMenu(0);
+    main()->ClickMenu(17);
+    main()->ClickMenu(-1);
+    pumpEvents(50);
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(main()->mdiArea()->subWindowList().isEmpty());
+}
+
+// After a modal window closes, the window that opened it has the keys again.
+TEST_F(Shell, FocusComesBackAfterAModalCloses) {
+    main()->activateWindow();
+    main()->ClickMenu(9); // the account list, a child window
+    pumpEvents();
+    QWidget* grid = main()->findChild<QWidget*>("grdData");
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    pumpEvents();
+    onNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    main()->ClickMenu(12);
+    pumpEvents(20);
+    EXPECT_EQ(QApplication::activeWindow(), main());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+}
+
+TEST_F(Shell, AboutAndHelpOpenModally) {
+    QString seen;
+    auto closeWithOk = [&](QWidget* w) {
+        seen = w->objectName() + "|" + w->windowTitle();
+        if (auto* frame = w->findChild<QGroupBox*>("fraAbout")) // the name drawn in the frame
+            seen += "|" + child<QLabel>(frame, "lblAbout_1")->text();
+        clickButton(w, "cmdOk");
+    };
+    onNextModal(closeWithOk);
+    main()->ClickMenu(12);
+    EXPECT_EQ(seen, "frmAbout|About Zelk|Zelk");
+
+    seen.clear();
+    onNextModal(closeWithOk);
+    main()->action("mnuHelps")->trigger();
+    EXPECT_EQ(seen, "frmHelp|Zelk Help");
+}
+
+TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {
+    frmToolWindow* tools = modMain::toolWindow();
+    auto* tabs = child<QTabWidget>(tools, "tabTool");
+    ASSERT_EQ(tabs->count(), 4);
+    EXPECT_LT(tabs->mapTo(tools, QPoint()).y(), tools->height() / 4) << "the tabs sit at the top";
+    EXPECT_EQ(tools->findChildren<QPushButton*>().size(), 16);
+    for (QMdiSubWindow* w : main()->mdiArea()->subWindowList())
+        EXPECT_NE(w->widget(), tools);
+}
+
+TEST_F(Shell, TickerStartsBlankAndThenShowsOneOfItsTexts) {
+    auto* strip = child<QWidget>(main(), "picMsg");
+    auto* label = child<QLabel>(strip, "lblMessage");
+    EXPECT_TRUE(label->text().isEmpty());
+    EXPECT_GT(label->width(), strip->width() / 2) << "the text runs along the strip";
+    auto* timer = main()->findChild<QTimer*>("tmrMessage");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 3000);
+    for (int i = 0; i < 40 && label->text().isEmpty(); ++i)
+        pumpEvents(100);
+    EXPECT_TRUE(main()->messages().contains(label->text())) << label->text().toStdString();
+}
+
+TEST_F(Shell, TileCommandsMakeStripsAndColumns) {
+    QMdiArea* area = main()->mdiArea();
+    main()->resize(900, 700);
+    for (int i = 0; i < 3; ++i) {
+        auto* w = new QWidget;
+        w->setWindowTitle(QString("Child %1").arg(i));
+        zelk::windows::showChild(area, w);
+    }
+    pumpEvents();
+    const QSize size = area->viewport()->size();
+    main()->action("mnuWTileHorizontal")->trigger();
+    for (QMdiSubWindow* w : area->subWindowList()) {
+        EXPECT_EQ(w->geometry().width(), size.width());
+        EXPECT_NEAR(w->geometry().height(), size.height() / 3, 1);
+    }
+    main()->action("mnuWTileVertical")->trigger();
+    for (QMdiSubWindow* w : area->subWindowList()) {
+        EXPECT_EQ(w->geometry().height(), size.height());
+        EXPECT_NEAR(w->geometry().width(), size.width() / 3, 1);
+    }
+    // the window list names every open child window
+    QMenu* windowMenu = main()->findChild<QMenu*>("mnuWindow");
+    emit windowMenu->aboutToShow();
+    QStringList listed;
+    for (QAction* a : windowMenu->actions())
+        if (a->objectName().startsWith("mnuWindowList"))
+            listed << a->text();
+    EXPECT_EQ(listed, (QStringList{"&1 Child 0", "&2 Child 1", "&3 Child 2"}));
+}
+
+TEST_F(Shell, ExitClosesEveryWindowBeforeTheConnection) {
+    QPointer<QWidget> childWindow = new QWidget;
+    zelk::windows::showChild(main()->mdiArea(), childWindow);
+    bool connectionOpenWhenChildWent = false;
+    QObject::connect(childWindow, &QObject::destroyed,
+                     [&] { connectionOpenWhenChildWent = zelk::g_cnn && zelk::g_cnn->isOpen(); });
+    QPointer<frmToolWindow> tools = modMain::toolWindow();
+    ASSERT_NE(zelk::g_cnn, nullptr);
+    main()->action("mnuExit")->trigger();
+    pumpEvents();
+    EXPECT_TRUE(connectionOpenWhenChildWent);
+    EXPECT_TRUE(childWindow.isNull());
+    EXPECT_TRUE(tools.isNull());
+    EXPECT_EQ(zelk::g_cnn, nullptr);
+    EXPECT_EQ(modMain::mainWindow(), nullptr);
+}
+
+TEST(MessageDialog, MasksEnableButtonsAndTheAnswerIsTheButtonPressed) {
+    QtUserInterface dialogs;
+    struct Case {
+        int mask;
+        const char* press;
+        int expected;
+        std::array<bool, 4> enabled;
+    } cases[] = {{7, "cmdConfirm_1", 1, {true, true, true, false}},
+                 {13, "cmdConfirm_3", 3, {true, false, true, true}},
+                 {5, "cmdConfirm_0", 0, {true, false, true, false}},
+                 {4, "cmdConfirm_2", 2, {false, false, true, false}}};
+    for (const Case& c : cases) {
+        std::array<bool, 4> enabled{};
+        QString title, text;
+        onNextModal([&](QWidget* w) {
+            auto* dlg = qobject_cast<frmMessage*>(w);
+            ASSERT_NE(dlg, nullptr);
+            for (int i = 0; i < 4; ++i)
+                enabled[size_t(i)] = dlg->ButtonEnabled(i);
+            title = dlg->Title();
+            text = dlg->Message();
+            expectFramesLaidOut(dlg, "cmdConfirm_");
+            EXPECT_EQ(child<QPushButton>(dlg, "cmdConfirm_0")->text(), "&Fix");
+            EXPECT_EQ(child<QPushButton>(dlg, "cmdConfirm_3")->text(), "&Ignore");
+            clickButton(dlg, c.press);
+        });
+        EXPECT_EQ(dialogs.showMessageDialog("Error: 1\r\nSource: S\r\nDesc: D", c.mask, "DB Error"),
+                  c.expected);
+        EXPECT_EQ(enabled, c.enabled) << c.mask;
+        EXPECT_EQ(title, "DB Error");
+        EXPECT_EQ(text, "Error: 1\nSource: S\nDesc: D");
+    }
+}
+
+TEST(MessageDialog, ClosingByTheFrameAnswersFix) {
+    QtUserInterface dialogs;
+    onNextModal([](QWidget* w) { w->close(); });
+    EXPECT_EQ(dialogs.showMessageDialog("x", 7, "DB Error"), 0);
+    onNextModal([](QWidget* w) { w->close(); });
+    EXPECT_EQ(dialogs.showMessageDialog("x", 4, "DB Error"), 0);
+}

@@ -1,0 +1,2 @@
+zelk_ui_test(test_shell ${CMAKE_CURRENT_LIST_DIR}/ShellTest.cpp)
+zelk_ui_test(test_tool_window ${CMAKE_CURRENT_LIST_DIR}/ToolWindowTest.cpp)
