@@ -250,7 +250,6 @@ int main(int argc, char** argv) {
     NoProgress progress;
 
     std::unique_ptr<Connection> cnn = Connection::open(folder);
-    g_cnn = cnn.get();
     std::printf("Zelk benchmark: %d accounts, %d three-line transactions, in %s\n", AccountCount, n,
                 qPrintable(cnn->filePath()));
     std::printf("%-28s %9s %11s %11s %11s\n", "step", "count", "time", "processor", "peak");
@@ -317,7 +316,7 @@ int main(int argc, char** argv) {
     clock.restart();
     {
         bool cancel = false;
-        reports::ReportRun run(progress, cancel);
+        reports::ReportRun run(*cnn, progress, cancel);
         if (reports::BuildTrialBalance(FirstMonth, run) != reports::BuildResult::Written)
             return 1;
     }
@@ -366,7 +365,6 @@ int main(int argc, char** argv) {
     report("list and restore snapshot", kilobytes, clock);
 
     cnn.reset();
-    g_cnn = nullptr;
     clock.restart();
     cnn = Connection::open(folder);
     report("open database", 1, clock);
@@ -410,7 +408,6 @@ int main(int argc, char** argv) {
     // Import: the same number of three-line transactions from a CSV file, read and checked
     // against the books, then written in one database transaction.
     {
-        g_cnn = cnn.get();
         // Written a thousand transactions at a time, as one file.
         QByteArray csv;
         DataTable table;
@@ -456,7 +453,6 @@ int main(int argc, char** argv) {
     }
     // The account card of a busy account: 50,000 closed lines of one account (each with
     // its counter line on a second account, so the books still balance).
-    g_cnn = cnn.get();
     constexpr int CardLines = 50000;
     runSavingCommand(*cnn, [&](StatementRunner& r) {
         for (const QString& no : {QStringLiteral("9998"), QStringLiteral("9999")})
@@ -473,7 +469,7 @@ int main(int argc, char** argv) {
     });
     clock.restart();
     {
-        history::HistoryBrowser card(history::BrowserKind::AccountCard);
+        history::HistoryBrowser card(*cnn, history::BrowserKind::AccountCard);
         history::RangeChoice choice;
         choice.account = QStringLiteral("9998");
         choice.dateFrom = first;

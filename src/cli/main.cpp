@@ -449,7 +449,7 @@ int main(int argc, char** argv) {
                 rc = exitOf(run.run(), cliUi);
         } else if (report->parsed()) {
             bool cancel = false;
-            reports::ReportRun run(progress, cancel);
+            reports::ReportRun run(*cnn, progress, cancel);
             const std::string& kind = reportArgs.front();
             reports::BuildResult result;
             if (kind == "trial-balance")
@@ -475,6 +475,8 @@ int main(int argc, char** argv) {
                                output);
                 }
                 rc = 0;
+            } else if (result == reports::BuildResult::NoData) {
+                say(reports::NoDataMessage);
             }
         } else if (checkCmd->parsed()) {
             rc = check();

@@ -31,7 +31,7 @@ protected:
     ScriptedUi ui;
     zelk::NoProgress progress;
     bool cancel = false;
-    zelk::reports::ReportRun run{progress, cancel};
+    zelk::reports::ReportRun run{db.cnn(), progress, cancel};
 
     void SetUp() override {
         db.exec(UpdateCompanyInfo("Acme Traders", "1 Market Street", "555-0100", "",
@@ -109,7 +109,7 @@ TEST_F(CustomReportPrint, MissingDefinitionOrRowsIsNoData) {
     EXPECT_EQ(zelk::custom_reports::BuildCustomReport("Nothing", 5, run), BuildResult::NoData);
     db.exec(InsertCustomReport("Empty", "No rows", 2));
     EXPECT_EQ(zelk::custom_reports::BuildCustomReport("Empty", 5, run), BuildResult::NoData);
-    EXPECT_EQ(ui.messageBoxes(), (std::vector<QString>{"No data", "No data"}));
+    EXPECT_TRUE(ui.asked().empty()) << "the caller tells No data";
     EXPECT_FALSE(QFile::exists(modRptUtil::ReportFilePath()));
 }
 

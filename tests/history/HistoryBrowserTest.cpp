@@ -50,7 +50,7 @@ const RangeChoice January2004 = dates(QDate(2004, 1, 1), QDate(2004, 1, 31));
 // gets its own total. The leading values show on the first line of each transaction; a
 // credit of 75 shows an empty debit (the money format leaves 0 empty).
 TEST_F(HistoryBrowsers, TransactionHistoryTotalsEachTransaction) {
-    HistoryBrowser b(BrowserKind::Transactions);
+    HistoryBrowser b(db.cnn(), BrowserKind::Transactions);
     ASSERT_EQ(b.load(January2004), Result::Loaded);
     EXPECT_TRUE(ui.asked().empty());
     EXPECT_EQ(b.readCount(), 8);
@@ -98,7 +98,7 @@ TEST_F(HistoryBrowsers, RunsFollowTheTransactionNumberWhateverItsCaseAndItsDate)
     db.exec(InsertTransactionHistory("T9", "1000", 1, "S", QDate(2004, 3, 1), "D", money("5")));
     db.exec(InsertTransactionHistory("T9", "1000", 1, "S", QDate(2004, 3, 2), "D", money("3")));
     db.exec(InsertTransactionHistory("t9", "4000", 2, "S", QDate(2004, 3, 1), "D", money("-5")));
-    HistoryBrowser b(BrowserKind::Transactions);
+    HistoryBrowser b(db.cnn(), BrowserKind::Transactions);
     ASSERT_EQ(b.load(dates(QDate(2004, 3, 1), QDate(2004, 3, 31))), Result::Loaded);
     const std::vector<QStringList> expected = {
         {"T9", "S", "01/03/04", "D", "1000", "Cash", "5", ""},
@@ -117,7 +117,7 @@ TEST_F(HistoryBrowsers, RunsFollowTheTransactionNumberWhateverItsCaseAndItsDate)
 // the open year's general ledger: one "Total" at the end, Year and Period on the first
 // row. The period follows the company's first month as it is when the grid is loaded.
 TEST_F(HistoryBrowsers, CurrentYearLedgerOfAMonth) {
-    HistoryBrowser b(BrowserKind::GeneralLedgerCurrent);
+    HistoryBrowser b(db.cnn(), BrowserKind::GeneralLedgerCurrent);
     ASSERT_EQ(b.load(month(2)), Result::Loaded);
     const std::vector<QStringList> expected = {
         {"2004", "11", "1000", "Cash", "120.4", "500"}, {"", "", "1100", "Bank", "", ""},
@@ -141,7 +141,7 @@ TEST_F(HistoryBrowsers, CurrentYearLedgerOfAMonth) {
 // per account, no totals, the year on the first row only, negative balances with a
 // minus sign. A year without closed rows has no data (2004 is still open).
 TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
-    HistoryBrowser ledger(BrowserKind::GeneralLedgerPrevious);
+    HistoryBrowser ledger(db.cnn(), BrowserKind::GeneralLedgerPrevious);
     ASSERT_EQ(ledger.load(month(1, 2003)), Result::Loaded);
     const std::vector<QStringList> expected = {
         {"2003", "10", "1000", "Cash", ".25", "1,550.5"}, {"", "", "1100", "Bank", "75", ""},
@@ -150,7 +150,7 @@ TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
     };
     EXPECT_EQ(cells(ledger), expected);
 
-    HistoryBrowser balances(BrowserKind::Balances);
+    HistoryBrowser balances(db.cnn(), BrowserKind::Balances);
     ASSERT_EQ(balances.load(month(0, 2003)), Result::Loaded);
     ASSERT_EQ(balances.rows().size(), 4u);
     std::map<QString, QStringList> byAccount;
@@ -195,7 +195,7 @@ TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
 // description; Fix, Retry, Abort under "DB Error"). Whatever the answer, nothing is run
 // again and the rows shown before stay.
 TEST_F(HistoryBrowsers, AFailingQueryIsReportedAndTheRowsStay) {
-    HistoryBrowser b(BrowserKind::Balances);
+    HistoryBrowser b(db.cnn(), BrowserKind::Balances);
     ASSERT_EQ(b.load(month(0, 2003)), Result::Loaded);
     const std::vector<QStringList> before = cells(b);
 
@@ -218,7 +218,7 @@ TEST_F(HistoryBrowsers, AFailingQueryIsReportedAndTheRowsStay) {
 // Totals beyond the money range are an error, not a wrapped figure; one of the two
 // amounts alone is shown in full.
 TEST_F(HistoryBrowsers, ATotalOutOfRangeIsReportedNotWrapped) {
-    HistoryBrowser b(BrowserKind::GeneralLedgerPrevious);
+    HistoryBrowser b(db.cnn(), BrowserKind::GeneralLedgerPrevious);
     ASSERT_EQ(b.load(month(1, 2003)), Result::Loaded);
     const zelk::Amount huge = zelk::Amount::fromUnits(900'000'000'000'000);
     db.exec(modDBUtil::InsertGeneralHistory("1000", 2001, 5, huge, zelk::Amount()));
@@ -274,7 +274,7 @@ TEST_F(HistoryBrowsers, AccountCardRunsTheBalanceFromTheYearsBeginning) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from.toString(Qt::ISODate).toStdString());
-        HistoryBrowser b(BrowserKind::AccountCard);
+        HistoryBrowser b(db.cnn(), BrowserKind::AccountCard);
         ASSERT_EQ(b.load(dates(c.from, c.to, "1000")), Result::Loaded);
         EXPECT_TRUE(ui.asked().empty());
         std::vector<QStringList> shown;

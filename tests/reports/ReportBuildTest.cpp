@@ -40,7 +40,7 @@ protected:
     ScriptedUi ui;
     CountingProgress progress;
     bool cancel = false;
-    ReportRun run{progress, cancel};
+    ReportRun run{db.cnn(), progress, cancel};
 
     std::vector<std::function<BuildResult()>> monthReports(int month) {
         return {[=, this] { return BuildTrialBalance(month, run); },
@@ -108,15 +108,14 @@ TEST_F(Reports, StatementsBalanceAndNameTheMonthsNotClosed) {
     EXPECT_TRUE(reportLines().contains("Debits : 0.00"));
 }
 
-// Empty books: every report says "No data" and writes no report file.
+// Empty books: every report has no data and writes no report file.
 TEST_F(Reports, NoDataWritesNoReportFile) {
     auto builds = monthReports(4);
     builds.push_back(
         [&] { return BuildTransactionList(QDate(2004, 1, 1), QDate(2004, 12, 31), run); });
     for (auto& build : builds)
         EXPECT_EQ(build(), BuildResult::NoData);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>(4, "No data"));
-    EXPECT_EQ(ui.asked()[3].title, "Zelk");
+    EXPECT_TRUE(ui.asked().empty()) << "the caller tells No data";
     EXPECT_FALSE(QFile::exists(modRptUtil::ReportFilePath()));
     EXPECT_EQ(progress.maximum(), -1);
 }
@@ -137,7 +136,6 @@ TEST_F(Reports, TheReportFileHoldsTheLastReportWritten) {
     // A range whose start is after its end finds no transaction.
     EXPECT_EQ(BuildTransactionList(QDate(2004, 6, 30), QDate(2004, 6, 1), run),
               BuildResult::NoData);
-    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data"});
     expectReportIs("trial-balance.rtf");
 }
 

@@ -180,6 +180,8 @@ TEST_F(ReportWindows, EachReportShowsItsReport) {
 TEST_F(ReportWindows, NoViewerWithoutAWholeReport) {
     ViewerWatch watch;
     runMonthReport(zelk::windows::openRptBalanceSheet, 1);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"No data"});
+    EXPECT_EQ(ui.asked().at(0).title, "Zelk");
 
     // Cancel pressed while the trial balance is written: it stops at its next step.
     fixture::buildLedger(db);

@@ -23,23 +23,22 @@ void writeBlock(ReportFile& file, const QStringList& lines, bool italic) {
 // The report of either type: the rows in order, each Detail's amount read for the
 // month, each Total closing its group.
 BuildResult buildRows(const QString& name, int month, int type, reports::ReportRun& run) {
-    const CompanyRow company = CompanyRow::read(*g_cnn);
+    const CompanyRow company = CompanyRow::read(run.connection());
     const int year = company.CurrentPeriodYear;
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, month);
-    RowSet report = g_cnn->openRowSet(modDBUtil::GetCustomReport(name));
-    RowSet rows = g_cnn->openRowSet(modDBUtil::GetCustomReportDetails(name));
+    RowSet report = run.connection().openRowSet(modDBUtil::GetCustomReport(name));
+    RowSet rows = run.connection().openRowSet(modDBUtil::GetCustomReportDetails(name));
     if (report.isEmpty() || rows.isEmpty()) {
-        run.noData();
         return BuildResult::NoData;
     }
 
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader(
         {QStringLiteral("Section"), QStringLiteral("RowName"), QStringLiteral("Amount")});
-    WriteReportOpening(file, report.text(QStringLiteral("Title")));
+    WriteReportOpening(file, company, report.text(QStringLiteral("Title")));
     WritePeriodLine(file, period, month, year, company.FinancialPeriodBegin);
     // Balances to date read every month up to the chosen one; movements that month alone.
-    WriteNotClosedLine(file, type == Cumulative ? 1 : period, period, year,
+    WriteNotClosedLine(file, run.connection(), type == Cumulative ? 1 : period, period, year,
                        company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
@@ -49,9 +48,9 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         const QString rowType = rows.text(QStringLiteral("RowType"));
         const QString rowName = rows.text(QStringLiteral("RowName"));
         if (rowType == QLatin1String("Detail")) {
-            const Amount amount =
-                detailAmount(*g_cnn, type, year, period, rows.text(QStringLiteral("AccountStart")),
-                             rows.text(QStringLiteral("AccountEnd")));
+            const Amount amount = detailAmount(run.connection(), type, year, period,
+                                               rows.text(QStringLiteral("AccountStart")),
+                                               rows.text(QStringLiteral("AccountEnd")));
             writeBlock(file, RowBlock(rowName, amount), false);
             file.addDataRow({textCell(rowName), moneyCell(amount)});
             sums.detail(amount);
@@ -96,9 +95,8 @@ BuildResult BuildMonthlyReport(const QString& name, int month, reports::ReportRu
 }
 
 BuildResult BuildCustomReport(const QString& name, int month, reports::ReportRun& run) {
-    RowSet report = g_cnn->openRowSet(modDBUtil::GetCustomReport(name));
+    RowSet report = run.connection().openRowSet(modDBUtil::GetCustomReport(name));
     if (report.isEmpty()) {
-        run.noData();
         return BuildResult::NoData;
     }
     switch (report.integer(QStringLiteral("ReportTypeID"))) {

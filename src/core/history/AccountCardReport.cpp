@@ -1,5 +1,6 @@
 #include "AccountCardReport.h"
 
+#include "core/data/FiscalCalendar.h"
 #include "core/reports/modRptUtil.h"
 
 namespace zelk::history {
@@ -25,10 +26,10 @@ std::vector<RowCell> cardCells(const QStringList& texts, const std::vector<Amoun
 
 } // namespace
 
-void WriteAccountCardReport(const std::vector<GridRow>& rows, const QString& account,
-                            const QDate& from, const QDate& to) {
+void WriteAccountCardReport(Connection& cnn, const std::vector<GridRow>& rows,
+                            const QString& account, const QDate& from, const QDate& to) {
     ReportFile file(ReportFilePath());
-    WriteReportOpening(file, QStringLiteral("Account Card"));
+    WriteReportOpening(file, CompanyRow::read(cnn), QStringLiteral("Account Card"));
     file.WriteLine(RtfFontSize(9, QString()) + QStringLiteral("Account: ") + RtfText(account));
     WritePar(file);
     file.WriteLine(QStringLiteral("From date ") + MediumDate(from) + QStringLiteral(" to ") +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HistoryGrid.h"
+#include "core/data/Connection.h"
 
 #include <QDate>
 #include <QString>
@@ -13,7 +14,7 @@ namespace zelk::history {
 // per row — date, transaction number, description, debit, credit and balance, 80
 // characters in all — with the beginning balances and the total in bold. Throws
 // modRptUtil::ReportFileError when the file cannot be written.
-void WriteAccountCardReport(const std::vector<GridRow>& rows, const QString& account,
-                            const QDate& from, const QDate& to);
+void WriteAccountCardReport(Connection& cnn, const std::vector<GridRow>& rows,
+                            const QString& account, const QDate& from, const QDate& to);
 
 } // namespace zelk::history

@@ -10,38 +10,39 @@ namespace zelk::history {
 
 namespace {
 
-Connection& connection() {
-    if (!g_cnn || !g_cnn->isOpen())
-        throw DbError({1, QStringLiteral("Zelk database"),
-                       QStringLiteral("The database connection is not open.")});
-    return *g_cnn;
-}
-
-int periodOfMonth(int month) {
-    const CompanyRow company = CompanyRow::read(connection());
+int periodOfMonth(Connection& cnn, int month) {
+    const CompanyRow company = CompanyRow::read(cnn);
     return fiscal::periodOfMonth(company.FinancialPeriodBegin, month);
 }
 
-int financialPeriodBegin() {
-    return CompanyRow::read(connection()).FinancialPeriodBegin;
+int financialPeriodBegin(Connection& cnn) {
+    return CompanyRow::read(cnn).FinancialPeriodBegin;
 }
 
 } // namespace
+
+Connection& HistoryBrowser::connection() const {
+    if (!m_cnn.isOpen())
+        throw DbError({1, QStringLiteral("Zelk database"),
+                       QStringLiteral("The database connection is not open.")});
+    return m_cnn;
+}
 
 QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
     switch (m_design->kind) {
     case BrowserKind::Transactions:
         return modDBUtil::GetTransactionHistoryView(choice.dateFrom, choice.dateTo);
     case BrowserKind::GeneralLedgerCurrent:
-        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), 0);
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(connection(), choice.month), 0);
     case BrowserKind::GeneralLedgerPrevious:
-        return modDBUtil::GetGeneralLedgerView(periodOfMonth(choice.month), choice.year);
+        return modDBUtil::GetGeneralLedgerView(periodOfMonth(connection(), choice.month),
+                                               choice.year);
     case BrowserKind::Balances:
         return modDBUtil::GetBalanceHistoryView(choice.year);
     case BrowserKind::AccountCard: {
         // From the first day of the fiscal year: the lines before the range make the
         // balance the card starts with.
-        const int begin = financialPeriodBegin();
+        const int begin = financialPeriodBegin(connection());
         const int year = fiscal::periodOfDate(begin, choice.dateFrom).periodYear;
         return modDBUtil::GetAccountCardLines(choice.account, fiscal::firstDayOfYear(begin, year),
                                               choice.dateTo);
@@ -58,7 +59,8 @@ HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
         if (m_design->kind == BrowserKind::AccountCard) {
             RowSet beginnings =
                 connection().openRowSet(modDBUtil::GetAccountBeginningBalances(choice.account));
-            rows = arrangeAccountCard(rs, beginnings, financialPeriodBegin(), choice.dateFrom);
+            rows = arrangeAccountCard(rs, beginnings, financialPeriodBegin(connection()),
+                                      choice.dateFrom);
         } else {
             rows = arrangeRows(*m_design, rs);
         }

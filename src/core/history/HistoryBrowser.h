@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HistoryGrid.h"
+#include "core/data/Connection.h"
 
 #include <QDate>
 #include <functional>
@@ -27,7 +28,7 @@ public:
         Failed  // the query failed: the error reported, the grid as it was
     };
 
-    explicit HistoryBrowser(BrowserKind kind) : m_design(&design(kind)) {}
+    HistoryBrowser(Connection& cnn, BrowserKind kind) : m_cnn(cnn), m_design(&design(kind)) {}
 
     const BrowserDesign& browserDesign() const { return *m_design; }
 
@@ -35,7 +36,7 @@ public:
     // of the fiscal year to turn the calendar month into its period. Throws DbError.
     QString statementFor(const RangeChoice& choice) const;
 
-    // Reads the rows of the choice over the application connection and arranges them.
+    // Reads the rows of the choice over the browser's connection and arranges them.
     // With no rows the grid is emptied and "No data." is told. A failing query is shown
     // with the database error report; the rows shown before stay.
     LoadResult load(const RangeChoice& choice);
@@ -49,7 +50,9 @@ public:
 
 private:
     void replace(int readCount, std::vector<GridRow> rows);
+    Connection& connection() const;
 
+    Connection& m_cnn;
     const BrowserDesign* m_design;
     int m_readCount = 0;
     std::vector<GridRow> m_rows;

@@ -14,8 +14,4 @@ bool ReportRun::step() {
     return !m_cancel;
 }
 
-void ReportRun::noData() {
-    zelk::ui().messageBox(QStringLiteral("No data"), zelk::appTitle());
-}
-
 } // namespace zelk::reports

@@ -39,19 +39,23 @@ void writeHeading(ReportFile& file, const char* heading) {
 // and expenses to date) are equities, so that the assets equal the liabilities and
 // equities of balanced books.
 BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
-    const CompanyRow company = CompanyRow::read(*g_cnn);
+    const CompanyRow company = CompanyRow::read(run.connection());
     const int year = company.CurrentPeriodYear;
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, Month);
-    RowSet assets = g_cnn->openRowSet(modDBUtil::GetAssetBalancesToPeriod(year, period));
-    RowSet equities = g_cnn->openRowSet(modDBUtil::GetEquityBalancesToPeriod(year, period));
-    RowSet earnings = g_cnn->openRowSet(modDBUtil::GetEarningBalancesToPeriod(year, period));
-    RowSet liabilities = g_cnn->openRowSet(modDBUtil::GetLiabilityBalancesToPeriod(year, period));
-    RowSet revenues = g_cnn->openRowSet(modDBUtil::GetRevenueBalancesToPeriod(year, period));
-    RowSet expenses = g_cnn->openRowSet(modDBUtil::GetExpenseBalancesToPeriod(year, period));
+    RowSet assets = run.connection().openRowSet(modDBUtil::GetAssetBalancesToPeriod(year, period));
+    RowSet equities =
+        run.connection().openRowSet(modDBUtil::GetEquityBalancesToPeriod(year, period));
+    RowSet earnings =
+        run.connection().openRowSet(modDBUtil::GetEarningBalancesToPeriod(year, period));
+    RowSet liabilities =
+        run.connection().openRowSet(modDBUtil::GetLiabilityBalancesToPeriod(year, period));
+    RowSet revenues =
+        run.connection().openRowSet(modDBUtil::GetRevenueBalancesToPeriod(year, period));
+    RowSet expenses =
+        run.connection().openRowSet(modDBUtil::GetExpenseBalancesToPeriod(year, period));
     const int records = assets.recordCount() + equities.recordCount() + earnings.recordCount() +
                         liabilities.recordCount();
     if (records + revenues.recordCount() + expenses.recordCount() == 0) {
-        run.noData();
         return BuildResult::NoData;
     }
     run.start(records);
@@ -65,9 +69,9 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Balance")});
-    WriteReportOpening(file, QStringLiteral("Balance Sheet"));
+    WriteReportOpening(file, company, QStringLiteral("Balance Sheet"));
     WritePeriodLine(file, period, Month, year, company.FinancialPeriodBegin);
-    WriteNotClosedLine(file, 1, period, year, company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, run.connection(), 1, period, year, company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);
 

@@ -28,14 +28,13 @@ void writeSectionHeading(ReportFile& file, const QString& heading) {
 
 // The month's figures of the revenue and expense accounts, their sums, and the result.
 BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
-    const CompanyRow company = CompanyRow::read(*g_cnn);
+    const CompanyRow company = CompanyRow::read(run.connection());
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, Month);
-    RowSet revenues =
-        g_cnn->openRowSet(modDBUtil::GetRevenueBalancesOfPeriod(company.CurrentPeriodYear, period));
-    RowSet expenses =
-        g_cnn->openRowSet(modDBUtil::GetExpenseBalancesOfPeriod(company.CurrentPeriodYear, period));
+    RowSet revenues = run.connection().openRowSet(
+        modDBUtil::GetRevenueBalancesOfPeriod(company.CurrentPeriodYear, period));
+    RowSet expenses = run.connection().openRowSet(
+        modDBUtil::GetExpenseBalancesOfPeriod(company.CurrentPeriodYear, period));
     if (revenues.isEmpty() && expenses.isEmpty()) {
-        run.noData();
         return BuildResult::NoData;
     }
     run.start(revenues.recordCount() + expenses.recordCount());
@@ -43,9 +42,9 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Amount")});
-    WriteReportOpening(file, QStringLiteral("Income Statement"));
+    WriteReportOpening(file, company, QStringLiteral("Income Statement"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
-    WriteNotClosedLine(file, period, period, company.CurrentPeriodYear,
+    WriteNotClosedLine(file, run.connection(), period, period, company.CurrentPeriodYear,
                        company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);

@@ -10,11 +10,11 @@ using namespace modRptUtil;
 
 // Every account's posted debit and credit totals of one month, with the sums of both.
 BuildResult BuildTrialBalance(int Month, ReportRun& run) {
-    const CompanyRow company = CompanyRow::read(*g_cnn);
+    const CompanyRow company = CompanyRow::read(run.connection());
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, Month);
-    RowSet rs = g_cnn->openRowSet(modDBUtil::GetGeneralOfPeriod(company.CurrentPeriodYear, period));
+    RowSet rs = run.connection().openRowSet(
+        modDBUtil::GetGeneralOfPeriod(company.CurrentPeriodYear, period));
     if (rs.isEmpty()) {
-        run.noData();
         return BuildResult::NoData;
     }
     run.start(rs.recordCount());
@@ -22,7 +22,7 @@ BuildResult BuildTrialBalance(int Month, ReportRun& run) {
     ReportFile file(ReportFilePath(), &run.table());
     file.setDataHeader({QStringLiteral("AccountNo"), QStringLiteral("AccountName"),
                         QStringLiteral("Debit"), QStringLiteral("Credit")});
-    WriteReportOpening(file, QStringLiteral("Trial Balance"));
+    WriteReportOpening(file, company, QStringLiteral("Trial Balance"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
     WriteRule(file, false);
     WritePar(file);

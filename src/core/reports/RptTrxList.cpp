@@ -1,5 +1,6 @@
 #include "ReportRun.h"
 #include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
 #include "core/data/modDBUtil.h"
 #include "core/data/modUtils.h"
 #include "modRptUtil.h"
@@ -11,12 +12,12 @@ using namespace modRptUtil;
 // Every journal transaction of a range of days, posted or not: its header, its lines
 // split into debit and credit, and its own sums.
 BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, ReportRun& run) {
-    RowSet trxs = g_cnn->stream(modDBUtil::GetTransactionsInRange(DateFrom, DateTo));
+    RowSet trxs = run.connection().stream(modDBUtil::GetTransactionsInRange(DateFrom, DateTo));
     if (trxs.isEmpty()) {
-        run.noData();
         return BuildResult::NoData;
     }
-    run.start(int(g_cnn->execute(modDBUtil::GetTransactionCountInRange(DateFrom, DateTo))
+    run.start(int(run.connection()
+                      .execute(modDBUtil::GetTransactionCountInRange(DateFrom, DateTo))
                       .integer(QStringLiteral("TransactionCount"))));
 
     ReportFile file(ReportFilePath(), &run.table());
@@ -24,7 +25,8 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
         {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
          QStringLiteral("Posted"), QStringLiteral("Description"), QStringLiteral("AccountNo"),
          QStringLiteral("AccountName"), QStringLiteral("Debit"), QStringLiteral("Credit")});
-    WriteReportOpening(file, QStringLiteral("Transaction List"));
+    WriteReportOpening(file, CompanyRow::read(run.connection()),
+                       QStringLiteral("Transaction List"));
     file.WriteLine(RtfFontSize(9, QString()) + QStringLiteral("From date ") + MediumDate(DateFrom) +
                    QStringLiteral(" to ") + MediumDate(DateTo));
     WritePar(file);
@@ -62,7 +64,7 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
         WritePar(file);
 
         Amount debits, credits;
-        RowSet lines = g_cnn->execute(modDBUtil::GetTransactionDetails(number));
+        RowSet lines = run.connection().execute(modDBUtil::GetTransactionDetails(number));
         for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
             const Amount amount = lines.amount(QStringLiteral("Amount"));
             Amount debit, credit;

@@ -153,8 +153,7 @@ void WriteRtfHeader(ReportFile& Stream) {
     Stream.WriteLine(QStringLiteral("\\pard\\b\\f0\\"));
 }
 
-void WriteCompanyHeader(ReportFile& Stream) {
-    const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
+void WriteCompanyHeader(ReportFile& Stream, const zelk::CompanyRow& company) {
     Stream.WriteLine(RtfPar(RtfFontSize(26, RtfBold(RtfText(company.Name)))));
     Stream.WriteLine(RtfPar(RtfFontSize(10, RtfText(company.Address))));
     Stream.WriteLine(RtfPar(RtfFontSize(8, QLatin1String("Phone: ") + RtfText(company.Phone))));
@@ -326,10 +325,10 @@ QString TitleLine(const QString& title) {
     return RtfBold(RtfFontSize(14, QString()) + RtfText(title));
 }
 
-void WriteReportOpening(ReportFile& Stream, const QString& title) {
+void WriteReportOpening(ReportFile& Stream, const zelk::CompanyRow& company, const QString& title) {
     Stream.setDataTitle(title);
     WriteRtfHeader(Stream);
-    WriteCompanyHeader(Stream);
+    WriteCompanyHeader(Stream, company);
     Stream.WriteLine(RtfFontSize(9, QString()));
     WriteRule(Stream, true);
     WritePar(Stream);
@@ -344,14 +343,15 @@ void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
     WritePar(Stream);
 }
 
-QString NotClosedText(int firstPeriod, int lastPeriod, int fiscalYear, int financialPeriodBegin) {
+QString NotClosedText(zelk::Connection& cnn, int firstPeriod, int lastPeriod, int fiscalYear,
+                      int financialPeriodBegin) {
     // The calendar month of period p.
     auto month = [&](int p) { return (financialPeriodBegin + p - 2) % 12 + 1; };
     const QDate from =
         zelk::fiscal::firstDayOfMonth(financialPeriodBegin, fiscalYear, month(firstPeriod));
     const QDate to =
         zelk::fiscal::lastDayOfMonth(financialPeriodBegin, fiscalYear, month(lastPeriod));
-    zelk::RowSet dates = zelk::g_cnn->openRowSet(modDBUtil::GetPostedDatesInRange(from, to));
+    zelk::RowSet dates = cnn.openRowSet(modDBUtil::GetPostedDatesInRange(from, to));
     QStringList months;
     for (dates.moveFirst(); !dates.eof(); dates.moveNext()) {
         const QString m = zelk::fiscal::monthOfDate(dates.date(QStringLiteral("DateStamp")));
@@ -364,9 +364,10 @@ QString NotClosedText(int firstPeriod, int lastPeriod, int fiscalYear, int finan
            QLatin1Char('.');
 }
 
-void WriteNotClosedLine(ReportFile& Stream, int firstPeriod, int lastPeriod, int fiscalYear,
-                        int financialPeriodBegin) {
-    const QString text = NotClosedText(firstPeriod, lastPeriod, fiscalYear, financialPeriodBegin);
+void WriteNotClosedLine(ReportFile& Stream, zelk::Connection& cnn, int firstPeriod, int lastPeriod,
+                        int fiscalYear, int financialPeriodBegin) {
+    const QString text =
+        NotClosedText(cnn, firstPeriod, lastPeriod, fiscalYear, financialPeriodBegin);
     if (text.isEmpty())
         return;
     Stream.WriteLine(text);

@@ -12,6 +12,11 @@
 #include <stdexcept>
 #include <vector>
 
+namespace zelk {
+class Connection;
+struct CompanyRow;
+} // namespace zelk
+
 // The report text builder: every report is an RTF document written one line at a time
 // into the report file "temp.txt" in the program folder (Windows-1252 bytes, CR LF).
 // Markup is written as it stands; data values (names, titles, descriptions, company
@@ -82,8 +87,8 @@ QString RtfFontSize(std::int16_t Size, const QString& Text); // "\fs" + 2*Size +
 QString RtfPar(const QString& Text);                         // Text + "\par"
 
 void WriteRtfHeader(ReportFile& Stream);
-// Reads the company row and writes the five lines of the company block.
-void WriteCompanyHeader(ReportFile& Stream);
+// The five lines of the company block.
+void WriteCompanyHeader(ReportFile& Stream, const zelk::CompanyRow& company);
 void WriteRtfFooter(ReportFile& Stream);
 // 80 "=" (Double) or 80 "-", without a paragraph mark.
 void WriteRule(ReportFile& Stream, bool Double);
@@ -154,16 +159,17 @@ QString TitleLine(const QString& title);
 
 // How every report opens: the RTF header, the company block, the 9-point size line, a
 // double rule, the title line, each followed by its paragraph mark.
-void WriteReportOpening(ReportFile& Stream, const QString& title);
+void WriteReportOpening(ReportFile& Stream, const zelk::CompanyRow& company, const QString& title);
 // The 9-point period line and its paragraph mark.
 void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
                      int financialPeriodBegin);
 // "Not closed by End Month: May 2004, June 2004." naming the months of periods
 // firstPeriod ... lastPeriod of the fiscal year whose posted transactions are still in
 // the journal (their figures are not yet in the period balances); empty text when none.
-QString NotClosedText(int firstPeriod, int lastPeriod, int fiscalYear, int financialPeriodBegin);
+QString NotClosedText(zelk::Connection& cnn, int firstPeriod, int lastPeriod, int fiscalYear,
+                      int financialPeriodBegin);
 // That text and its paragraph mark, when there is one.
-void WriteNotClosedLine(ReportFile& Stream, int firstPeriod, int lastPeriod, int fiscalYear,
-                        int financialPeriodBegin);
+void WriteNotClosedLine(ReportFile& Stream, zelk::Connection& cnn, int firstPeriod, int lastPeriod,
+                        int fiscalYear, int financialPeriodBegin);
 
 } // namespace modRptUtil

@@ -148,7 +148,7 @@ private:
 using namespace zelk::history;
 
 frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
-    : QWidget(parent), m_browser(kind) {
+    : QWidget(parent), m_browser(*zelk::g_cnn, kind) {
     const BrowserDesign& d = m_browser.browserDesign();
     setObjectName(d.name);
     setWindowTitle(d.caption);
@@ -356,8 +356,8 @@ void frmAccountCard::cmdPrint_Click() {
     if (browser().rows().empty())
         return;
     try {
-        zelk::history::WriteAccountCardReport(browser().rows(), m_accountText, m_choice.dateFrom,
-                                              m_choice.dateTo);
+        zelk::history::WriteAccountCardReport(*zelk::g_cnn, browser().rows(), m_accountText,
+                                              m_choice.dateFrom, m_choice.dateTo);
         frmReport viewer(this);
         viewer.ShowFile(modRptUtil::ReportFilePath());
     } catch (const modRptUtil::ReportFileError& e) {

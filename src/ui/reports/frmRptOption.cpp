@@ -103,12 +103,15 @@ void frmRptOption::cmdOk_Click() {
     cmdOk->setEnabled(false);
     m_Cancel = false;
     ProgressBarSink progress(pbStatus);
-    ReportRun run(progress, m_Cancel);
+    ReportRun run(*zelk::g_cnn, progress, m_Cancel);
     try {
-        if (build(run) == BuildResult::Written) {
+        const BuildResult result = build(run);
+        if (result == BuildResult::Written) {
             frmReport viewer(this);
             viewer.setData(std::move(run.table()));
             viewer.ShowFile(modRptUtil::ReportFilePath());
+        } else if (result == BuildResult::NoData) {
+            zelk::ui().messageBox(zelk::reports::NoDataMessage, zelk::appTitle());
         }
     } catch (const modRptUtil::ReportFileError& e) {
         zelk::ui().messageBox(e.message(), windowTitle());
