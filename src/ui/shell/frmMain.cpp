@@ -1,6 +1,5 @@
 #include "frmMain.h"
 
-#include "modMain.h"
 #include "ui/widgets/Twips.h"
 #include "ui/widgets/WindowCommands.h"
 
@@ -302,6 +301,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     tmrMessage->stop();
-    modMain::CloseApplication(this);
+    emit closing();
     event->accept();
 }

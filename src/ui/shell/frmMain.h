@@ -34,6 +34,11 @@ public:
     // Closes every child window; false when one of them refused.
     bool closeChildWindows();
 
+signals:
+    // The main window is closing, its child windows closed: every other window and the
+    // connection go now.
+    void closing();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

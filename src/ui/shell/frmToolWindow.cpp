@@ -1,15 +1,15 @@
 #include "frmToolWindow.h"
 
-#include "frmMain.h"
 #include "ui/widgets/Twips.h"
 
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
-frmToolWindow::frmToolWindow(frmMain* main) : QDockWidget(main), m_main(main) {
+frmToolWindow::frmToolWindow(QMainWindow* main) : QDockWidget(main) {
     setObjectName(QStringLiteral("frmToolWindow"));
     setWindowTitle(QStringLiteral("Tools"));
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -75,6 +75,5 @@ frmToolWindow::frmToolWindow(frmMain* main) : QDockWidget(main), m_main(main) {
 }
 
 void frmToolWindow::cmdTool_Click(int index) {
-    if (m_main)
-        m_main->ClickMenu(qint16(index + 1));
+    emit commandRequested(qint16(index + 1));
 }

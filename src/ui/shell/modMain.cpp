@@ -81,6 +81,10 @@ int Main() {
     s_main->show();
     s_tools = new frmToolWindow(s_main);
     s_tools->show();
+    // The tool window asks the main window for its commands; the main window closing
+    // closes the application. Only start-up knows both.
+    QObject::connect(s_tools, &frmToolWindow::commandRequested, s_main, &frmMain::ClickMenu);
+    QObject::connect(s_main, &frmMain::closing, s_main, [] { CloseApplication(s_main); });
     return 0;
 }
 
