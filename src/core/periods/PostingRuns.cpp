@@ -172,53 +172,49 @@ QString skippedMessage(const std::vector<SkippedTransaction>& skipped, const QSt
     return text;
 }
 
-RunOutcome PostTransactions::run(const QDate& DateFrom, const QDate& DateTo) {
+namespace {
+const PostingRun::Direction Posting{+1, true, "Posting transactions is done!", "posted",
+                                    "Post Transactions"};
+const PostingRun::Direction Reverting{-1, false, "Reverting postings is done!", "reverted",
+                                      "Revert Postings"};
+} // namespace
+
+PostTransactions::PostTransactions(Connection& cnn, ProgressSink& progress)
+    : PostingRun(cnn, progress, Posting) {}
+
+RevertPostings::RevertPostings(Connection& cnn, ProgressSink& progress)
+    : PostingRun(cnn, progress, Reverting) {}
+
+RunOutcome PostingRun::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
-    return perform(QStringLiteral("Posting transactions is done!"), [&] {
+    // The transactions the run carries over are those whose flag it turns.
+    const bool postedBefore = !m_direction.postedAfter;
+    return perform(QString::fromLatin1(m_direction.doneMessage), [&] {
         const CompanyRow company = readCompany();
-        RowSet lines = stream(modDBUtil::GetUnpostedTransactionLinesInRange(DateFrom, DateTo));
+        RowSet lines =
+            stream(postedBefore ? modDBUtil::GetPostedTransactionLinesInRange(DateFrom, DateTo)
+                                : modDBUtil::GetUnpostedTransactionLinesInRange(DateFrom, DateTo));
         if (lines.isEmpty())
             return;
         // a step per transaction, and one for the posted flags
-        startSteps(count(modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)) + 1);
+        startSteps(count(postedBefore ? modDBUtil::GetPostedCountInRange(DateFrom, DateTo)
+                                      : modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)) +
+                   1);
         walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
-             company.FinancialPeriodBegin, company.CurrentPeriodYear, +1, m_skipped);
+             company.FinancialPeriodBegin, company.CurrentPeriodYear, m_direction.sign, m_skipped);
         lines.close();
-        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, true));
+        execute(
+            modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, m_direction.postedAfter));
         for (const SkippedTransaction& t : m_skipped)
-            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, false));
+            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, postedBefore));
         step();
     });
 }
 
-void PostTransactions::afterDone() {
-    const QString text = skippedMessage(m_skipped, QStringLiteral("posted"));
+void PostingRun::afterDone() {
+    const QString text = skippedMessage(m_skipped, QString::fromLatin1(m_direction.notDone));
     if (!text.isEmpty())
-        ui().messageBox(text, QStringLiteral("Post Transactions"));
-}
-
-RunOutcome RevertPostings::run(const QDate& DateFrom, const QDate& DateTo) {
-    m_skipped.clear();
-    return perform(QStringLiteral("Reverting postings is done!"), [&] {
-        const CompanyRow company = readCompany();
-        RowSet lines = stream(modDBUtil::GetPostedTransactionLinesInRange(DateFrom, DateTo));
-        if (lines.isEmpty())
-            return;
-        startSteps(count(modDBUtil::GetPostedCountInRange(DateFrom, DateTo)) + 1);
-        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
-             company.FinancialPeriodBegin, company.CurrentPeriodYear, -1, m_skipped);
-        lines.close();
-        execute(modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, false));
-        for (const SkippedTransaction& t : m_skipped)
-            execute(modDBUtil::UpdateTransactionPosted(t.transactionNo, true));
-        step();
-    });
-}
-
-void RevertPostings::afterDone() {
-    const QString text = skippedMessage(m_skipped, QStringLiteral("reverted"));
-    if (!text.isEmpty())
-        ui().messageBox(text, QStringLiteral("Revert Postings"));
+        ui().messageBox(text, QString::fromLatin1(m_direction.title));
 }
 
 } // namespace zelk::periods

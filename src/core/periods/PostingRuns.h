@@ -14,44 +14,53 @@ struct SkippedTransaction {
     QString reason;
 };
 
-// Posting: every unposted transaction dated in a range has each of its lines added
-// to the general-ledger row of its account, fiscal year and period (a debit or a
-// credit), and is marked posted.
-//
-// A transaction whose debits and credits differ, or whose lines do not all have their
-// general-ledger row (it is dated outside the open fiscal year), is left unposted, and
-// is named after the done message.
+// What posting and its reversal share: the transactions of a date range whose posted
+// flag is the one the run looks for are walked in one stream, each line's debit or
+// credit added to (or taken off) the general-ledger row of its account, fiscal year and
+// period, and the flag of every transaction carried over is turned. A transaction whose
+// lines do not all have their row is left as it was, and named after the done message.
 //
 // Each general-ledger row the run needs is read once; its running totals are kept for
 // the rest of the run, and each row that changed is written once at the end of the
 // run, before the commit. The rows end as if every line had re-read its row.
-class PostTransactions : public PeriodRun {
+class PostingRun : public PeriodRun {
 public:
-    using PeriodRun::PeriodRun;
     RunOutcome run(const QDate& DateFrom, const QDate& DateTo);
     const std::vector<SkippedTransaction>& skipped() const { return m_skipped; }
 
+    // How the two runs differ.
+    struct Direction {
+        int sign;         // +1 adds the lines to their rows, -1 takes them off
+        bool postedAfter; // the flag of the transactions carried over
+        const char* doneMessage;
+        const char* notDone; // "posted": the transactions left are "not posted"
+        const char* title;   // of the message naming them
+    };
+
 protected:
+    PostingRun(Connection& cnn, ProgressSink& progress, const Direction& direction)
+        : PeriodRun(cnn, progress), m_direction(direction) {}
     void afterDone() override;
 
 private:
+    const Direction& m_direction;
     std::vector<SkippedTransaction> m_skipped;
 };
 
-// Reverting postings: every posted transaction still in the journal and dated in a
-// range has each line's debit or credit taken off its general-ledger row again, and is
-// marked unposted. A transaction whose rows are missing stays posted and is named.
-class RevertPostings : public PeriodRun {
+// Posting: every unposted transaction dated in the range is posted. A transaction whose
+// debits and credits differ, or that is dated outside the open fiscal year, is left
+// unposted.
+class PostTransactions : public PostingRun {
 public:
-    using PeriodRun::PeriodRun;
-    RunOutcome run(const QDate& DateFrom, const QDate& DateTo);
-    const std::vector<SkippedTransaction>& skipped() const { return m_skipped; }
+    PostTransactions(Connection& cnn, ProgressSink& progress);
+};
 
-protected:
-    void afterDone() override;
-
-private:
-    std::vector<SkippedTransaction> m_skipped;
+// Reverting postings: every posted transaction still in the journal and dated in the
+// range is taken off the ledger and marked unposted. Taking one off is always allowed;
+// one whose rows are missing stays posted.
+class RevertPostings : public PostingRun {
+public:
+    RevertPostings(Connection& cnn, ProgressSink& progress);
 };
 
 // The text naming the transactions a run left as they were ("" when there are none).

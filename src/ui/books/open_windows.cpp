@@ -7,13 +7,11 @@
 namespace zelk::windows {
 
 void openChangePassphrase(QWidget* parent) {
-    frmChangePassphrase dlg(parent);
-    dlg.exec();
+    showModal<frmChangePassphrase>(parent);
 }
 
 void openCheckBooks(QWidget* parent) {
-    frmCheckBooks dlg(parent);
-    dlg.exec();
+    showModal<frmCheckBooks>(parent);
 }
 
 void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWindows) {

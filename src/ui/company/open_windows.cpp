@@ -7,8 +7,7 @@
 namespace zelk::windows {
 
 void openNewCompany(QWidget* parent) {
-    frmNewCompany dlg(parent);
-    dlg.exec();
+    showModal<frmNewCompany>(parent);
 }
 
 void openCompany(QWidget* parent) {

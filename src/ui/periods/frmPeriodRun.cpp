@@ -117,8 +117,12 @@ frmDateRangeRun::frmDateRangeRun(const QString& objectName, const QString& capti
     controls::fieldsFirst(fraDate, fraConfirm);
 }
 
-bool frmDateRangeRun::datesChecked() {
-    return dtpFrom->check() && dtpTo->check();
+void frmDateRangeRun::cmdOk_Click() {
+    if (!dtpFrom->check() || !dtpTo->check())
+        return;
+    cmdOk->setEnabled(false);
+    m_posting->run(dtpFrom->date(), dtpTo->date());
+    finish();
 }
 
 // Month windows
@@ -134,6 +138,15 @@ frmMonthRun::frmMonthRun(const QString& objectName, const QString& caption,
     row->addWidget(lblMonth);
     row->addWidget(cmbMonth, 1);
     controls::fieldsFirst(fraDate, fraConfirm);
+}
+
+void frmMonthRun::cmdOk_Click() {
+    const int month = controls::requireMonth(cmbMonth);
+    if (month == 0)
+        return;
+    cmdOk->setEnabled(false);
+    m_runMonth(month);
+    finish();
 }
 
 // Question windows

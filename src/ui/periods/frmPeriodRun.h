@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/periods/PostingRuns.h"
+#include "ui/widgets/CommonControls.h"
 #include "ui/widgets/DateField.h"
 
-#include "core/periods/PeriodRun.h"
-#include "ui/widgets/CommonControls.h"
-
 #include <QDialog>
+#include <functional>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -33,10 +34,18 @@ protected:
     frmPeriodRun(const QString& objectName, const QString& caption, const QString& cancelTitle,
                  QWidget* parent);
 
-    // The window's run (its flags belong to the window's one run).
-    virtual zelk::periods::PeriodRun& periodRun() = 0;
-    virtual const zelk::periods::PeriodRun& periodRun() const = 0;
-    // What OK does; the window hides itself when it returns (see runOk).
+    // Makes the window's one run over the application's books (its flags are the
+    // window's); each window's constructor calls it once.
+    template <class Run>
+    Run& serve() {
+        auto run = std::make_unique<Run>(*zelk::g_cnn, m_progress);
+        Run& made = *run;
+        m_run = std::move(run);
+        return made;
+    }
+    zelk::periods::PeriodRun& periodRun() { return *m_run; }
+    const zelk::periods::PeriodRun& periodRun() const { return *m_run; }
+    // What OK does; the window hides itself when it returns (see finish).
     virtual void cmdOk_Click() = 0;
     void cmdCancel_Click();
     // The close box and Escape: the cancel question while a run is going, else closing.
@@ -57,32 +66,50 @@ private:
 
     QString m_cancelTitle;
     ProgressBarSink m_progress;
+    std::unique_ptr<zelk::periods::PeriodRun> m_run;
 };
 
-// A period window whose input is a date range (From Date, To Date). The pickers
-// start at the first day of the open fiscal year and at today.
+// A period window whose input is a date range (From Date, To Date) and whose run is a
+// posting or its reversal. The pickers start at the first day of the open fiscal year
+// and at today. OK takes the typed dates (a text that is no date is told) and runs.
 class frmDateRangeRun : public frmPeriodRun {
     Q_OBJECT
 protected:
     frmDateRangeRun(const QString& objectName, const QString& caption, const QString& cancelTitle,
                     QWidget* parent);
-    // Takes the typed dates; false, after the message, when one is no date.
-    bool datesChecked();
+    template <class Run>
+    void serve() {
+        m_posting = &frmPeriodRun::serve<Run>();
+    }
+    void cmdOk_Click() final;
     QLabel* lblFromDate = nullptr;
     zelk::controls::DateField* dtpFrom = nullptr;
     QLabel* lblToDate = nullptr;
     zelk::controls::DateField* dtpTo = nullptr;
+
+private:
+    zelk::periods::PostingRun* m_posting = nullptr;
 };
 
 // A period window whose input is a month of the open fiscal year (its months with
-// their calendar years, "February 2005"; nothing chosen at first).
+// their calendar years, "February 2005"; nothing chosen at first). OK without a month
+// asks for one; with one it runs.
 class frmMonthRun : public frmPeriodRun {
     Q_OBJECT
 protected:
     frmMonthRun(const QString& objectName, const QString& caption, const QString& cancelTitle,
                 QWidget* parent);
+    template <class Run>
+    void serve() {
+        Run& run = frmPeriodRun::serve<Run>();
+        m_runMonth = [&run](int month) { run.run(month); };
+    }
+    void cmdOk_Click() final;
     QLabel* lblMonth = nullptr;
     QComboBox* cmbMonth = nullptr;
+
+private:
+    std::function<void(int)> m_runMonth;
 };
 
 // A period window whose input is a yes-or-no question shown as a label.

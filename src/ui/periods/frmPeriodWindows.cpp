@@ -2,7 +2,6 @@
 
 #include "frmEarningAccounts.h"
 
-#include <QComboBox>
 #include <QPushButton>
 
 using namespace zelk;
@@ -10,56 +9,26 @@ using namespace zelk::periods;
 
 frmPostTrxs::frmPostTrxs(QWidget* parent)
     : frmDateRangeRun(QStringLiteral("frmPostTrxs"), QStringLiteral("Post Transactions"),
-                      QStringLiteral("Post Transaction"), parent),
-      m_run(*g_cnn, progress()) {}
-
-void frmPostTrxs::cmdOk_Click() {
-    if (!datesChecked())
-        return;
-    cmdOk->setEnabled(false);
-    m_run.run(dtpFrom->date(), dtpTo->date());
-    finish();
+                      QStringLiteral("Post Transaction"), parent) {
+    serve<PostTransactions>();
 }
 
 frmRevertPostings::frmRevertPostings(QWidget* parent)
     : frmDateRangeRun(QStringLiteral("frmRevertPostings"), QStringLiteral("Revert Postings"),
-                      QStringLiteral("Revert Postings"), parent),
-      m_run(*g_cnn, progress()) {}
-
-void frmRevertPostings::cmdOk_Click() {
-    if (!datesChecked())
-        return;
-    cmdOk->setEnabled(false);
-    m_run.run(dtpFrom->date(), dtpTo->date());
-    finish();
+                      QStringLiteral("Revert Postings"), parent) {
+    serve<RevertPostings>();
 }
 
 frmEndMonth::frmEndMonth(QWidget* parent)
     : frmMonthRun(QStringLiteral("frmEndMonth"), QStringLiteral("End Month"),
-                  QStringLiteral("End Month"), parent),
-      m_run(*g_cnn, progress()) {}
-
-void frmEndMonth::cmdOk_Click() {
-    const int month = controls::requireMonth(cmbMonth);
-    if (month == 0)
-        return;
-    cmdOk->setEnabled(false);
-    m_run.run(month);
-    finish();
+                  QStringLiteral("End Month"), parent) {
+    serve<EndMonth>();
 }
 
 frmRevertEndMonth::frmRevertEndMonth(QWidget* parent)
     : frmMonthRun(QStringLiteral("frmRevertEndMonth"), QStringLiteral("Revert End Month"),
-                  QStringLiteral("Revert End Month"), parent),
-      m_run(*g_cnn, progress()) {}
-
-void frmRevertEndMonth::cmdOk_Click() {
-    const int month = controls::requireMonth(cmbMonth);
-    if (month == 0)
-        return;
-    cmdOk->setEnabled(false);
-    m_run.run(month);
-    finish();
+                  QStringLiteral("Revert End Month"), parent) {
+    serve<RevertEndMonth>();
 }
 
 namespace {
@@ -87,7 +56,7 @@ frmEndYear::frmEndYear(QWidget* parent)
     : frmQuestionRun(QStringLiteral("frmEndYear"), QStringLiteral("End Year"),
                      QStringLiteral("End Year"), QStringLiteral("lblEndYear"),
                      QStringLiteral("End Year?"), parent),
-      m_run(*g_cnn, progress()) {}
+      m_run(serve<EndYear>()) {}
 
 void frmEndYear::cmdOk_Click() {
     if (m_run.confirmJournal()) {
@@ -104,7 +73,7 @@ frmRevertEndYear::frmRevertEndYear(QWidget* parent)
     : frmQuestionRun(QStringLiteral("frmRevertEndYear"), QStringLiteral("Revert End Year"),
                      QStringLiteral("Revert End Year"), QStringLiteral("lblRevertEndYear"),
                      QStringLiteral("Revert End Year?"), parent),
-      m_run(*g_cnn, progress()) {}
+      m_run(serve<RevertEndYear>()) {}
 
 void frmRevertEndYear::cmdOk_Click() {
     if (m_run.confirmBeforeRun()) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/periods/MonthEndRuns.h"
-#include "core/periods/PostingRuns.h"
 #include "core/periods/YearEndRuns.h"
 #include "frmPeriodRun.h"
 
@@ -10,14 +9,6 @@ class frmPostTrxs : public frmDateRangeRun {
     Q_OBJECT
 public:
     explicit frmPostTrxs(QWidget* parent = nullptr);
-
-protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
-    void cmdOk_Click() override;
-
-private:
-    zelk::periods::PostTransactions m_run;
 };
 
 // "Revert Postings": takes the posted transactions of a date range off the ledger.
@@ -25,14 +16,6 @@ class frmRevertPostings : public frmDateRangeRun {
     Q_OBJECT
 public:
     explicit frmRevertPostings(QWidget* parent = nullptr);
-
-protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
-    void cmdOk_Click() override;
-
-private:
-    zelk::periods::RevertPostings m_run;
 };
 
 // "End Month": closes a month of the open fiscal year.
@@ -40,14 +23,6 @@ class frmEndMonth : public frmMonthRun {
     Q_OBJECT
 public:
     explicit frmEndMonth(QWidget* parent = nullptr);
-
-protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
-    void cmdOk_Click() override;
-
-private:
-    zelk::periods::EndMonth m_run;
 };
 
 // "Revert End Month": reopens a month of the open fiscal year.
@@ -55,14 +30,6 @@ class frmRevertEndMonth : public frmMonthRun {
     Q_OBJECT
 public:
     explicit frmRevertEndMonth(QWidget* parent = nullptr);
-
-protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
-    void cmdOk_Click() override;
-
-private:
-    zelk::periods::RevertEndMonth m_run;
 };
 
 // "End Year": closes the open fiscal year into the chosen earning account.
@@ -72,12 +39,10 @@ public:
     explicit frmEndYear(QWidget* parent = nullptr);
 
 protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
     void cmdOk_Click() override;
 
 private:
-    zelk::periods::EndYear m_run;
+    zelk::periods::EndYear& m_run;
 };
 
 // "Revert End Year": reopens the year before the open one.
@@ -87,10 +52,8 @@ public:
     explicit frmRevertEndYear(QWidget* parent = nullptr);
 
 protected:
-    zelk::periods::PeriodRun& periodRun() override { return m_run; }
-    const zelk::periods::PeriodRun& periodRun() const override { return m_run; }
     void cmdOk_Click() override;
 
 private:
-    zelk::periods::RevertEndYear m_run;
+    zelk::periods::RevertEndYear& m_run;
 };

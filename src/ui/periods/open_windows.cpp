@@ -9,10 +9,8 @@ namespace zelk::windows {
 namespace {
 template <class Window>
 void openModal(QWidget* parent) {
-    if (!g_cnn)
-        return;
-    Window window(parent);
-    window.exec();
+    if (g_cnn)
+        showModal<Window>(parent);
 }
 } // namespace
 

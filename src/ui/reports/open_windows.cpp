@@ -5,23 +5,19 @@
 namespace zelk::windows {
 
 void openRptTrxList(QWidget* parent) {
-    frmRptTrxList dlg(parent);
-    dlg.exec();
+    showModal<frmRptTrxList>(parent);
 }
 
 void openRptTrialBalance(QWidget* parent) {
-    frmRptTrialBalance dlg(parent);
-    dlg.exec();
+    showModal<frmRptTrialBalance>(parent);
 }
 
 void openRptIncomeStmt(QWidget* parent) {
-    frmRptIncomeStmt dlg(parent);
-    dlg.exec();
+    showModal<frmRptIncomeStmt>(parent);
 }
 
 void openRptBalanceSheet(QWidget* parent) {
-    frmRptBalanceSheet dlg(parent);
-    dlg.exec();
+    showModal<frmRptBalanceSheet>(parent);
 }
 
 } // namespace zelk::windows

@@ -5,13 +5,11 @@
 namespace zelk::windows {
 
 void openAbout(QWidget* parent) {
-    frmAbout dlg(parent);
-    dlg.exec();
+    showModal<frmAbout>(parent);
 }
 
 void openHelp(QWidget* parent) {
-    frmHelp dlg(parent);
-    dlg.exec();
+    showModal<frmHelp>(parent);
 }
 
 } // namespace zelk::windows

@@ -56,5 +56,11 @@ void openRestoreSnapshot(QWidget* parent, const std::function<bool()>& closeWind
 
 // Shows a new child window inside the area; it is destroyed when closed.
 void showChild(QMdiArea* area, QWidget* window);
+// Shows a new modal window of the kind over the parent; it is destroyed when it closes.
+template <class Window>
+void showModal(QWidget* parent) {
+    Window window(parent);
+    window.exec();
+}
 
 } // namespace zelk::windows
