@@ -195,21 +195,6 @@ bool endsWithXlsx(const std::string& name) {
     return q(name).endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
 }
 
-int runImport(exchange::CsvImport& import, const std::string& file) {
-    import.readFile(*g_cnn, q(file));
-    if (!import.problems().empty()) {
-        say(import.problemText());
-        say(QStringLiteral("Nothing was imported: %1 problem(s).").arg(import.problems().size()));
-        return 1;
-    }
-    if (import.write(*g_cnn) != CommandOutcome::Committed) {
-        say(QStringLiteral("Nothing was imported."));
-        return 1;
-    }
-    say(QStringLiteral("%1 %2 imported.").arg(import.written()).arg(import.noun()));
-    return 0;
-}
-
 // The earning-account chooser of a year end from the command line: the account given
 // with --earning (checked beforehand), asked for once.
 class GivenEarningAccount : public periods::EarningAccountChooser {
@@ -227,13 +212,327 @@ private:
     periods::EndYear& m_run;
 };
 
-int check() {
-    std::printf("File: %s\n", qPrintable(QDir::toNativeSeparators(g_cnn->filePath())));
-    const BooksCheck c = checkBooks(*g_cnn, [] { return true; });
+// What the command line asked for: the options of every command, filled by parsing.
+struct Options {
+    std::string file;
+    bool yes = false;
+    std::string tableFile;           // accounts / transactions export|import FILE
+    std::string from, to;            // post, revert-postings, report transaction-list
+    QDate dateFrom, dateTo;          // the same, read
+    int month = 0;                   // end-month, revert-end-month
+    std::string earning;             // end-year --earning
+    std::vector<std::string> report; // the report, and for custom its name
+    int reportMonth = 0;
+    std::string format, output;
+};
+
+// One command being run: the books, what was asked, and how the program talks.
+struct Session {
+    Connection& cnn;
+    const Options& options;
+    CliUi& ui;
+    CliProgress& progress;
+};
+
+// The commands and their options.
+struct Commands {
+    CLI::App* accountsExport;
+    CLI::App* accountsImport;
+    CLI::App* transactionsExport;
+    CLI::App* transactionsImport;
+    CLI::App* post;
+    CLI::App* revertPostings;
+    CLI::App* endMonth;
+    CLI::App* revertEndMonth;
+    CLI::App* endYear;
+    CLI::App* revertEndYear;
+    CLI::App* report;
+    CLI::App* check;
+};
+
+Commands addCommands(CLI::App& cli, Options& o) {
+    Commands c{};
+    cli.require_subcommand(1);
+    cli.add_option("--file", o.file,
+                   "The database: the file Zelk.mdb or the folder holding it (default: "
+                   "Zelk.mdb beside zelk-cli; a missing file is created)");
+    cli.add_flag("--yes,-y", o.yes,
+                 "Answer yes to the questions the windows ask (without it a question is an "
+                 "error)");
+
+    // accounts / transactions export|import FILE
+    auto books = [&](const char* name, const char* what, CLI::App*& exporting,
+                     CLI::App*& importing) {
+        CLI::App* b = cli.add_subcommand(name, std::string("Export or import the ") + what);
+        b->require_subcommand(1);
+        exporting = b->add_subcommand("export", std::string("Write the ") + what +
+                                                    " to FILE (.xlsx: a workbook, otherwise CSV; "
+                                                    "-: stdout)");
+        exporting->add_option("FILE", o.tableFile, "The file to write")->required();
+        importing = b->add_subcommand("import", std::string("Read the ") + what +
+                                                    " from a CSV file (UTF-8 or Windows-1252, "
+                                                    "comma or semicolon); nothing is written "
+                                                    "while any line has a problem");
+        importing->add_option("FILE", o.tableFile, "The CSV file to read")
+            ->required()
+            ->check(CLI::ExistingFile);
+    };
+    books("accounts", "chart of accounts", c.accountsExport, c.accountsImport);
+    books("transactions", "journal transactions", c.transactionsExport, c.transactionsImport);
+
+    c.post = cli.add_subcommand("post", "Post the unposted transactions of a date range");
+    c.revertPostings = cli.add_subcommand("revert-postings", "Revert the postings of a date range");
+    for (CLI::App* range : {c.post, c.revertPostings}) {
+        range->add_option("--from", o.from, "First day (YYYY-MM-DD)")->required();
+        range->add_option("--to", o.to, "Last day (YYYY-MM-DD)")->required();
+    }
+    c.endMonth = cli.add_subcommand("end-month", "Close a month of the open year");
+    c.revertEndMonth = cli.add_subcommand("revert-end-month", "Reopen a closed month");
+    for (CLI::App* monthly : {c.endMonth, c.revertEndMonth})
+        monthly->add_option("MONTH", o.month, "The calendar month, 1 to 12")
+            ->required()
+            ->check(CLI::Range(1, 12));
+    c.endYear = cli.add_subcommand(
+        "end-year", "Close the open fiscal year (asks about unposted transactions: --yes)");
+    c.endYear->add_option("--earning", o.earning,
+                          "The earning account that receives the result (needed when there are "
+                          "several)");
+    c.revertEndYear = cli.add_subcommand("revert-end-year", "Reopen the last closed year");
+
+    c.report = cli.add_subcommand(
+        "report", "Build a report: trial-balance, income-statement, balance-sheet "
+                  "(--month), transaction-list (--from --to) or custom NAME (--month)");
+    c.report->add_option("REPORT", o.report, "The report, and for custom its NAME")
+        ->required()
+        ->expected(1, 2);
+    c.report->add_option("--month", o.reportMonth, "The calendar month, 1 to 12")
+        ->check(CLI::Range(1, 12));
+    c.report->add_option("--from", o.from, "First day of a transaction list (YYYY-MM-DD)");
+    c.report->add_option("--to", o.to, "Last day of a transaction list (YYYY-MM-DD)");
+    c.report->add_option("--format", o.format, "rtf, txt, csv or xlsx")
+        ->required()
+        ->check(CLI::IsMember({"rtf", "txt", "csv", "xlsx"}));
+    c.report->add_option("--output,-o", o.output,
+                         "The file to write (default: stdout; xlsx needs a file)");
+
+    c.check = cli.add_subcommand(
+        "check", "Open the file, run the engine's integrity check, print the company, the open "
+                 "year, counts and whether the books balance");
+    return c;
+}
+
+// What the parser cannot check alone: a report's name and the options it needs, and the
+// dates. Throws CLI::ValidationError.
+void checkOptions(const Commands& c, Options& o) {
+    if (c.report->parsed()) {
+        const std::string& kind = o.report.front();
+        static const std::vector<std::string> kinds = {
+            "trial-balance", "income-statement", "balance-sheet", "transaction-list", "custom"};
+        if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end())
+            throw CLI::ValidationError("REPORT", kind + " is not a report");
+        if ((kind == "custom") != (o.report.size() == 2))
+            throw CLI::ValidationError("REPORT", "custom takes the report's NAME, the others "
+                                                 "nothing more");
+        if (kind == "transaction-list" ? (o.from.empty() || o.to.empty()) : o.reportMonth == 0)
+            throw CLI::ValidationError(kind, kind == "transaction-list" ? "needs --from and --to"
+                                                                        : "needs --month");
+        if (o.format == "xlsx" && o.output.empty())
+            throw CLI::ValidationError("--output", "a workbook needs --output FILE");
+    }
+    if (!o.from.empty())
+        o.dateFrom = dateArg(o.from, "--from");
+    if (!o.to.empty())
+        o.dateTo = dateArg(o.to, "--to");
+}
+
+// The folder of the books --file names (the program's folder without it); empty after
+// the message when it names another file.
+QString booksFolder(const Options& o) {
+    if (o.file.empty())
+        return QCoreApplication::applicationDirPath();
+    const QFileInfo info(q(o.file));
+    if (info.isDir())
+        return info.absoluteFilePath();
+    if (info.fileName().compare(QLatin1String(Connection::FileName), Qt::CaseInsensitive) == 0)
+        return info.absolutePath();
+    say(QStringLiteral("--file: the database file is named %1 (or give its folder).")
+            .arg(QLatin1String(Connection::FileName)));
+    return QString();
+}
+
+// The books, asking for their passphrase when they have one; nothing after the message
+// when they do not open.
+std::unique_ptr<Connection> openTheBooks(const QString& folder) {
+    CliPassphrase passphrase;
+    QString failure;
+    std::unique_ptr<Connection> cnn = openBooks(folder, passphrase, failure);
+    if (!cnn) {
+        if (failure.isEmpty()) // no passphrase to be had, or a wrong one and no terminal
+            failure = passphrase.triedEnvironment
+                          ? QStringLiteral("ZELK_PASSPHRASE is not the passphrase of the books.")
+                          : QStringLiteral("The books are protected by a passphrase: give it in "
+                                           "ZELK_PASSPHRASE or type it on a terminal.");
+        say(failure);
+    }
+    return cnn;
+}
+
+int runAccountsExport(Session& s) {
+    writeTable(exchange::AccountsTable(s.cnn), s.options.tableFile,
+               endsWithXlsx(s.options.tableFile));
+    return 0;
+}
+
+int runTransactionsExport(Session& s) {
+    writeTable(exchange::TransactionsTable(s.cnn), s.options.tableFile,
+               endsWithXlsx(s.options.tableFile));
+    return 0;
+}
+
+int runImport(Session& s, exchange::CsvImport& import) {
+    import.readFile(s.cnn, q(s.options.tableFile));
+    if (!import.problems().empty()) {
+        say(import.problemText());
+        say(QStringLiteral("Nothing was imported: %1 problem(s).").arg(import.problems().size()));
+        return 1;
+    }
+    if (import.write(s.cnn) != CommandOutcome::Committed) {
+        say(QStringLiteral("Nothing was imported."));
+        return 1;
+    }
+    say(QStringLiteral("%1 %2 imported.").arg(import.written()).arg(import.noun()));
+    return 0;
+}
+
+int runAccountsImport(Session& s) {
+    exchange::AccountImport import;
+    return runImport(s, import);
+}
+
+int runTransactionsImport(Session& s) {
+    exchange::TransactionImport import;
+    return runImport(s, import);
+}
+
+int runPost(Session& s) {
+    periods::PostTransactions run(s.cnn, s.progress);
+    return exitOf(run.run(s.options.dateFrom, s.options.dateTo), s.ui);
+}
+
+int runRevertPostings(Session& s) {
+    periods::RevertPostings run(s.cnn, s.progress);
+    return exitOf(run.run(s.options.dateFrom, s.options.dateTo), s.ui);
+}
+
+int runEndMonth(Session& s) {
+    periods::EndMonth run(s.cnn, s.progress);
+    return exitOf(run.run(s.options.month), s.ui);
+}
+
+int runRevertEndMonth(Session& s) {
+    periods::RevertEndMonth run(s.cnn, s.progress);
+    return exitOf(run.run(s.options.month), s.ui);
+}
+
+// The windows let the user pick among several earning accounts; here the choice is
+// --earning, and it must be one of them.
+QString earningAccountGiven(Connection& cnn, const std::string& earning) {
+    RowSet candidates = cnn.execute(modDBUtil::GetAccountsOfClass());
+    QStringList numbers;
+    for (candidates.moveFirst(); !candidates.eof(); candidates.moveNext())
+        numbers << candidates.text(QStringLiteral("AccountNo"));
+    const QString given = q(earning);
+    bool known = false;
+    for (const QString& n : numbers)
+        known = known || periods::sameAccount(n, given);
+    if (!given.isEmpty() && !known)
+        throw Failure{QStringLiteral("Account %1 is not an earning account (%2).")
+                          .arg(given, numbers.join(QStringLiteral(", ")))};
+    if (given.isEmpty() && numbers.size() > 1)
+        throw Failure{QStringLiteral("There are several earning accounts; choose one with "
+                                     "--earning (%1).")
+                          .arg(numbers.join(QStringLiteral(", ")))};
+    return given;
+}
+
+int runEndYear(Session& s) {
+    periods::EndYear run(s.cnn, s.progress);
+    if (!run.confirmJournal())
+        return 1;
+    GivenEarningAccount chooser(earningAccountGiven(s.cnn, s.options.earning), run);
+    const QString account = run.chooseEarningAccount(chooser);
+    if (account.isEmpty() || run.cancelRequested())
+        return 1;
+    return exitOf(run.run(account), s.ui);
+}
+
+int runRevertEndYear(Session& s) {
+    periods::RevertEndYear run(s.cnn, s.progress);
+    if (!run.confirmBeforeRun())
+        return 1;
+    return exitOf(run.run(), s.ui);
+}
+
+reports::BuildResult buildReport(const Options& o, reports::ReportRun& run) {
+    const std::string& kind = o.report.front();
+    if (kind == "trial-balance")
+        return reports::BuildTrialBalance(o.reportMonth, run);
+    if (kind == "income-statement")
+        return reports::BuildIncomeStatement(o.reportMonth, run);
+    if (kind == "balance-sheet")
+        return reports::BuildBalanceSheet(o.reportMonth, run);
+    if (kind == "transaction-list")
+        return reports::BuildTransactionList(o.dateFrom, o.dateTo, run);
+    return custom_reports::BuildCustomReport(q(o.report[1]), o.reportMonth, run);
+}
+
+int runReport(Session& s) {
+    const Options& o = s.options;
+    bool cancel = false;
+    reports::ReportRun run(s.cnn, s.progress, cancel);
+    const reports::BuildResult result = buildReport(o, run);
+    if (result == reports::BuildResult::NoData)
+        say(reports::NoDataMessage);
+    if (result != reports::BuildResult::Written)
+        return 1;
+    if (o.format == "csv" || o.format == "xlsx") {
+        writeTable(run.table(), o.output, o.format == "xlsx");
+        return 0;
+    }
+    QFile rtf(modRptUtil::ReportFilePath());
+    if (!rtf.open(QIODevice::ReadOnly))
+        throw Failure{QStringLiteral("The report file could not be read.")};
+    const QByteArray bytes = rtf.readAll();
+    writeBytes(o.format == "rtf" ? bytes : reports::PlainTextBytes(rtf::read(bytes).lines()),
+               o.output);
+    return 0;
+}
+
+int runCheck(Session& s) {
+    std::printf("File: %s\n", qPrintable(QDir::toNativeSeparators(s.cnn.filePath())));
+    const BooksCheck c = checkBooks(s.cnn, [] { return true; });
     for (const QString& line : c.lines())
         if (c.fileSound() || line.startsWith(QLatin1String("Integrity")))
             std::printf("%s\n", qPrintable(line));
     return c.fileSound() && c.balanced() ? 0 : 1;
+}
+
+// Runs the command, telling what went wrong on stderr.
+int runCommand(int (*command)(Session&), Session& s) {
+    try {
+        return command(s);
+    } catch (const Failure& f) {
+        say(f.message);
+    } catch (const exchange::ExportError& e) {
+        say(e.message());
+    } catch (const modRptUtil::ReportFileError& e) {
+        say(e.message());
+    } catch (const ZelkError& e) {
+        say(e.source() + QStringLiteral(": ") + e.description());
+    } catch (const std::exception& e) {
+        say(QString::fromLocal8Bit(e.what()));
+    }
+    return 1;
 }
 
 } // namespace
@@ -248,256 +547,46 @@ int main(int argc, char** argv) {
                  "Exit status 0 on success, 1 when a command is refused or fails, 2 on bad "
                  "usage.",
                  "zelk-cli"};
-    cli.require_subcommand(1);
-    std::string file;
-    cli.add_option("--file", file,
-                   "The database: the file Zelk.mdb or the folder holding it (default: "
-                   "Zelk.mdb beside zelk-cli; a missing file is created)");
-    cli.add_flag("--yes,-y", cliUi.yes,
-                 "Answer yes to the questions the windows ask (without it a question is an "
-                 "error)");
-
-    // accounts / transactions export|import FILE
-    std::string tableFile;
-    auto books = [&](const char* name, const char* what) {
-        CLI::App* c = cli.add_subcommand(name, std::string("Export or import the ") + what);
-        c->require_subcommand(1);
-        c->add_subcommand("export", std::string("Write the ") + what +
-                                        " to FILE (.xlsx: a workbook, otherwise CSV; -: stdout)")
-            ->add_option("FILE", tableFile, "The file to write")
-            ->required();
-        c->add_subcommand("import",
-                          std::string("Read the ") + what +
-                              " from a CSV file (UTF-8 or Windows-1252, comma or semicolon); "
-                              "nothing is written while any line has a problem")
-            ->add_option("FILE", tableFile, "The CSV file to read")
-            ->required()
-            ->check(CLI::ExistingFile);
-        return c;
-    };
-    CLI::App* accountsCmd = books("accounts", "chart of accounts");
-    CLI::App* transactionsCmd = books("transactions", "journal transactions");
-
-    std::string from, to;
-    CLI::App* post = cli.add_subcommand("post", "Post the unposted transactions of a date range");
-    CLI::App* revertPost =
-        cli.add_subcommand("revert-postings", "Revert the postings of a date range");
-    for (CLI::App* c : {post, revertPost}) {
-        c->add_option("--from", from, "First day (YYYY-MM-DD)")->required();
-        c->add_option("--to", to, "Last day (YYYY-MM-DD)")->required();
-    }
-    int month = 0;
-    CLI::App* endMonth = cli.add_subcommand("end-month", "Close a month of the open year");
-    CLI::App* revertMonth = cli.add_subcommand("revert-end-month", "Reopen a closed month");
-    for (CLI::App* c : {endMonth, revertMonth})
-        c->add_option("MONTH", month, "The calendar month, 1 to 12")
-            ->required()
-            ->check(CLI::Range(1, 12));
-    std::string earning;
-    CLI::App* endYear = cli.add_subcommand(
-        "end-year", "Close the open fiscal year (asks about unposted transactions: --yes)");
-    endYear->add_option("--earning", earning,
-                        "The earning account that receives the result (needed when there are "
-                        "several)");
-    CLI::App* revertYear = cli.add_subcommand("revert-end-year", "Reopen the last closed year");
-
-    std::string reportName, format, output;
-    int reportMonth = 0;
-    std::vector<std::string> reportArgs;
-    CLI::App* report = cli.add_subcommand(
-        "report", "Build a report: trial-balance, income-statement, balance-sheet "
-                  "(--month), transaction-list (--from --to) or custom NAME (--month)");
-    report->add_option("REPORT", reportArgs, "The report, and for custom its NAME")
-        ->required()
-        ->expected(1, 2);
-    report->add_option("--month", reportMonth, "The calendar month, 1 to 12")
-        ->check(CLI::Range(1, 12));
-    report->add_option("--from", from, "First day of a transaction list (YYYY-MM-DD)");
-    report->add_option("--to", to, "Last day of a transaction list (YYYY-MM-DD)");
-    report->add_option("--format", format, "rtf, txt, csv or xlsx")
-        ->required()
-        ->check(CLI::IsMember({"rtf", "txt", "csv", "xlsx"}));
-    report->add_option("--output,-o", output,
-                       "The file to write (default: stdout; xlsx needs a file)");
-
-    CLI::App* checkCmd = cli.add_subcommand(
-        "check", "Open the file, run the engine's integrity check, print the company, the open "
-                 "year, counts and whether the books balance");
-
+    Options options;
+    const Commands c = addCommands(cli, options);
     try {
         cli.parse(argc, argv);
-        if (report->parsed()) {
-            const std::string& kind = reportArgs.front();
-            static const std::vector<std::string> kinds = {
-                "trial-balance", "income-statement", "balance-sheet", "transaction-list", "custom"};
-            if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end())
-                throw CLI::ValidationError("REPORT", kind + " is not a report");
-            if ((kind == "custom") != (reportArgs.size() == 2))
-                throw CLI::ValidationError("REPORT", "custom takes the report's NAME, the others "
-                                                     "nothing more");
-            if (kind == "transaction-list" ? (from.empty() || to.empty()) : reportMonth == 0)
-                throw CLI::ValidationError(
-                    kind, kind == "transaction-list" ? "needs --from and --to" : "needs --month");
-            if (format == "xlsx" && output.empty())
-                throw CLI::ValidationError("--output", "a workbook needs --output FILE");
-        }
-    } catch (const CLI::ParseError& e) {
-        const int rc = cli.exit(e);
-        return rc == 0 ? 0 : 2;
-    }
-    QDate dateFrom, dateTo;
-    try {
-        if (!from.empty())
-            dateFrom = dateArg(from, "--from");
-        if (!to.empty())
-            dateTo = dateArg(to, "--to");
+        checkOptions(c, options);
     } catch (const CLI::ParseError& e) {
         return cli.exit(e) == 0 ? 0 : 2;
     }
+    cliUi.yes = options.yes;
 
-    // The database.
-    QString folder = QCoreApplication::applicationDirPath();
-    if (!file.empty()) {
-        const QFileInfo info(q(file));
-        if (info.isDir()) {
-            folder = info.absoluteFilePath();
-        } else if (info.fileName().compare(QLatin1String(Connection::FileName),
-                                           Qt::CaseInsensitive) == 0) {
-            folder = info.absolutePath();
-        } else {
-            say(QStringLiteral("--file: the database file is named %1 (or give its folder).")
-                    .arg(QLatin1String(Connection::FileName)));
-            return 2;
-        }
-    }
-    CliPassphrase passphrase;
-    QString failure;
-    std::unique_ptr<Connection> cnn = openBooks(folder, passphrase, failure);
-    if (!cnn) {
-        if (failure.isEmpty()) // no passphrase to be had, or a wrong one and no terminal
-            failure = passphrase.triedEnvironment
-                          ? QStringLiteral("ZELK_PASSPHRASE is not the passphrase of the books.")
-                          : QStringLiteral("The books are protected by a passphrase: give it in "
-                                           "ZELK_PASSPHRASE or type it on a terminal.");
-        say(failure);
+    const QString folder = booksFolder(options);
+    if (folder.isEmpty())
+        return 2;
+    std::unique_ptr<Connection> cnn = openTheBooks(folder);
+    if (!cnn)
         return 1;
-    }
-    g_cnn = cnn.get();
     // Reports are written into a folder of their own, not beside the program.
     QTemporaryDir reportFolder;
     setProgramFolder(reportFolder.path());
 
+    const std::pair<CLI::App*, int (*)(Session&)> commands[] = {
+        {c.accountsExport, runAccountsExport},
+        {c.accountsImport, runAccountsImport},
+        {c.transactionsExport, runTransactionsExport},
+        {c.transactionsImport, runTransactionsImport},
+        {c.post, runPost},
+        {c.revertPostings, runRevertPostings},
+        {c.endMonth, runEndMonth},
+        {c.revertEndMonth, runRevertEndMonth},
+        {c.endYear, runEndYear},
+        {c.revertEndYear, runRevertEndYear},
+        {c.report, runReport},
+        {c.check, runCheck},
+    };
     CliProgress progress;
+    Session session{*cnn, options, cliUi, progress};
     int rc = 1;
-    try {
-        if (accountsCmd->parsed() || transactionsCmd->parsed()) {
-            const bool accounts = accountsCmd->parsed();
-            CLI::App* c = accounts ? accountsCmd : transactionsCmd;
-            if (c->get_subcommand("export")->parsed()) {
-                writeTable(accounts ? exchange::AccountsTable(*g_cnn)
-                                    : exchange::TransactionsTable(*g_cnn),
-                           tableFile, endsWithXlsx(tableFile));
-                rc = 0;
-            } else if (accounts) {
-                exchange::AccountImport import;
-                rc = runImport(import, tableFile);
-            } else {
-                exchange::TransactionImport import;
-                rc = runImport(import, tableFile);
-            }
-        } else if (post->parsed()) {
-            periods::PostTransactions run(*g_cnn, progress);
-            rc = exitOf(run.run(dateFrom, dateTo), cliUi);
-        } else if (revertPost->parsed()) {
-            periods::RevertPostings run(*g_cnn, progress);
-            rc = exitOf(run.run(dateFrom, dateTo), cliUi);
-        } else if (endMonth->parsed()) {
-            periods::EndMonth run(*g_cnn, progress);
-            rc = exitOf(run.run(month), cliUi);
-        } else if (revertMonth->parsed()) {
-            periods::RevertEndMonth run(*g_cnn, progress);
-            rc = exitOf(run.run(month), cliUi);
-        } else if (endYear->parsed()) {
-            periods::EndYear run(*g_cnn, progress);
-            if (run.confirmJournal()) {
-                // The windows let the user pick among several earning accounts; here the
-                // choice is --earning, and it must be one of them.
-                RowSet candidates = g_cnn->execute(modDBUtil::GetAccountsOfClass());
-                QStringList numbers;
-                for (candidates.moveFirst(); !candidates.eof(); candidates.moveNext())
-                    numbers << candidates.text(QStringLiteral("AccountNo"));
-                const QString given = q(earning);
-                bool known = false;
-                for (const QString& n : numbers)
-                    known = known || periods::sameAccount(n, given);
-                if (!given.isEmpty() && !known)
-                    throw Failure{QStringLiteral("Account %1 is not an earning account (%2).")
-                                      .arg(given, numbers.join(QStringLiteral(", ")))};
-                if (given.isEmpty() && numbers.size() > 1)
-                    throw Failure{
-                        QStringLiteral("There are several earning accounts; choose one with "
-                                       "--earning (%1).")
-                            .arg(numbers.join(QStringLiteral(", ")))};
-                GivenEarningAccount chooser(given, run);
-                const QString account = run.chooseEarningAccount(chooser);
-                if (!account.isEmpty() && !run.cancelRequested())
-                    rc = exitOf(run.run(account), cliUi);
-            }
-        } else if (revertYear->parsed()) {
-            periods::RevertEndYear run(*g_cnn, progress);
-            if (run.confirmBeforeRun())
-                rc = exitOf(run.run(), cliUi);
-        } else if (report->parsed()) {
-            bool cancel = false;
-            reports::ReportRun run(*cnn, progress, cancel);
-            const std::string& kind = reportArgs.front();
-            reports::BuildResult result;
-            if (kind == "trial-balance")
-                result = reports::BuildTrialBalance(reportMonth, run);
-            else if (kind == "income-statement")
-                result = reports::BuildIncomeStatement(reportMonth, run);
-            else if (kind == "balance-sheet")
-                result = reports::BuildBalanceSheet(reportMonth, run);
-            else if (kind == "transaction-list")
-                result = reports::BuildTransactionList(dateFrom, dateTo, run);
-            else
-                result = custom_reports::BuildCustomReport(q(reportArgs[1]), reportMonth, run);
-            if (result == reports::BuildResult::Written) {
-                if (format == "csv" || format == "xlsx") {
-                    writeTable(run.table(), output, format == "xlsx");
-                } else {
-                    QFile rtf(modRptUtil::ReportFilePath());
-                    if (!rtf.open(QIODevice::ReadOnly))
-                        throw Failure{QStringLiteral("The report file could not be read.")};
-                    const QByteArray bytes = rtf.readAll();
-                    writeBytes(format == "rtf" ? bytes
-                                               : reports::PlainTextBytes(rtf::read(bytes).lines()),
-                               output);
-                }
-                rc = 0;
-            } else if (result == reports::BuildResult::NoData) {
-                say(reports::NoDataMessage);
-            }
-        } else if (checkCmd->parsed()) {
-            rc = check();
-        }
-    } catch (const Failure& f) {
-        say(f.message);
-        rc = 1;
-    } catch (const exchange::ExportError& e) {
-        say(e.message());
-        rc = 1;
-    } catch (const modRptUtil::ReportFileError& e) {
-        say(e.message());
-        rc = 1;
-    } catch (const ZelkError& e) {
-        say(e.source() + QStringLiteral(": ") + e.description());
-        rc = 1;
-    } catch (const std::exception& e) {
-        say(QString::fromLocal8Bit(e.what()));
-        rc = 1;
-    }
-    g_cnn = nullptr;
+    for (const auto& [command, run] : commands)
+        if (command->parsed())
+            rc = runCommand(run, session);
     cnn->close();
     return rc;
 }
