@@ -193,6 +193,15 @@ QString Amount::formatOptional() const {
     return out;
 }
 
+QString Amount::formatExact() const {
+    const std::uint64_t mag = m_raw < 0 ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
+    QString decimals = QStringLiteral("%1").arg(mag % Scale, 4, 10, QLatin1Char('0'));
+    while (decimals.size() > 2 && decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    return (m_raw < 0 ? QStringLiteral("-") : QString()) + groupThousands(mag / Scale) +
+           QLatin1Char('.') + decimals;
+}
+
 QString Amount::format(const QString& pattern) const {
     if (pattern == QLatin1String("##,##0.00"))
         return formatStandard();

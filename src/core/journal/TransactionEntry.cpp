@@ -100,8 +100,7 @@ QString TotalsText(const LineTotals& t) {
 QString UnbalancedQuestion(const LineTotals& t) {
     return QStringLiteral("Debits %1 and credits %2 differ by %3. Save it unbalanced? It will "
                           "not be posted until it balances.")
-        .arg(t.debits.formatStandard(), t.credits.formatStandard(),
-             t.difference().abs().formatStandard());
+        .arg(t.debits.formatExact(), t.credits.formatExact(), t.difference().abs().formatExact());
 }
 
 std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t row) {

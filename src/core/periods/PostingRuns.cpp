@@ -133,7 +133,7 @@ void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear
             }
             if (debits != credits)
                 reason = QStringLiteral("debits %1 and credits %2 do not balance")
-                             .arg(debits.formatStandard(), credits.formatStandard());
+                             .arg(debits.formatExact(), credits.formatExact());
         }
         if (!reason.isEmpty()) {
             skipped.push_back({no, date, reason});
