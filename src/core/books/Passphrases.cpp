@@ -8,10 +8,10 @@
 namespace zelk {
 
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
-                                      QString& failure) {
+                                      QString& failure, OpenMode mode) {
     failure.clear();
     try {
-        return Connection::open(folder);
+        return Connection::open(folder, {}, mode);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {

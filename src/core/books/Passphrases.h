@@ -5,9 +5,9 @@
 #include <memory>
 #include <optional>
 
-namespace zelk {
+#include "core/data/Connection.h"
 
-class Connection;
+namespace zelk {
 
 // The small window that asks for the passphrase of the books at start-up.
 class PassphrasePrompt {
@@ -24,9 +24,9 @@ constexpr int PassphraseTries = 3;
 // the file when it is missing); a file encrypted with another key makes the prompt ask
 // for the passphrase, up to three times. Returns nothing when the books are not opened:
 // failure is then the message for the user, or empty when the user cancelled. The
-// passphrases typed are wiped once tried.
+// passphrases typed are wiped once tried. ExistingOnly: missing books are not created.
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
-                                      QString& failure);
+                                      QString& failure, OpenMode mode = OpenMode::CreateIfMissing);
 
 // What Change Passphrase gathers.
 struct PassphraseChange {

@@ -296,8 +296,13 @@ Connection::~Connection() {
     wipeSecret(m_key);
 }
 
-std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase) {
+std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase,
+                                             OpenMode mode) {
     const QString path = QDir(folder).filePath(QLatin1String(FileName));
+    if (!QFileInfo::exists(path) && mode == OpenMode::ExistingOnly)
+        throw OpenError(QStringLiteral("There are no books at %1 (no file %2 there).")
+                            .arg(QDir::toNativeSeparators(QDir(folder).absolutePath()),
+                                 QLatin1String(FileName)));
     if (!QFileInfo::exists(path))
         createDatabaseFile(path, passphrase);
     std::unique_ptr<Connection> cnn(new Connection(path, passphrase));

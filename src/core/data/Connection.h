@@ -41,6 +41,9 @@ public:
     using OpenError::OpenError;
 };
 
+// Whether opening creates missing books: a command that only reads never does.
+enum class OpenMode { CreateIfMissing, ExistingOnly };
+
 // The one connection to the encrypted database file. Statements are the system's own
 // SQL texts; each is translated (JetTranslator) just before it runs, its literals bound
 // as parameters, and its prepared form kept for the next statement of the same shape.
@@ -53,8 +56,10 @@ public:
     // is missing. The key is the user's passphrase (UTF-8), or the program's own key
     // when it is empty. Throws WrongKeyError when the file is encrypted with another
     // key, OpenError when it cannot be created, is damaged, or is not a Zelk database.
+    // ExistingOnly: a missing file is an OpenError ("There are no books at ...").
     static std::unique_ptr<Connection> open(const QString& folder,
-                                            const QByteArray& passphrase = {});
+                                            const QByteArray& passphrase = {},
+                                            OpenMode mode = OpenMode::CreateIfMissing);
     // Opens another Zelk database file (a snapshot) read-only with the key of this
     // connection, never creating it. thorough reads every page (the quick check), as the
     // books are read at start-up; without it the key and the tables are proved.
