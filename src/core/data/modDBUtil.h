@@ -181,4 +181,13 @@ QString DeleteMovedTransactionsInRange(const QDate& DateFrom, const QDate& DateT
 // One row with the column HistoryCount: the history lines dated within a range.
 QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo);
 
+// Import and export.
+// The number and date of every history line dated within a range.
+QString GetTransactionHistoryNumbersInRange(const QDate& DateFrom, const QDate& DateTo);
+// Every line of the journal's transactions with its transaction's number, date, source
+// and description, in the order of the transaction list (date, then number), each
+// transaction's lines together in their order (TransactionNo, DateStamp, Source,
+// Description, AccountNo, Amount).
+QString GetJournalLines();
+
 } // namespace modDBUtil

@@ -43,10 +43,8 @@ QString ReportFileError::message() const {
     return fileErrorText(m_path, m_reason);
 }
 
-ReportFile::ReportFile(const QString& path, zelk::DataTable* data)
+ReportFile::ReportFile(const QString& path, zelk::TableRows* data)
     : m_path(path), m_file(path), m_data(data) {
-    if (m_data)
-        *m_data = {};
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw ReportFileError(QDir::toNativeSeparators(path), m_file.errorString());
 }
@@ -76,6 +74,7 @@ void ReportFile::WriteLine(const QString& line) {
 void ReportFile::Close() {
     if (!m_file.isOpen())
         return;
+    startData();
     const bool flushed = m_file.flush();
     m_file.close();
     if (!flushed || m_file.error() != QFileDevice::NoError)
@@ -83,26 +82,31 @@ void ReportFile::Close() {
 }
 
 void ReportFile::setDataTitle(const QString& title) {
-    if (m_data)
-        m_data->title = title;
+    m_title = title;
 }
 
 void ReportFile::setDataHeader(const QStringList& captions) {
-    if (m_data)
-        m_data->header = captions;
+    m_header = captions;
 }
 
 void ReportFile::setRowContext(std::vector<zelk::Cell> cells) {
     m_context = std::move(cells);
 }
 
+void ReportFile::startData() {
+    if (m_data && !m_started && !m_header.isEmpty())
+        m_data->start(m_title, m_header);
+    m_started = true;
+}
+
 void ReportFile::addDataRow(std::vector<zelk::Cell> cells, bool total) {
     if (!m_data)
         return;
-    zelk::TableRow row{m_context, total};
-    row.cells.insert(row.cells.end(), std::make_move_iterator(cells.begin()),
-                     std::make_move_iterator(cells.end()));
-    m_data->rows.push_back(std::move(row));
+    startData();
+    std::vector<zelk::Cell> row = m_context;
+    row.insert(row.end(), std::make_move_iterator(cells.begin()),
+               std::make_move_iterator(cells.end()));
+    m_data->row(row, total);
 }
 
 QString ReportFilePath() {
