@@ -235,8 +235,9 @@ bool expectDone(const BenchUi& ui, RunOutcome outcome, const char* message) {
 }
 
 // The import's CSV file (as Zelk's own export writes it) and the same transactions as a
-// ledger journal, both written a thousand transactions at a time.
-bool writeImportFiles(int n, const QString& csvPath, const QString& journalPath) {
+// ledger journal, both written a thousand transactions at a time; dated in the fiscal
+// year `year`.
+bool writeImportFiles(int n, int year, const QString& csvPath, const QString& journalPath) {
     QFile csv(csvPath), journal(journalPath);
     if (!csv.open(QIODevice::WriteOnly) || !journal.open(QIODevice::WriteOnly))
         return false;
@@ -251,6 +252,7 @@ bool writeImportFiles(int n, const QString& csvPath, const QString& journalPath)
     for (int i = 0; i < n; ++i) {
         Transaction t = makeTransaction(i, n, again);
         t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+        t.date = t.date.addYears(year - FiscalYear);
         ledger += (t.date.toString(QStringLiteral("yyyy/MM/dd ")) + t.source + QLatin1Char(' ') +
                    t.description + QLatin1Char('\n'))
                       .toUtf8();
@@ -458,16 +460,16 @@ int main(int argc, char** argv) {
     // The same transactions as a ledger journal, for `ledger -f journal bal`.
     const QString csvPath = QDir(folder).filePath(QStringLiteral("import.csv"));
     const QString journalPath = QDir(folder).filePath(QStringLiteral("import.journal"));
-    if (!writeImportFiles(n, csvPath, journalPath))
+    // The books are those the year end left: the next year is open.
+    const int openYear = CompanyRow::read(*cnn).CurrentPeriodYear;
+    if (!writeImportFiles(n, openYear, csvPath, journalPath))
         return 1;
     double fromCsv = 0;
     clock.restart();
     {
         exchange::TransactionImport import;
         import.setFile(csvPath);
-        // Every transaction is dated in a month the month ends closed: confirmed.
-        if (import.write(*cnn, {}, [] { return true; }) != CommandOutcome::Committed ||
-            import.written() != n) {
+        if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n) {
             std::fprintf(stderr, "the import failed: %s\n",
                          qPrintable(import.problemText().left(500)));
             return 1;
@@ -490,7 +492,11 @@ int main(int argc, char** argv) {
     clock.restart();
     {
         PostTransactions post(*cnn, progress);
-        if (!expectDone(ui, post.run(first, last), "Posting transactions is done!"))
+        if (!expectDone(ui,
+                        post.run(fiscal::firstDayOfYear(FirstMonth, openYear),
+                                 fiscal::lastDayOfYear(FirstMonth, openYear)),
+                        "Posting transactions is done!") ||
+            !post.skipped().empty())
             return 1;
         bool cancel = false;
         reports::ReportRun run(*cnn, progress, cancel);

@@ -315,6 +315,7 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
     }
     bool header = false, headerOk = false;
     std::vector<int> amounts, dates;
+    QByteArray lastDate;
     auto stopped = [&] {
         if (!m_progress)
             return false;
@@ -340,8 +341,12 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
                     for (int c : amounts)
                         if (!trimmed(r.bytes(c)).isEmpty())
                             m_found->votes.amount(FieldText(r, c).view());
+                    // The lines of a day follow each other: a date votes once.
                     for (int c : dates)
-                        m_found->votes.date(FieldText(r, c).view(), m_fiscalYear);
+                        if (r.bytes(c) != lastDate) {
+                            lastDate = r.bytes(c).toByteArray();
+                            m_found->votes.date(FieldText(r, c).view(), m_fiscalYear);
+                        }
                 }
                 checkRecord(r);
                 return (m_lines & 16383) != 0 || !stopped();
@@ -376,8 +381,11 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
         if (!headerOk || m_problemCount > before)
             m_found->fileProblems = m_problems;
         decideFormat();
+        // Read again when the format found reads some value otherwise.
+        const FormatVotes& v = m_found->votes;
         if (m_found->fileProblems.empty() &&
-            (m_format.decimalMark != tried.decimalMark || m_format.dateOrder != tried.dateOrder))
+            ((m_format.decimalMark != tried.decimalMark && v.markMatters()) ||
+             (m_format.dateOrder != tried.dateOrder && v.orderMatters())))
             return check(cnn, writer);
     }
     sortProblems();
@@ -773,11 +781,11 @@ void TransactionImport::checkRecord(const CsvRecord& r) {
         problem(r.line, QStringLiteral("the transaction number is missing"));
         return;
     }
-    QByteArray key = keyOf(r, noColumn);
     Reading::Group& g = in.group;
-    if (!g.open || key != g.key) {
+    const bool plain = isAscii(noBytes) && !noBytes.startsWith('\'');
+    if (!g.open || !(plain ? KeyTable::sameKey(noBytes, g.key) : keyOf(r, noColumn) == g.key)) {
         closeGroup();
-        openGroup(r, std::move(key));
+        openGroup(r, keyOf(r, noColumn));
     } else if (r.bytes(in.col[Reading::Date]) != g.dateBytes && g.header.DateStamp.isValid()) {
         const DateReading d =
             ReadDate(FieldText(r, in.col[Reading::Date]).view(), used().dateOrder, fiscalYear());
@@ -794,21 +802,25 @@ void TransactionImport::checkRecord(const CsvRecord& r) {
     const bool byName = in.col[Reading::AccountNo] < 0;
     const int accountColumn = byName ? in.col[Reading::Account] : in.col[Reading::AccountNo];
     const QByteArrayView accountBytes = trimmed(r.bytes(accountColumn));
-    const QString typed = r.text(accountColumn).trimmed();
     int account = -1;
     if (accountBytes.isEmpty()) {
         problem(r.line, QStringLiteral("the account number is missing"));
     } else {
-        const std::int32_t* i = in.accountNumbers.find(
-            isAscii(accountBytes) ? KeyTable::fold(accountBytes) : KeyTable::fold(typed.toUtf8()));
+        const std::int32_t* i =
+            isAscii(accountBytes)
+                ? in.accountNumbers.findFolding(accountBytes)
+                : in.accountNumbers.find(KeyTable::fold(r.text(accountColumn).trimmed().toUtf8()));
         account = i ? *i : -1;
         if (account < 0 && byName) {
-            account = in.accountNames.value(typed, -2);
+            account = in.accountNames.value(r.text(accountColumn).trimmed(), -2);
             if (account == -1)
-                problem(r.line, QStringLiteral("two accounts are named %1").arg(typed));
+                problem(r.line, QStringLiteral("two accounts are named %1")
+                                    .arg(r.text(accountColumn).trimmed()));
         }
         if (account == -2 || (account < 0 && !byName))
-            problem(r.line, QStringLiteral("account %1 does not exist").arg(typed));
+            problem(
+                r.line,
+                QStringLiteral("account %1 does not exist").arg(r.text(accountColumn).trimmed()));
     }
 
     // The amounts: Debit and Credit, or one signed Amount; both when they agree.
@@ -845,7 +857,8 @@ void TransactionImport::checkRecord(const CsvRecord& r) {
     } else {
         g.unsummed = true;
     }
-    const QString accountNo = account >= 0 ? in.accounts[size_t(account)].AccountNo : typed;
+    const QString accountNo =
+        account >= 0 ? in.accounts[size_t(account)].AccountNo : r.text(accountColumn).trimmed();
     g.lines.push_back({accountNo, debit.isZero() ? -credit : debit});
     if (wantsPreview())
         addPreview(r.line, g.line,

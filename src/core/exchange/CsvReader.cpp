@@ -3,7 +3,15 @@
 #include "core/shared/TextEncoding.h"
 
 #include <QBuffer>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
 #include <csv.h>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace zelk::exchange {
 
@@ -11,7 +19,7 @@ QByteArrayView CsvRecord::bytes(int field) const {
     if (field < 0 || field >= size())
         return {};
     const qsizetype begin = field == 0 ? 0 : m_ends[size_t(field) - 1];
-    return QByteArrayView(m_data.constData() + begin, m_ends[size_t(field)] - begin);
+    return QByteArrayView(m_data.data() + begin, m_ends[size_t(field)] - begin);
 }
 
 QString CsvRecord::text(int field) const {
@@ -66,7 +74,7 @@ struct CsvParse {
     csv_parser parser{};
     CsvLayout& layout;
     bool detect;
-    const std::function<bool(const CsvRecord&)>& onRecord;
+    const std::function<bool(CsvRecord&)>& onRecord;
     CsvRecord record;
     int line = 0;
     bool inRecord = false;
@@ -75,15 +83,15 @@ struct CsvParse {
 
     static void field(void* data, size_t size, void* self) {
         auto* p = static_cast<CsvParse*>(self);
-        p->record.m_data.append(static_cast<const char*>(data), qsizetype(size));
-        p->record.m_ends.push_back(p->record.m_data.size());
+        p->record.m_data.append(static_cast<const char*>(data), size);
+        p->record.m_ends.push_back(qsizetype(p->record.m_data.size()));
     }
     static void recordEnd(int, void* self) {
         auto* p = static_cast<CsvParse*>(self);
         ++p->layout.records;
         if (!p->stop)
             p->stop = !p->onRecord(p->record);
-        p->record.m_data.resize(0);
+        p->record.m_data.clear();
         p->record.m_ends.clear();
         p->inRecord = false;
     }
@@ -122,9 +130,12 @@ struct CsvParse {
     }
 };
 
-bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
-                    const std::function<bool(const CsvRecord&)>& onRecord,
-                    const std::function<bool(qint64)>& onProgress) {
+namespace {
+
+// The reading itself, on the calling thread.
+bool parseRecords(QIODevice& device, CsvLayout& layout, bool detect,
+                  const std::function<bool(CsvRecord&)>& onRecord,
+                  const std::function<bool(qint64)>& onProgress) {
     layout.records = 0;
     layout.errorLine = 0;
     layout.error.clear();
@@ -164,9 +175,23 @@ bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
         }
         const char* data = pending.constData();
         const qsizetype size = pending.size();
+        // The next LF and the next CR, each found again once passed.
+        const char* lf = nullptr;
+        const char* cr = nullptr;
         for (qsizetype i = pos; i < size && !p.done(); ++i) {
-            if (data[i] != '\n' && data[i] != '\r')
-                continue;
+            if (!lf || lf < data + i)
+                lf = static_cast<const char*>(std::memchr(data + i, '\n', size_t(size - i)));
+            if (!cr || cr < data + i)
+                cr = static_cast<const char*>(std::memchr(data + i, '\r', size_t(size - i)));
+            if (!lf && !cr)
+                break;
+            if (!lf)
+                lf = data + size; // none left
+            if (!cr)
+                cr = data + size;
+            i = std::min(lf, cr) - data;
+            if (i >= size)
+                break;
             qsizetype lineEnd = i + 1;
             if (data[i] == '\r') {
                 if (i + 1 == size && !end)
@@ -204,6 +229,139 @@ bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
     if (detect && !layout.utf8)
         layout.notUtf8Line = 0; // Windows-1252 throughout
     return !p.stop;
+}
+
+// Records handed from the thread that parses to the one that takes them, a few
+// thousand at a time; the records' buffers go back and forth, so none is allocated
+// again.
+struct RecordBatch {
+    std::vector<CsvRecord> records;
+    size_t count = 0;
+};
+
+class RecordQueue {
+public:
+    static constexpr size_t BatchRecords = 4096;
+    static constexpr size_t Waiting = 4;
+
+    RecordBatch fresh() {
+        std::lock_guard lock(m_mutex);
+        if (m_free.empty())
+            return {};
+        RecordBatch b = std::move(m_free.back());
+        m_free.pop_back();
+        return b;
+    }
+    // False when the taker has stopped.
+    bool push(RecordBatch&& batch) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_full.size() < Waiting || m_stopped; });
+        if (m_stopped)
+            return false;
+        m_full.push_back(std::move(batch));
+        m_changed.notify_all();
+        return true;
+    }
+    std::optional<RecordBatch> pop() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_full.empty() || m_finished || m_stopped; });
+        if (m_full.empty())
+            return std::nullopt;
+        RecordBatch b = std::move(m_full.front());
+        m_full.pop_front();
+        m_changed.notify_all();
+        return b;
+    }
+    void recycle(RecordBatch&& batch) {
+        std::lock_guard lock(m_mutex);
+        batch.count = 0;
+        m_free.push_back(std::move(batch));
+    }
+    void finish() {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+    void stop() {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<RecordBatch> m_full;
+    std::vector<RecordBatch> m_free;
+    bool m_finished = false, m_stopped = false;
+};
+
+// A file this large is parsed on a thread of its own while the caller checks and
+// writes what was parsed before.
+constexpr qint64 ThreadedSize = 4 * ChunkSize;
+
+} // namespace
+
+void CsvRecord::swap(CsvRecord& other) {
+    std::swap(line, other.line);
+    std::swap(m_encoding, other.m_encoding);
+    m_data.swap(other.m_data);
+    m_ends.swap(other.m_ends);
+}
+
+bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
+                    const std::function<bool(const CsvRecord&)>& onRecord,
+                    const std::function<bool(qint64)>& onProgress) {
+    if (device.size() < ThreadedSize)
+        return parseRecords(device, layout, detect, onRecord, onProgress);
+    RecordQueue queue;
+    std::atomic<bool> stopped{false};
+    std::atomic<qint64> read{0};
+    bool parsed = true;
+    std::thread parser([&] {
+        RecordBatch batch = queue.fresh();
+        parsed = parseRecords(
+            device, layout, detect,
+            [&](CsvRecord& r) {
+                if (batch.count == batch.records.size())
+                    batch.records.emplace_back();
+                batch.records[batch.count++].swap(r); // r takes the old record's buffers
+                if (batch.count < RecordQueue::BatchRecords)
+                    return true;
+                if (!queue.push(std::move(batch)))
+                    return false;
+                batch = queue.fresh();
+                return !stopped;
+            },
+            [&](qint64 bytes) {
+                read = bytes;
+                return !stopped;
+            });
+        queue.push(std::move(batch));
+        queue.finish();
+    });
+    auto halt = [&] {
+        stopped = true;
+        queue.stop();
+        parser.join();
+    };
+    bool going = true;
+    try {
+        while (going) {
+            std::optional<RecordBatch> batch = queue.pop();
+            if (!batch)
+                break;
+            for (size_t i = 0; i < batch->count && going; ++i)
+                going = onRecord(batch->records[i]);
+            queue.recycle(std::move(*batch));
+            going = going && (!onProgress || onProgress(read));
+        }
+    } catch (...) {
+        halt();
+        throw;
+    }
+    halt();
+    return going && parsed;
 }
 
 CsvFile ReadCsv(const QByteArray& bytes) {

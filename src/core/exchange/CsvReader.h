@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
 #include <vector>
 
 class QIODevice;
@@ -37,11 +38,14 @@ public:
     QString text(int field) const;
     QStringList texts() const;
 
+    // Trades contents with another record (buffers included).
+    void swap(CsvRecord& other);
+
 private:
     friend struct CsvParse;
     enum class Encoding { Utf8, Windows1252, Unknown };
     Encoding m_encoding = Encoding::Utf8;
-    QByteArray m_data;
+    std::string m_data; // the fields one after another
     std::vector<qsizetype> m_ends;
 };
 
@@ -50,7 +54,9 @@ private:
 // before is used. Line ends are CR LF, LF or CR alone, and lines are the file's own,
 // counted through quoted line breaks. `onRecord` returns false to stop the reading, so
 // does `onProgress` (told the bytes read so far after each whole megabyte: a smaller file
-// is read at once). False when stopped.
+// is read at once). False when stopped. A file of some megabytes is parsed on a thread
+// of its own meanwhile; both callbacks are called on the calling thread, and the
+// device is not to be used by it until the reading ends.
 bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
                     const std::function<bool(const CsvRecord&)>& onRecord,
                     const std::function<bool(qint64)>& onProgress = {});

@@ -252,8 +252,9 @@ DateOrder LocaleDateOrder(const QLocale& locale) {
 AmountReading ReadAmount(QStringView text, char decimalMark) {
     AmountReading r;
     Amount a;
-    const QString shown = text.trimmed().toString();
-    switch (shapeOf(text, decimalMark, &a)) {
+    const Shape shape = shapeOf(text, decimalMark, &a);
+    const QString shown = shape == Shape::Ok ? QString() : text.trimmed().toString();
+    switch (shape) {
     case Shape::Ok:
         r.amount = a;
         break;
@@ -285,15 +286,15 @@ int DecimalMarksOf(QStringView text) {
 
 DateReading ReadDate(QStringView input, DateOrder order, int fiscalYear, const QLocale& locale) {
     const QStringView text = input.trimmed();
-    const QString notADate = QStringLiteral("%1 is not a date").arg(text);
+    const auto notADate = [&] { return QStringLiteral("%1 is not a date").arg(text); };
     const QList<QStringView> parts = partsOf(text);
     if (parts.size() != 3)
-        return {QDate(), notADate};
+        return {QDate(), notADate()};
     int named = -1, month = 0;
     for (int i = 0; i < 3; ++i)
         if (!allDigits(parts[i])) {
             if (named >= 0 || (month = monthOfName(parts[i], locale)) == 0)
-                return {QDate(), notADate};
+                return {QDate(), notADate()};
             named = i;
         }
     int day = 0;
@@ -305,7 +306,7 @@ DateReading ReadDate(QStringView input, DateOrder order, int fiscalYear, const Q
         day = (yearFirst ? numbers[1] : numbers[0]).toInt();
         yearText = yearFirst ? numbers[0] : numbers[1];
         if (yearText.size() != 2 && yearText.size() != 4)
-            return {QDate(), notADate};
+            return {QDate(), notADate()};
     } else {
         const DateOrder used = parts[0].size() == 4 ? DateOrder::YearMonthDay : order;
         const std::optional<Fields> f = fieldsIn(parts, used);
@@ -313,7 +314,7 @@ DateReading ReadDate(QStringView input, DateOrder order, int fiscalYear, const Q
             if (parts[0].size() != 4 && shapeOfDate(parts, fiscalYear).orders != 0)
                 return {QDate(), QStringLiteral("%1 is not a date in the order %2")
                                      .arg(text, DateOrderName(order))};
-            return {QDate(), notADate};
+            return {QDate(), notADate()};
         }
         day = f->day;
         month = f->month;
@@ -321,7 +322,7 @@ DateReading ReadDate(QStringView input, DateOrder order, int fiscalYear, const Q
     }
     const int year = yearOf(yearText, fiscalYear);
     if (!QDate::isValid(year, month, day))
-        return {QDate(), notADate};
+        return {QDate(), notADate()};
     if (year < FirstDateYear || year > LastDateYear)
         return {QDate(), QStringLiteral("%1 is not a date from %2 to %3")
                              .arg(text)
@@ -335,10 +336,15 @@ int DateOrdersOf(QStringView text, int fiscalYear) {
 }
 
 void FormatVotes::amount(QStringView text) {
+    if (!text.contains(u'.') && !text.contains(u',')) {
+        m_anyAmount = true; // a whole amount reads alike with either mark
+        return;
+    }
     const int marks = DecimalMarksOf(text);
     if (marks == 0)
         return;
     m_anyAmount = true;
+    m_anyMark = true;
     m_marksAll &= marks;
     for (int k = 0; k < 2; ++k)
         if (marks & (1 << k))

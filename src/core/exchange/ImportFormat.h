@@ -66,11 +66,16 @@ public:
     // one more of them fit. `source`: File or Locale.
     char decimalMark(const QLocale& locale, ChoiceSource* source) const;
     DateOrder dateOrder(const QLocale& locale, ChoiceSource* source) const;
+    // Whether another mark or order would read some value otherwise (not when every
+    // amount is whole, or every date has its year first or its month's name).
+    bool markMatters() const { return m_anyMark; }
+    bool orderMatters() const { return m_anyOrderedDate; }
 
 private:
     int m_marksAll = 3;
     std::array<int, 2> m_marksCount{};
     bool m_anyAmount = false;
+    bool m_anyMark = false;
     int m_ordersAll = 7;
     std::array<int, 3> m_ordersCount{};
     bool m_anyOrderedDate = false;

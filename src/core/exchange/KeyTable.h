@@ -33,6 +33,28 @@ public:
                 return &m_values[e - 1];
         }
     }
+    // The value of a key not yet folded (folded on the way, without a copy when short).
+    const std::int32_t* findFolding(QByteArrayView key) const {
+        char buffer[128];
+        if (key.size() > qsizetype(sizeof buffer))
+            return find(fold(key));
+        for (qsizetype i = 0; i < key.size(); ++i) {
+            const char c = key[i];
+            buffer[i] = c >= 'a' && c <= 'z' ? char(c - ('a' - 'A')) : c;
+        }
+        return find(QByteArrayView(buffer, key.size()));
+    }
+    // Whether a key not yet folded is `folded`.
+    static bool sameKey(QByteArrayView key, QByteArrayView folded) {
+        if (key.size() != folded.size())
+            return false;
+        for (qsizetype i = 0; i < key.size(); ++i) {
+            const char c = key[i];
+            if ((c >= 'a' && c <= 'z' ? char(c - ('a' - 'A')) : c) != folded[i])
+                return false;
+        }
+        return true;
+    }
     // Adds a folded key; false (and nothing changed) when it is there already.
     bool insert(QByteArrayView key, std::int32_t value) {
         if (find(key))

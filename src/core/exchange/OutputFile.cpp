@@ -96,21 +96,35 @@ void OutputFile::flush() {
         return;
     if (s_spaceLeft >= 0) {
         if (m_buffer.size() > s_spaceLeft) {
-            m_file->write(m_buffer.constData(), s_spaceLeft); // as much as the disk takes
             s_spaceLeft = 0;
             throw ExportError(failure(systemError(ENOSPC)));
         }
         s_spaceLeft -= m_buffer.size();
     }
+#ifdef Q_OS_UNIX
+    // Written straight to the descriptor, so a failure says why (Qt says "Unknown error").
+    const int fd = int(m_file->handle());
+    for (qsizetype done = 0; done < m_buffer.size();) {
+        const ssize_t n = ::write(fd, m_buffer.constData() + done, size_t(m_buffer.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw ExportError(failure(systemError(n < 0 ? errno : ENOSPC)));
+        done += qsizetype(n);
+    }
+    m_written += m_buffer.size();
+#else
     if (m_file->write(m_buffer) != m_buffer.size() || !m_file->flush())
         throw ExportError(failure(m_file->errorString()));
+    m_written += m_buffer.size();
+#endif
     m_buffer.resize(0);
 }
 
 void OutputFile::commit() {
     flush();
     // A library may have written the file by its name: what the disk took is checked too.
-    if (s_spaceLeft >= 0 && QFileInfo(temporaryPath()).size() > s_spaceLeft)
+    if (s_spaceLeft >= 0 && QFileInfo(temporaryPath()).size() - m_written > s_spaceLeft)
         throw ExportError(failure(systemError(ENOSPC)));
     const QString temporary = temporaryPath();
 #ifdef Q_OS_UNIX
@@ -134,7 +148,6 @@ void OutputFile::commit() {
     if (ec)
         throw ExportError(failure(QString::fromStdString(ec.message())));
     m_file->setAutoRemove(false);
-    m_committed = true;
 }
 
 } // namespace zelk::exchange

@@ -59,7 +59,7 @@ private:
     QString m_path;
     std::unique_ptr<QTemporaryFile> m_file;
     QByteArray m_buffer;
-    bool m_committed = false;
+    qint64 m_written = 0; // through write()
 };
 
 // Throws ExportError when `path` is a file of the open books: the books file, its

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <csv.h>
+#include <string>
 #include <xlsxwriter.h>
 
 namespace zelk::exchange {
@@ -58,8 +59,45 @@ void appendField(QByteArray& out, QByteArrayView raw) {
     out.resize(at + qsizetype(n));
 }
 
-// Formats rows as CSV lines, dates and amounts without a detour through texts where it
-// can.
+// An amount as MoneyText writes it, without a detour through a text.
+void appendMoney(std::string& out, Amount a) {
+    const std::int64_t raw = a.raw();
+    const std::uint64_t mag = raw < 0 ? std::uint64_t(0) - std::uint64_t(raw) : std::uint64_t(raw);
+    char buf[32];
+    char* p = buf + sizeof buf;
+    std::uint64_t frac = mag % 10000;
+    int decimals = 4;
+    while (decimals > 2 && frac % 10 == 0) {
+        frac /= 10;
+        --decimals;
+    }
+    for (int i = 0; i < decimals; ++i, frac /= 10)
+        *--p = char('0' + frac % 10);
+    *--p = '.';
+    std::uint64_t whole = mag / 10000;
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (raw < 0)
+        *--p = '-';
+    out.assign(p, size_t(buf + sizeof buf - p));
+}
+
+// A text as UTF-8 into a buffer kept from field to field.
+void assignUtf8(std::string& out, QStringView text) {
+    out.clear();
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            const QByteArray utf8 = text.toUtf8();
+            out.assign(utf8.constData(), size_t(utf8.size()));
+            return;
+        }
+        out += char(c.unicode());
+    }
+}
+
+// Formats rows as CSV lines, dates and amounts without a detour through texts.
 class CsvLines {
 public:
     void header(QByteArray& out, const QStringList& captions) {
@@ -77,27 +115,28 @@ public:
             const Cell& c = cells[i];
             switch (c.kind) {
             case Cell::Money:
-                appendField(out, MoneyText(c.amount).toLatin1());
+                appendMoney(m_field, c.amount);
                 break;
             case Cell::Date:
                 if (c.date != m_date) { // the rows of a day follow each other
                     m_date = c.date;
-                    m_dateText =
-                        c.date.isValid() ? c.date.toString(Qt::ISODate).toLatin1() : QByteArray();
+                    assignUtf8(m_dateText,
+                               c.date.isValid() ? c.date.toString(Qt::ISODate) : QString());
                 }
-                appendField(out, m_dateText);
+                m_field = m_dateText;
                 break;
             case Cell::Text:
-                appendField(out, DefusedText(c.text).toUtf8());
+                assignUtf8(m_field, DefusedText(c.text));
                 break;
             }
+            appendField(out, QByteArrayView(m_field.data(), qsizetype(m_field.size())));
         }
         out.append("\r\n");
     }
 
 private:
     QDate m_date;
-    QByteArray m_dateText;
+    std::string m_dateText, m_field;
 };
 
 class CsvRows : public TableRows {

@@ -9,6 +9,8 @@
 #include "core/shared/TextEncoding.h"
 
 #include <QDir>
+#include <cerrno>
+#include <cstring>
 
 namespace modRptUtil {
 
@@ -30,6 +32,12 @@ void appendUnicodeEscape(QString& out, char16_t unit) {
 } // namespace
 
 namespace {
+// Why a write failed: the system's word for it ("No space left on device"), where Qt
+// has only "Unknown error".
+QString failureReason(const QFile& file) {
+    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+}
+
 QString fileErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("The report file %1 could not be written: %2").arg(path, reason);
 }
@@ -67,18 +75,21 @@ void ReportFile::WriteLine(const QString& line) {
         }
     }
     bytes += "\r\n";
+    errno = 0;
     if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+        throw ReportFileError(QDir::toNativeSeparators(m_path), failureReason(m_file));
 }
 
 void ReportFile::Close() {
     if (!m_file.isOpen())
         return;
     startData();
+    errno = 0;
     const bool flushed = m_file.flush();
+    const QString reason = failureReason(m_file);
     m_file.close();
     if (!flushed || m_file.error() != QFileDevice::NoError)
-        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+        throw ReportFileError(QDir::toNativeSeparators(m_path), reason);
 }
 
 void ReportFile::setDataTitle(const QString& title) {
