@@ -73,17 +73,23 @@ QString separatorName(char c) {
     return QStringLiteral("commas");
 }
 
-QString sourceText(ChoiceSource s, const QString& what) {
+// Where a choice came from: "the file's amounts", "the locale's", "as chosen".
+QString sourceText(ChoiceSource s, const QString& what, bool seen) {
     switch (s) {
     case ChoiceSource::File:
         return QStringLiteral("the file's ") + what;
     case ChoiceSource::Locale:
-        return QStringLiteral("the locale's: the file's %1 fit more than one").arg(what);
+        return seen ? QStringLiteral("the locale's: the file's %1 fit more than one").arg(what)
+                    : QStringLiteral("the locale's");
     case ChoiceSource::Given:
         break;
     }
     return QStringLiteral("as chosen");
 }
+
+} // namespace
+
+namespace {
 
 // A transaction number closed in the history of the open year is kept with the month of
 // its first history line, as a negative number.
@@ -103,11 +109,14 @@ QString ImportProblem::text() const {
 }
 
 QString ImportFormatUsed::text() const {
-    QString t = QStringLiteral("%1, separated by %2; decimal mark \"%3\" (%4); dates %5 (%6)")
+    QString t = QStringLiteral("%1, separated by %2; decimal mark \"%3\" (%4)")
                     .arg(utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252"),
                          separatorName(separator), QString(QLatin1Char(decimalMark)),
-                         sourceText(decimalSource, QStringLiteral("amounts")),
-                         DateOrderName(dateOrder), sourceText(dateSource, QStringLiteral("dates")));
+                         sourceText(decimalSource, QStringLiteral("amounts"), amountsSeen));
+    if (dates)
+        t += QStringLiteral("; dates %1 (%2)")
+                 .arg(DateOrderName(dateOrder),
+                      sourceText(dateSource, QStringLiteral("dates"), datesSeen));
     if (!unread.isEmpty())
         t += QStringLiteral("; not imported: ") + unread.join(QStringLiteral(", "));
     return t;
@@ -155,7 +164,7 @@ void CsvImport::readFile(Connection& cnn, const QString& path) {
     read(cnn);
 }
 
-std::unique_ptr<QIODevice> CsvImport::openFile() {
+std::unique_ptr<QIODevice> CsvImport::openFile(bool tell) {
     std::unique_ptr<QIODevice> device;
     if (m_inMemory) {
         auto* buffer = new QBuffer;
@@ -165,9 +174,9 @@ std::unique_ptr<QIODevice> CsvImport::openFile() {
         device = std::make_unique<QFile>(m_path);
     }
     if (!device->open(QIODevice::ReadOnly)) {
-        problem(
-            0,
-            QStringLiteral("The file %1 cannot be read: %2.").arg(m_path, device->errorString()));
+        if (tell)
+            problem(0, QStringLiteral("The file %1 cannot be read: %2.")
+                           .arg(m_path, device->errorString()));
         return nullptr;
     }
     return device;
@@ -206,8 +215,8 @@ QString CsvImport::problemText() const {
 QString CsvImport::noticeQuestion() const {
     if (m_notices.empty())
         return QString();
-    return QStringLiteral("%1 %2 dated outside the open fiscal year or in a month closed by End "
-                          "Month (%3). Import them all the same?")
+    return QStringLiteral("%1 %2 are dated outside the open fiscal year or in a month closed by "
+                          "End Month (%3). Import them all the same?")
         .arg(QLocale().toString(m_noticeCount), noun(), m_notices.front().text());
 }
 
@@ -277,6 +286,9 @@ void CsvImport::decideFormat() {
         m_format.dateOrder = *m_choices.dateOrder;
         m_format.dateSource = ChoiceSource::Given;
     }
+    m_format.dates = readsDates();
+    m_format.amountsSeen = votes.anyAmount();
+    m_format.datesSeen = votes.orderMatters();
     if (m_found) {
         m_format.utf8 = m_found->layout.utf8;
         m_format.separator = m_found->layout.separator;
@@ -284,9 +296,41 @@ void CsvImport::decideFormat() {
     }
 }
 
+void CsvImport::vote(const CsvRecord& r, FormatVotes& votes, QByteArray& lastDate) const {
+    for (int c : amountColumns())
+        if (!trimmed(r.bytes(c)).isEmpty())
+            votes.amount(FieldText(r, c).view());
+    // The lines of a day follow each other: a date votes once.
+    for (int c : dateColumns())
+        if (r.bytes(c) != lastDate) {
+            lastDate = r.bytes(c).toByteArray();
+            votes.date(FieldText(r, c).view(), m_fiscalYear);
+        }
+}
+
+bool CsvImport::firstRecords(FormatVotes& votes) {
+    std::unique_ptr<QIODevice> device = openFile(false);
+    if (!device)
+        return false; // told by the reading
+    CsvLayout layout;
+    bool header = false, headerOk = false;
+    int n = 0;
+    QByteArray lastDate;
+    ReadCsvRecords(*device, layout, true, [&](const CsvRecord& r) {
+        if (!header) {
+            header = true;
+            return headerOk = readHeader(r);
+        }
+        vote(r, votes, lastDate);
+        return ++n < 10000;
+    });
+    return headerOk;
+}
+
 bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
     // The first reading finds out the layout and the format as it goes, reading values
-    // meanwhile as the locale writes them; when the file says otherwise, it is read again.
+    // with the format of the first records (or the locale's) meanwhile; when the whole
+    // file says otherwise, it is read again.
     const bool detect = !m_found;
     if (detect)
         m_found = std::make_unique<Found>();
@@ -296,8 +340,14 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
     m_notices.clear();
     m_problemCount = m_noticeCount = 0;
     m_lines = m_groups = m_written = 0;
+    m_fiscalYear = CompanyRow::read(cnn).CurrentPeriodYear;
+    bool headerOk = !detect;
+    if (detect)
+        headerOk = firstRecords(m_found->votes);
     decideFormat();
     const ImportFormatUsed tried = m_format;
+    if (detect)
+        m_found->votes = FormatVotes(); // the whole file votes again
     if (!detect && !m_found->fileProblems.empty()) {
         for (const ImportProblem& p : m_found->fileProblems)
             problem(p.line, p.reason);
@@ -308,13 +358,11 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
         m_found->fileProblems = m_problems;
         return true;
     }
-    m_fiscalYear = CompanyRow::read(cnn).CurrentPeriodYear;
     if (m_progress) {
         m_progress->setMaximum(int(device->size() / 1024));
         m_progress->setValue(0);
     }
-    bool header = false, headerOk = false;
-    std::vector<int> amounts, dates;
+    bool header = false;
     QByteArray lastDate;
     auto stopped = [&] {
         if (!m_progress)
@@ -327,27 +375,15 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
         finished = ReadCsvRecords(
             *device, m_found->layout, detect,
             [&](const CsvRecord& r) {
-                if (!header) {
+                if (!header) { // read by firstRecords
                     header = true;
-                    headerOk = !detect || readHeader(r);
                     if (headerOk)
                         startChecking(cnn);
-                    amounts = amountColumns();
-                    dates = dateColumns();
                     return headerOk;
                 }
                 ++m_lines;
-                if (detect) {
-                    for (int c : amounts)
-                        if (!trimmed(r.bytes(c)).isEmpty())
-                            m_found->votes.amount(FieldText(r, c).view());
-                    // The lines of a day follow each other: a date votes once.
-                    for (int c : dates)
-                        if (r.bytes(c) != lastDate) {
-                            lastDate = r.bytes(c).toByteArray();
-                            m_found->votes.date(FieldText(r, c).view(), m_fiscalYear);
-                        }
-                }
+                if (detect)
+                    vote(r, m_found->votes, lastDate);
                 checkRecord(r);
                 return (m_lines & 16383) != 0 || !stopped();
             },

@@ -58,7 +58,10 @@ struct ImportFormatUsed {
     ChoiceSource decimalSource = ChoiceSource::Locale;
     DateOrder dateOrder = DateOrder::YearMonthDay;
     ChoiceSource dateSource = ChoiceSource::Locale;
-    QStringList unread; // columns of the file that are not imported
+    bool dates = true;        // the import reads dates
+    bool amountsSeen = false; // the file holds amounts that tell a decimal mark
+    bool datesSeen = false;   // ... dates that tell an order
+    QStringList unread;       // columns of the file that are not imported
     // "UTF-8, separated by semicolons; decimal mark "," (the file's amounts); dates
     // day-month-year (the locale's)"
     QString text() const;
@@ -89,6 +92,8 @@ public:
     void readFile(Connection& cnn, const QString& path);
 
     virtual QStringList columns() const = 0;
+    // Whether the file holds dates (whose order the preview offers to choose).
+    virtual bool readsDates() const { return false; }
     // What a group is, for messages: "account(s)", "transaction(s)".
     virtual QString noun() const = 0;
     const ImportFormatUsed& format() const { return m_format; }
@@ -170,12 +175,16 @@ protected:
     virtual void finishChecking() {}
 
 private:
-    std::unique_ptr<QIODevice> openFile();
+    // The file opened; a problem when it cannot be (with `tell`).
+    std::unique_ptr<QIODevice> openFile(bool tell = true);
     // A reading of every record, which writes through `writer` when given. False when
     // cancelled.
     bool check(Connection& cnn, StatementRunner* writer);
     // The format: the user's choices, else what the file's values or the locale say.
     void decideFormat();
+    // The header, and the votes of the first records (false: the header has problems).
+    bool firstRecords(FormatVotes& votes);
+    void vote(const CsvRecord& r, FormatVotes& votes, QByteArray& lastDate) const;
     void sortProblems();
 
     QString m_path;
@@ -231,6 +240,7 @@ public:
     ~TransactionImport() override;
     QStringList columns() const override;
     QString noun() const override { return QStringLiteral("transaction(s)"); }
+    bool readsDates() const override { return true; }
 
 protected:
     bool readHeader(const CsvRecord& header) override;

@@ -142,6 +142,8 @@ frmImport::frmImport(QWidget* parent, const QString& caption, std::unique_ptr<Cs
     decimalCaption->setBuddy(cmbDecimalMark);
     auto* dateCaption = new QLabel(QStringLiteral("Da&tes:"), this);
     dateCaption->setBuddy(cmbDateOrder);
+    dateCaption->setVisible(m_import->readsDates());
+    cmbDateOrder->setVisible(m_import->readsDates());
     format->addWidget(decimalCaption);
     format->addWidget(cmbDecimalMark);
     format->addSpacing(12);
@@ -187,11 +189,20 @@ frmImport::frmImport(QWidget* parent, const QString& caption, std::unique_ptr<Cs
     connect(cmdImport, &QPushButton::clicked, this, &frmImport::cmdImport_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmImport::cmdCancel_Click);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &frmImport::updateImport);
-    for (QComboBox* choice : {cmbDecimalMark, cmbDateOrder})
-        connect(choice, &QComboBox::activated, this, &frmImport::choiceChanged);
+    connect(cmbDecimalMark, &QComboBox::activated, this, [this] {
+        m_choices.decimalMark = cmbDecimalMark->currentData().toString().front().toLatin1();
+        choiceChanged();
+    });
+    connect(cmbDateOrder, &QComboBox::activated, this, [this] {
+        m_choices.dateOrder = DateOrder(cmbDateOrder->currentData().toInt());
+        choiceChanged();
+    });
 }
 
-frmImport::~frmImport() = default;
+frmImport::~frmImport() {
+    // The import goes before the dialog's widgets: the grid must not ask it any more.
+    grdPreview->setModel(nullptr);
+}
 
 bool frmImport::Load(const QString& path) {
     m_path = path;
@@ -246,10 +257,7 @@ void frmImport::showReading() {
 }
 
 void frmImport::choiceChanged() {
-    ImportChoices choices;
-    choices.decimalMark = cmbDecimalMark->currentData().toString().front().toLatin1();
-    choices.dateOrder = DateOrder(cmbDateOrder->currentData().toInt());
-    m_import->setChoices(choices);
+    m_import->setChoices(m_choices);
     if (!readFile())
         reject();
 }
@@ -315,6 +323,8 @@ void openImport(QWidget* parent, const QString& caption, std::unique_ptr<CsvImpo
     dlg.show(); // the reading shows its progress, and Cancel stops it
     if (dlg.Load(path))
         dlg.exec();
+    else
+        dlg.hide();
 }
 } // namespace
 

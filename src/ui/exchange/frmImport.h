@@ -46,6 +46,7 @@ private:
     std::unique_ptr<zelk::exchange::CsvImport> m_import;
     zelk::exchange::PreviewModel* m_model;
     QString m_path;
+    zelk::exchange::ImportChoices m_choices; // what the user chose in the combo boxes
     bool m_busy = false;
     bool m_cancel = false;
     QLabel* lblFile;
