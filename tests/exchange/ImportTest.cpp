@@ -6,6 +6,7 @@
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -394,4 +395,96 @@ TEST(CsvExport, NeverWritesOverTheBooksOrTheirSnapshots) {
     EXPECT_EQ(readFile(db.folder() + "/Backups/Zelk-old.mdb"), "copy");
     WriteTable(AccountsTable(db.cnn()), db.folder() + "/accounts.csv", &db.cnn());
     EXPECT_TRUE(readFile(db.folder() + "/accounts.csv").startsWith("\xEF\xBB\xBF\"AccountNo\""));
+}
+
+// Amounts and dates as the file writes them: read in the format chosen, or refused with
+// the reason; and the format a file's values choose, else the locale's.
+TEST(ImportFormat, ValuesAreReadInTheFileFormatOrRefusedNeverGuessed) {
+    const struct {
+        const char* text;
+        char mark;
+        const char* read; // the amount as SQL text, or the refusal
+    } amounts[] = {
+        {"1.250", ',', "1250"},
+        {"1.250", '.', "1.25"},
+        {"0,125", ',', "0.125"},
+        {"0,125", '.', "0,125 is not an amount with the decimal mark \".\""},
+        {"1,250.00", '.', "1250"},
+        {" -1 250,5 ", ',', "-1250.5"},
+        {"1'250.05", '.', "1250.05"},
+        {"1.25", ',', "1.25 is not an amount with the decimal mark \",\""},
+        {"1.23456", '.', "1.23456 has more than four decimals"},
+        {"1,2,3", '.', "1,2,3 is not an amount"},
+        {"12.", '.', "12. is not an amount"},
+        {"922337203685478", '.', "922337203685478 is too large for an amount"},
+    };
+    for (const auto& a : amounts) {
+        const AmountReading r = ReadAmount(QString::fromUtf8(a.text), a.mark);
+        EXPECT_EQ(r.amount ? r.amount->toSqlText() : r.error, QString::fromUtf8(a.read)) << a.text;
+    }
+    const struct {
+        const char* text;
+        DateOrder order;
+        const char* read; // ISO, or the refusal
+    } dates[] = {
+        {"31.03.26", DateOrder::DayMonthYear, "2026-03-31"},
+        {"3/31/26", DateOrder::MonthDayYear, "2026-03-31"},
+        {"3/31/26", DateOrder::DayMonthYear, "3/31/26 is not a date in the order day-month-year"},
+        {"2026-03-31", DateOrder::MonthDayYear, "2026-03-31"},
+        {"Mar 31, 2026", DateOrder::DayMonthYear, "2026-03-31"},
+        {"31.12.99", DateOrder::DayMonthYear, "1999-12-31"},
+        {"1.1.79", DateOrder::DayMonthYear, "1.1.79 is not a date from 1980 to 3000"},
+        {"29.02.2025", DateOrder::DayMonthYear, "29.02.2025 is not a date"},
+    };
+    for (const auto& d : dates) {
+        const DateReading r = ReadDate(QString::fromUtf8(d.text), d.order, 2026, QLocale::c());
+        EXPECT_EQ(r.date.isValid() ? r.date.toString(Qt::ISODate) : r.error, d.read) << d.text;
+    }
+    const QLocale german(QLocale::German, QLocale::Germany), english(QLocale::English);
+    auto mark = [](std::initializer_list<const char*> values, const QLocale& locale) {
+        FormatVotes v;
+        for (const char* text : values)
+            v.amount(QString::fromUtf8(text));
+        ChoiceSource source;
+        return QStringLiteral("%1 %2").arg(v.decimalMark(locale, &source)).arg(int(source));
+    };
+    const int file = int(ChoiceSource::File), locale = int(ChoiceSource::Locale);
+    EXPECT_EQ(mark({"1.250", "2,50"}, english), QStringLiteral(", %1").arg(file));
+    EXPECT_EQ(mark({"1.250"}, german), QStringLiteral(", %1").arg(locale));
+    EXPECT_EQ(mark({"1.250"}, english), QStringLiteral(". %1").arg(locale));
+    EXPECT_EQ(mark({"0.5", "0.5", "1,5"}, german), QStringLiteral(". %1").arg(file));
+    auto order = [](std::initializer_list<const char*> values, const QLocale& locale) {
+        FormatVotes v;
+        for (const char* text : values)
+            v.date(QString::fromUtf8(text), 2026);
+        ChoiceSource source;
+        return QStringLiteral("%1 %2")
+            .arg(DateOrderCode(v.dateOrder(locale, &source)))
+            .arg(int(source));
+    };
+    EXPECT_EQ(order({"31.03.26", "05.06.26"}, english), QStringLiteral("dmy %1").arg(file));
+    EXPECT_EQ(order({"05/06/26"}, QLocale(QLocale::English, QLocale::UnitedStates)),
+              QStringLiteral("mdy %1").arg(locale));
+    EXPECT_EQ(order({"2026-03-31"}, german), QStringLiteral("ymd %1").arg(file));
+}
+
+// A file of some megabytes is parsed on a thread of its own: every record comes, in
+// order, with the file's line; the reading stops when asked.
+TEST(CsvRead, ALargeFileComesWholeInOrderAndStopsWhenAsked) {
+    QByteArray big = "No,Text\r\n";
+    for (int i = 1; i <= 200000; ++i)
+        big += QByteArray::number(i) +
+               (i % 1000 == 0 ? ",\"two\nlines\"\r\n" : ",some text of a line\r\n");
+    ASSERT_GT(big.size(), 4 << 20);
+    const CsvFile whole = ReadCsv(big);
+    ASSERT_EQ(whole.records.size(), 200001u);
+    EXPECT_EQ(whole.records.back().fields, (QStringList{"200000", "two\nlines"}));
+    EXPECT_EQ(whole.records.back().line, 200000 + 199 + 1);
+    QBuffer buffer(&big);
+    buffer.open(QIODevice::ReadOnly);
+    CsvLayout layout;
+    int seen = 0;
+    EXPECT_FALSE(
+        ReadCsvRecords(buffer, layout, false, [&](const CsvRecord&) { return ++seen < 5000; }));
+    EXPECT_EQ(seen, 5000);
 }
