@@ -608,6 +608,10 @@ struct TransactionImport::Reading {
         bool unsummed = false;
     } group;
 
+    // The date last read, and its text.
+    QByteArray lastDateBytes;
+    DateReading lastDate;
+
     // The first value of each column the books cannot keep, and its line.
     struct Unkept {
         QByteArray value;
@@ -679,6 +683,8 @@ std::vector<int> TransactionImport::dateColumns() const {
 void TransactionImport::startChecking(Connection& cnn) {
     Reading& in = *m_reading;
     in.group = {};
+    in.lastDateBytes.clear();
+    in.lastDate = {};
     for (Reading::Unkept& u : in.unkept)
         u = {};
     const CompanyRow company = CompanyRow::read(cnn);
@@ -756,7 +762,12 @@ void TransactionImport::openGroup(const CsvRecord& r, QByteArray key) {
         problem(r.line, QStringLiteral("the date is missing"));
         return;
     }
-    const DateReading d = ReadDate(FieldText(r, dateColumn).view(), used().dateOrder, fiscalYear());
+    // The transactions of a day follow each other: a day is read once.
+    if (g.dateBytes != in.lastDateBytes) {
+        in.lastDateBytes = g.dateBytes;
+        in.lastDate = ReadDate(FieldText(r, dateColumn).view(), used().dateOrder, fiscalYear());
+    }
+    const DateReading& d = in.lastDate;
     if (!d.date.isValid()) {
         problem(r.line, d.error);
         return;
