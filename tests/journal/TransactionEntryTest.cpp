@@ -166,8 +166,9 @@ TEST_F(Journal, AddSavesLinesNumberedWithoutGapsLoadShowsThemAndEditReplacesThem
     ASSERT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
     EXPECT_EQ(ui.asked()[0].title, "Transactions");
-    EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.00 differ by 1,003.50. Save "
-                                  "it unbalanced? It will not be posted until it balances.");
+    // Every decimal that differs is shown.
+    EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.0005 differ by 1,003.4995. "
+                                  "Save it unbalanced? It will not be posted until it balances.");
     EXPECT_EQ(storedHeader(db, "T1"), "Inv 12|Sale of goods|2004-02-15|0");
     EXPECT_EQ(storedLines(db, "T1"), "1000 1 12505000, 4000 2 -2500000, 5000 3 30000, 5000 4 -5");
 

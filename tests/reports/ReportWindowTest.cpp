@@ -241,7 +241,7 @@ protected:
         EXPECT_EQ(ui.asked()[0].title, "Report");
         const QString text = ui.asked()[0].text;
         EXPECT_TRUE(text.contains(QDir::toNativeSeparators(outFile(name)))) << text.toStdString();
-        EXPECT_TRUE(text.contains("No such file or directory")) << text.toStdString();
+        EXPECT_TRUE(text.contains("does not exist")) << text.toStdString();
         ui.clear();
     }
 };

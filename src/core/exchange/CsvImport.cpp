@@ -335,6 +335,9 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
     if (detect)
         m_found = std::make_unique<Found>();
     m_writer = writer;
+    // The writer is the caller's for this reading only, whichever way it ends.
+    const std::unique_ptr<StatementRunner*, void (*)(StatementRunner**)> forget(
+        &m_writer, [](StatementRunner** w) { *w = nullptr; });
     m_rows.clear();
     m_problems.clear();
     m_notices.clear();
@@ -398,7 +401,6 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
         problem(0, QStringLiteral("The amounts add up beyond the range of an amount."));
         finished = true;
     }
-    m_writer = nullptr;
     if (!finished && headerOk) {
         if (detect)
             m_found.reset(); // cancelled: found out again next time
