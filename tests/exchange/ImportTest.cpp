@@ -395,6 +395,25 @@ TEST(CsvExport, NeverWritesOverTheBooksOrTheirSnapshots) {
     EXPECT_EQ(readFile(db.folder() + "/Backups/Zelk-old.mdb"), "copy");
     WriteTable(AccountsTable(db.cnn()), db.folder() + "/accounts.csv", &db.cnn());
     EXPECT_TRUE(readFile(db.folder() + "/accounts.csv").startsWith("\xEF\xBB\xBF\"AccountNo\""));
+
+    // The journal is written on a thread of its own: a disk that fills there stops the
+    // export all the same, and leaves no file.
+    QByteArray journal = "TransactionNo,Date,AccountNo,Amount\n";
+    for (int i = 0; i < 400; ++i)
+        journal += "J" + QByteArray::number(i) + ",2026-01-05,1000,1\nJ" + QByteArray::number(i) +
+                   ",2026-01-05,4000,-1\n";
+    importBoth(db.cnn(), "AccountNo,AccountName,Class\n1000,Cash,1\n4000,Sales,5\n", journal);
+    OutputFile::setSpaceLeftForTesting(30000);
+    const QString full = db.folder() + "/journal.csv";
+    try {
+        ExportTransactions(db.cnn(), *CsvFileRows(full, &db.cnn()));
+        ADD_FAILURE() << "the journal was written on a full disk";
+    } catch (const ExportError& e) {
+        EXPECT_TRUE(e.message().contains("No space left on device")) << e.message().toStdString();
+    }
+    OutputFile::setSpaceLeftForTesting(-1);
+    EXPECT_EQ(QDir(db.folder()).entryList({"*journal*"}, QDir::Files | QDir::Hidden),
+              QStringList());
 }
 
 // Amounts and dates as the file writes them: read in the format chosen, or refused with

@@ -1,5 +1,6 @@
 #include "BooksExport.h"
 
+#include "TableExport.h"
 #include "core/accounts/AccountRecords.h"
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
@@ -28,7 +29,9 @@ void ExportAccounts(Connection& cnn, TableRows& out) {
     out.finish();
 }
 
-void ExportTransactions(Connection& cnn, TableRows& out) {
+void ExportTransactions(Connection& cnn, TableRows& file) {
+    // The rows are formatted and written while the next ones are read.
+    ThreadedRows out(file);
     out.start(QStringLiteral("Transactions"),
               {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
                QStringLiteral("Description"), QStringLiteral("AccountNo"), QStringLiteral("Debit"),

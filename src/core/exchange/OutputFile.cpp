@@ -86,6 +86,13 @@ QString OutputFile::temporaryPath() const {
 }
 
 void OutputFile::write(QByteArrayView bytes) {
+    if (s_spaceLeft >= 0) {
+        if (bytes.size() > s_spaceLeft) {
+            s_spaceLeft = 0;
+            throw ExportError(failure(systemError(ENOSPC)));
+        }
+        s_spaceLeft -= bytes.size();
+    }
     m_buffer.append(bytes);
     if (m_buffer.size() >= BufferSize)
         flush();
@@ -94,13 +101,6 @@ void OutputFile::write(QByteArrayView bytes) {
 void OutputFile::flush() {
     if (m_buffer.isEmpty())
         return;
-    if (s_spaceLeft >= 0) {
-        if (m_buffer.size() > s_spaceLeft) {
-            s_spaceLeft = 0;
-            throw ExportError(failure(systemError(ENOSPC)));
-        }
-        s_spaceLeft -= m_buffer.size();
-    }
 #ifdef Q_OS_UNIX
     // Written straight to the descriptor, so a failure says why (Qt says "Unknown error").
     const int fd = int(m_file->handle());

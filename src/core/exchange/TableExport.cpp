@@ -5,10 +5,15 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <csv.h>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <xlsxwriter.h>
 
 namespace zelk::exchange {
@@ -342,6 +347,95 @@ std::unique_ptr<TableRows> TableFileRows(const QString& path, const Connection* 
     if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
         return XlsxFileRows(path, books);
     return CsvFileRows(path, books);
+}
+
+// --- a thread of its own -----------------------------------------------------------------
+
+struct ThreadedRows::Shared {
+    TableRows& out;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::vector<TableRow>> waiting;
+    bool closed = false;
+    std::exception_ptr failure;
+    std::thread writer;
+};
+
+ThreadedRows::ThreadedRows(TableRows& out) : m_shared(new Shared{out, {}, {}, {}, false, {}, {}}) {
+    Shared& s = *m_shared;
+    s.writer = std::thread([&s] {
+        for (;;) {
+            std::vector<TableRow> batch;
+            {
+                std::unique_lock lock(s.mutex);
+                s.changed.wait(lock, [&] { return !s.waiting.empty() || s.closed; });
+                if (s.waiting.empty())
+                    return;
+                batch = std::move(s.waiting.front());
+                s.waiting.pop_front();
+                s.changed.notify_all();
+            }
+            try {
+                for (const TableRow& r : batch)
+                    s.out.row(r.cells, r.total);
+            } catch (...) {
+                std::lock_guard lock(s.mutex);
+                s.failure = std::current_exception();
+                s.waiting.clear();
+                s.closed = true;
+                s.changed.notify_all();
+                return;
+            }
+        }
+    });
+    m_batch.reserve(1024);
+}
+
+ThreadedRows::~ThreadedRows() {
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->closed = true;
+        m_shared->waiting.clear();
+        m_shared->changed.notify_all();
+    }
+    if (m_shared->writer.joinable())
+        m_shared->writer.join();
+}
+
+void ThreadedRows::start(const QString& title, const QStringList& header) {
+    m_shared->out.start(title, header);
+}
+
+void ThreadedRows::row(const std::vector<Cell>& cells, bool total) {
+    m_batch.push_back({cells, total});
+    if (m_batch.size() >= 1024)
+        hand();
+}
+
+void ThreadedRows::hand() {
+    Shared& s = *m_shared;
+    std::unique_lock lock(s.mutex);
+    s.changed.wait(lock, [&] { return s.waiting.size() < 8 || s.closed; });
+    if (s.failure)
+        std::rethrow_exception(s.failure);
+    s.waiting.push_back(std::move(m_batch));
+    s.changed.notify_all();
+    m_batch = {};
+    m_batch.reserve(1024);
+}
+
+void ThreadedRows::finish() {
+    if (!m_batch.empty())
+        hand();
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->closed = true;
+        m_shared->changed.notify_all();
+    }
+    m_shared->writer.join();
+    if (m_shared->failure)
+        std::rethrow_exception(m_shared->failure);
+    m_shared->out.finish();
 }
 
 void SetSheetRowsForTesting(int rows) {
