@@ -412,8 +412,9 @@ TEST(CsvExport, NeverWritesOverTheBooksOrTheirSnapshots) {
         EXPECT_TRUE(e.message().contains("No space left on device")) << e.message().toStdString();
     }
     OutputFile::setSpaceLeftForTesting(-1);
-    EXPECT_EQ(QDir(db.folder()).entryList({"*journal*"}, QDir::Files | QDir::Hidden),
-              QStringList());
+    EXPECT_EQ(
+        QDir(db.folder()).entryList({"journal.csv*", ".journal.csv*"}, QDir::Files | QDir::Hidden),
+        QStringList());
 }
 
 // Amounts and dates as the file writes them: read in the format chosen, or refused with
