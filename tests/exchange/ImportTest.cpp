@@ -396,8 +396,7 @@ TEST(CsvExport, NeverWritesOverTheBooksOrTheirSnapshots) {
     WriteTable(AccountsTable(db.cnn()), db.folder() + "/accounts.csv", &db.cnn());
     EXPECT_TRUE(readFile(db.folder() + "/accounts.csv").startsWith("\xEF\xBB\xBF\"AccountNo\""));
 
-    // The journal is written on a thread of its own: a disk that fills there stops the
-    // export all the same, and leaves no file.
+    // A disk that fills while the journal goes out stops the export, and leaves no file.
     QByteArray journal = "TransactionNo,Date,AccountNo,Amount\n";
     for (int i = 0; i < 400; ++i)
         journal += "J" + QByteArray::number(i) + ",2026-01-05,1000,1\nJ" + QByteArray::number(i) +

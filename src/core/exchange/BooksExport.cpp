@@ -1,6 +1,5 @@
 #include "BooksExport.h"
 
-#include "TableExport.h"
 #include "core/accounts/AccountRecords.h"
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
@@ -29,9 +28,7 @@ void ExportAccounts(Connection& cnn, TableRows& out) {
     out.finish();
 }
 
-void ExportTransactions(Connection& cnn, TableRows& file) {
-    // The rows are formatted and written while the next ones are read.
-    ThreadedRows out(file);
+void ExportTransactions(Connection& cnn, TableRows& out) {
     out.start(QStringLiteral("Transactions"),
               {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
                QStringLiteral("Description"), QStringLiteral("AccountNo"), QStringLiteral("Debit"),

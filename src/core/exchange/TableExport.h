@@ -38,24 +38,6 @@ std::unique_ptr<TableRows> CsvFileRows(const QString& path, const Connection* bo
 std::unique_ptr<TableRows> XlsxFileRows(const QString& path, const Connection* books);
 // A workbook when the name ends in ".xlsx" (in any case), CSV otherwise.
 std::unique_ptr<TableRows> TableFileRows(const QString& path, const Connection* books);
-// Hands rows on to `out` on a thread of its own, so that the rows are read from the
-// books while the ones before are formatted and written; a failure of `out` (a full
-// disk) comes back at the next row or at finish().
-class ThreadedRows : public TableRows {
-public:
-    explicit ThreadedRows(TableRows& out);
-    ~ThreadedRows() override;
-    void start(const QString& title, const QStringList& header) override;
-    void row(const std::vector<Cell>& cells, bool total) override;
-    void finish() override;
-
-private:
-    struct Shared;
-    void hand();
-    std::unique_ptr<Shared> m_shared;
-    std::vector<TableRow> m_batch;
-};
-
 // A test seam: the rows a sheet holds, the header's included (0: as many as Excel's).
 void SetSheetRowsForTesting(int rows);
 
