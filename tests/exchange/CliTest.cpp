@@ -176,6 +176,12 @@ TEST_F(Cli, RefusesWhatItCannotDoSoundlyAndSaysWhy) {
     EXPECT_TRUE(asked.err.contains("L1 is dated in March")) << asked.err.toStdString();
     EXPECT_TRUE(asked.err.contains("--yes"));
     EXPECT_EQ(run({"--yes", "transactions", "import", "late.csv"}).code, 0);
+    // A number End Month closed in the open year is not used again.
+    write("again.csv", QStringLiteral("TransactionNo,Date,AccountNo,Amount\nm1,%1,1000,1\n"
+                                      "m1,%1,4000,-1\n")
+                           .arg(day(4, 2)));
+    EXPECT_TRUE(run({"transactions", "import", "again.csv"})
+                    .err.contains("line 2: Transaction no. m1 is already in the history of March"));
 
     const QByteArray books = readFile(dir.filePath("Zelk.mdb"));
     EXPECT_EQ(run({"transactions", "export", dir.filePath("Zelk.mdb")}).code, 1);

@@ -692,15 +692,21 @@ RowSet Connection::stream(const QString& sql) {
     return rs;
 }
 
+void Connection::readStreamRow(RowStream& s) const {
+    if (!s.read && !s.atEnd)
+        readRow(s.statement, sqlite3_column_count(s.statement), s.row);
+    s.read = true;
+}
+
 void Connection::stepStream(RowStream& s) {
     s.requireLive();
     const int rc = sqlite3_step(s.statement);
+    s.row.clear();
+    s.read = false; // the row's values are made when they are asked for
     if (rc == SQLITE_ROW) {
-        readRow(s.statement, sqlite3_column_count(s.statement), s.row);
         ++s.position;
         return;
     }
-    s.row.clear();
     if (rc == SQLITE_DONE) {
         s.atEnd = true;
         ++s.position;

@@ -138,6 +138,8 @@ private:
     RowSet rowSetOf(const QString& sql, std::shared_ptr<const QStringList> columns);
     // Reads the next row of a stream into it; throws DbError.
     void stepStream(RowStream& stream);
+    // The values of a stream's current row, made once.
+    void readStreamRow(RowStream& stream) const;
     // Ends every open stream (a database transaction begins or ends).
     void endStreams();
     // Throw DbError when the database is closed; the second also when a database

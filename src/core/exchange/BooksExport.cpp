@@ -40,19 +40,19 @@ void ExportTransactions(Connection& cnn, TableRows& out) {
     const int description = lines.fieldIndex(QStringLiteral("Description"));
     const int account = lines.fieldIndex(QStringLiteral("AccountNo"));
     const int amount = lines.fieldIndex(QStringLiteral("Amount"));
+    // Read as the engine holds the rows: no values are made but the cells.
     std::vector<Cell> cells(7);
-    QString dateText;
+    QByteArray day;
     for (; !lines.eof(); lines.moveNext()) {
-        const QString day = lines.value(date).toString();
-        if (day != dateText) { // the lines of a day follow each other
-            dateText = day;
-            cells[1] = dateCell(QDate::fromString(day, Qt::ISODate));
+        if (lines.utf8(date) != day) { // the lines of a day follow each other
+            day = lines.utf8(date).toByteArray();
+            cells[1] = dateCell(QDate::fromString(QString::fromLatin1(day), Qt::ISODate));
         }
-        const Amount a = Amount::fromRaw(lines.value(amount).toLongLong());
-        cells[0] = textCell(lines.value(no).toString());
-        cells[2] = textCell(lines.value(source).toString());
-        cells[3] = textCell(lines.value(description).toString());
-        cells[4] = textCell(lines.value(account).toString());
+        const Amount a = Amount::fromRaw(lines.int64(amount));
+        cells[0] = textCell(QString::fromUtf8(lines.utf8(no)));
+        cells[2] = textCell(QString::fromUtf8(lines.utf8(source)));
+        cells[3] = textCell(QString::fromUtf8(lines.utf8(description)));
+        cells[4] = textCell(QString::fromUtf8(lines.utf8(account)));
         cells[5] = moneyCell(a.isNegative() ? Amount() : a);
         cells[6] = moneyCell(a.isNegative() ? a.abs() : Amount());
         out.row(cells, false);

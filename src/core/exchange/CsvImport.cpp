@@ -706,9 +706,10 @@ void TransactionImport::startChecking(Connection& cnn) {
 
     in.numbers = KeyTable();
     RowSet journal = cnn.stream(modDBUtil::GetTransactionList());
+    const int journalNo = journal.fieldIndex(QStringLiteral("TransactionNo"));
     for (; !journal.eof(); journal.moveNext())
-        in.numbers.insert(KeyTable::fold(journal.text(QStringLiteral("TransactionNo")).toUtf8()),
-                          0);
+        in.numbers.insert(KeyTable::fold(journal.utf8(journalNo)), 0);
+
     // The months of the open year that End Month has closed, and the numbers they hold:
     // a number closed in the open year cannot be used again.
     bool anyClosed = false;
@@ -725,10 +726,13 @@ void TransactionImport::startChecking(Connection& cnn) {
             cnn.stream(modDBUtil::GetTransactionHistoryNumbersInRange(in.yearFirst, in.yearLast));
         const int no = history.fieldIndex(QStringLiteral("TransactionNo"));
         const int date = history.fieldIndex(QStringLiteral("DateStamp"));
-        for (; !history.eof(); history.moveNext())
+        for (; !history.eof(); history.moveNext()) {
+            const QByteArrayView day = history.utf8(date);
             in.numbers.insert(
-                KeyTable::fold(history.value(no).toString().toUtf8()),
-                historyValue(QDate::fromString(history.value(date).toString(), Qt::ISODate)));
+                KeyTable::fold(history.utf8(no)),
+                historyValue(QDate::fromString(
+                    QString::fromLatin1(day.first(qMin<qsizetype>(10, day.size()))), Qt::ISODate)));
+        }
     }
 }
 
