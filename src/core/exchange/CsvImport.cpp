@@ -287,7 +287,7 @@ void CsvImport::decideFormat() {
         m_format.dateSource = ChoiceSource::Given;
     }
     m_format.dates = readsDates();
-    m_format.amountsSeen = votes.anyAmount();
+    m_format.amountsSeen = votes.markMatters();
     m_format.datesSeen = votes.orderMatters();
     if (m_found) {
         m_format.utf8 = m_found->layout.utf8;

@@ -23,9 +23,9 @@ class ProgressSink;
 
 // Reading a chart of accounts or a journal from a CSV file, checking every line against
 // the books, and writing what was read through the editors' own writers. The file is
-// read as it comes, never held whole: a first reading finds out its encoding, separator,
-// decimal mark and date order, a second one checks every record (and, to import, writes
-// each account or transaction as soon as it is complete). No widgets.
+// read as it comes, never held whole: a first reading checks every record while it finds
+// out the file's encoding, separator, decimal mark and date order; the import reads it
+// again and writes each account or transaction as soon as it is checked. No widgets.
 namespace zelk::exchange {
 
 struct ImportProblem {

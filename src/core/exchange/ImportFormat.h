@@ -69,7 +69,6 @@ public:
     // Whether another mark or order would read some value otherwise (not when every
     // amount is whole, or every date has its year first or its month's name).
     bool markMatters() const { return m_anyMark; }
-    bool anyAmount() const { return m_anyMark; }
     bool orderMatters() const { return m_anyOrderedDate; }
 
 private:

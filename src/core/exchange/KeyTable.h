@@ -9,7 +9,7 @@
 namespace zelk::exchange {
 
 // Many short keys with a number each in little memory (a million transaction numbers
-// in about 25 MB): the keys' bytes one after another, and an open-addressed index.
+// in about 40 MB): the keys' bytes one after another, and an open-addressed index.
 class KeyTable {
 public:
     // The key as the books compare keys: UTF-8 with the ASCII letters in upper case.
