@@ -212,8 +212,8 @@ TEST(Passphrase, EachKeyGetsItsDerivation) {
     EXPECT_EQ(booksDigest(*cnn), before);
     EXPECT_FALSE(engineReads(path, Umlauts, Connection::DefaultRounds));
     EXPECT_TRUE(engineReads(path, Umlauts, Connection::PassphraseRounds));
-    EXPECT_TRUE(engineReads(snap::take(*cnn, snap::Step::EndYear), Umlauts,
-                            Connection::PassphraseRounds));
+    EXPECT_TRUE(
+        engineReads(snap::take(*cnn, snap::Step::EndYear), Umlauts, Connection::PassphraseRounds));
 
     cnn->rekey({});
     EXPECT_TRUE(engineReads(path, "Kestrelix", Connection::DefaultRounds));
@@ -460,8 +460,8 @@ void rekeyOrRestore(const QString& argument) {
         const auto step = Connection::RekeyStep(job[2].toInt());
         const QString fresh = cnn->filePath() + ".rekey";
         cnn->rekey(Umlauts.toUtf8(), [&](Connection::RekeyStep at) {
-            if (at != step || (at == Connection::RekeyStep::Exporting &&
-                               QFileInfo(fresh).size() < 4 * 4096))
+            if (at != step ||
+                (at == Connection::RekeyStep::Exporting && QFileInfo(fresh).size() < 4 * 4096))
                 return;
             std::printf("AT THE STEP\n");
             std::fflush(stdout);

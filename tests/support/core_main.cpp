@@ -1,8 +1,8 @@
 #include "support/ChildJob.h"
 
-#include <QCoreApplication>
 #include "core/data/Connection.h"
 #include "support/TestDatabase.h"
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include <QApplication>
 #include "core/data/Connection.h"
 #include "support/TestDatabase.h"
+#include <QApplication>
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
@@ -167,20 +168,24 @@ enum class KeyStage { Open, Key, Read };
 // Opens path into *db and proves the key by reading the schema. The ways a file may be
 // encrypted are tried in turn: a passphrase with the costly derivation first, then with
 // the engine's default (books given a passphrase before), each in the page size of new
-// files and then the old one (a costly file is never made in the old size). *cipher is
-// the way that read it. Returns SQLITE_OK, or the engine's result with *failedAt telling
+// files and then the old one (a costly file is never made in the old size); the way of
+// *cipher, when it names one, comes first (a snapshot is likely made like its books).
+// *cipher is the way that read it. Returns SQLITE_OK, or the engine's result with *failedAt telling
 // which step failed and *db left open (when it could be) for the engine's message.
 struct Cipher {
     int pageSize = 0;
     int rounds = 0;
 };
-int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** db,
-              Cipher* cipher, KeyStage* failedAt) {
+int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** db, Cipher* cipher,
+              KeyStage* failedAt) {
     std::vector<Cipher> ways;
     if (!key.isEmpty() && g_passphraseRounds != Connection::DefaultRounds)
         ways.push_back({PageSize, g_passphraseRounds});
     ways.push_back({PageSize, Connection::DefaultRounds});
     ways.push_back({OldPageSize, Connection::DefaultRounds});
+    std::stable_partition(ways.begin(), ways.end(), [&](const Cipher& way) {
+        return way.pageSize == cipher->pageSize && way.rounds == cipher->rounds;
+    });
     int rc = SQLITE_OK;
     for (const Cipher& way : ways) {
         if (*db) {
@@ -352,6 +357,8 @@ std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool t
         throw OpenError(
             QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
     std::unique_ptr<Connection> cnn(new Connection(path, m_key));
+    cnn->m_pageSize = m_pageSize; // tried first
+    cnn->m_rounds = m_rounds;
     cnn->openExisting(thorough, true);
     return cnn;
 }
@@ -386,7 +393,7 @@ void Connection::openExisting(bool thorough, bool readOnly) {
     KeyStage failedAt = KeyStage::Open;
     const int flags =
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    Cipher cipher;
+    Cipher cipher{m_pageSize, m_rounds};
     const int rc = openKeyed(m_path, flags, m_key, &m_db, &cipher, &failedAt);
     m_pageSize = cipher.pageSize;
     m_rounds = cipher.rounds;
@@ -536,6 +543,8 @@ void Connection::rekey(const QByteArray& passphrase,
     close();
     wipeSecret(m_key);
     m_key = passphrase;
+    m_pageSize = PageSize;
+    m_rounds = rounds;
     openExisting(false);
 }
 
@@ -554,13 +563,11 @@ void Connection::exportTo(const QString& fresh, const QByteArray& passphrase, in
     empty.close();
     // The path and the key go in as parameters, never into the statement's text.
     sqlite3_stmt* attach = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &attach,
-                                nullptr);
+    int rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &attach, nullptr);
     if (rc == SQLITE_OK) {
         const QByteArray name = QFile::encodeName(fresh);
         sqlite3_bind_text(attach, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(attach, 2, engineKey.constData(), int(engineKey.size()),
-                          SQLITE_STATIC);
+        sqlite3_bind_blob(attach, 2, engineKey.constData(), int(engineKey.size()), SQLITE_STATIC);
         rc = sqlite3_step(attach);
         sqlite3_finalize(attach);
     }
@@ -569,8 +576,7 @@ void Connection::exportTo(const QString& fresh, const QByteArray& passphrase, in
     qint64 version = 0;
     {
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(m_db, "PRAGMA main.user_version", -1, &st, nullptr) ==
-                SQLITE_OK &&
+        if (sqlite3_prepare_v2(m_db, "PRAGMA main.user_version", -1, &st, nullptr) == SQLITE_OK &&
             sqlite3_step(st) == SQLITE_ROW)
             version = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
@@ -597,8 +603,7 @@ void Connection::exportTo(const QString& fresh, const QByteArray& passphrase, in
     // version is not part of what the engine copies.
     const bool copied = execRaw(m_db, QStringLiteral("SELECT sqlcipher_export('rekeyed')"));
     sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
-    if (!copied ||
-        !execRaw(m_db, QStringLiteral("PRAGMA rekeyed.user_version=%1").arg(version)) ||
+    if (!copied || !execRaw(m_db, QStringLiteral("PRAGMA rekeyed.user_version=%1").arg(version)) ||
         !execRaw(m_db, QStringLiteral("DETACH DATABASE rekeyed")))
         raise(sqlite3_extended_errcode(m_db), QStringLiteral("Change of key"));
 }
@@ -657,7 +662,7 @@ void Connection::restoreFrom(const QString& path) {
     requireIdle(
         QStringLiteral("The books cannot be replaced while a database transaction is open."));
     RawDb source;
-    Cipher sourceCipher;
+    Cipher sourceCipher{m_pageSize, m_rounds};
     KeyStage failedAt = KeyStage::Open;
     int rc = openKeyed(path, SQLITE_OPEN_READONLY, m_key, &source.db, &sourceCipher, &failedAt);
     const int sourcePageSize = sourceCipher.pageSize;

@@ -62,9 +62,12 @@ QString durationText(double seconds) {
         const char* one;
         const char* many;
     };
-    static const Unit units[] = {{1, "second", "seconds"},        {Minute, "minute", "minutes"},
-                                 {Hour, "hour", "hours"},         {Day, "day", "days"},
-                                 {Year / 12, "month", "months"},  {Year, "year", "years"},
+    static const Unit units[] = {{1, "second", "seconds"},
+                                 {Minute, "minute", "minutes"},
+                                 {Hour, "hour", "hours"},
+                                 {Day, "day", "days"},
+                                 {Year / 12, "month", "months"},
+                                 {Year, "year", "years"},
                                  {100 * Year, "century", "centuries"}};
     if (seconds < 1)
         return QStringLiteral("less than a second");
@@ -96,8 +99,8 @@ Estimate estimate(const QByteArray& passphrase, const QStringList& words) {
     e.seconds = std::exp2(bits) / GuessesPerSecond;
     e.time = durationText(e.seconds);
     e.weak = e.seconds < Year;
-    e.level = e.seconds < Day    ? QStringLiteral("very weak")
-              : e.weak           ? QStringLiteral("weak")
+    e.level = e.seconds < Day          ? QStringLiteral("very weak")
+              : e.weak                 ? QStringLiteral("weak")
               : e.seconds < 100 * Year ? QStringLiteral("fair")
                                        : QStringLiteral("strong");
     if (e.weak) {

@@ -113,11 +113,9 @@ frmChangePassphrase::frmChangePassphrase(QWidget* parent) : QDialog(parent) {
     connect(txtNew, &QLineEdit::textChanged, this, &frmChangePassphrase::txtNew_Change);
     if (g_cnn) {
         try {
-            const QString name = g_cnn->execute(QStringLiteral("SELECT Name FROM SYS_Company"))
-                                     .value(0)
-                                     .toString();
-            m_words = name.split(QRegularExpression(QStringLiteral("\\W+")),
-                                 Qt::SkipEmptyParts);
+            const QString name =
+                g_cnn->execute(QStringLiteral("SELECT Name FROM SYS_Company")).value(0).toString();
+            m_words = name.split(QRegularExpression(QStringLiteral("\\W+")), Qt::SkipEmptyParts);
             m_words << name << QStringLiteral("zelk");
         } catch (const DbError&) {
             // the estimate does without the company's name
