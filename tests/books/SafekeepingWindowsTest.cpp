@@ -203,7 +203,7 @@ TEST(PassphraseStrength, TellsTheTimeInItsLargestUnit) {
     const std::pair<double, const char*> rows[] = {
         {0.4, "less than a second"},       {1, "about 1 second"},
         {3 * 3600 + 600, "about 3 hours"}, {45 * 86400, "about 1 month"},
-        {230 * year, "about 2 centuries"}, {2e8 * year, "more than a hundred million years"}};
+        {230 * year, "about 2 centuries"}, {2e5 * year, "more than a hundred thousand years"}};
     for (const auto& [seconds, text] : rows)
         EXPECT_EQ(zelk::strength::durationText(seconds), text) << seconds;
 }

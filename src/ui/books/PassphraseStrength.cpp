@@ -71,8 +71,8 @@ QString durationText(double seconds) {
                                  {100 * Year, "century", "centuries"}};
     if (seconds < 1)
         return QStringLiteral("less than a second");
-    if (seconds >= 1e6 * 100 * Year)
-        return QStringLiteral("more than a hundred million years");
+    if (seconds >= 1e5 * Year)
+        return QStringLiteral("more than a hundred thousand years");
     size_t u = 0;
     // the largest unit of which there is at least one, counting a month before a year
     while (u + 1 < std::size(units) && seconds >= units[u + 1].size)
