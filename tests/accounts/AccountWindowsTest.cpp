@@ -76,7 +76,7 @@ TEST_F(AccountListWindow, ShowsAccountsByClassThenNumberAndAddsThroughTheEditor)
         // Save and Cancel sit below the fields.
         EXPECT_GT(child<QPushButton>(m, "cmdSave")->mapTo(m, QPoint(0, 0)).y(),
                   child<QWidget>(m, "fraAccount")->geometry().bottom());
-        EXPECT_EQ(child<QLineEdit>(m, "txtBegBal")->text(), "0");
+        EXPECT_EQ(child<QLineEdit>(m, "txtBegBal")->text(), "0.00");
         EXPECT_EQ(child<QComboBox>(m, "cmbAccountClass")->currentIndex(), -1);
         EXPECT_TRUE(child<QLineEdit>(m, "txtAccountNo")->isEnabled());
         type(m, "txtAccountNo", "4000");
@@ -150,7 +150,7 @@ TEST_F(AccountListWindow, DoubleClickOnARowEditsItAndTheNumberStaysFixed) {
     const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.5", "old", "Assets"}));
+    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.50", "old", "Assets"}));
     EXPECT_EQ(column(w, 1), (QStringList{"Cash", "Bank current account"}));
     EXPECT_EQ(column(w, 2), (QStringList{"Assets", "Liabilities"}));
     EXPECT_EQ(db.scalar("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,20 +48,37 @@ protected:
     frmMain* main() { return modMain::mainWindow(); }
 };
 
-// Each menu as "caption: item|item|...", separators as "-". Menu items open windows
-// by the mouse or the menus' own letters: none has a keyboard shortcut of its own.
+// The access letter of a caption ("E&xit": x), lower case; none: empty.
+QString accessLetter(const QString& caption) {
+    const qsizetype amp = caption.indexOf('&');
+    return amp < 0 || amp + 1 >= caption.size() ? QString() : caption.mid(amp + 1, 1).toLower();
+}
+
+// Each menu as "caption: item|item|...", separators as "-", an item's keys after it in
+// brackets. Every item and every menu has an access letter of its own in its bar or menu.
 QStringList menuTree(QMenuBar* bar) {
     QStringList out;
+    QStringList menuLetters;
     for (QAction* top : bar->actions()) {
-        QStringList items;
+        menuLetters << accessLetter(top->text());
+        QStringList items, letters;
         for (QAction* item : top->menu()->actions()) {
+            if (item->isSeparator()) {
+                items << "-";
+                continue;
+            }
+            const QString letter = accessLetter(item->text());
+            EXPECT_FALSE(letter.isEmpty()) << item->text().toStdString();
+            EXPECT_FALSE(letters.contains(letter)) << item->text().toStdString();
+            letters << letter;
             if (item->objectName().startsWith("mnuWindowList"))
                 continue;
-            EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
-            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            const QString keys = item->shortcut().toString();
+            items << item->text() + (keys.isEmpty() ? QString() : " [" + keys + "]");
         }
         out << top->text() + ": " + items.join('|');
     }
+    EXPECT_EQ(QSet<QString>(menuLetters.begin(), menuLetters.end()).size(), menuLetters.size());
     return out;
 }
 
@@ -68,16 +86,23 @@ QStringList menuTree(QMenuBar* bar) {
 
 TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {
-        "&File: New Company|-|Import Accounts…|Import Transactions…|-|Restore Snapshot…|Change "
-        "Passphrase…|Check Books…|-|Exit",
-        "&Ledger: Transactions|-|Post Transactions|Revert Transaction Postings|-|End Month|Revert "
-        "End Month|-|End Year|Revert End Year|-|Accounts|Account Card|Company Info",
-        "H&istory: Transactions|General Ledger - Current Year|General Ledger - Previous "
-        "Years|Balances",
-        "&Reports: Transaction List|Trial Balance|Income Statement|Balance Sheet|-|Custom Report",
-        "&Window: Cascade|Tile Horizontal|Tile Vertical|Arrange Icons|-",
-        "&Help: About|-|Help"};
+        "&File: &New Company|-|Import &Accounts…|Import &Transactions…|-|&Restore Snapshot…|"
+        "Change &Passphrase…|Check &Books…|-|E&xit [Ctrl+Q]",
+        "&Ledger: &Transactions|&New Transaction [Ctrl+N]|-|&Post Transactions|&Revert "
+        "Transaction Postings|-|End &Month|Revert &End Month|-|End &Year|Re&vert End Year|-|"
+        "&Accounts|Account &Card|Company &Info",
+        "H&istory: &Transactions|General Ledger - &Current Year|General Ledger - &Previous "
+        "Years|&Balances",
+        "&Reports: &Transaction List|T&rial Balance|&Income Statement|&Balance Sheet|-|&Custom "
+        "Report",
+        "&Window: &Cascade|Tile &Horizontal|Tile &Vertical|&Arrange Icons|-",
+        "&Help: &About|-|&Help [F1]"};
     EXPECT_EQ(menuTree(main()->menuBar()), expected);
+    // The window list's entries have their numbers as letters, apart from the items'.
+    main()->ClickMenu(9);
+    main()->ClickMenu(1);
+    emit main()->findChild<QMenu*>("mnuWindow")->aboutToShow();
+    menuTree(main()->menuBar());
 }
 
 TEST_F(Shell, ClickMenuOutsideOneToSixteenDoesNothing) {

@@ -193,6 +193,16 @@ QString Amount::formatOptional() const {
     return out;
 }
 
+QString Amount::formatEntry() const {
+    const bool neg = m_raw < 0;
+    const std::uint64_t mag = neg ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
+    QString decimals = QStringLiteral("%1").arg(mag % Scale, 4, 10, QLatin1Char('0'));
+    while (decimals.size() > 2 && decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    return (neg ? QStringLiteral("-") : QString()) + groupThousands(mag / Scale) +
+           QLatin1Char('.') + decimals;
+}
+
 QString Amount::format(const QString& pattern) const {
     if (pattern == QLatin1String("##,##0.00"))
         return formatStandard();

@@ -156,8 +156,14 @@ void ListWindow::OpenList() {
 }
 
 void ListWindow::applyDesignedLayout() {
-    for (size_t c = 0; c < m_spec.columns.size(); ++c)
-        controls::setDesignedWidth(grdData, int(c), m_spec.columns[c].widthTwips);
+    for (size_t c = 0; c < m_spec.columns.size(); ++c) {
+        const zelk::ListDisplay shown = m_spec.columns[c].display;
+        controls::setDesignedWidth(
+            grdData, int(c), m_spec.columns[c].widthTwips,
+            shown == zelk::ListDisplay::ShortDate ? controls::widestDateText()
+            : shown == zelk::ListDisplay::Money   ? controls::widestAmountText()
+                                                  : QString());
+    }
 }
 
 // Rebinds the grid to a new snapshot of the statement's rows, keeping the column widths
