@@ -123,8 +123,12 @@ std::optional<Amount> Amount::parseAscii(std::string_view text) {
     // Round half to even.
     if (fifth > 5 || (fifth == 5 && (restNonZero || (mag % 2) == 1)))
         ++mag;
-    if (mag > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+    // The range is one wider below zero: the least amount reads back too.
+    const std::uint64_t most = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    if (mag > most + (negative ? 1 : 0))
         return std::nullopt;
+    if (mag == most + 1)
+        return Amount(std::numeric_limits<std::int64_t>::min());
     const std::int64_t value = std::int64_t(mag);
     return Amount(negative ? -value : value);
 }
