@@ -79,6 +79,16 @@ TEST_F(AccountListWindow, ShowsAccountsByClassThenNumberAndAddsThroughTheEditor)
         EXPECT_EQ(child<QLineEdit>(m, "txtBegBal")->text(), "0.00");
         EXPECT_EQ(child<QComboBox>(m, "cmbAccountClass")->currentIndex(), -1);
         EXPECT_TRUE(child<QLineEdit>(m, "txtAccountNo")->isEnabled());
+        // Save and New (Alt+N) saves and goes on, empty, for the next account.
+        m->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m));
+        type(m, "txtAccountNo", "4100");
+        type(m, "txtAccountName", "Fees");
+        chooseClass(m, "Revenues");
+        pressKeys(m, "<Alt+N>");
+        EXPECT_TRUE(m->isVisible());
+        EXPECT_EQ(editor->fields(), accounts::AccountFields{});
+        EXPECT_EQ(m->focusWidget(), child<QLineEdit>(m, "txtAccountNo"));
         type(m, "txtAccountNo", "4000");
         type(m, "txtAccountName", "Sales");
         chooseClass(m, "Revenues");
@@ -88,9 +98,9 @@ TEST_F(AccountListWindow, ShowsAccountsByClassThenNumberAndAddsThroughTheEditor)
     });
     clickButton(&w, "cmdOps_0");
     EXPECT_TRUE(success);
-    EXPECT_EQ(column(w, 0), (QStringList{"1000", "1100", "2000", "4000", "5000"}));
+    EXPECT_EQ(column(w, 0), (QStringList{"1000", "1100", "2000", "4000", "4100", "5000"}));
     EXPECT_EQ(column(w, 2),
-              (QStringList{"Assets", "Assets", "Liabilities", "Revenues", "Expenses"}));
+              (QStringList{"Assets", "Assets", "Liabilities", "Revenues", "Revenues", "Expenses"}));
     EXPECT_EQ(w.currentKey(), "4000");
     EXPECT_EQ(db.scalar("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "
                         "FKID_Account='4000' AND PeriodYear=2004"),

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -48,6 +49,11 @@ protected:
     frmMain* main() { return modMain::mainWindow(); }
 };
 
+QString readme() {
+    QFile file(QStringLiteral(ZELK_README));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 // The access letter of a caption ("E&xit": x), lower case; none: empty.
 QString accessLetter(const QString& caption) {
     const qsizetype amp = caption.indexOf('&');
@@ -75,6 +81,8 @@ QStringList menuTree(QMenuBar* bar) {
                 continue;
             const QString keys = item->shortcut().toString();
             items << item->text() + (keys.isEmpty() ? QString() : " [" + keys + "]");
+            EXPECT_TRUE(keys.isEmpty() || readme().contains("\n| " + keys + " |"))
+                << keys.toStdString() << " is missing from the README's keys";
         }
         out << top->text() + ": " + items.join('|');
     }

@@ -98,8 +98,8 @@ QString keysTable() {
         rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
                     .arg(QString::fromUtf8(k[0]).toHtmlEscaped(),
                          QString::fromUtf8(k[1]).toHtmlEscaped());
-    return QStringLiteral("<p>Zelk is kept by keyboard as well as by mouse. The README beside "
-                          "the program describes a year with Zelk.</p><table>") +
+    return QStringLiteral("<p>Zelk is kept by keyboard as well as by mouse. The README "
+                          "describes a year with Zelk.</p><table>") +
            rows + QStringLiteral("</table>");
 }
 
