@@ -154,13 +154,15 @@ TEST_F(AccountListWindow, DoubleClickOnARowEditsItAndTheNumberStaysFixed) {
         type(m, "txtAccountName", "Bank current account");
         chooseClass(m, "Liabilities");
         type(m, "txtBegBal", "-75");
-        clickButton(m, "cmdSave");
+        clickButton(m, "cmdSaveNew"); // saved; a new account's number can be typed
+        shown << (child<QLineEdit>(m, "txtAccountNo")->isEnabled() ? "open" : "fixed");
+        clickButton(m, "cmdCancel");
     });
     QTableView* grid = w.grid();
     const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.50", "old", "Assets"}));
+    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.50", "old", "Assets", "open"}));
     EXPECT_EQ(column(w, 1), (QStringList{"Cash", "Bank current account"}));
     EXPECT_EQ(column(w, 2), (QStringList{"Assets", "Liabilities"}));
     EXPECT_EQ(db.scalar("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "
