@@ -75,12 +75,13 @@ const char* const Keys[][2] = {
     {"Alt+letter", "a menu by its underlined letter, then an item by its letter; a button or "
                    "field by the underlined letter of its caption"},
     {"Ctrl+N", "Ledger \u2192 New Transaction"},
-    {"F1", "Help \u2192 Help (this window)"},
+    {"F1", "Help \u2192 Help (these keys)"},
     {"Ctrl+Q", "File \u2192 Exit"},
     {"Ctrl+F", "the filter box of a list or browser (Esc empties it, Down goes to the rows)"},
     {"Enter, double click", "a list's Edit"},
     {"Shift+Enter, Shift+double click", "the Account Card of the account list's account"},
-    {"Enter", "in a window's fields: the next field; in a dialog: OK"},
+    {"Enter", "in a dialog or the account editor: OK, Save; in the transaction editor's "
+              "header: the next field, from the last the lines"},
     {"Esc", "Cancel (an editor asks first when something was typed)"},
     {"Alt+S", "Save"},
     {"Alt+N", "the account editor's Save and New"},
