@@ -392,11 +392,8 @@ int main(int argc, char** argv) {
     });
     clock.restart();
     {
-        ListModel list({{QStringLiteral("No"), 1000, QStringLiteral("TrxNo"),
-                         QStringLiteral("TransactionNo"), ListDisplay::Plain},
-                        {QStringLiteral("Date"), 1000, QString(), QStringLiteral("DateStamp"),
-                         ListDisplay::ShortDate}});
-        list.setRowSet(cnn->stream(modDBUtil::GetTransactionList()));
+        ListModel list(journal::TransactionListColumns()); // the window's, with the totals
+        list.setRowSet(cnn->stream(journal::TransactionListStatement()));
         if (list.rowCount() != ListModel::PageRows || !list.canFetchMore())
             return 1;
     }

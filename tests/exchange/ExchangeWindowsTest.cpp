@@ -86,6 +86,7 @@ TEST_F(ExchangeWindows, ImportPreviewThenExportTheListAsShown) {
     files.exportName = db.folder() + "/list.csv";
     clickButton(&list, "cmdExport");
     EXPECT_EQ(files.suggested, "Transactions.csv");
-    EXPECT_EQ(files.exported(), "\"Date\",\"No\",\"Source\",\"Posted\"\r\n"
-                                "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\"\r\n");
+    EXPECT_EQ(files.exported(),
+              "\"Date\",\"No\",\"Source\",\"Posted\",\"Description\",\"Total\"\r\n"
+              "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\",\"\",\"10.00\"\r\n");
 }
