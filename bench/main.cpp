@@ -7,6 +7,7 @@
 // snapshot and the restore are also timed on their own (their count is the file's KB).
 // Then the same number of transactions is imported from a CSV file and exported again,
 // and posted into a trial balance beside `ledger -f journal bal` when ledger is installed.
+// Last the books get a passphrase: the change, an opening with it and a wrong try.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
@@ -440,11 +441,8 @@ int main(int argc, char** argv) {
     });
     clock.restart();
     {
-        ListModel list({{QStringLiteral("No"), 1000, QStringLiteral("TrxNo"),
-                         QStringLiteral("TransactionNo"), ListDisplay::Plain},
-                        {QStringLiteral("Date"), 1000, QString(), QStringLiteral("DateStamp"),
-                         ListDisplay::ShortDate}});
-        list.setRowSet(cnn->stream(modDBUtil::GetTransactionList()));
+        ListModel list(journal::TransactionListColumns()); // the window's, with the totals
+        list.setRowSet(cnn->stream(journal::TransactionListStatement()));
         if (list.rowCount() != ListModel::PageRows || !list.canFetchMore())
             return 1;
     }
@@ -547,6 +545,28 @@ int main(int argc, char** argv) {
             return 1;
     }
     report("account card", CardLines, clock);
+
+    // A passphrase: the books copied into a file under the new key and its derivation,
+    // then the cost of opening them with it, and of a wrong try (each way a file may be
+    // encrypted is tried): what one guess costs a guessing program on this machine.
+    const qint64 fileKb = QFileInfo(cnn->filePath()).size() / 1024;
+    clock.restart();
+    cnn->rekey("a passphrase of the benchmark");
+    report("change passphrase (file KB)", fileKb, clock);
+    cnn.reset();
+    g_cnn = nullptr;
+    clock.restart();
+    cnn = Connection::open(folder, "a passphrase of the benchmark");
+    report("open with the passphrase", 1, clock);
+    if (cnn->keyRounds() != Connection::PassphraseRounds)
+        return 1;
+    clock.restart();
+    try {
+        Connection::open(folder, "a wrong guess");
+        return 1;
+    } catch (const WrongKeyError&) {
+    }
+    report("a wrong passphrase", 1, clock);
 
     reportPeak("peak memory");
     setUserInterface(nullptr);

@@ -89,8 +89,9 @@ TEST_F(ExchangeWindows, ImportPreviewThenExportTheListAsShown) {
     files.exportName = db.folder() + "/list.csv";
     clickButton(&list, "cmdExport");
     EXPECT_EQ(files.suggested, "Transactions.csv");
-    EXPECT_EQ(files.exported(), "\"Date\",\"No\",\"Source\",\"Posted\"\r\n"
-                                "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\"\r\n");
+    EXPECT_EQ(files.exported(),
+              "\"Date\",\"No\",\"Source\",\"Posted\",\"Description\",\"Total\"\r\n"
+              "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\",\"\",\"10.00\"\r\n");
 }
 
 // The preview says how it reads the file, and reads it again with the mark the user picks.

@@ -1,5 +1,6 @@
 #include "Passphrases.h"
 
+#include "Snapshots.h"
 #include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
 
@@ -81,6 +82,10 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                         title);
         return false;
     }
+    if (!first.isEmpty() && input.accept && !input.accept(first))
+        return false;
+    if (!snapshots::takeBefore(cnn, snapshots::Step::ChangePassphrase))
+        return false;
     try {
         cnn.rekey(first);
     } catch (const DbError& e) {
@@ -98,7 +103,8 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                                          "and opens without a passphrase.")
                         : QStringLiteral("Done: the file is encrypted with the new passphrase. "
                                          "Zelk asks for it at start-up; a forgotten "
-                                         "passphrase cannot be recovered."),
+                                         "passphrase cannot be recovered. The snapshots "
+                                         "taken before keep the key they had."),
                     title);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,13 +34,16 @@ struct PassphraseChange {
     QString current; // ignored while the file uses the program's own key
     QString first;   // the new passphrase; empty goes back to the program's key
     QString second;  // the new passphrase again
+    // Asked about a new passphrase (UTF-8) once the input is right, before anything is
+    // changed: false leaves everything as it is. None: no question.
+    std::function<bool(const QByteArray&)> accept = nullptr;
 };
 
 constexpr const char* ChangePassphraseTitle = "Change Passphrase";
 
-// Checks the input and re-keys the books; every answer is told in a message box
-// titled "Change Passphrase". True when the file now has the new key. The texts of
-// input are wiped whatever happens.
+// Checks the input, takes a snapshot and re-keys the books; every answer is told in a
+// message box titled "Change Passphrase". True when the file now has the new key. The
+// texts of input are wiped whatever happens.
 bool ChangePassphrase(Connection& cnn, PassphraseChange& input);
 
 } // namespace zelk

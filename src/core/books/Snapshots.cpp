@@ -13,8 +13,8 @@ namespace zelk::snapshots {
 
 namespace {
 
-const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear, Step::Restore,
-                         Step::Import};
+const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear,
+                         Step::Restore,    Step::Import,  Step::ChangePassphrase};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -70,6 +70,8 @@ QString stepKey(Step step) {
         return QStringLiteral("restore");
     case Step::Import:
         return QStringLiteral("import");
+    case Step::ChangePassphrase:
+        return QStringLiteral("change-passphrase");
     }
     return {};
 }
@@ -86,6 +88,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Restore");
     case Step::Import:
         return QStringLiteral("Import");
+    case Step::ChangePassphrase:
+        return QStringLiteral("Change Passphrase");
     }
     return {};
 }

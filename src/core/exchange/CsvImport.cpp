@@ -555,7 +555,7 @@ void AccountImport::checkRecord(const CsvRecord& r) {
     addGroup();
     if (wantsPreview())
         addPreview(r.line, r.line,
-                   {f.AccountNo, f.AccountName, className, balance.formatExact(), f.Notes});
+                   {f.AccountNo, f.AccountName, className, balance.formatEntry(), f.Notes});
     if (StatementRunner* w = writerFor(r.line)) {
         accounts::WriteAccount(*w, f, accounts::EditorMode::Add);
         wrote();
@@ -798,7 +798,7 @@ void TransactionImport::closeGroup() {
     if (g.debits != g.credits && !g.unsummed)
         problem(g.line,
                 QStringLiteral("transaction %1 does not balance (debits %2, credits %3)")
-                    .arg(g.header.TransactionNo, g.debits.formatExact(), g.credits.formatExact()));
+                    .arg(g.header.TransactionNo, g.debits.formatEntry(), g.credits.formatEntry()));
     if (StatementRunner* w = writerFor(g.line)) {
         journal::WriteTransaction(*w, g.header, g.lines, journal::SaveMode::Add);
         wrote();
@@ -919,8 +919,8 @@ void TransactionImport::checkRecord(const CsvRecord& r) {
                     QLocale().toString(g.header.DateStamp, QLocale::ShortFormat), g.header.Source,
                     g.header.Description, accountNo,
                     account >= 0 ? in.accounts[size_t(account)].AccountName : QString(),
-                    debit.isZero() ? QString() : debit.formatExact(),
-                    credit.isZero() ? QString() : credit.formatExact(),
+                    debit.isZero() ? QString() : debit.formatEntry(),
+                    credit.isZero() ? QString() : credit.formatEntry(),
                     g.lines.size() == 1 ? g.note : QString()});
 }
 

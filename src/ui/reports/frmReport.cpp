@@ -45,6 +45,7 @@ frmReport::frmReport(QWidget* parent) : QDialog(parent) {
     fraCommand = zelk::controls::frame(this, QStringLiteral("fraCommand"));
     cmdPrint =
         zelk::controls::button(fraCommand, QStringLiteral("cmdPrint"), QStringLiteral("Print"));
+    cmdPrint->setShortcut(QKeySequence::Print);
     cmdSave = zelk::controls::button(fraCommand, QStringLiteral("cmdSave"), QStringLiteral("Save"));
     cmdPrint->setGeometry(twips(120), twips(120), twips(1095), twips(375));
     cmdSave->setGeometry(twips(120 + 1095 + 90), twips(120), twips(1095), twips(375));
