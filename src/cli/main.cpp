@@ -4,7 +4,9 @@
 //   zelk-cli [--file PATH] [--yes] COMMAND ...      zelk-cli --help, zelk-cli COMMAND --help
 
 #include "core/books/BooksCheck.h"
+#include "core/books/BooksLocation.h"
 #include "core/books/Passphrases.h"
+#include "core/company/CompanySetup.h"
 #include "core/custom_reports/CustomReportPrint.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -70,6 +72,7 @@ public:
     bool askOkCancel(const QString& text, const QString& title) override {
         return askYesNo(text, title);
     }
+    void notice(const QString& text) override { say(text); }
 };
 
 // Progress on stderr, only when stderr is a terminal.
@@ -229,6 +232,9 @@ struct Options {
     int reportMonth = 0;
     std::string format, output;
     std::string decimalMark, dateOrder; // accounts / transactions import
+    // new-company
+    std::string name, address, phone, fax, email;
+    int firstMonth = 0, year = 0, beginMonth = 0;
 };
 
 // One command being run: the books, what was asked, and how the program talks.
@@ -237,6 +243,7 @@ struct Session {
     const Options& options;
     CliUi& ui;
     CliProgress& progress;
+    bool created = false; // the books were made by this command
 };
 
 // The commands and their options.
@@ -253,6 +260,7 @@ struct Commands {
     CLI::App* revertEndYear;
     CLI::App* report;
     CLI::App* check;
+    CLI::App* newCompany;
 };
 
 Commands addCommands(CLI::App& cli, Options& o) {
@@ -262,8 +270,10 @@ Commands addCommands(CLI::App& cli, Options& o) {
     cli.require_subcommand(0, 1);
     cli.allow_extras();
     cli.add_option("--file", o.file,
-                   "The database: the file Zelk.mdb or the folder holding it (default: "
-                   "Zelk.mdb beside zelk-cli; a command that only reads never creates it)");
+                   "The books: their file, or the folder holding Zelk.mdb (default: "
+                   "$ZELK_BOOKS, else Zelk.mdb beside zelk-cli when it is there or the folder "
+                   "can be written, else the books the program opened last; a command that "
+                   "only reads never creates them)");
     cli.add_flag("--yes,-y", o.yes,
                  "Answer yes to the questions the windows ask (without it a question is an "
                  "error)");
@@ -338,6 +348,25 @@ Commands addCommands(CLI::App& cli, Options& o) {
     c.check = cli.add_subcommand(
         "check", "Open the file, run the engine's integrity check, print the company, the open "
                  "year, counts and whether the books balance");
+    c.newCompany = cli.add_subcommand(
+        "new-company", "Start the books of a company, as File -> New Company does: on books "
+                       "that hold one already it asks (--yes) and takes a snapshot first; "
+                       "missing books are made");
+    c.newCompany->add_option("--name", o.name, "The company's name")->required();
+    c.newCompany->add_option("--address", o.address, "Its address (required, as in the window)");
+    c.newCompany->add_option("--phone", o.phone, "Its phone number (required, as in the window)");
+    c.newCompany->add_option("--fax", o.fax, "Its fax number");
+    c.newCompany->add_option("--email", o.email, "Its e-mail address");
+    c.newCompany->add_option("--first-month", o.firstMonth, "The fiscal year's first month, 1..12")
+        ->required()
+        ->check(CLI::Range(1, 12));
+    c.newCompany->add_option("--year", o.year, "The fiscal year the books begin in")
+        ->required()
+        ->check(CLI::Range(1900, 9999));
+    c.newCompany
+        ->add_option("--begin-month", o.beginMonth,
+                     "The month bookkeeping begins, 1..12 (default: the first month)")
+        ->check(CLI::Range(1, 12));
     // Only the top and the two groups take words they do not know, which are named after
     // parsing.
     for (CLI::App* sub : cli.get_subcommands({}))
@@ -369,36 +398,34 @@ void checkOptions(const Commands& c, Options& o) {
         o.dateTo = dateArg(o.to, "--to");
 }
 
-// The folder of the books --file names (the program's folder without it); empty after
-// the message when it names another file or a folder that does not exist.
-QString booksFolder(const Options& o) {
-    if (o.file.empty())
-        return QCoreApplication::applicationDirPath();
-    const QFileInfo info(q(o.file));
-    if (info.isDir())
-        return info.absoluteFilePath();
-    const bool named =
-        info.fileName().compare(QLatin1String(Connection::FileName), Qt::CaseInsensitive) == 0;
-    const QString folder = named || info.exists() ? info.absolutePath() : info.absoluteFilePath();
+// The books --file names (their file, or Zelk.mdb in a folder), else those $ZELK_BOOKS
+// names, else the default books; empty after the message when the folder named does not
+// exist.
+QString booksPath(const Options& o) {
+    QString given = q(o.file), source = QStringLiteral("--file");
+    if (given.isEmpty()) {
+        given = qEnvironmentVariable("ZELK_BOOKS");
+        source = QStringLiteral("ZELK_BOOKS");
+    }
+    if (given.isEmpty())
+        return books::defaultBooks();
+    const QString path = Connection::booksFile(given);
+    const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir()) {
-        say(QStringLiteral("--file: the folder %1 does not exist.")
-                .arg(QDir::toNativeSeparators(folder)));
+        say(QStringLiteral("%1: the folder %2 does not exist.")
+                .arg(source, QDir::toNativeSeparators(folder)));
         return QString();
     }
-    if (named)
-        return info.absolutePath();
-    say(QStringLiteral("--file: the database file is named %1 (or give its folder).")
-            .arg(QLatin1String(Connection::FileName)));
-    return QString();
+    return path;
 }
 
 // The books, asking for their passphrase when they have one; nothing after the message
 // when they do not open. A command that only reads never creates them.
-std::unique_ptr<Connection> openTheBooks(const QString& folder, bool create) {
+std::unique_ptr<Connection> openTheBooks(const QString& books, bool create) {
     CliPassphrase passphrase;
     QString failure;
     std::unique_ptr<Connection> cnn = openBooks(
-        folder, passphrase, failure, create ? OpenMode::CreateIfMissing : OpenMode::ExistingOnly);
+        books, passphrase, failure, create ? OpenMode::CreateIfMissing : OpenMode::ExistingOnly);
     if (!cnn) {
         if (failure.isEmpty()) // no passphrase to be had, or a wrong one and no terminal
             failure = passphrase.triedEnvironment
@@ -612,6 +639,37 @@ int runReport(Session& s) {
     return 0;
 }
 
+int runNewCompany(Session& s) {
+    const Options& o = s.options;
+    company::NewCompanyInput in;
+    in.Name = q(o.name);
+    in.Address = q(o.address);
+    in.Phone = q(o.phone);
+    in.Fax = q(o.fax);
+    in.eMail = q(o.email);
+    in.FinancialPeriodBegin = o.firstMonth;
+    in.StartYear = o.year;
+    in.StartMonth = o.beginMonth != 0 ? o.beginMonth : o.firstMonth;
+    CommandOutcome outcome = CommandOutcome::Abort;
+    if (s.created) // books made just now hold nothing to ask about or keep a copy of
+        outcome = company::ValidateCompany(in) == 0 ? company::SaveNewCompany(s.cnn, in)
+                                                    : CommandOutcome::Fix;
+    else
+        outcome = company::NewCompanySaveCommand(s.cnn, in);
+    if (outcome != CommandOutcome::Committed || s.ui.failed) {
+        say(QStringLiteral("Nothing was changed."));
+        return 1;
+    }
+    const CompanyRow company = CompanyRow::read(s.cnn);
+    const int month = (company.FinancialPeriodBegin + company.BeginPeriod - 2) % 12 + 1;
+    std::printf("New company %s: fiscal year %d, beginning %s\n", qPrintable(company.Name),
+                company.CurrentPeriodYear,
+                qPrintable(fiscal::firstDayOfMonth(company.FinancialPeriodBegin,
+                                                   company.BeginPeriodYear, month)
+                               .toString(Qt::ISODate)));
+    return 0;
+}
+
 int runCheck(Session& s) {
     std::printf("File: %s\n", qPrintable(QDir::toNativeSeparators(s.cnn.filePath())));
     const BooksCheck c = checkBooks(s.cnn, [] { return true; });
@@ -666,12 +724,13 @@ int main(int argc, char** argv) {
     }
     cliUi.yes = options.yes;
 
-    const QString folder = booksFolder(options);
-    if (folder.isEmpty())
+    const QString books = booksPath(options);
+    if (books.isEmpty())
         return 2;
     const bool reading = c.check->parsed() || c.report->parsed() || c.accountsExport->parsed() ||
                          c.transactionsExport->parsed();
-    std::unique_ptr<Connection> cnn = openTheBooks(folder, !reading);
+    const bool existed = QFileInfo::exists(books);
+    std::unique_ptr<Connection> cnn = openTheBooks(books, !reading);
     if (!cnn)
         return 1;
     // Reports are written into a folder of their own, not beside the program.
@@ -691,9 +750,10 @@ int main(int argc, char** argv) {
         {c.revertEndYear, runRevertEndYear},
         {c.report, runReport},
         {c.check, runCheck},
+        {c.newCompany, runNewCompany},
     };
     CliProgress progress;
-    Session session{*cnn, options, cliUi, progress};
+    Session session{*cnn, options, cliUi, progress, !existed};
     int rc = 1;
     for (const auto& [command, run] : commands)
         if (command->parsed())

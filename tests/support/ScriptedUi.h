@@ -29,6 +29,8 @@ public:
     void messageBox(const QString& text, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
     bool askOkCancel(const QString& text, const QString& title) override;
+    void notice(const QString& text) override { m_notices.push_back(text); }
+    const std::vector<QString>& notices() const { return m_notices; }
 
     const std::vector<Asked>& asked() const { return m_asked; }
     std::vector<QString> messageBoxes() const; // texts of the plain message boxes
@@ -38,6 +40,7 @@ public:
 private:
     std::deque<int> m_dialogAnswers;
     std::deque<bool> m_boolAnswers;
+    std::vector<QString> m_notices;
     std::vector<Asked> m_asked;
     zelk::UserInterface* m_previous = nullptr;
 };

@@ -8,19 +8,19 @@
 
 namespace zelk {
 
-std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
+std::unique_ptr<Connection> openBooks(const QString& books, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode) {
     failure.clear();
+    const QString file = Connection::booksFile(books);
     try {
-        return Connection::open(folder, {}, mode);
+        return Connection::openFile(file, {}, mode);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
         failure = e.message();
         return nullptr;
     }
-    const QString path =
-        QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(Connection::FileName)));
+    const QString path = QDir::toNativeSeparators(file);
     QString note;
     for (int tries = 0; tries < PassphraseTries; ++tries) {
         std::optional<QByteArray> passphrase = prompt.askPassphrase(path, note);
@@ -30,7 +30,7 @@ std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& p
         if (passphrase->isEmpty()) // the program's own key was tried first
             continue;
         try {
-            std::unique_ptr<Connection> cnn = Connection::open(folder, *passphrase);
+            std::unique_ptr<Connection> cnn = Connection::openFile(file, *passphrase);
             wipeSecret(*passphrase);
             return cnn;
         } catch (const WrongKeyError&) {

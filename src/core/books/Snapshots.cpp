@@ -95,7 +95,12 @@ QString stepCaption(Step step) {
 }
 
 QString folderOf(const Connection& cnn) {
-    return QFileInfo(cnn.filePath()).absoluteDir().filePath(QStringLiteral("Backups"));
+    // Books of another name in the same folder keep their snapshots apart.
+    const QFileInfo books(cnn.filePath());
+    const QString backups = books.absoluteDir().filePath(QStringLiteral("Backups"));
+    if (books.fileName().compare(QLatin1String(Connection::FileName), Qt::CaseInsensitive) == 0)
+        return backups;
+    return QDir(backups).filePath(books.completeBaseName());
 }
 
 namespace {
@@ -155,6 +160,10 @@ QString take(Connection& cnn, Step step, const QDateTime& when) {
 }
 
 bool takeBefore(Connection& cnn, Step step) {
+    if (cnn.isReadOnly()) { // the step would be refused: said before anything is copied
+        ui().messageBox(cnn.readOnlyText(), stepCaption(step));
+        return false;
+    }
     try {
         take(cnn, step);
         return true;

@@ -3,6 +3,7 @@
 #include "JetTranslator.h"
 #include "RowStream.h"
 #include "Schema.h"
+#include "UserPorts.h"
 
 #include <QDate>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sqlcipher/sqlite3.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zelk {
@@ -29,6 +31,33 @@ constexpr int PageSize = 4096;
 constexpr int OldPageSize = 1024;
 
 int g_passphraseRounds = Connection::PassphraseRounds;
+int g_busyWaitMs = Connection::BusyWaitMs;
+
+QString inUseText(const QString& path) {
+    return QStringLiteral("The books %1 are in use by another program; nothing was changed.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// Another program holds the books: the statement waits a little at a time, telling the
+// user once, up to the wait allowed; then the engine gives up with SQLITE_BUSY.
+int busyWait(void* db, int count) {
+    constexpr int Step = 25;
+    if (count * Step >= g_busyWaitMs)
+        return 0;
+    if (count == 0) {
+        const char* path = sqlite3_db_filename(static_cast<sqlite3*>(db), "main");
+        try { // nothing may be thrown through the engine
+            ui().notice(
+                QStringLiteral("The books %1 are in use by another program; Zelk waits up to "
+                               "%2 seconds for them.")
+                    .arg(QDir::toNativeSeparators(QString::fromUtf8(path ? path : "")))
+                    .arg((g_busyWaitMs + 999) / 1000));
+        } catch (...) {
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(Step));
+    return 1;
+}
 
 // The rounds of the derivation a new file with this key gets.
 int roundsFor(const QByteArray& passphrase) {
@@ -196,6 +225,7 @@ int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** d
         rc = sqlite3_open_v2(QFile::encodeName(path).constData(), db, flags, nullptr);
         if (rc != SQLITE_OK)
             return rc;
+        sqlite3_busy_handler(*db, busyWait, *db);
         *failedAt = KeyStage::Key;
         rc = applyKey(*db, key, way.pageSize, way.rounds);
         if (rc != SQLITE_OK)
@@ -343,15 +373,41 @@ Connection::~Connection() {
     wipeSecret(m_key);
 }
 
+QString Connection::booksFile(const QString& fileOrFolder) {
+    const QFileInfo info(fileOrFolder);
+    // A name that is not there is books to be made when it ends in .mdb, else a folder.
+    const bool file =
+        info.isFile() ||
+        (!info.exists() && info.suffix().compare(QStringLiteral("mdb"), Qt::CaseInsensitive) == 0);
+    return file ? info.absoluteFilePath()
+                : QDir(info.absoluteFilePath()).filePath(QLatin1String(FileName));
+}
+
 std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase,
                                              OpenMode mode) {
-    const QString path = QDir(folder).filePath(QLatin1String(FileName));
-    if (!QFileInfo::exists(path) && mode == OpenMode::ExistingOnly)
+    return openFile(QDir(folder).filePath(QLatin1String(FileName)), passphrase, mode);
+}
+
+std::unique_ptr<Connection> Connection::openFile(const QString& path, const QByteArray& passphrase,
+                                                 OpenMode mode) {
+    const QFileInfo info(path);
+    if (!info.exists() && mode == OpenMode::ExistingOnly)
         throw OpenError(QStringLiteral("There are no books at %1 (no file %2 there).")
-                            .arg(QDir::toNativeSeparators(QDir(folder).absolutePath()),
-                                 QLatin1String(FileName)));
-    if (!QFileInfo::exists(path))
+                            .arg(QDir::toNativeSeparators(info.absolutePath()), info.fileName()));
+    if (!info.exists()) {
+        const QFileInfo folder(info.absolutePath());
+        if (!folder.isDir())
+            throw OpenError(QStringLiteral("Zelk cannot create its database file %1: the folder "
+                                           "%2 does not exist.")
+                                .arg(QDir::toNativeSeparators(info.absoluteFilePath()),
+                                     QDir::toNativeSeparators(folder.absoluteFilePath())));
+        if (!folder.isWritable())
+            throw OpenError(QStringLiteral("Zelk cannot create its database file %1: the folder "
+                                           "%2 cannot be written.")
+                                .arg(QDir::toNativeSeparators(info.absoluteFilePath()),
+                                     QDir::toNativeSeparators(folder.absoluteFilePath())));
         createDatabaseFile(path, passphrase);
+    }
     std::unique_ptr<Connection> cnn(new Connection(path, passphrase));
     cnn->openExisting(false);
     return cnn;
@@ -387,8 +443,23 @@ void Connection::openExisting(bool thorough, bool readOnly) {
         }
         throw OpenError(damagedText(m_path, detail));
     };
+    // Books that cannot be written are read: the file itself, or the folder where the
+    // engine writes its journal beside it.
+    const bool snapshot = readOnly;
+    m_readOnlyReason.clear();
+    m_dataVersion = -1;
+    if (!snapshot) {
+        const QFileInfo file(m_path);
+        const QFileInfo folder(file.absolutePath());
+        if (!file.isWritable())
+            m_readOnlyReason = QStringLiteral("the file %1 cannot be written").arg(shown);
+        else if (!folder.isWritable())
+            m_readOnlyReason = QStringLiteral("the folder %1 cannot be written")
+                                   .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+        readOnly = !m_readOnlyReason.isEmpty();
+    }
     // A copy cut short is found without reading it through.
-    if (readOnly && QFileInfo(m_path).size() % OldPageSize != 0)
+    if (snapshot && QFileInfo(m_path).size() % OldPageSize != 0)
         damaged(QStringLiteral("the file ends in the middle of a page"));
     // One connection used by one thread: the engine's own locking is not needed.
     // Reading the schema proves the key. The quick check reads every page; at start-up
@@ -409,6 +480,11 @@ void Connection::openExisting(bool thorough, bool readOnly) {
         throw OpenError(
             QStringLiteral("Zelk cannot open its database file %1: %2").arg(shown, msg));
     }
+    if (rc != SQLITE_OK && (sqlite3_errcode(m_db) & 0xff) == SQLITE_BUSY) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw OpenError(inUseText(m_path)); // a lock is never damage
+    }
     if (rc != SQLITE_OK && failedAt == KeyStage::Read && sqlite3_errcode(m_db) == SQLITE_NOTADB &&
         looksEncrypted(m_path)) {
         sqlite3_close_v2(m_db);
@@ -418,7 +494,7 @@ void Connection::openExisting(bool thorough, bool readOnly) {
     }
     if (rc != SQLITE_OK)
         damaged(lastMessage(m_db));
-    if (readOnly && QFileInfo(m_path).size() % m_pageSize != 0)
+    if (snapshot && QFileInfo(m_path).size() % m_pageSize != 0)
         damaged(QStringLiteral("the file ends in the middle of a page"));
     QString error;
     if (thorough) {
@@ -428,11 +504,8 @@ void Connection::openExisting(bool thorough, bool readOnly) {
     }
     if (const QString missing = missingSchema(m_db); !missing.isEmpty())
         damaged(missing);
-    if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw OpenError(QStringLiteral("The database file %1 cannot be written.").arg(shown));
-    }
+    if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1) // a read-only disk, say
+        m_readOnlyReason = QStringLiteral("the file %1 cannot be written").arg(shown);
     // References are enforced; every change goes through a rollback journal with
     // synchronous writes, so a crash leaves the books as they were before the command.
     for (const char* pragma :
@@ -472,6 +545,30 @@ Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool(
     if (!stopped && result != QLatin1String("ok"))
         r.problems = result.split(QLatin1Char('\n'));
     return r;
+}
+
+bool Connection::changedElsewhere() {
+    if (!m_db || m_inTrans)
+        return false;
+    const qint64 version = countOf(m_db, QStringLiteral("PRAGMA data_version"));
+    if (version < 0)
+        return false;
+    const bool changed = m_dataVersion >= 0 && version != m_dataVersion;
+    m_dataVersion = version;
+    return changed;
+}
+
+QString Connection::readOnlyText() const {
+    return QStringLiteral("The books %1 can only be read: %2. Nothing was changed.")
+        .arg(QDir::toNativeSeparators(m_path), m_readOnlyReason);
+}
+
+int Connection::busyWaitMs() {
+    return g_busyWaitMs;
+}
+
+void Connection::setBusyWaitMs(int ms) {
+    g_busyWaitMs = ms;
 }
 
 int Connection::passphraseRounds() {
@@ -709,6 +806,10 @@ void Connection::raise(int rc, const QString& context) const {
     // statement reads nothing of it, and the user is told the file is damaged.
     if ((ext & 0xff) == SQLITE_CORRUPT || (ext & 0xff) == SQLITE_NOTADB)
         throw DbError({ext, EngineSource, damagedText(m_path, msg)});
+    if ((ext & 0xff) == SQLITE_BUSY || (ext & 0xff) == SQLITE_LOCKED)
+        throw DbError({ext, EngineSource, inUseText(m_path)});
+    if ((ext & 0xff) == SQLITE_READONLY && isReadOnly())
+        throw DbError({ext, EngineSource, readOnlyText()});
     throw DbError({ext != 0 ? ext : rc, EngineSource, describe(ext, msg)});
 }
 
@@ -906,9 +1007,13 @@ int Connection::changes() const {
 
 void Connection::beginTrans() {
     requireIdle(QStringLiteral("A database transaction is already open."));
+    if (isReadOnly())
+        throw DbError({SQLITE_READONLY, EngineSource, readOnlyText()});
     endStreams();
+    // The write lock is taken at once, waiting for another program that holds it, so a
+    // command never finds the books taken from under it half-way.
     QString error;
-    if (!execRaw(m_db, QStringLiteral("BEGIN"), &error))
+    if (!execRaw(m_db, QStringLiteral("BEGIN IMMEDIATE"), &error))
         raise(sqlite3_errcode(m_db), QStringLiteral("BeginTrans"));
     m_inTrans = true;
 }

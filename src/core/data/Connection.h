@@ -60,6 +60,16 @@ public:
     static std::unique_ptr<Connection> open(const QString& folder,
                                             const QByteArray& passphrase = {},
                                             OpenMode mode = OpenMode::CreateIfMissing);
+    // The same for books of any name: the file at path. A file that cannot be written,
+    // or that lies in a folder that cannot be written (the engine's journal goes beside
+    // it), is opened read-only: it is read as any other, and every write is refused with
+    // the reason (readOnlyReason).
+    static std::unique_ptr<Connection> openFile(const QString& path,
+                                                const QByteArray& passphrase = {},
+                                                OpenMode mode = OpenMode::CreateIfMissing);
+    // The books a path names: the file itself (an existing file, or a missing one whose
+    // name ends in .mdb), or Zelk.mdb in the folder it names.
+    static QString booksFile(const QString& fileOrFolder);
     // Opens another Zelk database file (a snapshot) read-only with the key of this
     // connection, never creating it. thorough reads every page (the quick check), as the
     // books are read at start-up; without it the key and the tables are proved.
@@ -105,6 +115,21 @@ public:
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const QString& filePath() const { return m_path; }
+    // Opened read-only, and why ("the file … cannot be written"); empty when writable.
+    bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
+    const QString& readOnlyReason() const { return m_readOnlyReason; }
+    // "The books … can only be read: the folder … cannot be written. Nothing was changed."
+    QString readOnlyText() const;
+
+    // Another program holding the books: a statement waits for it up to this long, telling
+    // the user interface once (UserInterface::notice), then fails with the in-use message.
+    static constexpr int BusyWaitMs = 10000;
+    static int busyWaitMs();
+    static void setBusyWaitMs(int ms); // tests shorten the wait
+    // Whether another program has committed changes to the books since the last call
+    // (the engine's data version); the first call after opening only takes note. Never
+    // inside a database transaction.
+    bool changedElsewhere();
 
     // How many distinct statement shapes were prepared since opening.
     int preparedCount() const { return m_prepareCount; }
@@ -187,6 +212,8 @@ private:
     sqlite3* m_db = nullptr;
     int m_pageSize = 0; // of the file's encrypted pages, known once it is open
     int m_rounds = 0;   // of the key derivation, known once it is open
+    QString m_readOnlyReason;
+    qint64 m_dataVersion = -1;
     std::unordered_map<std::string, Prepared> m_cache;
     std::vector<std::weak_ptr<RowStream>> m_streams;
     int m_prepareCount = 0;

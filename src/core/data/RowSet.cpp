@@ -98,6 +98,11 @@ void RowSet::requery() {
     *this = m_stream ? m_cnn->stream(m_sql) : m_cnn->execute(m_sql);
 }
 
+void RowSet::release() {
+    if (m_stream)
+        m_stream->end();
+}
+
 void RowSet::close() {
     m_rows.clear();
     m_stream.reset();

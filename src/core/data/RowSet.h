@@ -43,6 +43,10 @@ public:
     void move(int row);
     // Runs the statement again on the connection that opened it.
     void requery();
+    // A forward-only row set lets go of its statement, and with it the engine's read of
+    // the books, so another program may write meanwhile; it has ended (hasEnded), and
+    // requery reads it again.
+    void release();
     void close();
     bool isOpen() const { return m_open; }
 

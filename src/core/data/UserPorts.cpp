@@ -1,6 +1,9 @@
 #include "UserPorts.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <stdexcept>
 
 namespace zelk {
@@ -28,6 +31,15 @@ QString programFolder() {
 
 void setProgramFolder(const QString& folder) {
     g_programFolder = folder;
+}
+
+QString reportFolder() {
+    const QString program = programFolder();
+    if (QFileInfo(program).isWritable())
+        return program;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(cache);
+    return cache;
 }
 
 } // namespace zelk

@@ -22,6 +22,9 @@ public:
     virtual bool askYesNo(const QString& text, const QString& title) = 0;
     // A question with OK and Cancel; true for OK.
     virtual bool askOkCancel(const QString& text, const QString& title) = 0;
+    // A passing note while the program waits (the books in use by another program): the
+    // window shows it in its status line, the command line on stderr.
+    virtual void notice(const QString& text) { (void)text; }
 };
 
 // The progress display of a long run: maximum, value, and a moment for the user
@@ -49,6 +52,9 @@ void setUserInterface(UserInterface* ui);
 // The program's own folder (the database file and the report file live there).
 QString programFolder();
 void setProgramFolder(const QString& folder);
+// The folder of the report file: the program's own when it can be written (a copy of the
+// program in a folder of its own), otherwise the user's cache folder (made when missing).
+QString reportFolder();
 
 // The application title used for notices that name no window.
 inline QString appTitle() {

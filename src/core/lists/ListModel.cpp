@@ -44,7 +44,12 @@ int compareKeys(const QString& a, const QString& b) {
 }
 
 ListModel::ListModel(std::vector<ListColumn> columns, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_fieldOf(m_columns.size(), -1) {}
+    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_fieldOf(m_columns.size(), -1),
+      m_release(new QTimer(this)) {
+    m_release->setSingleShot(true);
+    m_release->setInterval(ReleaseAfterMs);
+    connect(m_release, &QTimer::timeout, this, [this] { m_source.release(); });
+}
 
 void ListModel::setRowSet(RowSet rows) {
     beginResetModel();
@@ -65,17 +70,22 @@ std::vector<std::vector<QVariant>> ListModel::readRows(int count) {
             m_source.moveNext();
         }
     };
+    // A statement let go, or ended with a database transaction (a run was rolled back),
+    // is read again from the row after the last.
+    auto resume = [&] {
+        m_source.requery();
+        for (size_t skip = 0; skip < m_data.size() + page.size() && !m_source.eof(); ++skip)
+            m_source.moveNext();
+    };
     try {
+        if (m_source.hasEnded())
+            resume();
         try {
             take();
         } catch (const DbError&) {
             if (!m_source.hasEnded())
                 throw;
-            // The rows were read in a database transaction that has ended since (a run
-            // was rolled back): the statement is read again from the row after the last.
-            m_source.requery();
-            for (size_t skip = 0; skip < m_data.size() + page.size() && !m_source.eof(); ++skip)
-                m_source.moveNext();
+            resume();
             take();
         }
     } catch (const DbError& e) {
@@ -86,6 +96,9 @@ std::vector<std::vector<QVariant>> ListModel::readRows(int count) {
     if (!m_source.isOpen() || m_source.eof()) {
         m_complete = true;
         m_source.close();
+        m_release->stop();
+    } else {
+        m_release->start();
     }
     return page;
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QTimer>
 #include <vector>
 
 namespace zelk {
@@ -36,6 +37,7 @@ public:
     explicit ListModel(std::vector<ListColumn> columns, QObject* parent = nullptr);
 
     static constexpr int PageRows = 256;
+    static constexpr int ReleaseAfterMs = 300;
 
     // Takes the rows of a query (best forward-only): the first page is read now, the
     // rest as the view asks for it. The grid is rebound to it.
@@ -71,6 +73,10 @@ private:
     RowSet m_source;            // the rows not read yet
     std::vector<std::vector<QVariant>> m_data;
     bool m_complete = true;
+    // Between two pages the statement is let go once the view has rested a moment (a
+    // fetchAll reads on at once): an open statement would keep other programs from
+    // writing the books.
+    QTimer* m_release;
 };
 
 // Keys compare as the database compares them: ASCII letters without regard to case,

@@ -121,7 +121,7 @@ void ReportFile::addDataRow(std::vector<zelk::Cell> cells, bool total) {
 }
 
 QString ReportFilePath() {
-    return QDir(zelk::programFolder()).filePath(QStringLiteral("temp.txt"));
+    return QDir(zelk::reportFolder()).filePath(QStringLiteral("temp.txt"));
 }
 
 QString RtfText(const QString& value) {

@@ -4,7 +4,10 @@
 #include "frmMessage.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
+#include <cstdio>
 
 namespace {
 
@@ -44,4 +47,13 @@ bool QtUserInterface::askYesNo(const QString& text, const QString& title) {
 bool QtUserInterface::askOkCancel(const QString& text, const QString& title) {
     return standardBox(QMessageBox::Question, text, title, QMessageBox::Ok | QMessageBox::Cancel) ==
            QMessageBox::Ok;
+}
+
+void QtUserInterface::notice(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = qobject_cast<QMainWindow*>(w); main && main->isVisible()) {
+            main->statusBar()->showMessage(text, 15000);
+            main->statusBar()->repaint();
+        }
 }

@@ -10,4 +10,6 @@ public:
     void messageBox(const QString& text, const QString& title) override;
     bool askYesNo(const QString& text, const QString& title) override;
     bool askOkCancel(const QString& text, const QString& title) override;
+    // In the main window's status line, shown at once (the program is waiting).
+    void notice(const QString& text) override;
 };
