@@ -5,7 +5,9 @@
 #include "support/TestDatabase.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -194,4 +196,33 @@ TEST_F(Cli, RefusesWhatItCannotDoSoundlyAndSaysWhy) {
     EXPECT_TRUE(over.err.contains("never written over")) << over.err.toStdString();
     EXPECT_EQ(readFile(dir.filePath("Zelk.mdb")), books);
     EXPECT_EQ(run({"check"}).code, 0);
+}
+
+// Books set up by a script: named by $ZELK_BOOKS or --file, any name, made by new-company;
+// on books that hold a company it asks first and keeps a snapshot.
+TEST_F(Cli, NewCompanySetsUpBooksWhereverTheyAreNamed) {
+    const QString acme = dir.filePath("acme.mdb");
+    environment.insert("ZELK_BOOKS", acme);
+    const QStringList company{"new-company", "--name",  "Acme Ltd", "--address",
+                              "1 Road",      "--phone", "555",      "--first-month",
+                              "4",           "--year",  "2026"};
+    EXPECT_EQ(run({"check"}, false).code, 1) << "reading never makes books";
+    EXPECT_FALSE(QFile::exists(acme));
+    const Result made = run(company, false);
+    EXPECT_EQ(made.code, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("New company Acme Ltd: fiscal year 2026, beginning 2026-04-01"))
+        << made.out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Backups"))) << "nothing to keep of new books";
+
+    const Result asked = run(company, false);
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_TRUE(asked.err.contains("--yes")) << asked.err.toStdString();
+    EXPECT_EQ(run(QStringList{"--yes"} + company, false).code, 0);
+    EXPECT_EQ(QDir(dir.filePath("Backups/acme")).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(run({"check"}, false).out.contains("Acme Ltd"));
+    const Result incomplete = run({"--file", dir.path(), "new-company", "--name", "B",
+                                   "--first-month", "1", "--year", "2026"},
+                                  false);
+    EXPECT_EQ(incomplete.code, 1);
+    EXPECT_TRUE(incomplete.err.contains("Nothing was changed."));
 }

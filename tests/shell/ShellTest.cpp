@@ -1,3 +1,4 @@
+#include "core/books/BooksLocation.h"
 #include "core/data/Connection.h"
 #include "support/GuiHelpers.h"
 #include "ui/shell/QtUserInterface.h"
@@ -92,7 +93,8 @@ QStringList menuTree(QMenuBar* bar) {
 
 TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {
-        "&File: &New Company|-|Import &Accounts…|Import &Transactions…|-|&Restore Snapshot…|"
+        "&File: Ne&w Books…|&Open Books… [Ctrl+O]|-|&New Company|-|Import &Accounts…|Import "
+        "&Transactions…|-|&Restore Snapshot…|"
         "Change &Passphrase…|Check &Books…|-|E&xit [Ctrl+Q]",
         "&Ledger: &Transactions|&New Transaction [Ctrl+N]|-|&Post Transactions|&Revert "
         "Transaction Postings|-|End &Month|Revert &End Month|-|End &Year|Re&vert End Year|-|"
@@ -226,6 +228,46 @@ TEST_F(Shell, ExitClosesEveryWindowBeforeTheConnection) {
     EXPECT_TRUE(tools.isNull());
     EXPECT_EQ(zelk::g_cnn, nullptr);
     EXPECT_EQ(modMain::mainWindow(), nullptr);
+}
+
+// Other books open in place of these: their windows close first, the title names the
+// books open, and the File menu lists the books opened lately, a gone one saying so.
+TEST_F(Shell, OtherBooksOpenInPlaceOfTheseAndAreRemembered) {
+    const QString first = zelk::g_cnn->filePath();
+    EXPECT_TRUE(main()->windowTitle().endsWith(" \u2014 " + first))
+        << main()->windowTitle().toStdString();
+    QPointer<QWidget> childWindow = new QWidget;
+    zelk::windows::showChild(main()->mdiArea(), childWindow);
+    QTemporaryDir other;
+    const QString second = other.filePath("acme.mdb");
+    ASSERT_TRUE(modMain::OpenBooks(second));
+    pumpEvents();
+    EXPECT_TRUE(childWindow.isNull());
+    EXPECT_EQ(zelk::g_cnn->filePath(), second);
+    EXPECT_TRUE(main()->windowTitle().endsWith(" \u2014 " + second));
+
+    auto recent = [&](int n) {
+        emit main()->findChild<QMenu*>("mnuFile")->aboutToShow();
+        return main()->action(QStringLiteral("mnuRecentBooks%1").arg(n));
+    };
+    ASSERT_NE(recent(2), nullptr);
+    EXPECT_EQ(recent(1)->text(), "&1 " + second);
+    EXPECT_EQ(recent(2)->text(), "&2 " + first);
+    recent(2)->trigger();
+    EXPECT_EQ(zelk::g_cnn->filePath(), first);
+
+    QFile::remove(second);
+    ASSERT_EQ(recent(2)->text(), "&2 " + second + " (not found)")
+        << recent(1)->text().toStdString();
+    QString said;
+    onNextModal([&](QWidget* box) {
+        said = box->findChild<QLabel*>("qt_msgbox_label")->text();
+        box->close();
+    });
+    recent(2)->trigger();
+    EXPECT_TRUE(said.contains("not there any more")) << said.toStdString();
+    EXPECT_EQ(zelk::g_cnn->filePath(), first);
+    EXPECT_FALSE(zelk::books::RecentBooks().list().contains(second));
 }
 
 TEST(MessageDialog, MasksEnableButtonsAndTheAnswerIsTheButtonPressed) {

@@ -1,5 +1,9 @@
 #include "frmMain.h"
 
+#include "core/books/BooksLocation.h"
+#include "core/data/Connection.h"
+#include "core/data/UserPorts.h"
+#include "ui/widgets/ExchangeDialogs.h"
 #include "ui/widgets/Twips.h"
 #include "ui/widgets/WindowCommands.h"
 
@@ -7,7 +11,9 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -129,6 +135,14 @@ void frmMain::buildMenus() {
     auto child = [this](void (*open)(QMdiArea*)) { return [this, open] { open(m_area); }; };
 
     QMenu* file = menu("mnuFile", QStringLiteral("&File"));
+    m_file = file;
+    addItem(file, "mnuNewBooks", QStringLiteral("Ne&w Books\u2026"), 0,
+            [this] { chooseBooks(true); });
+    addItem(
+        file, "mnuOpenBooks", QStringLiteral("&Open Books\u2026"), 0,
+        [this] { chooseBooks(false); }, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_recentEnd = file->addSeparator(); // the recent books go above it
+    connect(file, &QMenu::aboutToShow, this, &frmMain::fillRecentBooks);
     addItem(file, "mnuNewCompany", QStringLiteral("&New Company"), 0, modal(openNewCompany));
     file->addSeparator();
     addItem(file, "mnuImportAccounts", QStringLiteral("Import &Accounts\u2026"), 0,
@@ -205,6 +219,52 @@ void frmMain::buildMenus() {
     help->addSeparator();
     addItem(help, "mnuHelps", QStringLiteral("&Help"), 0, modal(openHelp),
             QKeySequence(Qt::Key_F1));
+}
+
+void frmMain::chooseBooks(bool create) {
+    const QString folder =
+        zelk::g_cnn ? QFileInfo(zelk::g_cnn->filePath()).absolutePath() : QString();
+    const QString path = exchangeDialogs().chooseBooksFile(this, create, folder);
+    if (path.isEmpty())
+        return;
+    if (create && QFileInfo::exists(path)) { // new books are never made over a file
+        zelk::ui().messageBox(QStringLiteral("%1 is there already; Open Books\u2026 opens it.")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              QStringLiteral("New Books"));
+        return;
+    }
+    emit booksRequested(path, create);
+}
+
+// The books opened lately, newest first, between Open Books… and the separator; books
+// whose file is gone say so.
+void frmMain::fillRecentBooks() {
+    for (QAction* a : m_file->actions())
+        if (a->objectName().startsWith(QLatin1String("mnuRecentBooks")))
+            delete a; // the menu is about to show: none of them is being triggered
+    const QStringList recent = zelk::books::RecentBooks().list();
+    for (qsizetype i = 0; i < recent.size(); ++i) {
+        const QString& path = recent[i];
+        QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path));
+        if (!QFileInfo::exists(path))
+            text += QStringLiteral(" (not found)");
+        auto* a = new QAction(text, m_file);
+        a->setObjectName(QStringLiteral("mnuRecentBooks%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, path] { openRecentBooks(path); });
+        m_file->insertAction(m_recentEnd, a);
+    }
+}
+
+void frmMain::openRecentBooks(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        zelk::books::RecentBooks().remove(path);
+        zelk::ui().messageBox(QStringLiteral("The books %1 are not there any more; they are taken "
+                                             "off the list.")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              QStringLiteral("Open Books"));
+        return;
+    }
+    emit booksRequested(path, false);
 }
 
 QAction* frmMain::action(const QString& name) const {

@@ -39,6 +39,9 @@ signals:
     // The main window is closing, its child windows closed: every other window and the
     // connection go now.
     void closing();
+    // File -> New Books… (create: a file not there yet), Open Books… or one of the recent
+    // books: start-up's code opens them in place of the books open now.
+    void booksRequested(const QString& path, bool create);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +53,9 @@ private:
     void tmrMessage_Timer();
     void picMsg_Resize();
     void fillWindowList();
+    void fillRecentBooks();
+    void chooseBooks(bool create);
+    void openRecentBooks(const QString& path);
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, int command,
                      const std::function<void()>& run, const QKeySequence& shortcut = {});
 
@@ -59,6 +65,8 @@ private:
     QLabel* lblMessage;
     QTimer* tmrMessage;
     QMenu* mnuWindow = nullptr;
+    QMenu* m_file = nullptr;
+    QAction* m_recentEnd = nullptr; // the separator after the recent books
     QAction* m_windowListSeparator = nullptr;
     QStringList m_Messages;
     QRandomGenerator m_random;

@@ -1,10 +1,12 @@
 #include "modMain.h"
 
+#include "core/books/BooksLocation.h"
 #include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
 #include "frmMain.h"
 #include "frmToolWindow.h"
 #include "ui/books/frmPassphrase.h"
+#include "ui/widgets/WindowCommands.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -55,20 +57,61 @@ public:
 private:
     QHash<QObject*, QPointer<QWidget>> m_openers;
 };
-} // namespace
 
-int Main() {
+// The books at path, asking for their passphrase when they have one; nothing after the
+// message when they do not open.
+std::unique_ptr<zelk::Connection> openTheBooks(const QString& path) {
     // The program's own key first; a file with a passphrase of the user's asks for it.
     PassphraseWindow prompt;
     QString failure;
-    s_cnn = zelk::openBooks(zelk::programFolder(), prompt, failure);
-    if (!s_cnn) {
-        if (!failure.isEmpty()) { // empty: the user cancelled
-            std::fprintf(stderr, "%s\n", failure.toLocal8Bit().constData());
-            zelk::ui().messageBox(failure, zelk::appTitle());
-        }
-        return 1;
+    std::unique_ptr<zelk::Connection> cnn = zelk::openBooks(path, prompt, failure);
+    if (!cnn && !failure.isEmpty()) { // empty: the user cancelled
+        std::fprintf(stderr, "%s\n", failure.toLocal8Bit().constData());
+        zelk::ui().messageBox(failure, zelk::appTitle());
     }
+    return cnn;
+}
+
+void updateTitle() {
+    if (!s_main || !s_cnn)
+        return;
+    try {
+        s_main->setWindowTitle(zelk::books::booksTitle(*s_cnn));
+    } catch (const zelk::DbError&) {
+        s_main->setWindowTitle(zelk::appTitle());
+    }
+}
+
+// The books just opened become the application's: remembered among the recent books,
+// named in the title, which follows their changes.
+void booksOpened() {
+    zelk::g_cnn = s_cnn.get();
+    zelk::books::RecentBooks().add(s_cnn->filePath());
+    QObject::connect(s_cnn.get(), &zelk::Connection::commitTransComplete, s_main,
+                     [] { updateTitle(); });
+    updateTitle();
+}
+} // namespace
+
+bool OpenBooks(const QString& path, bool create) {
+    if (!s_main || !s_main->closeChildWindows())
+        return false;
+    std::unique_ptr<zelk::Connection> cnn = openTheBooks(path);
+    if (!cnn)
+        return false; // the books open now stay open
+    if (s_cnn)
+        s_cnn->close();
+    s_cnn = std::move(cnn);
+    booksOpened();
+    if (create)
+        zelk::windows::openNewCompany(s_main);
+    return true;
+}
+
+int Main(const QString& books) {
+    s_cnn = openTheBooks(books.isEmpty() ? zelk::programFolder() : books);
+    if (!s_cnn)
+        return 1;
     zelk::g_cnn = s_cnn.get();
     static FocusAfterModals* focus = nullptr;
     if (!focus) {
@@ -85,6 +128,16 @@ int Main() {
     // closes the application. Only start-up knows both.
     QObject::connect(s_tools, &frmToolWindow::commandRequested, s_main, &frmMain::ClickMenu);
     QObject::connect(s_main, &frmMain::closing, s_main, [] { CloseApplication(s_main); });
+    QObject::connect(s_main, &frmMain::booksRequested, s_main,
+                     [](const QString& path, bool create) { OpenBooks(path, create); });
+    // What another program commits shows as the window's own commits do.
+    auto* watch = new QTimer(s_main);
+    QObject::connect(watch, &QTimer::timeout, s_main, [] {
+        if (s_cnn && s_cnn->changedElsewhere())
+            emit s_cnn->commitTransComplete();
+    });
+    watch->start(WatchIntervalMs);
+    booksOpened();
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -48,6 +49,25 @@ RealExchangeDialogs s_real;
 ExchangeDialogs* s_dialogs = nullptr;
 
 } // namespace
+
+QString ExchangeDialogs::chooseBooksFile(QWidget* parent, bool create, const QString& folder) {
+    QFileDialog dlg(parent, create ? QStringLiteral("New Books") : QStringLiteral("Open Books"));
+    dlg.setObjectName(create ? QStringLiteral("dlgNewBooks") : QStringLiteral("dlgOpenBooks"));
+    dlg.setAcceptMode(create ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(create ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Existing books are never written over: the caller refuses them.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    dlg.setDirectory(folder.isEmpty() ? documentsFolder() : folder);
+    dlg.setNameFilters({QStringLiteral("Zelk books (*.mdb)"), QStringLiteral("All files (*)")});
+    if (create)
+        dlg.selectFile(QLatin1String(zelk::Connection::FileName));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    QString name = dlg.selectedFiles().first();
+    if (create && QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".mdb");
+    return name;
+}
 
 ExchangeDialogs& exchangeDialogs() {
     return s_dialogs ? *s_dialogs : s_real;

@@ -19,6 +19,10 @@ public:
     virtual QString chooseExportFile(QWidget* parent, const QString& suggestedName) = 0;
     // The open dialog of an import ("CSV (*.csv)"); empty when cancelled.
     virtual QString chooseImportFile(QWidget* parent, const QString& title) = 0;
+    // The save dialog of New Books… (create) or the open dialog of Open Books…, "Zelk
+    // books (*.mdb)", starting in `folder`; a new name gets .mdb when it has no ending.
+    // Empty when cancelled.
+    virtual QString chooseBooksFile(QWidget* parent, bool create, const QString& folder);
 };
 
 // The dialogs in use: the real ones unless a test has installed its own.
