@@ -58,9 +58,9 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
         EXPECT_EQ(post.run(QDate(2004, 4, 1), QDate(2005, 3, 31)), RunOutcome::Done);
     }
     EXPECT_EQ(ui.messageBoxes(),
-              (std::vector<QString>{"Posting transactions is done!",
-                                    "1 transaction(s) were not posted:\nU1 of 2004-05-02: "
-                                    "debits 100.00 and credits 90.00 do not balance"}));
+              (std::vector<QString>{"1 transaction(s) were not posted:\nU1 of 2004-05-02: "
+                                    "debits 100.00 and credits 90.00 do not balance\n\n"
+                                    "Posting transactions is done!"}));
     EXPECT_EQ(books.posted("U1"), false);
     EXPECT_EQ(books.general("1000", 2004, 2), (Books::Totals{}));
     // posted, not yet ended: the statements already give the year's result
@@ -69,11 +69,15 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     for (int month = 1; month <= 12; ++month)
         posted.push_back(statements(db, month));
 
+    ui.clear();
+    ui.answerYes(); // May ends with the unbalanced U1 left in the journal
     for (int month : {4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3}) {
         EndMonth endMonth(db.cnn(), progress);
         EXPECT_EQ(endMonth.run(month), RunOutcome::Done) << month;
         expectBalancedBooks(db, "after the month end of " + std::to_string(month));
     }
+    EXPECT_EQ(ui.asked()[1].text, "1 transaction dated in May 2004 is not posted and stays in "
+                                  "the journal. End May anyway?");
     for (int month = 1; month <= 12; ++month)
         EXPECT_EQ(statements(db, month), posted[size_t(month - 1)]) << month;
     EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 9);
@@ -94,6 +98,7 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     // again closes it and they stay as they are
     books.addTransaction("L2", QDate(2004, 6, 20), {{"5000", "40"}, {"6000", "-40"}}, "",
                          "Rent booked as sales");
+    ui.clear();
     {
         PostTransactions post(db.cnn(), progress);
         EXPECT_EQ(post.run(QDate(2004, 6, 1), QDate(2004, 6, 30)), RunOutcome::Done);
@@ -105,6 +110,12 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
         EndMonth endMonth(db.cnn(), progress);
         EXPECT_EQ(endMonth.run(6), RunOutcome::Done);
     }
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<QString>{"Posted into months already ended: June 2004. Run End Month "
+                                    "again for them to close these postings.\n\nPosting "
+                                    "transactions is done!",
+                                    "June 2004 was ended before: this run added the 1 "
+                                    "transaction(s) posted in it since.\n\nEnd month is done!"}));
     EXPECT_EQ(statements(db, 6), june);
     EXPECT_EQ(books.balance("6000", 2004, 3), money("560"));
 
