@@ -146,6 +146,15 @@ Amount expectBalancedBooks(TestDatabase& db, const std::string& when) {
     return result;
 }
 
+QStringList
+printedReport(TestDatabase& db,
+              const std::function<zelk::reports::BuildResult(zelk::reports::ReportRun&)>& build) {
+    zelk::NoProgress progress;
+    const bool cancel = false;
+    zelk::reports::ReportRun run(db.cnn(), progress, cancel);
+    return build(run) == zelk::reports::BuildResult::Written ? reportLines() : QStringList();
+}
+
 std::optional<Books::Totals> Books::totals(const char* table, const QString& account, int year,
                                            int period) {
     zelk::RowSet rs = m_db.query(QStringLiteral("SELECT Debit, Credit FROM ") +

@@ -57,6 +57,15 @@ QString GetLastPostedPeriod(int PeriodYear);
 QString GetTransaction(const QString& TransactionNo);
 QString GetTransactionDetails(const QString& TransactionNo);
 QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+// The transaction list report's lines: every line of the journal's transactions dated
+// in the range (a transaction without lines gives one row with a null AccountNo), then
+// the history's lines of the range (Closed 1, Posted true), ordered by date, number,
+// Closed, source, description and Seq, so each transaction's lines come together
+// (Closed, DateStamp, TransactionNo, Source, Description, Posted, Seq, AccountNo,
+// AccountName, Amount).
+QString GetTransactionListLinesInRange(const QDate& DateFrom, const QDate& DateTo);
+// One row, TransactionCount: the transactions those lines make up.
+QString GetTransactionListCountInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 // The lines of the transactions of those two statements, in the same order, each
