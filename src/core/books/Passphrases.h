@@ -25,7 +25,8 @@ constexpr int PassphraseTries = 3;
 // the file when it is missing); a file encrypted with another key makes the prompt ask
 // for the passphrase, up to three times. Returns nothing when the books are not opened:
 // failure is then the message for the user, or empty when the user cancelled. The
-// passphrases typed are wiped once tried.
+// passphrases typed are wiped once tried. What a snapshot cut short left in Backups is
+// removed once the books are open.
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
                                       QString& failure);
 
