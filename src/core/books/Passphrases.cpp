@@ -114,7 +114,8 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                         : QStringLiteral("Done: the file is encrypted with the new passphrase. "
                                          "Zelk asks for it at start-up; a forgotten "
                                          "passphrase cannot be recovered. The snapshots "
-                                         "taken before keep the key they had."),
+                                         "taken before keep the key they had: Restore "
+                                         "Snapshot asks for it."),
                     title);
     return true;
 }
