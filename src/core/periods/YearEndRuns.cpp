@@ -218,7 +218,15 @@ bool RevertEndYear::gatherDeleted(const CompanyRow& company, bool asking) {
     bool found = false;
     for (const QString& path : snapshots::takenBefore(m_cnn, snapshots::Step::EndYear)) {
         try {
-            std::unique_ptr<Connection> snap = m_cnn.openSnapshot(path, false);
+            // with the books' key, or the program's own when the books have another
+            std::unique_ptr<Connection> snap;
+            try {
+                snap = m_cnn.openSnapshot(path, false);
+            } catch (const WrongKeyError&) {
+                if (m_cnn.usesProgramKey())
+                    throw;
+                snap = m_cnn.openSnapshot(path, false, QByteArray());
+            }
             const CompanyRow then = CompanyRow::fromRows(snap->execute(modDBUtil::GetCompany()));
             if (then.CurrentPeriodYear != previous)
                 continue;
@@ -257,8 +265,8 @@ bool RevertEndYear::gatherDeleted(const CompanyRow& company, bool asking) {
             return true;
         return ui().askOkCancel(
             QStringLiteral("No snapshot taken before the end of %1 can be read with the books' "
-                           "key, so the unposted transactions End Year deleted, if any, cannot "
-                           "come back.")
+                           "key or the program's, so the unposted transactions End Year "
+                           "deleted, if any, cannot come back.")
                     .arg(previous) +
                 QChar(u'\n') + QStringLiteral("Revert End Year anyway?"),
             title);
