@@ -180,7 +180,7 @@ TEST_F(Safekeeping, RestoreClosesTheWindowsAndBringsTheSnapshotBack) {
             << "the buttons sit at the right";
         EXPECT_EQ(grid->rowCount(), 2);
         EXPECT_EQ(grid->item(0, 1)->text(), "End Year");
-        EXPECT_TRUE(grid->item(0, 2)->text().startsWith("Encrypted with another key"));
+        EXPECT_TRUE(grid->item(0, 2)->text().startsWith("Another key: Restore asks"));
         EXPECT_TRUE(grid->item(1, 2)->text().startsWith("Cannot be opened: damaged"));
         QTest::keyClick(grid, Qt::Key_Down);
         EXPECT_FALSE(child<QPushButton>(w, "cmdRestore")->isEnabled());

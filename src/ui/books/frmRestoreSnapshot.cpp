@@ -82,8 +82,7 @@ void frmRestoreSnapshot::Form_Load() {
         const QStringList cells = {
             s.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), s.step,
             s.usable     ? s.company
-            : s.otherKey ? QStringLiteral("Encrypted with another key: Restore asks for its "
-                                          "passphrase")
+            : s.otherKey ? QStringLiteral("Another key: Restore asks for its passphrase")
                          : QStringLiteral("Cannot be opened: ") + s.problem,
             s.usable ? QString::number(s.year) : QString(), sizeText(s.size)};
         for (int c = 0; c < cells.size(); ++c) {
