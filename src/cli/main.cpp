@@ -5,6 +5,7 @@
 
 #include "core/books/BooksCheck.h"
 #include "core/books/Passphrases.h"
+#include "core/books/Snapshots.h"
 #include "core/custom_reports/CustomReportPrint.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -29,6 +30,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <termios.h>
@@ -100,17 +102,19 @@ private:
     int m_percent = -1;
 };
 
-// The passphrase of protected books: ZELK_PASSPHRASE first, then a prompt on the
-// terminal (without echo) when there is one.
+// The passphrase of protected books (or of a snapshot): the environment variable
+// (ZELK_PASSPHRASE, ZELK_SNAPSHOT_PASSPHRASE) first, then a prompt on the terminal
+// (without echo) when there is one.
 class CliPassphrase : public PassphrasePrompt {
 public:
+    explicit CliPassphrase(const char* variable = "ZELK_PASSPHRASE") : m_variable(variable) {}
     bool triedEnvironment = false;
     bool prompted = false;
 
     std::optional<QByteArray> askPassphrase(const QString& path, const QString& note) override {
-        if (!triedEnvironment && qEnvironmentVariableIsSet("ZELK_PASSPHRASE")) {
+        if (!triedEnvironment && qEnvironmentVariableIsSet(m_variable)) {
             triedEnvironment = true;
-            return qgetenv("ZELK_PASSPHRASE");
+            return qgetenv(m_variable);
         }
         FILE* tty = std::fopen("/dev/tty", "r+");
         if (!tty)
@@ -137,6 +141,9 @@ public:
         std::fclose(tty);
         return typed;
     }
+
+private:
+    const char* m_variable;
 };
 
 struct Failure {
@@ -229,6 +236,7 @@ struct Options {
     int reportMonth = 0;
     std::string format, output;
     std::string decimalMark, dateOrder; // accounts / transactions import
+    std::string snapshot; // restore SNAPSHOT
 };
 
 // One command being run: the books, what was asked, and how the program talks.
@@ -253,6 +261,8 @@ struct Commands {
     CLI::App* revertEndYear;
     CLI::App* report;
     CLI::App* check;
+    CLI::App* snapshots;
+    CLI::App* restore;
 };
 
 Commands addCommands(CLI::App& cli, Options& o) {
@@ -338,6 +348,13 @@ Commands addCommands(CLI::App& cli, Options& o) {
     c.check = cli.add_subcommand(
         "check", "Open the file, run the engine's integrity check, print the company, the open "
                  "year, counts and whether the books balance");
+    c.snapshots = cli.add_subcommand(
+        "snapshots", "List the snapshots in Backups beside the books, newest first");
+    c.restore = cli.add_subcommand(
+        "restore", "Replace the books with a snapshot (asks first: --yes); one under another "
+                   "key takes its passphrase from ZELK_SNAPSHOT_PASSPHRASE or the terminal");
+    c.restore->add_option("SNAPSHOT", o.snapshot, "The snapshot's file name, as listed")
+        ->required();
     // Only the top and the two groups take words they do not know, which are named after
     // parsing.
     for (CLI::App* sub : cli.get_subcommands({}))
@@ -621,6 +638,77 @@ int runCheck(Session& s) {
     return c.fileSound() && c.balanced() ? 0 : 1;
 }
 
+QString snapshotState(const snapshots::Snapshot& n) {
+    if (n.usable)
+        return QStringLiteral("%1, fiscal year %2").arg(n.company).arg(n.year);
+    if (n.otherKey)
+        return QStringLiteral("encrypted with another key: restore asks for its passphrase");
+    return QStringLiteral("cannot be opened: ") + n.problem;
+}
+
+int runSnapshots(Session& s) {
+    for (const snapshots::Snapshot& n : snapshots::list(s.cnn))
+        std::printf("%s\t%s\t%s\n", qPrintable(QFileInfo(n.path).fileName()), qPrintable(n.step),
+                    qPrintable(snapshotState(n)));
+    return 0;
+}
+
+int runRestore(Session& s) {
+    const QString wanted = QFileInfo(q(s.options.snapshot)).fileName();
+    const std::vector<snapshots::Snapshot> all = snapshots::list(s.cnn);
+    const auto found = std::find_if(all.begin(), all.end(), [&](const snapshots::Snapshot& n) {
+        return QFileInfo(n.path).fileName() == wanted;
+    });
+    if (found == all.end())
+        throw Failure{QStringLiteral("There is no snapshot %1 in %2.")
+                          .arg(wanted, QDir::toNativeSeparators(snapshots::folderOf(s.cnn)))};
+    snapshots::Snapshot chosen = *found;
+    if (!chosen.usable && !chosen.otherKey)
+        throw Failure{QStringLiteral("%1 %2.").arg(wanted, snapshotState(chosen))};
+    QByteArray passphrase;
+    struct Wipe {
+        QByteArray& secret;
+        ~Wipe() { wipeSecret(secret); }
+    } wipe{passphrase};
+    if (chosen.otherKey) {
+        CliPassphrase prompt("ZELK_SNAPSHOT_PASSPHRASE");
+        QString note;
+        for (int tries = 0; tries < PassphraseTries && !chosen.usable; ++tries) {
+            std::optional<QByteArray> typed = prompt.askPassphrase(chosen.path, note);
+            if (!typed)
+                break;
+            note = QStringLiteral("Wrong passphrase.");
+            if (snapshots::unlock(s.cnn, chosen, *typed))
+                passphrase = *typed;
+            wipeSecret(*typed);
+        }
+        if (!chosen.usable)
+            throw Failure{
+                prompt.prompted || !prompt.triedEnvironment
+                    ? QStringLiteral("%1 is encrypted with another key and does not open with "
+                                     "the passphrases given (ZELK_SNAPSHOT_PASSPHRASE or the "
+                                     "terminal).")
+                          .arg(wanted)
+                    : QStringLiteral("ZELK_SNAPSHOT_PASSPHRASE is not the passphrase of %1.")
+                          .arg(wanted)};
+    }
+    const QString when = chosen.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!s.ui.askYesNo(QStringLiteral("Replace the books with the snapshot of %1, taken before "
+                                      "%2 (%3, fiscal year %4)? The books as they are now are "
+                                      "kept as a snapshot first.")
+                           .arg(when, chosen.step, chosen.company)
+                           .arg(chosen.year),
+                       QStringLiteral("Restore Snapshot")))
+        return 1;
+    try {
+        snapshots::restore(s.cnn, chosen, passphrase);
+    } catch (const snapshots::SnapshotError& e) {
+        throw Failure{e.message()};
+    }
+    say(QStringLiteral("The books have been restored from the snapshot of %1.").arg(when));
+    return 0;
+}
+
 // Runs the command, telling what went wrong on stderr.
 int runCommand(int (*command)(Session&), Session& s) {
     try {
@@ -691,6 +779,8 @@ int main(int argc, char** argv) {
         {c.revertEndYear, runRevertEndYear},
         {c.report, runReport},
         {c.check, runCheck},
+        {c.snapshots, runSnapshots},
+        {c.restore, runRestore},
     };
     CliProgress progress;
     Session session{*cnn, options, cliUi, progress};

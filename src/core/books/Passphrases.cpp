@@ -8,11 +8,21 @@
 
 namespace zelk {
 
+namespace {
+
+// Opened books start clean of what a snapshot killed while it was written left behind.
+std::unique_ptr<Connection> opened(std::unique_ptr<Connection> cnn) {
+    snapshots::clearUnfinished(snapshots::folderOf(*cnn));
+    return cnn;
+}
+
+} // namespace
+
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode) {
     failure.clear();
     try {
-        return Connection::open(folder, {}, mode);
+        return opened(Connection::open(folder, {}, mode));
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
@@ -32,7 +42,7 @@ std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& p
         try {
             std::unique_ptr<Connection> cnn = Connection::open(folder, *passphrase);
             wipeSecret(*passphrase);
-            return cnn;
+            return opened(std::move(cnn));
         } catch (const WrongKeyError&) {
             wipeSecret(*passphrase);
         } catch (const OpenError& e) {
@@ -104,7 +114,8 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                         : QStringLiteral("Done: the file is encrypted with the new passphrase. "
                                          "Zelk asks for it at start-up; a forgotten "
                                          "passphrase cannot be recovered. The snapshots "
-                                         "taken before keep the key they had."),
+                                         "taken before keep the key they had: Restore "
+                                         "Snapshot asks for it."),
                     title);
     return true;
 }

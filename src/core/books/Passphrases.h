@@ -26,6 +26,7 @@ constexpr int PassphraseTries = 3;
 // for the passphrase, up to three times. Returns nothing when the books are not opened:
 // failure is then the message for the user, or empty when the user cancelled. The
 // passphrases typed are wiped once tried. ExistingOnly: missing books are not created.
+// What a snapshot cut short left in Backups is removed once the books are open.
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode = OpenMode::CreateIfMissing);
 

@@ -368,6 +368,16 @@ std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool t
     return cnn;
 }
 
+std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool thorough,
+                                                     const QByteArray& key) const {
+    if (!QFileInfo::exists(path))
+        throw OpenError(
+            QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
+    std::unique_ptr<Connection> cnn(new Connection(path, key));
+    cnn->openExisting(thorough, true);
+    return cnn;
+}
+
 bool Connection::keyIs(const QByteArray& passphrase) const {
     if (passphrase.size() != m_key.size())
         return false;
@@ -698,6 +708,36 @@ void Connection::restoreFrom(const QString& path) {
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, QString::fromUtf8(sqlite3_errstr(rc)))});
     emit commitTransComplete();
+}
+
+void Connection::restoreFrom(const QString& path, const QByteArray& key) {
+    if (keyIs(key)) {
+        restoreFrom(path);
+        return;
+    }
+    requireIdle(
+        QStringLiteral("The books cannot be replaced while a database transaction is open."));
+    // Written beside the books, where a crash may leave it: the next restore of this
+    // kind starts by removing it.
+    const QString fresh = m_path + QStringLiteral(".restore");
+    QFile::remove(fresh);
+    try {
+        // Opened for writing (what it attaches is opened as it is), but only read.
+        std::unique_ptr<Connection> source(new Connection(path, key));
+        try {
+            source->openExisting(false);
+        } catch (const OpenError& e) {
+            throw DbError({SQLITE_CANTOPEN, EngineSource, e.message()});
+        }
+        source->exportTo(fresh, m_key, m_rounds, nullptr);
+        source->checkExport(fresh, m_key, m_rounds);
+        source.reset();
+        restoreFrom(fresh);
+    } catch (...) {
+        QFile::remove(fresh);
+        throw;
+    }
+    QFile::remove(fresh);
 }
 
 void Connection::raise(int rc, const QString& context) const {

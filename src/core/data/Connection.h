@@ -64,6 +64,9 @@ public:
     // connection, never creating it. thorough reads every page (the quick check), as the
     // books are read at start-up; without it the key and the tables are proved.
     std::unique_ptr<Connection> openSnapshot(const QString& path, bool thorough) const;
+    // The same with another key: a passphrase (UTF-8), or the program's own when empty.
+    std::unique_ptr<Connection> openSnapshot(const QString& path, bool thorough,
+                                             const QByteArray& key) const;
     ~Connection() override;
 
     // Runs one statement or query; a query's rows come back as a snapshot.
@@ -148,6 +151,10 @@ public:
     // same key) in one engine transaction, then opens the file again and raises the
     // commit notification; a crash leaves either the old books or the new ones.
     void restoreFrom(const QString& path);
+    // The same for a copy encrypted with another key (a passphrase, or the program's own
+    // when empty): it is first written again under the books' key and derivation into
+    // a file beside the books, read through and counted, and that file is restored.
+    void restoreFrom(const QString& path, const QByteArray& key);
 
 signals:
     void commitTransComplete();
