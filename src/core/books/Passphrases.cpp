@@ -1,5 +1,6 @@
 #include "Passphrases.h"
 
+#include "Snapshots.h"
 #include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
 
@@ -7,11 +8,33 @@
 
 namespace zelk {
 
+namespace {
+
+// Books of an earlier schema version are upgraded as they are opened; nothing when that
+// fails, with the reason in failure.
+std::unique_ptr<Connection> upgraded(std::unique_ptr<Connection> cnn, QString& failure) {
+    try {
+        snapshots::upgradeBooks(*cnn);
+        return cnn;
+    } catch (const snapshots::SnapshotError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk; "
+                                 "nothing has been changed.\n") +
+                  e.message();
+    } catch (const DbError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk: "
+                                 "%1\nThey are as they were.")
+                      .arg(e.record().description);
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
                                       QString& failure) {
     failure.clear();
     try {
-        return Connection::open(folder);
+        return upgraded(Connection::open(folder), failure);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
@@ -31,7 +54,7 @@ std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& p
         try {
             std::unique_ptr<Connection> cnn = Connection::open(folder, *passphrase);
             wipeSecret(*passphrase);
-            return cnn;
+            return upgraded(std::move(cnn), failure);
         } catch (const WrongKeyError&) {
             wipeSecret(*passphrase);
         } catch (const OpenError& e) {

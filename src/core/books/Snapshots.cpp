@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "core/data/Connection.h"
+#include "core/data/Schema.h"
 #include "core/data/UserPorts.h"
 
 #include <QDir>
@@ -13,8 +14,8 @@ namespace zelk::snapshots {
 
 namespace {
 
-const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear, Step::Restore,
-                         Step::Import};
+const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear,
+                         Step::Restore,    Step::Import,  Step::Upgrade};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -70,6 +71,8 @@ QString stepKey(Step step) {
         return QStringLiteral("restore");
     case Step::Import:
         return QStringLiteral("import");
+    case Step::Upgrade:
+        return QStringLiteral("upgrade");
     }
     return {};
 }
@@ -86,6 +89,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Restore");
     case Step::Import:
         return QStringLiteral("Import");
+    case Step::Upgrade:
+        return QStringLiteral("Upgrade");
     }
     return {};
 }
@@ -217,6 +222,14 @@ void restore(Connection& cnn, const Snapshot& snapshot) {
                                 .arg(name, e.record().description));
     }
     prune(folderOf(cnn));
+    upgradeBooks(cnn);
+}
+
+void upgradeBooks(Connection& cnn) {
+    if (cnn.schemaVersion() >= schema::CurrentVersion)
+        return;
+    take(cnn, Step::Upgrade);
+    cnn.upgradeSchema();
 }
 
 } // namespace zelk::snapshots

@@ -15,15 +15,15 @@ class Connection;
 // newest ones are kept. The windows and the command line call these functions.
 namespace zelk::snapshots {
 
-enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import };
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, Upgrade };
 
 constexpr int Kept = 20;
 
-// "new-company", "end-year", "revert-end-year", "restore", "import": the end of the
-// file name.
+// "new-company", "end-year", "revert-end-year", "restore", "import", "upgrade": the end
+// of the file name.
 QString stepKey(Step step);
-// "New Company", "End Year", "Revert End Year", "Restore", "Import": for messages and
-// the list.
+// "New Company", "End Year", "Revert End Year", "Restore", "Import", "Upgrade": for
+// messages and the list.
 QString stepCaption(Step step);
 
 // The folder of the snapshots of the books in cnn: Backups beside the file.
@@ -67,7 +67,13 @@ std::vector<Snapshot> list(const Connection& cnn);
 // Replaces the books with a usable snapshot: every page of it is read first (a damaged
 // one is refused), the current books are snapshotted ("before-restore"), then the
 // engine copies it into the books' file in one transaction. Throws SnapshotError with
-// the books unchanged.
+// the books unchanged. A snapshot of an earlier schema version is upgraded once restored.
 void restore(Connection& cnn, const Snapshot& snapshot);
+
+// Brings books of an earlier schema version to the current one: a snapshot
+// ("before-upgrade") first, then the new tables in one database transaction. Nothing
+// happens to books of the current version. Throws SnapshotError (nothing changed) or
+// DbError (the upgrade rolled back; the snapshot stays).
+void upgradeBooks(Connection& cnn);
 
 } // namespace zelk::snapshots

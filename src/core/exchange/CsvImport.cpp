@@ -93,16 +93,24 @@ CsvFile ReadCsv(const QByteArray& bytes) {
 }
 
 CsvFile ReadCsv(const QByteArray& input, const std::function<void(CsvRecord&&)>& onRecord) {
+    CsvLayout layout;
+    if (!input.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        (void)QString(decoder.decode(input));
+        layout.utf8 = !decoder.hasError();
+    }
+    layout.separator = separatorOf(input);
+    return ReadCsv(input, layout, onRecord);
+}
+
+CsvFile ReadCsv(const QByteArray& input, const CsvLayout& layout,
+                const std::function<void(CsvRecord&&)>& onRecord) {
     CsvFile out;
     QByteArray bytes = input;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    } else {
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        (void)QString(decoder.decode(bytes));
-        out.utf8 = !decoder.hasError();
-    }
-    out.separator = separatorOf(bytes);
+    out.utf8 = layout.utf8;
+    out.separator = layout.separator;
 
     csv_parser parser;
     // Lenient as spreadsheet programs are: a quote inside an unquoted value is kept as

@@ -33,6 +33,17 @@ struct CsvFile {
     QString error;
 };
 
+// How a file is written: its encoding and separator (',', ';' or a tab).
+struct CsvLayout {
+    bool utf8 = true;
+    char separator = ',';
+};
+
+// Reads the records of a file of a known layout with libcsv, as the one below does once
+// it has detected the layout (a UTF-8 byte-order mark is dropped).
+CsvFile ReadCsv(const QByteArray& bytes, const CsvLayout& layout,
+                const std::function<void(CsvRecord&&)>& onRecord);
+
 // Detects the encoding (a byte-order mark or valid UTF-8: UTF-8; otherwise
 // Windows-1252) and the separator (the one of comma and semicolon found more often in the
 // first line outside quotes), then reads the records with libcsv, handing each to
