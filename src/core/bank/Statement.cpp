@@ -292,10 +292,14 @@ Statement readCamt(const QByteArray& bytes) {
         const QStringView name = xml.name();
         if (name == u"BkToCstmrStmt") {
             statement = true;
-        } else if (statement && name == u"Bal") {
-            readBalance(readNode(xml), out);
-        } else if (statement && name == u"Ntry") {
-            readEntry(readNode(xml), ++entries, out);
+        } else if (statement && (name == u"Bal" || name == u"Ntry")) {
+            const Node node = readNode(xml);
+            if (xml.hasError())
+                break; // a cut or damaged element: told below
+            if (node.name == u"Bal")
+                readBalance(node, out);
+            else
+                readEntry(node, ++entries, out);
         }
     }
     if (xml.hasError())
