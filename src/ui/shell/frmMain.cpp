@@ -131,6 +131,8 @@ void frmMain::buildMenus() {
             modal(openImportAccounts));
     addItem(file, "mnuImportTransactions", QStringLiteral("Import Transactions\u2026"), 0,
             modal(openImportTransactions));
+    addItem(file, "mnuImportBankStatement", QStringLiteral("Import Bank Statement\u2026"), 0,
+            [this] { openImportBankStatement(this); });
     file->addSeparator();
     addItem(file, "mnuRestoreSnapshot", QStringLiteral("Restore Snapshot…"), 0,
             [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
@@ -158,6 +160,7 @@ void frmMain::buildMenus() {
     addItem(ledger, "mnuLedgerAccount", QStringLiteral("Accounts"), 9, child(openLedgerAccounts));
     addItem(ledger, "mnuAccountCard", QStringLiteral("Account Card"), 16,
             [this] { openAccountCard(m_area); });
+    addItem(ledger, "mnuBankRules", QStringLiteral("Bank Rules\u2026"), 0, modal(openBankRules));
     addItem(ledger, "mnuCompany", QStringLiteral("Company Info"), 10, modal(openCompany));
 
     QMenu* history = menu("mnuHistory", QStringLiteral("H&istory"));
