@@ -5,7 +5,9 @@
 // reset before each step); last the peak memory of the whole run.
 // The snapshots that year end and its reversal write first are part of their time; the
 // snapshot and the restore are also timed on their own (their count is the file's KB).
-// Then the same number of transactions is imported from a CSV file and exported again.
+// Then the same number of transactions is imported from a CSV file and exported again,
+// and posted into a trial balance beside `ledger -f journal bal` when ledger is installed.
+// Last the books get a passphrase: the change, an opening with it and a wrong try.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
@@ -29,9 +31,12 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -294,8 +299,9 @@ bool benchBank(Connection& cnn) {
     for (const auto& [label, account, bytes] : {std::tuple{"bank statement CAMT.053", "1900", camt},
                                                 std::tuple{"bank statement CSV", "1901", csv}}) {
         StepClock clock;
-        bank::Statement st = QByteArray(label).endsWith("CSV") ? bank::readCsv(bytes, profile)
-                                                               : bank::readCamt(bytes);
+        bank::Statement st = QByteArray(label).endsWith("CSV")
+                                 ? bank::readCsv(bytes, profile, FiscalYear)
+                                 : bank::readCamt(bytes);
         bank::BankImport import(cnn, QLatin1String(account), std::move(st));
         int right = 0, proposed = 0;
         for (size_t i = 0; i < import.lines().size(); ++i) {
@@ -310,6 +316,51 @@ bool benchBank(Connection& cnn) {
                     StatementLines, StatementLines - proposed, 100.0 * right / StatementLines);
     }
     return true;
+}
+
+// The import's CSV file (as Zelk's own export writes it) and the same transactions as a
+// ledger journal, both written a thousand transactions at a time; dated in the fiscal
+// year `year`.
+bool writeImportFiles(int n, int year, const QString& csvPath, const QString& journalPath) {
+    QFile csv(csvPath), journal(journalPath);
+    if (!csv.open(QIODevice::WriteOnly) || !journal.open(QIODevice::WriteOnly))
+        return false;
+    DataTable table;
+    table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
+                    QStringLiteral("Source"),        QStringLiteral("Description"),
+                    QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
+                    QStringLiteral("Credit")};
+    QByteArray ledger;
+    Lcg again;
+    bool first = true;
+    for (int i = 0; i < n; ++i) {
+        Transaction t = makeTransaction(i, n, again);
+        t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+        t.date = t.date.addYears(year - FiscalYear);
+        ledger += (t.date.toString(QStringLiteral("yyyy/MM/dd ")) + t.source + QLatin1Char(' ') +
+                   t.description + QLatin1Char('\n'))
+                      .toUtf8();
+        for (const Line& l : t.lines) {
+            table.rows.push_back(
+                {{textCell(t.no), dateCell(t.date), textCell(t.source), textCell(t.description),
+                  textCell(l.account), moneyCell(l.amount.isNegative() ? Amount() : l.amount),
+                  moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
+            ledger += (QStringLiteral("    Account ") + l.account + QStringLiteral("  ") +
+                       l.amount.toSqlText() + QLatin1Char('\n'))
+                          .toUtf8();
+        }
+        if (table.rows.size() >= 3000 || i + 1 == n) {
+            const QByteArray part = exchange::CsvBytes(table);
+            // After the first part: without the byte-order mark and the header.
+            if (csv.write(first ? part : part.mid(part.indexOf('\n') + 1)) < 0 ||
+                journal.write(ledger) < 0)
+                return false;
+            first = false;
+            table.rows.clear();
+            ledger.clear();
+        }
+    }
+    return csv.flush() && journal.flush();
 }
 
 struct ChooseFirst : EarningAccountChooser {
@@ -473,11 +524,8 @@ int main(int argc, char** argv) {
     });
     clock.restart();
     {
-        ListModel list({{QStringLiteral("No"), 1000, QStringLiteral("TrxNo"),
-                         QStringLiteral("TransactionNo"), ListDisplay::Plain},
-                        {QStringLiteral("Date"), 1000, QString(), QStringLiteral("DateStamp"),
-                         ListDisplay::ShortDate}});
-        list.setRowSet(cnn->stream(modDBUtil::GetTransactionList()));
+        ListModel list(journal::TransactionListColumns()); // the window's, with the totals
+        list.setRowSet(cnn->stream(journal::TransactionListStatement()));
         if (list.rowCount() != ListModel::PageRows || !list.canFetchMore())
             return 1;
     }
@@ -487,52 +535,71 @@ int main(int argc, char** argv) {
 
     reportPeak("peak memory, period runs");
 
-    // Import: the same number of three-line transactions from a CSV file, read and checked
-    // against the books, then written in one database transaction.
+    // Import: the same number of three-line transactions from a CSV file, read, checked
+    // and written as the file comes (the file is read twice: once to find out its format);
+    // then the journal exported again as CSV, written as the statement yields its rows.
+    // The same transactions as a ledger journal, for `ledger -f journal bal`.
+    const QString csvPath = QDir(folder).filePath(QStringLiteral("import.csv"));
+    const QString journalPath = QDir(folder).filePath(QStringLiteral("import.journal"));
+    // The books are those the year end left: the next year is open.
+    const int openYear = CompanyRow::read(*cnn).CurrentPeriodYear;
+    if (!writeImportFiles(n, openYear, csvPath, journalPath))
+        return 1;
+    double fromCsv = 0;
+    clock.restart();
     {
-        // Written a thousand transactions at a time, as one file.
-        QByteArray csv;
-        DataTable table;
-        table.header = {QStringLiteral("TransactionNo"), QStringLiteral("Date"),
-                        QStringLiteral("Source"),        QStringLiteral("Description"),
-                        QStringLiteral("AccountNo"),     QStringLiteral("Debit"),
-                        QStringLiteral("Credit")};
-        Lcg again;
-        for (int i = 0; i < n; ++i) {
-            Transaction t = makeTransaction(i, n, again);
-            t.no = QStringLiteral("IM%1").arg(i + 1, 7, 10, QLatin1Char('0'));
-            for (const Line& l : t.lines)
-                table.rows.push_back(
-                    {{textCell(t.no), dateCell(t.date), textCell(t.source), textCell(t.description),
-                      textCell(l.account), moneyCell(l.amount.isNegative() ? Amount() : l.amount),
-                      moneyCell(l.amount.isNegative() ? l.amount.abs() : Amount())}});
-            if (table.rows.size() >= 3000 || i + 1 == n) {
-                const QByteArray part = exchange::CsvBytes(table);
-                // After the first part: without the byte-order mark and the header.
-                csv += csv.isEmpty() ? part : part.mid(part.indexOf('\n') + 1);
-                table.rows.clear();
-            }
-        }
-        clock.restart();
         exchange::TransactionImport import;
-        import.read(*cnn, csv);
-        if (!import.problems().empty()) {
-            std::fprintf(stderr, "the import found problems: %s\n",
+        import.setFile(csvPath);
+        if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n) {
+            std::fprintf(stderr, "the import failed: %s\n",
                          qPrintable(import.problemText().left(500)));
             return 1;
         }
-        report("import, read and check", n, clock);
-        clock.restart();
-        if (import.write(*cnn) != CommandOutcome::Committed || import.written() != n)
+    }
+    report("import (read, check, write)", n, clock);
+    fromCsv += clock.seconds();
+    reportPeak("peak memory, with import");
+    clock.restart();
+    {
+        const std::unique_ptr<TableRows> rows =
+            exchange::CsvFileRows(QDir(folder).filePath(QStringLiteral("export.csv")), cnn.get());
+        exchange::ExportTransactions(*cnn, *rows);
+    }
+    report("export transactions (CSV)", n, clock);
+    if (QFileInfo(QDir(folder).filePath(QStringLiteral("export.csv"))).size() <
+        QFileInfo(csvPath).size() / 2)
+        return 1;
+    // From the CSV journal to a trial balance: the import, posting it, the trial balance.
+    clock.restart();
+    {
+        PostTransactions post(*cnn, progress);
+        if (!expectDone(ui,
+                        post.run(fiscal::firstDayOfYear(FirstMonth, openYear),
+                                 fiscal::lastDayOfYear(FirstMonth, openYear)),
+                        "Posting transactions is done!") ||
+            !post.skipped().empty())
             return 1;
-        report("import, write", n, clock);
-        reportPeak("peak memory, with import");
-        clock.restart();
-        const qsizetype bytes = exchange::CsvBytes(exchange::TransactionsTable(*cnn)).size();
-        report("export transactions", n, clock);
-        if (bytes < csv.size() / 2)
+        bool cancel = false;
+        reports::ReportRun run(*cnn, progress, cancel);
+        if (reports::BuildTrialBalance(FirstMonth, run) != reports::BuildResult::Written)
             return 1;
     }
+    fromCsv += clock.seconds();
+    std::printf("%-28s %9d %9.3f s\n", "from CSV to trial balance", n, fromCsv);
+    const QString ledger = QStandardPaths::findExecutable(QStringLiteral("ledger"));
+    if (!ledger.isEmpty()) {
+        QProcess balance;
+        balance.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer wall;
+        wall.start();
+        balance.start(ledger, {QStringLiteral("-f"), journalPath, QStringLiteral("bal")});
+        if (balance.waitForFinished(-1) && balance.exitCode() == 0) {
+            const double seconds = double(wall.nsecsElapsed()) / 1e9;
+            std::printf("%-28s %9d %9.3f s   Zelk / ledger: %.1f\n", "ledger -f journal bal", n,
+                        seconds, fromCsv / seconds);
+        }
+    }
+    std::fflush(stdout);
     // The account card of a busy account: 50,000 closed lines of one account (each with
     // its counter line on a second account, so the books still balance).
     constexpr int CardLines = 50000;
@@ -564,6 +631,28 @@ int main(int argc, char** argv) {
 
     if (!benchBank(*cnn))
         return 1;
+
+    // A passphrase: the books copied into a file under the new key and its derivation,
+    // then the cost of opening them with it, and of a wrong try (each way a file may be
+    // encrypted is tried): what one guess costs a guessing program on this machine.
+    const qint64 fileKb = QFileInfo(cnn->filePath()).size() / 1024;
+    clock.restart();
+    cnn->rekey("a passphrase of the benchmark");
+    report("change passphrase (file KB)", fileKb, clock);
+    cnn.reset();
+    g_cnn = nullptr;
+    clock.restart();
+    cnn = Connection::open(folder, "a passphrase of the benchmark");
+    report("open with the passphrase", 1, clock);
+    if (cnn->keyRounds() != Connection::PassphraseRounds)
+        return 1;
+    clock.restart();
+    try {
+        Connection::open(folder, "a wrong guess");
+        return 1;
+    } catch (const WrongKeyError&) {
+    }
+    report("a wrong passphrase", 1, clock);
 
     reportPeak("peak memory");
     setUserInterface(nullptr);

@@ -13,6 +13,7 @@
 #include "core/data/modDBUtil.h"
 #include "core/exchange/BooksExport.h"
 #include "core/exchange/CsvImport.h"
+#include "core/exchange/OutputFile.h"
 #include "core/exchange/TableExport.h"
 #include "core/periods/MonthEndRuns.h"
 #include "core/periods/PostingRuns.h"
@@ -168,29 +169,32 @@ int exitOf(periods::RunOutcome outcome, const CliUi& ui) {
     return 1;
 }
 
-void writeBytes(const QByteArray& bytes, const std::string& output) {
-    if (output.empty() || output == "-") {
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fflush(stdout);
-        return;
-    }
-    QFile f(q(output));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        throw Failure{
-            QStringLiteral("The file %1 could not be written: %2").arg(q(output), f.errorString())};
+bool toStdout(const std::string& output) {
+    return output.empty() || output == "-";
 }
 
-// A table to FILE: a workbook when the name ends in .xlsx, CSV otherwise ("-": stdout).
-void writeTable(const DataTable& table, const std::string& output, bool xlsx) {
-    if (xlsx) {
-        if (output.empty() || output == "-")
-            throw Failure{QStringLiteral("A workbook needs --output FILE.")};
-        exchange::WriteXlsx(table, q(output));
-    } else if (output.empty() || output == "-") {
-        writeBytes(exchange::CsvBytes(table), output);
-    } else {
-        exchange::WriteCsv(table, q(output));
+// Bytes to FILE, whole or not at all, never over the books ("-" or nothing: stdout).
+void writeBytes(const QByteArray& bytes, const std::string& output, const Connection& books) {
+    if (toStdout(output)) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        if (std::fflush(stdout) != 0)
+            throw Failure{QStringLiteral("The output could not be written.")};
+        return;
     }
+    exchange::OutputFile file(q(output), &books);
+    file.write(bytes);
+    file.commit();
+}
+
+// Where the rows of a table go: a workbook (which needs a file) or CSV, to FILE or stdout.
+std::unique_ptr<TableRows> tableRows(const std::string& output, bool xlsx,
+                                     const Connection& books) {
+    if (xlsx) {
+        if (toStdout(output))
+            throw Failure{QStringLiteral("A workbook needs --output FILE.")};
+        return exchange::XlsxFileRows(q(output), &books);
+    }
+    return exchange::CsvFileRows(toStdout(output) ? QString() : q(output), &books);
 }
 
 bool endsWithXlsx(const std::string& name) {
@@ -234,6 +238,7 @@ struct Options {
     int ruleNumber = 0;                         // bank rule remove N
     std::map<std::string, std::string> profile; // bank profile set: option -> value
     int skip = 0;
+    std::string decimalMark, dateOrder; // accounts / transactions import
 };
 
 // One command being run: the books, what was asked, and how the program talks.
@@ -343,10 +348,13 @@ void addBankCommands(CLI::App& cli, Options& o, Commands& c) {
 
 Commands addCommands(CLI::App& cli, Options& o) {
     Commands c{};
-    cli.require_subcommand(1);
+    // An unknown word is left over and named after parsing, not "a subcommand is
+    // required".
+    cli.require_subcommand(0, 1);
+    cli.allow_extras();
     cli.add_option("--file", o.file,
                    "The database: the file Zelk.mdb or the folder holding it (default: "
-                   "Zelk.mdb beside zelk-cli; a missing file is created)");
+                   "Zelk.mdb beside zelk-cli; a command that only reads never creates it)");
     cli.add_flag("--yes,-y", o.yes,
                  "Answer yes to the questions the windows ask (without it a question is an "
                  "error)");
@@ -355,7 +363,7 @@ Commands addCommands(CLI::App& cli, Options& o) {
     auto books = [&](const char* name, const char* what, CLI::App*& exporting,
                      CLI::App*& importing) {
         CLI::App* b = cli.add_subcommand(name, std::string("Export or import the ") + what);
-        b->require_subcommand(1);
+        b->require_subcommand(0, 1);
         exporting = b->add_subcommand("export", std::string("Write the ") + what +
                                                     " to FILE (.xlsx: a workbook, otherwise CSV; "
                                                     "-: stdout)");
@@ -367,6 +375,18 @@ Commands addCommands(CLI::App& cli, Options& o) {
         importing->add_option("FILE", o.tableFile, "The CSV file to read")
             ->required()
             ->check(CLI::ExistingFile);
+        importing
+            ->add_option("--decimal-mark", o.decimalMark,
+                         "The file's decimal mark, , or . (default: the one its amounts show, "
+                         "else the locale's)")
+            ->check(CLI::IsMember({",", "."}));
+        importing
+            ->add_option("--date-order", o.dateOrder,
+                         "The order of the file's dates: ymd, dmy or mdy (default: the one its "
+                         "dates show, else the locale's)")
+            ->check(CLI::IsMember({"ymd", "dmy", "mdy"}));
+        for (CLI::App* sub : {exporting, importing})
+            sub->allow_extras(false);
     };
     books("accounts", "chart of accounts", c.accountsExport, c.accountsImport);
     books("transactions", "journal transactions", c.transactionsExport, c.transactionsImport);
@@ -410,6 +430,10 @@ Commands addCommands(CLI::App& cli, Options& o) {
         "check", "Open the file, run the engine's integrity check, print the company, the open "
                  "year, counts and whether the books balance");
     addBankCommands(cli, o, c);
+    // Only the top and the two groups take words they do not know, which are named after
+    // parsing.
+    for (CLI::App* sub : cli.get_subcommands({}))
+        sub->allow_extras(!sub->get_subcommands({}).empty());
     return c;
 }
 
@@ -458,14 +482,22 @@ void checkOptions(const Commands& c, Options& o) {
 }
 
 // The folder of the books --file names (the program's folder without it); empty after
-// the message when it names another file.
+// the message when it names another file or a folder that does not exist.
 QString booksFolder(const Options& o) {
     if (o.file.empty())
         return QCoreApplication::applicationDirPath();
     const QFileInfo info(q(o.file));
     if (info.isDir())
         return info.absoluteFilePath();
-    if (info.fileName().compare(QLatin1String(Connection::FileName), Qt::CaseInsensitive) == 0)
+    const bool named =
+        info.fileName().compare(QLatin1String(Connection::FileName), Qt::CaseInsensitive) == 0;
+    const QString folder = named || info.exists() ? info.absolutePath() : info.absoluteFilePath();
+    if (!QFileInfo(folder).isDir()) {
+        say(QStringLiteral("--file: the folder %1 does not exist.")
+                .arg(QDir::toNativeSeparators(folder)));
+        return QString();
+    }
+    if (named)
         return info.absolutePath();
     say(QStringLiteral("--file: the database file is named %1 (or give its folder).")
             .arg(QLatin1String(Connection::FileName)));
@@ -473,11 +505,12 @@ QString booksFolder(const Options& o) {
 }
 
 // The books, asking for their passphrase when they have one; nothing after the message
-// when they do not open.
-std::unique_ptr<Connection> openTheBooks(const QString& folder) {
+// when they do not open. A command that only reads never creates them.
+std::unique_ptr<Connection> openTheBooks(const QString& folder, bool create) {
     CliPassphrase passphrase;
     QString failure;
-    std::unique_ptr<Connection> cnn = openBooks(folder, passphrase, failure);
+    std::unique_ptr<Connection> cnn = openBooks(
+        folder, passphrase, failure, create ? OpenMode::CreateIfMissing : OpenMode::ExistingOnly);
     if (!cnn) {
         if (failure.isEmpty()) // no passphrase to be had, or a wrong one and no terminal
             failure = passphrase.triedEnvironment
@@ -489,26 +522,81 @@ std::unique_ptr<Connection> openTheBooks(const QString& folder) {
     return cnn;
 }
 
-int runAccountsExport(Session& s) {
-    writeTable(exchange::AccountsTable(s.cnn), s.options.tableFile,
-               endsWithXlsx(s.options.tableFile));
+// The words no command took: an unknown command, or an unknown word after accounts or
+// transactions; empty when there is none.
+QString unknownWords(const CLI::App& cli, const Commands& c) {
+    auto named = [](const CLI::App& app) {
+        QStringList names;
+        for (const CLI::App* sub : app.get_subcommands({}))
+            names << q(sub->get_name());
+        return names.join(QStringLiteral(", "));
+    };
+    auto leftOver = [&](const CLI::App& app) -> QString {
+        if (app.remaining().empty())
+            return QString();
+        const QString word = q(app.remaining().front());
+        return QStringLiteral("%1: %2 is not %3 (%4).")
+            .arg(q(app.get_name()), word,
+                 word.startsWith(u'-') ? QStringLiteral("an option")
+                                       : QStringLiteral("a command of ") + q(app.get_name()),
+                 named(app));
+    };
+    for (const CLI::App* group :
+         {c.accountsExport->get_parent(), c.transactionsExport->get_parent()})
+        if (group->parsed()) {
+            if (QString w = leftOver(*group); !w.isEmpty())
+                return w;
+            if (group->get_subcommands().empty())
+                return QStringLiteral("%1: a command is needed (%2).")
+                    .arg(q(group->get_name()), named(*group));
+        }
+    if (QString w = leftOver(cli); !w.isEmpty())
+        return w;
+    if (cli.get_subcommands().empty())
+        return QStringLiteral("zelk-cli: a command is needed (%1); zelk-cli --help tells more.")
+            .arg(named(cli));
+    return QString();
+}
+
+int runExport(Session& s, void (*exportRows)(Connection&, TableRows&)) {
+    const std::unique_ptr<TableRows> rows =
+        tableRows(s.options.tableFile, endsWithXlsx(s.options.tableFile), s.cnn);
+    exportRows(s.cnn, *rows);
     return 0;
+}
+
+int runAccountsExport(Session& s) {
+    return runExport(s, exchange::ExportAccounts);
 }
 
 int runTransactionsExport(Session& s) {
-    writeTable(exchange::TransactionsTable(s.cnn), s.options.tableFile,
-               endsWithXlsx(s.options.tableFile));
-    return 0;
+    return runExport(s, exchange::ExportTransactions);
 }
 
-int runImport(Session& s, exchange::CsvImport& import) {
-    import.readFile(s.cnn, q(s.options.tableFile));
-    if (!import.problems().empty()) {
+int runImport(Session& s, exchange::CsvImport& import, const QString& title) {
+    const Options& o = s.options;
+    import.setFile(q(o.tableFile));
+    exchange::ImportChoices choices;
+    if (!o.decimalMark.empty())
+        choices.decimalMark = o.decimalMark.front();
+    if (!o.dateOrder.empty())
+        choices.dateOrder = exchange::DateOrderOfCode(q(o.dateOrder));
+    import.setChoices(choices);
+    import.setProgress(&s.progress, nullptr);
+    // The file is checked through first, then written as it is read again; a snapshot of
+    // the books comes between.
+    import.read(s.cnn);
+    say(QStringLiteral("%1: %2").arg(q(o.tableFile), import.format().text()));
+    if (import.problemCount() > 0) {
         say(import.problemText());
-        say(QStringLiteral("Nothing was imported: %1 problem(s).").arg(import.problems().size()));
+        say(QStringLiteral("Nothing was imported: %1 problem(s).").arg(import.problemCount()));
         return 1;
     }
-    if (import.write(s.cnn) != CommandOutcome::Committed) {
+    if (import.noticeCount() > 0 && !s.ui.askYesNo(import.noticeQuestion(), title))
+        return 1;
+    if (import.write(s.cnn, {}, [] { return true; }) != CommandOutcome::Committed) {
+        if (import.problemCount() > 0) // the file changed since
+            say(import.problemText());
         say(QStringLiteral("Nothing was imported."));
         return 1;
     }
@@ -518,12 +606,12 @@ int runImport(Session& s, exchange::CsvImport& import) {
 
 int runAccountsImport(Session& s) {
     exchange::AccountImport import;
-    return runImport(s, import);
+    return runImport(s, import, QStringLiteral("Import Accounts"));
 }
 
 int runTransactionsImport(Session& s) {
     exchange::TransactionImport import;
-    return runImport(s, import);
+    return runImport(s, import, QStringLiteral("Import Transactions"));
 }
 
 int runPost(Session& s) {
@@ -602,21 +690,37 @@ int runReport(Session& s) {
     const Options& o = s.options;
     bool cancel = false;
     reports::ReportRun run(s.cnn, s.progress, cancel);
+    // The figures go to the file as the report is built; the file is in place only once
+    // it is whole, and never over the books.
+    std::unique_ptr<TableRows> rows;
+    std::unique_ptr<exchange::OutputFile> document;
+    if (o.format == "csv" || o.format == "xlsx") {
+        rows = tableRows(o.output, o.format == "xlsx", s.cnn);
+        run.streamTableTo(rows.get());
+    } else if (!toStdout(o.output)) {
+        document = std::make_unique<exchange::OutputFile>(q(o.output), &s.cnn);
+    }
     const reports::BuildResult result = buildReport(o, run);
     if (result == reports::BuildResult::NoData)
         say(reports::NoDataMessage);
     if (result != reports::BuildResult::Written)
         return 1;
-    if (o.format == "csv" || o.format == "xlsx") {
-        writeTable(run.table(), o.output, o.format == "xlsx");
+    if (rows) {
+        rows->finish();
         return 0;
     }
     QFile rtf(modRptUtil::ReportFilePath());
     if (!rtf.open(QIODevice::ReadOnly))
         throw Failure{QStringLiteral("The report file could not be read.")};
     const QByteArray bytes = rtf.readAll();
-    writeBytes(o.format == "rtf" ? bytes : reports::PlainTextBytes(rtf::read(bytes).lines()),
-               o.output);
+    const QByteArray out =
+        o.format == "rtf" ? bytes : reports::PlainTextBytes(rtf::read(bytes).lines());
+    if (document) {
+        document->write(out);
+        document->commit();
+    } else {
+        writeBytes(out, o.output, s.cnn);
+    }
     return 0;
 }
 
@@ -657,7 +761,8 @@ int runBankImport(Session& s) {
     bank::Statement statement;
     try {
         statement =
-            bank::readStatementFile(q(s.options.statement), bank::loadProfile(s.cnn, account));
+            bank::readStatementFile(q(s.options.statement), bank::loadProfile(s.cnn, account),
+                                    CompanyRow::read(s.cnn).CurrentPeriodYear);
     } catch (const bank::StatementError& e) {
         say(e.message());
         if (e.message().contains(QLatin1String("CSV profile")))
@@ -814,6 +919,7 @@ int runCommand(int (*command)(Session&), Session& s) {
         say(f.message);
     } catch (const exchange::ExportError& e) {
         say(e.message());
+
     } catch (const modRptUtil::ReportFileError& e) {
         say(e.message());
     } catch (const ZelkError& e) {
@@ -844,12 +950,18 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return cli.exit(e) == 0 ? 0 : 2;
     }
+    if (const QString unknown = unknownWords(cli, c); !unknown.isEmpty()) {
+        say(unknown);
+        return 2;
+    }
     cliUi.yes = options.yes;
 
     const QString folder = booksFolder(options);
     if (folder.isEmpty())
         return 2;
-    std::unique_ptr<Connection> cnn = openTheBooks(folder);
+    const bool reading = c.check->parsed() || c.report->parsed() || c.accountsExport->parsed() ||
+                         c.transactionsExport->parsed();
+    std::unique_ptr<Connection> cnn = openTheBooks(folder, !reading);
     if (!cnn)
         return 1;
     // Reports are written into a folder of their own, not beside the program.

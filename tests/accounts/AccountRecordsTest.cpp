@@ -63,7 +63,7 @@ TEST(AccountEditor, AddWritesAccountBalanceRowAndTwelvePeriodsOfTheOpenYear) {
     TestDatabase db;
     ScriptedUi ui;
     fixtures::setCompanyYear(db, 2004);
-    const AccountFields f{"1000", "Cash", "Petty cash, O'Brien's till", 1, "-1250.75"};
+    const AccountFields f{"1000", "Cash", "Petty cash, O'Brien's till", 1, "-1,250.75"};
     EXPECT_EQ(AccountSaveCommand(db.cnn(), f, EditorMode::Add), CommandOutcome::Committed);
     EXPECT_EQ(LoadAccount(db.cnn(), "1000"), f);
     EXPECT_EQ(db.count("Ledger_AccountBalances"), 1);
@@ -90,13 +90,13 @@ TEST(AccountEditor, EditChangesOnlyTheAccountAndThisYearsBeginningBalance) {
 
     std::optional<AccountFields> f = LoadAccount(db.cnn(), "1000");
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->BeginningBalance, "0");
+    EXPECT_EQ(f->BeginningBalance, "0.00");
     f->AccountName = "Cash in hand";
     f->AccountClassID = 2;
     f->Notes = "note";
-    f->BeginningBalance = "99.5";
+    f->BeginningBalance = "99.50";
     EXPECT_EQ(AccountSaveCommand(db.cnn(), *f, EditorMode::Edit), CommandOutcome::Committed);
-    // Loading again shows the saved balance as plain number text.
+    // Loading again shows the saved balance as it was typed, "#,##0.00".
     EXPECT_EQ(LoadAccount(db.cnn(), "1000"), f);
     EXPECT_EQ(balance(db, "1000", 2004, "BeginningBalance"), 995000);
     EXPECT_EQ(balance(db, "1000", 2004, "Saldo3"), 300000);
@@ -121,7 +121,7 @@ TEST(AccountEditor, EditOfAnAccountWithoutThisYearsRowsCreatesThem) {
 
     std::optional<AccountFields> f = LoadAccount(db.cnn(), "3000");
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->BeginningBalance, "0");
+    EXPECT_EQ(f->BeginningBalance, "0.00");
     f->BeginningBalance = "-800";
     EXPECT_EQ(AccountSaveCommand(db.cnn(), *f, EditorMode::Edit), CommandOutcome::Committed);
     EXPECT_EQ(balance(db, "3000", 2005, "BeginningBalance"), -8000000);

@@ -76,9 +76,19 @@ TEST_F(AccountListWindow, ShowsAccountsByClassThenNumberAndAddsThroughTheEditor)
         // Save and Cancel sit below the fields.
         EXPECT_GT(child<QPushButton>(m, "cmdSave")->mapTo(m, QPoint(0, 0)).y(),
                   child<QWidget>(m, "fraAccount")->geometry().bottom());
-        EXPECT_EQ(child<QLineEdit>(m, "txtBegBal")->text(), "0");
+        EXPECT_EQ(child<QLineEdit>(m, "txtBegBal")->text(), "0.00");
         EXPECT_EQ(child<QComboBox>(m, "cmbAccountClass")->currentIndex(), -1);
         EXPECT_TRUE(child<QLineEdit>(m, "txtAccountNo")->isEnabled());
+        // Save and New (Alt+N) saves and goes on, empty, for the next account.
+        m->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m));
+        type(m, "txtAccountNo", "4100");
+        type(m, "txtAccountName", "Fees");
+        chooseClass(m, "Revenues");
+        pressKeys(m, "<Alt+N>");
+        EXPECT_TRUE(m->isVisible());
+        EXPECT_EQ(editor->fields(), accounts::AccountFields{});
+        EXPECT_EQ(m->focusWidget(), child<QLineEdit>(m, "txtAccountNo"));
         type(m, "txtAccountNo", "4000");
         type(m, "txtAccountName", "Sales");
         chooseClass(m, "Revenues");
@@ -88,9 +98,9 @@ TEST_F(AccountListWindow, ShowsAccountsByClassThenNumberAndAddsThroughTheEditor)
     });
     clickButton(&w, "cmdOps_0");
     EXPECT_TRUE(success);
-    EXPECT_EQ(column(w, 0), (QStringList{"1000", "1100", "2000", "4000", "5000"}));
+    EXPECT_EQ(column(w, 0), (QStringList{"1000", "1100", "2000", "4000", "4100", "5000"}));
     EXPECT_EQ(column(w, 2),
-              (QStringList{"Assets", "Assets", "Liabilities", "Revenues", "Expenses"}));
+              (QStringList{"Assets", "Assets", "Liabilities", "Revenues", "Revenues", "Expenses"}));
     EXPECT_EQ(w.currentKey(), "4000");
     EXPECT_EQ(db.scalar("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "
                         "FKID_Account='4000' AND PeriodYear=2004"),
@@ -144,13 +154,15 @@ TEST_F(AccountListWindow, DoubleClickOnARowEditsItAndTheNumberStaysFixed) {
         type(m, "txtAccountName", "Bank current account");
         chooseClass(m, "Liabilities");
         type(m, "txtBegBal", "-75");
-        clickButton(m, "cmdSave");
+        clickButton(m, "cmdSaveNew"); // saved; a new account's number can be typed
+        shown << (child<QLineEdit>(m, "txtAccountNo")->isEnabled() ? "open" : "fixed");
+        clickButton(m, "cmdCancel");
     });
     QTableView* grid = w.grid();
     const QPoint cell = grid->visualRect(grid->model()->index(1, 1)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
-    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.5", "old", "Assets"}));
+    EXPECT_EQ(shown, (QStringList{"fixed", "1100", "250.50", "old", "Assets", "open"}));
     EXPECT_EQ(column(w, 1), (QStringList{"Cash", "Bank current account"}));
     EXPECT_EQ(column(w, 2), (QStringList{"Assets", "Liabilities"}));
     EXPECT_EQ(db.scalar("SELECT BeginningBalance FROM Ledger_AccountBalances WHERE "

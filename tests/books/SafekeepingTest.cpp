@@ -21,6 +21,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlcipher/sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -74,6 +75,31 @@ private:
     rlimit m_old{};
 };
 
+// Whether the engine itself reads the file with this key and derivation in pages of
+// 4 KB, after running sql (a statement of its own, such as a PRAGMA rekey).
+bool engineReads(const QString& path, const QString& key, int rounds, const char* sql = "") {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray utf8 = key.toUtf8();
+    sqlite3_key(db, utf8.constData(), int(utf8.size()));
+    const QByteArray pragmas =
+        "PRAGMA cipher_page_size=4096; PRAGMA kdf_iter=" + QByteArray::number(rounds) + ";";
+    sqlite3_exec(db, pragmas.constData(), nullptr, nullptr, nullptr);
+    const int rc =
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+// Gives books under the program's key a passphrase as the engine's own re-keying did
+// before the costly derivation: the derivation stays the engine's default.
+void rekeyAsBefore(const QString& folder, const QString& passphrase) {
+    const QByteArray sql = "PRAGMA rekey='" + passphrase.toUtf8() + "'";
+    ASSERT_TRUE(engineReads(QDir(folder).filePath("Zelk.mdb"), "Kestrelix",
+                            Connection::DefaultRounds, sql.constData()));
+}
+
 QStringList backups(const QString& folder) {
     return QDir(QDir(folder).filePath("Backups")).entryList(QDir::Files, QDir::Name);
 }
@@ -95,13 +121,15 @@ public:
 } // namespace
 
 // Each answer is told; a new key keeps the books row for row, opens them, and the old
-// key no longer does (non-ASCII letters and a key of 1,000 letters too).
+// key no longer does (non-ASCII letters and a key of 1,000 letters too). A change takes a
+// snapshot first; a new passphrase the window's question turns down changes nothing.
 TEST(Passphrase, ChangeTellsEachAnswer) {
     struct Row {
         QString fileKey;
         QString current, first, second;
-        const char* told;
+        const char* told; // "": nothing
         bool changed;
+        bool turnedDown = false;
     };
     const Row rows[] = {
         {"", "", Umlauts, Umlauts, "Done: the file is encrypted with the new passphrase.", true},
@@ -111,6 +139,7 @@ TEST(Passphrase, ChangeTellsEachAnswer) {
         {"", "", "", "", "The file already uses the program's own key.", false},
         {"alt", "falsch", "neu", "neu", "The current passphrase is wrong.", false},
         {"alt", "alt", "", "", "Done: the file uses the program's own key again", true},
+        {"alt", "alt", "1234", "1234", "", false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.told);
@@ -121,12 +150,20 @@ TEST(Passphrase, ChangeTellsEachAnswer) {
             cnn->rekey(row.fileKey.toUtf8());
         const QByteArray before = booksDigest(*cnn);
         ScriptedUi ui;
-        PassphraseChange input{row.current, row.first, row.second};
+        QByteArray asked;
+        PassphraseChange input{row.current, row.first, row.second, [&](const QByteArray& p) {
+                                   asked = p;
+                                   return !row.turnedDown;
+                               }};
         EXPECT_EQ(ChangePassphrase(*cnn, input), row.changed);
+        EXPECT_EQ(asked, row.changed || row.turnedDown ? row.first.toUtf8() : QByteArray());
         EXPECT_EQ(booksDigest(*cnn), before);
-        ASSERT_EQ(ui.messageBoxes().size(), 1u);
-        EXPECT_TRUE(ui.messageBoxes()[0].startsWith(row.told))
-            << ui.messageBoxes()[0].toStdString();
+        ASSERT_EQ(ui.messageBoxes().size(), *row.told ? 1u : 0u);
+        for (const QString& told : ui.messageBoxes())
+            EXPECT_TRUE(told.startsWith(row.told)) << told.toStdString();
+        const QStringList taken = backups(dir.path());
+        EXPECT_EQ(taken.size(), row.changed ? 1 : 0);
+        EXPECT_EQ(taken.filter("-before-change-passphrase.mdb").size(), taken.size());
         EXPECT_TRUE(input.current.isEmpty() && input.first.isEmpty() && input.second.isEmpty());
         cnn.reset();
         const QString expected = row.changed ? row.first : row.fileKey;
@@ -142,22 +179,49 @@ TEST(Passphrase, AFullDiskWhileRekeyingLeavesTheOldKey) {
     cnn->rekey("alt");
     const QByteArray before = booksDigest(*cnn);
     const qint64 size = QFileInfo(cnn->filePath()).size();
-    ScriptedUi ui;
-    PassphraseChange input{"alt", Umlauts, Umlauts};
     {
-        FullDisk full(size / 2); // the rollback journal does not fit
-        EXPECT_FALSE(ChangePassphrase(*cnn, input));
+        FullDisk full(size / 2); // the new file does not fit
+        EXPECT_THROW(cnn->rekey(Umlauts.toUtf8()), DbError);
     }
-    ASSERT_EQ(ui.messageBoxes().size(), 1u);
-    EXPECT_TRUE(ui.messageBoxes()[0].contains("still opens with the old passphrase"));
     EXPECT_TRUE(cnn->keyIs("alt"));
     EXPECT_EQ(booksDigest(*cnn), before);
+    EXPECT_FALSE(QFile::exists(cnn->filePath() + ".rekey"));
     cnn.reset();
     EXPECT_EQ(keysThatOpen(dir.path(), {"alt", Umlauts}), std::vector<int>{0});
 }
 
+// The derivation the books get, read back through the engine itself: the real rounds
+// for a passphrase (books under one from before, with the engine's default, open and
+// move to them at a change), and its snapshots too; the default for the program's key.
+TEST(Passphrase, EachKeyGetsItsDerivation) {
+    Connection::setPassphraseRounds(Connection::PassphraseRounds);
+    struct Back {
+        ~Back() { Connection::setPassphraseRounds(TestPassphraseRounds); }
+    } back;
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("Zelk.mdb");
+    Connection::open(dir.path());
+    rekeyAsBefore(dir.path(), "old");
+    ScriptedUi ui;
+    auto cnn = Connection::open(dir.path(), "old");
+    EXPECT_EQ(cnn->keyRounds(), Connection::DefaultRounds);
+    fill(*cnn, 20);
+    const QByteArray before = booksDigest(*cnn);
+    PassphraseChange change{"old", Umlauts, Umlauts};
+    ASSERT_TRUE(ChangePassphrase(*cnn, change));
+    EXPECT_EQ(booksDigest(*cnn), before);
+    EXPECT_FALSE(engineReads(path, Umlauts, Connection::DefaultRounds));
+    EXPECT_TRUE(engineReads(path, Umlauts, Connection::PassphraseRounds));
+    EXPECT_TRUE(
+        engineReads(snap::take(*cnn, snap::Step::EndYear), Umlauts, Connection::PassphraseRounds));
+
+    cnn->rekey({});
+    EXPECT_TRUE(engineReads(path, "Kestrelix", Connection::DefaultRounds));
+    EXPECT_EQ(booksDigest(*cnn), before);
+}
+
 TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
-    enum Kind { ProgramKey, Passphrase, Truncated, Tampered };
+    enum Kind { ProgramKey, Passphrase, PassphraseBefore, Truncated, Tampered };
     struct Row {
         const char* what;
         Kind kind;
@@ -170,6 +234,7 @@ TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
     const Row rows[] = {
         {"the program's key", ProgramKey, {}, true, "", {}},
         {"right at once", Passphrase, {Umlauts}, true, "", {""}},
+        {"books given it before", PassphraseBefore, {"x", Umlauts}, true, "", {"", wrong}},
         {"right at the second try", Passphrase, {"x", Umlauts}, true, "", {"", wrong}},
         {"empty, then right", Passphrase, {"", Umlauts}, true, "", {"", wrong}},
         {"three wrong",
@@ -192,6 +257,8 @@ TEST(Startup, AsksForThePassphraseOnlyWhenTheFileHasOne) {
             if (row.kind == Passphrase || row.kind == Tampered)
                 cnn->rekey(Umlauts.toUtf8());
         }
+        if (row.kind == PassphraseBefore)
+            rekeyAsBefore(dir.path(), Umlauts);
         const QString path = QDir(dir.path()).filePath("Zelk.mdb");
         QByteArray bytes = readFile(path);
         if (row.kind == Truncated)
@@ -383,13 +450,23 @@ timespec modified(const QString& path) {
     return st.st_mtim;
 }
 
-// The child of the test below: re-keys the books, or restores the one snapshot, and is
-// killed while the engine writes the file.
+// The child of the test below: restores the one snapshot (killed while the engine writes
+// the books), or gives the books a passphrase and waits to be killed at the step of the
+// change it is given (while exporting: once the new file has pages).
 void rekeyOrRestore(const QString& argument) {
     const QStringList job = argument.split(QChar(u'|'));
     auto cnn = Connection::open(job[1]);
     if (job[0] == "rekey") {
-        cnn->rekey(Umlauts.toUtf8());
+        const auto step = Connection::RekeyStep(job[2].toInt());
+        const QString fresh = cnn->filePath() + ".rekey";
+        cnn->rekey(Umlauts.toUtf8(), [&](Connection::RekeyStep at) {
+            if (at != step ||
+                (at == Connection::RekeyStep::Exporting && QFileInfo(fresh).size() < 4 * 4096))
+                return;
+            std::printf("AT THE STEP\n");
+            std::fflush(stdout);
+            QThread::sleep(120);
+        });
     } else {
         snap::restore(*cnn, snap::list(*cnn).at(0));
     }
@@ -402,14 +479,25 @@ const bool childRegistered = registerChildJob("safekeeping", rekeyOrRestore);
 } // namespace
 
 TEST(SafekeepingCrash, KilledInTheMiddleLeavesOneKeyAndOneVersion) {
-    for (const char* job : {"rekey", "restore"}) {
-        SCOPED_TRACE(job);
-        const QString mode = QString::fromLatin1(job);
+    using Step = Connection::RekeyStep;
+    struct Row {
+        const char* job;
+        Step step; // where a change of key is killed
+        bool newKey;
+    };
+    const Row rows[] = {{"restore", Step::Exporting, false},
+                        {"rekey", Step::Exporting, false},
+                        {"rekey", Step::Exported, false},
+                        {"rekey", Step::Checked, false},
+                        {"rekey", Step::Replaced, true}};
+    for (const Row& row : rows) {
+        const QString mode = QString::fromLatin1(row.job);
+        SCOPED_TRACE(row.job + std::to_string(int(row.step)));
         QTemporaryDir dir;
         QByteArray snapshotDump, before;
         {
             auto cnn = Connection::open(dir.path());
-            fill(*cnn, 12000, 1500); // about 20 MB
+            fill(*cnn, mode == "restore" ? 12000 : 3000, 1500); // about 20 MB, or 5
             if (mode == "restore") {
                 snapshotDump = booksDigest(*cnn);
                 snap::take(*cnn, snap::Step::EndYear);
@@ -420,24 +508,36 @@ TEST(SafekeepingCrash, KilledInTheMiddleLeavesOneKeyAndOneVersion) {
         const QString path = QDir(dir.path()).filePath("Zelk.mdb");
         const timespec start = modified(path);
         QProcess child;
-        startChildJob(child, "safekeeping", mode + "|" + dir.path());
+        startChildJob(child, "safekeeping",
+                      mode + "|" + dir.path() + "|" + QString::number(int(row.step)));
         ASSERT_TRUE(child.waitForStarted(30000));
-        bool written = false;
-        for (int i = 0; i < 600000 && !written && child.state() == QProcess::Running; ++i) {
-            const timespec now = modified(path);
-            written = now.tv_sec != start.tv_sec || now.tv_nsec != start.tv_nsec;
-            if (!written)
+        QByteArray said;
+        bool reached = false;
+        for (int i = 0; i < 600000 && !reached && child.state() == QProcess::Running; ++i) {
+            if (mode == "restore") {
+                const timespec now = modified(path);
+                reached = now.tv_sec != start.tv_sec || now.tv_nsec != start.tv_nsec;
+            } else {
+                child.waitForReadyRead(0);
+                said += child.readAllStandardOutput();
+                reached = said.contains("AT THE STEP");
+            }
+            if (!reached)
                 QThread::usleep(200);
         }
         ::kill(pid_t(child.processId()), SIGKILL);
         ASSERT_TRUE(child.waitForFinished(30000));
-        const QByteArray said = child.readAllStandardOutput();
-        ASSERT_TRUE(written) << said.toStdString();
+        said += child.readAllStandardOutput();
+        ASSERT_TRUE(reached) << said.toStdString();
         EXPECT_FALSE(said.contains("FINISHED")) << "killed too late";
-        EXPECT_TRUE(QFile::exists(path + "-journal")) << "killed with a hot journal";
+        // killed with a hot journal: of the books while restoring, of the new file while
+        // exporting
+        if (mode == "restore" || row.step == Step::Exporting) {
+            EXPECT_TRUE(QFile::exists(path + (mode == "restore" ? "-journal" : ".rekey-journal")));
+        }
 
         const std::vector<int> opens = keysThatOpen(dir.path(), {QString(), Umlauts});
-        ASSERT_EQ(opens.size(), 1u) << "exactly one of the two keys";
+        ASSERT_EQ(opens, std::vector<int>{row.newKey ? 1 : 0}) << "exactly one of the two keys";
         auto cnn = Connection::open(dir.path(), (opens[0] ? Umlauts : QString()).toUtf8());
         const QByteArray after = booksDigest(*cnn);
         EXPECT_TRUE(after == before || (mode == "restore" && after == snapshotDump));

@@ -2,6 +2,7 @@
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
 #include "support/GuiHelpers.h"
+#include "ui/books/PassphraseStrength.h"
 #include "ui/shell/QtUserInterface.h"
 #include "ui/shell/frmMain.h"
 #include "ui/shell/modMain.h"
@@ -100,17 +101,35 @@ TEST_F(Safekeeping, StartUpAsksAgainAfterAWrongPassphraseAndEndsOnCancel) {
     EXPECT_EQ(modMain::mainWindow(), nullptr);
 }
 
+// The new passphrase's strength shows as it is typed; a weak one is asked about, and No
+// leaves the window open with the books as they were.
 TEST_F(Safekeeping, ChangePassphraseFromTheFileMenu) {
     ASSERT_EQ(modMain::Main(), 0);
-    QString told;
+    QString strength, question, told;
     onNextModal([&](QWidget* w) {
         EXPECT_FALSE(child<QLineEdit>(w, "txtCurrent")->isEnabled());
-        typeText(child<QLineEdit>(w, "txtNew"), Secret);
-        typeText(child<QLineEdit>(w, "txtConfirm"), Secret);
-        answerMessage(told);
+        typeText(child<QLineEdit>(w, "txtNew"), "Kestrel2004");
+        strength = child<QLabel>(w, "lblStrength")->text();
+        typeText(child<QLineEdit>(w, "txtConfirm"), "Kestrel2004");
+        onNextModal([&](QWidget* box) {
+            question = qobject_cast<QMessageBox*>(box)->text();
+            QTest::mouseClick(qobject_cast<QMessageBox*>(box)->button(QMessageBox::No),
+                              Qt::LeftButton);
+            EXPECT_TRUE(zelk::g_cnn->usesProgramKey());
+            EXPECT_TRUE(child<QLineEdit>(w, "txtNew")->text().isEmpty());
+            typeText(child<QLineEdit>(w, "txtNew"), Secret);
+            typeText(child<QLineEdit>(w, "txtConfirm"), Secret);
+            EXPECT_TRUE(child<QLabel>(w, "lblStrength")->text().startsWith("Strength: strong."));
+            answerMessage(told);
+            clickButton(w, "cmdOk");
+        });
         clickButton(w, "cmdOk");
     });
     modMain::mainWindow()->action("mnuChangePassphrase")->trigger();
+    EXPECT_EQ(strength, "Strength: very weak. It could be guessed in about 4 minutes by a "
+                        "guessing program: it is a common word or password.");
+    EXPECT_EQ(question, "This passphrase could be guessed in about 4 minutes by a guessing "
+                        "program. Use it anyway?");
     EXPECT_TRUE(told.startsWith("Done: the file is encrypted with the new passphrase."))
         << told.toStdString();
     EXPECT_TRUE(zelk::g_cnn->keyIs(Secret.toUtf8()));
@@ -177,6 +196,16 @@ TEST_F(Safekeeping, RestoreClosesTheWindowsAndBringsTheSnapshotBack) {
     pumpEvents();
     EXPECT_TRUE(modMain::mainWindow()->mdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(cnn.execute("SELECT Count(*) FROM Ledger_Accounts").value(0).toInt(), 1);
+}
+
+TEST(PassphraseStrength, TellsTheTimeInItsLargestUnit) {
+    const double year = 365.25 * 86400;
+    const std::pair<double, const char*> rows[] = {
+        {0.4, "less than a second"},       {1, "about 1 second"},
+        {3 * 3600 + 600, "about 3 hours"}, {45 * 86400, "about 1 month"},
+        {230 * year, "about 2 centuries"}, {2e5 * year, "more than a hundred thousand years"}};
+    for (const auto& [seconds, text] : rows)
+        EXPECT_EQ(zelk::strength::durationText(seconds), text) << seconds;
 }
 
 // File → Check Books…: Enter runs the full check; an unbalanced journal entry is told.

@@ -98,7 +98,7 @@ TEST_F(CustomReportEditor, AddEnforcesTheRowRulesAndSavesTheChosenAccounts) {
 }
 
 // By keyboard: Enter moves on (name, type, accounts), the account is completed from a
-// word of its name, Delete empties a row, Escape asks, and Alt+S saves the open cell.
+// part of its name, Delete empties a row, Escape asks, and Alt+S saves the open cell.
 TEST_F(CustomReportEditor, KeyboardEntrySavesWhatTheScreenShows) {
     frmCustomReport dlg;
     ui.answerYes(false).answerDialog(zelk::Ignore);
@@ -112,8 +112,7 @@ TEST_F(CustomReportEditor, KeyboardEntrySavesWhatTheScreenShows) {
         auto* grid = child<QTableWidget>(m, "grdDetail");
         grid->setFocus();
         grid->setCurrentCell(0, 0);
-        pressKeys(m,
-                  "Second bank<Enter>D<Enter>ban<Down><Down><Enter><Enter>Gone<Enter><Del><Esc>");
+        pressKeys(m, "Second bank<Enter>D<Enter>ban<Down><Enter><Enter>Gone<Enter><Del><Esc>");
         EXPECT_TRUE(m->isVisible()) << "Escape after typing asks; No stays";
         EXPECT_EQ(grid->item(1, 0)->text(), "") << "Delete empties the row";
         pressKeys(m, "<Left>Unfinished<Alt+S>");

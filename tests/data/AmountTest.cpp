@@ -58,9 +58,15 @@ TEST(Amount, PrintsPlainDecimalForSql) {
     EXPECT_EQ(Amount().toSqlText(), "0");
     EXPECT_EQ(Amount::fromRaw(std::numeric_limits<std::int64_t>::min()).toSqlText(),
               "-922337203685477.5808");
-    // every printed value parses back to itself
-    for (std::int64_t v : {std::int64_t(1), std::int64_t(-9999), std::int64_t(123456789012345)})
-        EXPECT_EQ(Amount::parse(Amount::fromRaw(v).toSqlText())->raw(), v);
+    // An amount shown where it is edited: two decimals, or four when it has them.
+    EXPECT_EQ(Amount::fromRaw(-12505000).formatEntry(), "-1,250.50");
+    EXPECT_EQ(Amount::fromRaw(125).formatEntry(), "0.0125");
+    // every printed value parses back to itself, as SQL and as shown where it is edited
+    for (std::int64_t v : {std::int64_t(1), std::int64_t(-9999), std::int64_t(123456789012345),
+                           std::numeric_limits<std::int64_t>::min()})
+        for (const QString& shown :
+             {Amount::fromRaw(v).toSqlText(), Amount::fromRaw(v).formatEntry()})
+            EXPECT_EQ(Amount::parse(shown)->raw(), v) << shown.toStdString();
 }
 
 TEST(Amount, FormatsForReports) {

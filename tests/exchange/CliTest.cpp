@@ -25,14 +25,14 @@ protected:
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 
-    Result run(QStringList args) {
+    Result run(QStringList args, bool books = true) {
         QProcess p;
         p.setProcessEnvironment(environment);
         // No terminal to ask a passphrase on: the program must not wait for one.
         p.setChildProcessModifier([] { setsid(); });
         p.setWorkingDirectory(dir.path());
-        args.prepend(dir.path());
-        args.prepend(QStringLiteral("--file"));
+        if (books)
+            args = QStringList{QStringLiteral("--file"), dir.path()} + args;
         p.start(QStringLiteral(ZELK_CLI), args);
         EXPECT_TRUE(p.waitForFinished(120000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
@@ -97,10 +97,11 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
     // Two earning accounts: the choice is needed, and must be one of them.
     EXPECT_TRUE(run({"end-year"}).err.contains("--earning"));
     EXPECT_EQ(run({"end-year", "--earning", "4000"}).code, 1);
-    // An unposted transaction: the question goes unanswered without --yes.
+    // An unposted transaction (in December, which End Month closed: --yes to import it):
+    // the question goes unanswered without --yes.
     write("late.csv", "TransactionNo,Date,AccountNo,Amount\nL1," + day(12, 31) + ",1000,1\nL1," +
                           day(12, 31) + ",4000,-1\n");
-    EXPECT_EQ(run({"transactions", "import", "late.csv"}).code, 0);
+    EXPECT_EQ(run({"--yes", "transactions", "import", "late.csv"}).code, 0);
     const Result asked = run({"end-year", "--earning", "3900"});
     EXPECT_EQ(asked.code, 1);
     EXPECT_TRUE(asked.err.contains("--yes"));
@@ -117,12 +118,15 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
     EXPECT_EQ(run({"revert-end-year"}).code, 0);
     EXPECT_TRUE(run({"check"}).out.contains(QStringLiteral("Open year: %1\n").arg(year)));
 
-    // Books under a passphrase open with ZELK_PASSPHRASE only.
+    // Books under a passphrase open with ZELK_PASSPHRASE only (the program's derivation).
     {
+        zelk::Connection::setPassphraseRounds(zelk::Connection::PassphraseRounds);
         ScriptedUi ui;
         std::unique_ptr<zelk::Connection> cnn = zelk::Connection::open(dir.path());
         zelk::PassphraseChange change{QString(), "s3cret words", "s3cret words"};
-        ASSERT_TRUE(zelk::ChangePassphrase(*cnn, change));
+        const bool changed = zelk::ChangePassphrase(*cnn, change);
+        zelk::Connection::setPassphraseRounds(TestPassphraseRounds);
+        ASSERT_TRUE(changed);
     }
     const Result locked = run({"check"});
     EXPECT_EQ(locked.code, 1);
@@ -130,5 +134,64 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
     environment.insert("ZELK_PASSPHRASE", "wrong");
     EXPECT_EQ(run({"check"}).code, 1);
     environment.insert("ZELK_PASSPHRASE", "s3cret words");
+    EXPECT_EQ(run({"check"}).code, 0);
+}
+
+// What cannot be done soundly is refused and named: an unknown word, a folder that is not
+// there, books that are not there (a reading command never makes them), a file over the
+// books; a file's decimal mark is its own unless given; a date in a closed month needs --yes.
+TEST_F(Cli, RefusesWhatItCannotDoSoundlyAndSaysWhy) {
+    EXPECT_TRUE(run({"bogus"}).err.contains("bogus is not a command of zelk-cli"));
+    EXPECT_TRUE(
+        run({"accounts", "frobnicate"}).err.contains("frobnicate is not a command of accounts"));
+    const Result missing = run({"--file", dir.filePath("none/Zelk.mdb"), "check"}, false);
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_TRUE(missing.err.contains("the folder " + dir.filePath("none") + " does not exist"));
+    const Result none = run({"check"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.err.contains("There are no books at " + dir.path())) << none.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("Zelk.mdb")));
+
+    environment.insert("LC_ALL", "de_DE.UTF-8");
+    write("accounts.csv", "AccountNo;AccountName;Class;BeginningBalance\n1000;Kasse;1;1.250\n"
+                          "2000;Kapital;3;-1.250\n4000;Erl\u00f6se;5;\n");
+    const Result chart = run({"accounts", "import", "accounts.csv"});
+    EXPECT_EQ(chart.code, 0);
+    EXPECT_TRUE(chart.err.contains("decimal mark \",\" (the locale's")) << chart.err.toStdString();
+    EXPECT_TRUE(
+        run({"accounts", "export", "-"}).out.contains("\"1000\",\"Kasse\",\"Assets\",\"1250.00\""));
+    write("march.csv",
+          QStringLiteral("TransactionNo;Date;AccountNo;Amount\nM1;31.03.%1;1000;1.250\n"
+                         "M1;31.03.%1;4000;-1.250\n")
+              .arg(year % 100, 2, 10, QLatin1Char('0')));
+    EXPECT_EQ(run({"transactions", "import", "--decimal-mark", ".", "march.csv"}).code, 0);
+    EXPECT_TRUE(
+        run({"transactions", "export", "-"})
+            .out.contains(
+                QStringLiteral("\"M1\",\"%1\",\"\",\"\",\"1000\",\"1.25\"").arg(day(3, 31))));
+    EXPECT_EQ(run({"post", "--from", day(3, 1), "--to", day(3, 31)}).code, 0);
+    EXPECT_EQ(run({"end-month", "3"}).code, 0);
+    write("late.csv",
+          QStringLiteral("TransactionNo,Date,AccountNo,Amount\nL1,%1,1000,1\nL1,%1,4000,-1\n")
+              .arg(day(3, 30)));
+    const Result asked = run({"transactions", "import", "late.csv"});
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_TRUE(asked.err.contains("L1 is dated in March")) << asked.err.toStdString();
+    EXPECT_TRUE(asked.err.contains("--yes"));
+    EXPECT_EQ(run({"--yes", "transactions", "import", "late.csv"}).code, 0);
+    // A number End Month closed in the open year is not used again.
+    write("again.csv", QStringLiteral("TransactionNo,Date,AccountNo,Amount\nm1,%1,1000,1\n"
+                                      "m1,%1,4000,-1\n")
+                           .arg(day(4, 2)));
+    EXPECT_TRUE(run({"transactions", "import", "again.csv"})
+                    .err.contains("line 2: Transaction no. m1 is already in the history of March"));
+
+    const QByteArray books = readFile(dir.filePath("Zelk.mdb"));
+    EXPECT_EQ(run({"transactions", "export", dir.filePath("Zelk.mdb")}).code, 1);
+    const Result over = run({"report", "trial-balance", "--month", "3", "--format", "rtf",
+                             "--output", dir.filePath("Zelk.mdb")});
+    EXPECT_EQ(over.code, 1);
+    EXPECT_TRUE(over.err.contains("never written over")) << over.err.toStdString();
+    EXPECT_EQ(readFile(dir.filePath("Zelk.mdb")), books);
     EXPECT_EQ(run({"check"}).code, 0);
 }

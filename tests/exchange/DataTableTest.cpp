@@ -1,5 +1,7 @@
 #include "core/exchange/TableExport.h"
+#include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QStringListModel>
 #include <QTemporaryDir>
@@ -67,29 +69,85 @@ TEST(DataTable, CsvQuotingFormulasAndAmountsReadBack) {
     EXPECT_EQ(rows[4], (QStringList{"", "Total", "1234.4875", "+1"}));
 }
 
+// A part of a workbook, as its XML.
+QString partOf(const QString& path, const QString& name) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, name});
+    EXPECT_TRUE(unzip.waitForFinished());
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
 TEST(DataTable, WorkbookSheetHoldsNumbersDatesAndBoldTotals) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tb.xlsx"));
-    WriteTable(sample(), path);
-    auto part = [&](const char* name) {
-        QProcess unzip;
-        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, QLatin1String(name)});
-        EXPECT_TRUE(unzip.waitForFinished());
-        return QString::fromUtf8(unzip.readAllStandardOutput());
-    };
-    const QString sheet = part("xl/worksheets/sheet1.xml");
-    const QString strings = part("xl/sharedStrings.xml");
-    const QString styles = part("xl/styles.xml");
+    WriteTable(sample(), path, nullptr);
+    const QString sheet = partOf(path, "xl/worksheets/sheet1.xml");
+    const QString styles = partOf(path, "xl/styles.xml");
     EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"C2\" s=\"2\"><v>1234.5</v></c>")))
         << sheet.toStdString();
     EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"D2\" s=\"3\"><v>46112</v></c>")));
     EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"C5\" s=\"4\"><v>1234.4875</v></c>")));
-    EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"A3\" s=\"0\" t=\"s\">")) ||
-                sheet.contains(QStringLiteral("<c r=\"A3\" t=\"s\">")));
+    EXPECT_TRUE(sheet.contains(QStringLiteral("<c r=\"A3\" t=\"inlineStr\"><is><t>=1+2</t>")))
+        << sheet.toStdString();
     EXPECT_FALSE(sheet.contains(QStringLiteral("<f>")));
-    EXPECT_TRUE(strings.contains(QStringLiteral("<t>=1+2</t>")));
     EXPECT_TRUE(styles.contains(QStringLiteral("formatCode=\"#,##0.00\"")));
-    EXPECT_THROW(WriteTable(sample(), dir.filePath(QStringLiteral("no/such/x.csv"))), ExportError);
+    EXPECT_THROW(WriteTable(sample(), dir.filePath(QStringLiteral("no/such/x.csv")), nullptr),
+                 ExportError);
+}
+
+// Past a sheet's last row a workbook goes on in further sheets, each with the header: read
+// back, every row is there once and in order. A text longer than a cell holds stops the
+// export before anything is in place; so does a full disk, which is named.
+TEST(DataTable, WorkbookGoesOnInFurtherSheetsAndAFailedExportLeavesTheFileAsItWas) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("journal.xlsx"));
+    DataTable t;
+    t.title = QStringLiteral("Transactions");
+    t.header = {QStringLiteral("No"), QStringLiteral("Debit")};
+    for (int i = 1; i <= 7; ++i)
+        t.rows.push_back(
+            {{textCell(QStringLiteral("T%1").arg(i)), moneyCell(Amount::fromUnits(i))}});
+    SetSheetRowsForTesting(4); // the header and three rows
+    WriteTable(t, path, nullptr);
+    const QString book = partOf(path, "xl/workbook.xml");
+    for (const char* name : {"\"Transactions\"", "\"Transactions (2)\"", "\"Transactions (3)\""})
+        EXPECT_TRUE(book.contains(QLatin1String(name))) << name;
+    QStringList numbers;
+    for (int s = 1; s <= 3; ++s) {
+        const QString sheet = partOf(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(s));
+        EXPECT_TRUE(sheet.contains(QStringLiteral("<t>No</t>"))) << s;
+        for (int i = 1; i <= 7; ++i)
+            if (sheet.contains(QStringLiteral("<t>T%1</t>").arg(i)) &&
+                sheet.contains(QStringLiteral("<v>%1</v>").arg(i)))
+                numbers << QStringLiteral("%1:%2").arg(s).arg(i);
+    }
+    EXPECT_EQ(numbers, (QStringList{"1:1", "1:2", "1:3", "2:4", "2:5", "2:6", "3:7"}));
+    SetSheetRowsForTesting(0);
+
+    const QByteArray before = readFile(path);
+    t.rows[4].cells[0] = textCell(QString(32768, u'x'));
+    try {
+        WriteTable(t, path, nullptr);
+        ADD_FAILURE() << "a text longer than a cell was written";
+    } catch (const ExportError& e) {
+        EXPECT_TRUE(e.message().contains("line 6 (No) holds a text of 32,768 characters"))
+            << e.message().toStdString();
+    }
+    t.rows[4].cells[0] = textCell(QStringLiteral("T5"));
+    for (const char* name : {"journal.xlsx", "journal.csv"}) {
+        const QString target = dir.filePath(QLatin1String(name));
+        OutputFile::setSpaceLeftForTesting(100);
+        try {
+            WriteTable(t, target, nullptr);
+            ADD_FAILURE() << name << " written on a full disk";
+        } catch (const ExportError& e) {
+            EXPECT_TRUE(e.message().endsWith("could not be written: No space left on device."))
+                << e.message().toStdString();
+        }
+        OutputFile::setSpaceLeftForTesting(-1);
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"journal.xlsx"});
 }
 
 TEST(DataTable, ListExportsItsRowsAsShown) {

@@ -10,7 +10,10 @@
 #include "ui/widgets/WindowCommands.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -86,6 +89,32 @@ TEST_F(ExchangeWindows, ImportPreviewThenExportTheListAsShown) {
     files.exportName = db.folder() + "/list.csv";
     clickButton(&list, "cmdExport");
     EXPECT_EQ(files.suggested, "Transactions.csv");
-    EXPECT_EQ(files.exported(), "\"Date\",\"No\",\"Source\",\"Posted\"\r\n"
-                                "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\"\r\n");
+    EXPECT_EQ(files.exported(),
+              "\"Date\",\"No\",\"Source\",\"Posted\",\"Description\",\"Total\"\r\n"
+              "\"2026-01-05\",\"T1\",\"'=cmd\",\"No\",\"\",\"10.00\"\r\n");
+}
+
+// The preview says how it reads the file, and reads it again with the mark the user picks.
+TEST_F(ExchangeWindows, ThePreviewShowsTheFileFormatAndReadsAgainWithAnother) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    write("accounts.csv", "AccountNo,AccountName,Class\n1000,Cash,1\n4000,Sales,5\n");
+    importFile(windows::openImportAccounts, "accounts.csv",
+               [](QWidget* w) { clickButton(w, "cmdImport"); });
+    write("german.csv", "TransactionNo;Date;AccountNo;Debit;Credit\n"
+                        "G1;2026-01-05;1000;1.250;\nG1;2026-01-05;4000;;1.250\n");
+    importFile(windows::openImportTransactions, "german.csv", [](QWidget* w) {
+        EXPECT_TRUE(
+            child<QLabel>(w, "lblFormat")->text().contains("decimal mark \",\" (the locale's"));
+        auto* grid = child<QTableView>(w, "grdPreview");
+        EXPECT_EQ(grid->model()->index(0, 7).data().toString(), "1,250.00");
+        auto* mark = child<QComboBox>(w, "cmbDecimalMark");
+        mark->setCurrentIndex(mark->findData("."));
+        emit mark->activated(mark->currentIndex());
+        EXPECT_TRUE(
+            child<QLabel>(w, "lblFormat")->text().contains("decimal mark \".\" (as chosen)"));
+        EXPECT_EQ(grid->model()->index(0, 7).data().toString(), "1.25");
+        clickButton(w, "cmdCancel");
+    });
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(db.count("Ledger_Transactions"), 0);
 }

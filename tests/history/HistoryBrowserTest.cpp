@@ -48,25 +48,25 @@ const RangeChoice January2004 = dates(QDate(2004, 1, 1), QDate(2004, 1, 31));
 // January 2004 holds four closed transactions. Each is one run closed by its own "Total":
 // T1 and T2 share the description "Cash sale", T3 and T4 have none, and still each one
 // gets its own total. The leading values show on the first line of each transaction; a
-// credit of 75 shows an empty debit (the money format leaves 0 empty).
+// credit of 75 shows an empty debit (money shows "#,##0.00", 0 empty).
 TEST_F(HistoryBrowsers, TransactionHistoryTotalsEachTransaction) {
     HistoryBrowser b(db.cnn(), BrowserKind::Transactions);
     ASSERT_EQ(b.load(January2004), Result::Loaded);
     EXPECT_TRUE(ui.asked().empty());
     EXPECT_EQ(b.readCount(), 8);
     const std::vector<QStringList> expected = {
-        {"T1", "INV-1", "05/01/04", "Cash sale", "1000", "Cash", "1,250.5", ""},
-        {"", "", "", "", "4000", "Sales", "", "1,250.5"},
-        {"Total", "", "", "", "", "", "1,250.5", "1,250.5"},
-        {"T2", "INV-2", "12/01/04", "Cash sale", "1000", "Cash", "300", ""},
-        {"", "", "", "", "4000", "Sales", "", "300"},
-        {"Total", "", "", "", "", "", "300", "300"},
-        {"T3", "", "20/01/04", "", "6000", "Rent", "75", ""},
-        {"", "", "", "", "1100", "Bank", "", "75"},
-        {"Total", "", "", "", "", "", "75", "75"},
-        {"T4", "", "31/01/04", "", "6000", "Rent", ".25", ""},
-        {"", "", "", "", "1000", "Cash", "", ".25"},
-        {"Total", "", "", "", "", "", ".25", ".25"},
+        {"T1", "INV-1", "5 Jan 2004", "Cash sale", "1000", "Cash", "1,250.50", ""},
+        {"", "", "", "", "4000", "Sales", "", "1,250.50"},
+        {"Total", "", "", "", "", "", "1,250.50", "1,250.50"},
+        {"T2", "INV-2", "12 Jan 2004", "Cash sale", "1000", "Cash", "300.00", ""},
+        {"", "", "", "", "4000", "Sales", "", "300.00"},
+        {"Total", "", "", "", "", "", "300.00", "300.00"},
+        {"T3", "", "20 Jan 2004", "", "6000", "Rent", "75.00", ""},
+        {"", "", "", "", "1100", "Bank", "", "75.00"},
+        {"Total", "", "", "", "", "", "75.00", "75.00"},
+        {"T4", "", "31 Jan 2004", "", "6000", "Rent", "0.25", ""},
+        {"", "", "", "", "1000", "Cash", "", "0.25"},
+        {"Total", "", "", "", "", "", "0.25", "0.25"},
         {"Grand Total", "", "", "", "", "", "1,625.75", "1,625.75"},
     };
     EXPECT_EQ(cells(b), expected);
@@ -80,8 +80,8 @@ TEST_F(HistoryBrowsers, TransactionHistoryTotalsEachTransaction) {
     // Both ends of a range are included; balanced lines give equal debits and credits.
     for (const auto& [from, to, size, grand] :
          {std::tuple{QDate(2003, 12, 1), QDate(2004, 2, 29), 16, "2,425.75"},
-          std::tuple{QDate(2004, 1, 31), QDate(2004, 1, 31), 4, ".25"},    // T4 alone
-          std::tuple{QDate(2004, 2, 10), QDate(2004, 3, 31), 4, "800"}}) { // T5 alone
+          std::tuple{QDate(2004, 1, 31), QDate(2004, 1, 31), 4, "0.25"},      // T4 alone
+          std::tuple{QDate(2004, 2, 10), QDate(2004, 3, 31), 4, "800.00"}}) { // T5 alone
         ASSERT_EQ(b.load(dates(from, to)), Result::Loaded);
         EXPECT_EQ(int(b.rows().size()), size) << grand;
         EXPECT_EQ(b.rows().back().cells.mid(6), (QStringList{grand, grand}));
@@ -101,14 +101,14 @@ TEST_F(HistoryBrowsers, RunsFollowTheTransactionNumberWhateverItsCaseAndItsDate)
     HistoryBrowser b(db.cnn(), BrowserKind::Transactions);
     ASSERT_EQ(b.load(dates(QDate(2004, 3, 1), QDate(2004, 3, 31))), Result::Loaded);
     const std::vector<QStringList> expected = {
-        {"T9", "S", "01/03/04", "D", "1000", "Cash", "5", ""},
+        {"T9", "S", "1 Mar 2004", "D", "1000", "Cash", "5.00", ""},
         // Another number text: everything shows again, though Source is unchanged.
-        {"t9", "S", "01/03/04", "D", "4000", "Sales", "", "5"},
-        {"Total", "", "", "", "", "", "5", "5"},
-        {"T9", "S", "02/03/04", "D", "1000", "Cash", "3", ""},
-        {"", "", "", "", "4000", "Sales", "", "3"},
-        {"Total", "", "", "", "", "", "3", "3"},
-        {"Grand Total", "", "", "", "", "", "8", "8"},
+        {"t9", "S", "1 Mar 2004", "D", "4000", "Sales", "", "5.00"},
+        {"Total", "", "", "", "", "", "5.00", "5.00"},
+        {"T9", "S", "2 Mar 2004", "D", "1000", "Cash", "3.00", ""},
+        {"", "", "", "", "4000", "Sales", "", "3.00"},
+        {"Total", "", "", "", "", "", "3.00", "3.00"},
+        {"Grand Total", "", "", "", "", "", "8.00", "8.00"},
     };
     EXPECT_EQ(cells(b), expected);
 }
@@ -120,9 +120,11 @@ TEST_F(HistoryBrowsers, CurrentYearLedgerOfAMonth) {
     HistoryBrowser b(db.cnn(), BrowserKind::GeneralLedgerCurrent);
     ASSERT_EQ(b.load(month(2)), Result::Loaded);
     const std::vector<QStringList> expected = {
-        {"2004", "11", "1000", "Cash", "120.4", "500"}, {"", "", "1100", "Bank", "", ""},
-        {"", "", "4000", "Sales", "500", ""},           {"", "", "6000", "Rent", "", "120.4"},
-        {"Total", "", "", "", "620.4", "620.4"},
+        {"2004", "11", "1000", "Cash", "120.40", "500.00"},
+        {"", "", "1100", "Bank", "", ""},
+        {"", "", "4000", "Sales", "500.00", ""},
+        {"", "", "6000", "Rent", "", "120.40"},
+        {"Total", "", "", "", "620.40", "620.40"},
     };
     EXPECT_EQ(cells(b), expected);
     EXPECT_EQ(b.rows().back().kind, RowKind::Total);
@@ -130,7 +132,7 @@ TEST_F(HistoryBrowsers, CurrentYearLedgerOfAMonth) {
     ASSERT_EQ(b.load(month(4)), Result::Loaded);
     ASSERT_EQ(b.rows().size(), 5u);
     EXPECT_EQ(b.rows()[0].cells.mid(0, 2), (QStringList{"2004", "1"}));
-    EXPECT_EQ(b.rows()[4].cells, (QStringList{"Total", "", "", "", "", "10"}));
+    EXPECT_EQ(b.rows()[4].cells, (QStringList{"Total", "", "", "", "", "10.00"}));
 
     db.exec(modDBUtil::UpdateCompanyPeriods(1, 2002, 2004, 1));
     EXPECT_EQ(b.statementFor(month(2)), modDBUtil::GetGeneralLedgerView(2, 0));
@@ -144,8 +146,8 @@ TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
     HistoryBrowser ledger(db.cnn(), BrowserKind::GeneralLedgerPrevious);
     ASSERT_EQ(ledger.load(month(1, 2003)), Result::Loaded);
     const std::vector<QStringList> expected = {
-        {"2003", "10", "1000", "Cash", ".25", "1,550.5"}, {"", "", "1100", "Bank", "75", ""},
-        {"", "", "4000", "Sales", "1,550.5", ""},         {"", "", "6000", "Rent", "", "75.25"},
+        {"2003", "10", "1000", "Cash", "0.25", "1,550.50"}, {"", "", "1100", "Bank", "75.00", ""},
+        {"", "", "4000", "Sales", "1,550.50", ""},          {"", "", "6000", "Rent", "", "75.25"},
         {"Total", "", "", "", "1,625.75", "1,625.75"},
     };
     EXPECT_EQ(cells(ledger), expected);
@@ -166,10 +168,10 @@ TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
             l << periods[p];
         return l;
     };
-    EXPECT_EQ(byAccount["1000"], row("Cash", "1,000", {{1, "200"}, {10, "1,550.25"}}));
-    EXPECT_EQ(byAccount["1100"], row("Bank", "5,000", {{10, "-75"}, {11, "-800"}}));
-    EXPECT_EQ(byAccount["4000"], row("Sales", "", {{10, "-1,550.5"}}));
-    EXPECT_EQ(byAccount["6000"], row("Rent", "", {{10, "75.25"}, {11, "800"}}));
+    EXPECT_EQ(byAccount["1000"], row("Cash", "1,000.00", {{1, "200.00"}, {10, "1,550.25"}}));
+    EXPECT_EQ(byAccount["1100"], row("Bank", "5,000.00", {{10, "-75.00"}, {11, "-800.00"}}));
+    EXPECT_EQ(byAccount["4000"], row("Sales", "", {{10, "-1,550.50"}}));
+    EXPECT_EQ(byAccount["6000"], row("Rent", "", {{10, "75.25"}, {11, "800.00"}}));
     EXPECT_TRUE(ui.asked().empty());
 
     // No rows empty the grid, and only then "No data." is told under the application's
@@ -189,6 +191,32 @@ TEST_F(HistoryBrowsers, ClosedYearsOfTheLedgerAndTheBalances) {
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::MessageBox);
     EXPECT_EQ(ui.asked()[0].title, "Zelk");
     EXPECT_EQ(ui.messageBoxes(), (std::vector<QString>{"No data.", "No data."}));
+}
+
+// Each browser opens on the period at hand of the open year 2004 (April to March): the
+// transaction history up to the end of its last month with closed lines (none: the
+// year's end), the current ledger's last month with a posting, the last month of the
+// closed year 2003 and its balances.
+TEST_F(HistoryBrowsers, EachOpensOnThePeriodAtHand) {
+    const auto opening = [&](BrowserKind kind) {
+        const RangeChoice c = OpeningChoice(db.cnn(), kind);
+        return QStringList{c.dateFrom.toString(Qt::ISODate), c.dateTo.toString(Qt::ISODate),
+                           QString::number(c.month), QString::number(c.year)}
+            .join(' ');
+    };
+    const QString year = "2004-04-01 2005-03-31 ";
+    EXPECT_EQ(opening(BrowserKind::Transactions), year + "0 0");
+    EXPECT_EQ(opening(BrowserKind::GeneralLedgerCurrent), year + "2 0"); // period 11
+    EXPECT_EQ(opening(BrowserKind::GeneralLedgerPrevious), year + "3 2003");
+    EXPECT_EQ(opening(BrowserKind::Balances), year + "0 2003");
+    EXPECT_EQ(opening(BrowserKind::AccountCard), year + "0 0");
+    db.exec(modDBUtil::InsertTransactionHistory("T6", "1000", 1, "", QDate(2004, 5, 20), "",
+                                                money("1")));
+    db.exec(modDBUtil::UpdateGeneral("1000", 2004, 11, zelk::Amount(), zelk::Amount()));
+    db.exec(modDBUtil::UpdateGeneral("4000", 2004, 11, zelk::Amount(), zelk::Amount()));
+    db.exec(modDBUtil::UpdateGeneral("6000", 2004, 11, zelk::Amount(), zelk::Amount()));
+    EXPECT_EQ(opening(BrowserKind::Transactions), "2004-04-01 2004-05-31 0 0");
+    EXPECT_EQ(opening(BrowserKind::GeneralLedgerCurrent), year + "4 0"); // period 1
 }
 
 // A query that fails is shown with the database error report (number, source,
@@ -230,7 +258,7 @@ TEST_F(HistoryBrowsers, ATotalOutOfRangeIsReportedNotWrapped) {
 
     db.exec(modDBUtil::DeleteGeneralHistory("1100", 2001, 5));
     ASSERT_EQ(b.load(month(8, 2001)), Result::Loaded);
-    EXPECT_EQ(b.rows().back().cells[5], "900,000,000,000,000");
+    EXPECT_EQ(b.rows().back().cells[5], "900,000,000,000,000.00");
 }
 
 // The card of Cash: closed lines of January 2004 (fiscal year 2003, beginning 1000) and
@@ -252,24 +280,24 @@ TEST_F(HistoryBrowsers, AccountCardRunsTheBalanceFromTheYearsBeginning) {
     } cases[] = {
         {{2004, 1, 1},
          {2004, 4, 30},
-         {{"01/01/04", "", "Beginning balance", "", "", "", "1,000.00"},
-          {"05/01/04", "T1", "Cash sale", "Closed", "1,250.5", "", "2,250.50"},
-          {"12/01/04", "T2", "Cash sale", "Closed", "300", "", "2,550.50"},
-          {"31/01/04", "T4", "", "Closed", "", ".25", "2,550.25"},
-          {"01/04/04", "", "Beginning balance", "", "", "", "2,750.25"},
-          {"02/04/04", "J1", "Deposit", "Posted", "100", "", "2,850.25"},
-          {"30/04/04", "J2", "Petty cash", "Not posted", "", "40", "2,810.25"},
-          {"", "", "Total", "", "1,650.5", "40.25", "2,810.25"}}},
+         {{"1 Jan 2004", "", "Beginning balance", "", "", "", "1,000.00"},
+          {"5 Jan 2004", "T1", "Cash sale", "Closed", "1,250.50", "", "2,250.50"},
+          {"12 Jan 2004", "T2", "Cash sale", "Closed", "300.00", "", "2,550.50"},
+          {"31 Jan 2004", "T4", "", "Closed", "", "0.25", "2,550.25"},
+          {"1 Apr 2004", "", "Beginning balance", "", "", "", "2,750.25"},
+          {"2 Apr 2004", "J1", "Deposit", "Posted", "100.00", "", "2,850.25"},
+          {"30 Apr 2004", "J2", "Petty cash", "Not posted", "", "40.00", "2,810.25"},
+          {"", "", "Total", "", "1,650.50", "40.25", "2,810.25"}}},
         {{2004, 1, 12}, // T2 of its first day is shown, not in the balance
          {2004, 1, 31},
-         {{"12/01/04", "", "Beginning balance", "", "", "", "2,250.50"},
-          {"12/01/04", "T2", "Cash sale", "Closed", "300", "", "2,550.50"},
-          {"31/01/04", "T4", "", "Closed", "", ".25", "2,550.25"},
-          {"", "", "Total", "", "300", ".25", "2,550.25"}}},
+         {{"12 Jan 2004", "", "Beginning balance", "", "", "", "2,250.50"},
+          {"12 Jan 2004", "T2", "Cash sale", "Closed", "300.00", "", "2,550.50"},
+          {"31 Jan 2004", "T4", "", "Closed", "", "0.25", "2,550.25"},
+          {"", "", "Total", "", "300.00", "0.25", "2,550.25"}}},
         // No line in the range: the balance it starts with, and its total.
         {{2004, 3, 1},
          {2004, 3, 31},
-         {{"01/03/04", "", "Beginning balance", "", "", "", "2,550.25"},
+         {{"1 Mar 2004", "", "Beginning balance", "", "", "", "2,550.25"},
           {"", "", "Total", "", "", "", "2,550.25"}}},
     };
     for (const Case& c : cases) {

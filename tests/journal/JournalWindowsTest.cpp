@@ -8,6 +8,7 @@
 #include "ui/journal/frmLedgerTrxs.h"
 #include "ui/widgets/DateField.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,17 +80,21 @@ TEST_F(JournalWindows, TheEditorOpensOnTheNextNumberWithRoomForWholeAmounts) {
         EXPECT_GT(g->width(), before.width());
         EXPECT_GT(g->height(), before.height());
         expectFramesLaidOut(m);
-        // The name drop-down: an empty entry, then "name (number)" carrying the number.
-        g->setCurrentCell(0, ColAccountName);
-        g->editItem(g->item(0, ColAccountName));
-        auto* combo = g->findChild<QComboBox*>("cmbAccountName");
-        ASSERT_NE(combo, nullptr);
-        QStringList listed;
-        for (int i = 0; i < combo->count(); ++i)
-            listed << combo->itemText(i) + "=" + combo->itemData(i).toString();
-        EXPECT_EQ(listed, (QStringList{"=", "Cash (1000)=1000", "Sales (4000)=4000",
-                                       "Sales (4100)=4100", "Rent (5000)=5000"}));
-        pressKeys(m, "<Esc><Esc>"); // the cell, then the unchanged window: no question
+        EXPECT_EQ(child<QLabel>(m, "lblKeys")->text(),
+                  "= or F4: balancing amount \u00b7 Ctrl+Enter: save");
+        // Typed in an account cell, "sa" lists "number — name" of the accounts whose name
+        // holds it, as wide as its longest entry; the whole list is in the drop-down.
+        m->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m));
+        g->setFocus();
+        pressKeys(m, "sa");
+        auto* popup = qobject_cast<QAbstractItemView*>(QApplication::activePopupWidget());
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(columnTexts(popup, 0), (QStringList{"4000 \u2014 Sales", "4100 \u2014 Sales"}));
+        EXPECT_GT(popup->width(), popup->fontMetrics().horizontalAdvance("4100 \u2014 Sales"));
+        EXPECT_GT(popup->width(), g->columnWidth(ColAccountNo));
+        EXPECT_EQ(child<QComboBox>(g, "cmbAccountCell")->count(), 5); // none, then the four
+        pressKeys(m, "<Esc><Esc><Esc>"); // the list, the cell, the unchanged window: no question
     });
     editor.Add();
     EXPECT_FALSE(editor.Success());
@@ -119,6 +124,7 @@ TEST_F(JournalWindows, KeyboardEntryStoresWhatTheScreenShows) {
         QString totals = {};      // under the grid before the last key, when given
         QString asked = {};       // the questions asked, joined by "|"
         const char* answers = ""; // Y(es), N(o), F(ix), A(bort), in turn
+        QString firstLine = {};   // the first line before the last key, when given
     } cases[] = {
         {"Alt+S while a credit is typed saves it",
          toLines + "1000<Enter>150<Enter>4000<Enter><Enter>150<Alt+S>", sale},
@@ -134,11 +140,17 @@ TEST_F(JournalWindows, KeyboardEntryStoresWhatTheScreenShows) {
         {"so does F4, on the credit side too",
          toLines + "4000<Enter><Enter>150<Enter>1000<Enter><F4><Ctrl+Enter>",
          "4000 1 -1500000, 1000 2 1500000", balanced},
-        {"the second account of one name, chosen by a word of its name",
-         toLines + "<Right>sal<Down><Down><Enter>150<Enter>4000<Enter><Enter>150<Ctrl+Enter>",
+        {"the second account of one name, marked in the name cell's list",
+         toLines + "<Right>sal<Down><Enter>150<Enter>4000<Enter><Enter>150<Ctrl+Enter>",
          "4100 1 1500000, 4000 2 -1500000"},
+        {"accounts by a part of their names; Tab takes the marked one",
+         toLines + "ren<Tab><Enter>40<Enter>CAS<Enter><Enter>40<Ctrl+Enter>",
+         "5000 1 400000, 1000 2 -400000", "", "", "", "5000|Rent|40.00|"},
+        {"Enter on an empty debit goes on to the credit, writing nothing",
+         toLines + "1000<Enter><Enter>150<Enter>4000<Enter>150<Enter><Ctrl+Enter>",
+         "1000 1 -1500000, 4000 2 1500000", balanced, "", "", "1000|Cash||150.00"},
         {"Delete empties a line",
-         toLines + "1000<Enter>150<Enter>5000<Enter>20<Enter><Up><Del><Down>4<Down><Down><Enter>"
+         toLines + "1000<Enter>150<Enter>5000<Enter>20<Enter><Up><Del><Down>4<Down><Enter>"
                    "<Enter>150<Ctrl+Enter>",
          "1000 1 1500000, 4100 2 -1500000"},
         {"unbalanced: No goes back, Yes saves",
@@ -161,13 +173,14 @@ TEST_F(JournalWindows, KeyboardEntryStoresWhatTheScreenShows) {
                                    : void(answers.answerDialog(*a == 'F' ? Fix : Abort));
         frmLedgerTrx editor;
         bool closed = false;
-        QString totals;
+        QString totals, firstLine;
         onNextModal([&](QWidget* m) {
             m->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(m));
             const qsizetype last = c.script.lastIndexOf('<');
             pressKeys(m, c.script.left(last));
             totals = child<QLabel>(m, "lblTotals")->text();
+            firstLine = shownRow(m, 0);
             pressKeys(m, c.script.mid(last));
             closed = !m->isVisible();
             if (!closed)
@@ -183,6 +196,9 @@ TEST_F(JournalWindows, KeyboardEntryStoresWhatTheScreenShows) {
         EXPECT_EQ(asked.join('|'), c.asked);
         if (!c.totals.isEmpty()) {
             EXPECT_EQ(totals, c.totals);
+        }
+        if (!c.firstLine.isEmpty()) {
+            EXPECT_EQ(firstLine, c.firstLine);
         }
         db.exec("DELETE FROM Ledger_Transactions WHERE TransactionNo='T012'");
     }
@@ -229,11 +245,9 @@ TEST_F(JournalWindows, TheHeaderAndLinesSavedComeBackAsEntered) {
         clickButton(m, "cmdCancel");
     });
     auto* g = child<QTableView>(&list, "grdData");
-    const QRect r = g->visualRect(g->model()->index(0, 1));
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::keyClick(g, Qt::Key_Return); // Enter on a row is Edit
     EXPECT_EQ(shown, (QStringList{"T7 (fixed)", "Receipt 3", "Rent for March", "29 Feb 2004",
-                                  "NOT POSTED", "1000|Cash|250|0", "4000|Sales|0|250"}));
+                                  "NOT POSTED", "1000|Cash|250.00|", "4000|Sales||250.00"}));
     EXPECT_EQ(ui.asked().size(), 1u); // Cancel without a change asks nothing
 }
 
@@ -258,7 +272,7 @@ TEST_F(JournalWindows, APostedTransactionOpensReadOnlyAndIsNotDeleted) {
         seen << (m->isVisible() ? "open" : "closed");
     });
     clickButton(&list, "cmdOps_1");
-    EXPECT_EQ(seen, (QStringList{"Posted \u2014 revert the posting to change it", "1000|Cash|1|0",
+    EXPECT_EQ(seen, (QStringList{"Posted \u2014 revert the posting to change it", "1000|Cash|1.00|",
                                  "no Save", "read-only", "closed"}));
     EXPECT_EQ(ui.asked().size(), 1u);
     EXPECT_EQ(db.fileBytes(), before);
@@ -280,7 +294,7 @@ TEST_F(JournalWindows, ATransactionOfMoreThanFortyNineLinesLosesNone) {
     });
     editor.Edit("BIG");
     EXPECT_EQ(rows, 61); // and one empty line at the end
-    EXPECT_EQ(last, "4000|Sales|0|59");
+    EXPECT_EQ(last, "4000|Sales||59.00");
     EXPECT_TRUE(editor.Success());
     EXPECT_EQ(storedLines(db, "BIG"), stored);
 }
@@ -292,7 +306,7 @@ TEST_F(JournalWindows, EditOfATransactionDeletedMeanwhileSaysSo) {
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Transaction no. GONE not found."});
 }
 
-TEST_F(JournalWindows, TheListShowsDatesAndSourcesAndDeletesAfterYes) {
+TEST_F(JournalWindows, TheListShowsDatesSourcesAndTotalsAndDeletesAfterYes) {
     fixtures::addTransaction(db, "T1", false, {{"1000", 10000}, {"4000", -10000}});
     fixtures::addTransaction(db, "T2", false, {{"1000", 5}, {"4000", -5}});
     frmLedgerTrxs list;
@@ -301,6 +315,8 @@ TEST_F(JournalWindows, TheListShowsDatesAndSourcesAndDeletesAfterYes) {
     EXPECT_EQ(QLocale().toDate(shown, QLocale::ShortFormat).addYears(100).year() % 100, 4)
         << shown.toStdString();
     EXPECT_EQ(column(list, 2), (QStringList{"Src", "Src"}));
+    EXPECT_EQ(column(list, 4), (QStringList{"Desc", "Desc"}));
+    EXPECT_EQ(column(list, 5), (QStringList{"1.00", "0.00"})); // the debits, "#,##0.00"
     ui.answerYes(false).answerYes(true);
     clickButton(&list, "cmdOps_2");
     EXPECT_EQ(db.count("Ledger_Transactions"), 2) << "No keeps it";

@@ -1,7 +1,10 @@
 #include "core/journal/TransactionEntry.h"
 #include "accounts/LedgerFixtures.h"
+#include "core/periods/MonthEndRuns.h"
+#include "core/periods/PostingRuns.h"
 #include "core/shared/TypedDate.h"
 #include "journal/StoredLines.h"
+#include "support/Books.h"
 
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
@@ -42,7 +45,7 @@ protected:
 
 } // namespace
 
-TEST(AfterEdit, TheNumberFillsTheNameAndAnAmountGoesToItsSide) {
+TEST(AfterEdit, TheTextNamesTheAccountAndAnAmountGoesToItsSide) {
     const AccountLookup accounts({{"1000", "Cash"},
                                   {"AB-1", "Bank"},
                                   {"4000", "Sales"},
@@ -53,20 +56,25 @@ TEST(AfterEdit, TheNumberFillsTheNameAndAnAmountGoesToItsSide) {
         LineCells before, after;
     } cases[] = {
         {ColAccountNo, {"1000", "", "", ""}, {"1000", "Cash", "", ""}},
-        {ColAccountNo, {"ab-1", "Cash", "", ""}, {"ab-1", "Bank", "", ""}}, // compared as keys
+        {ColAccountNo, {"ab-1", "Cash", "", ""}, {"AB-1", "Bank", "", ""}}, // compared as keys
         {ColAccountNo, {"9999", "Cash", "", ""}, {"9999", "Invalid Account", "", ""}},
         {ColAccountNo, {"1000 ", "", "", ""}, {"1000 ", "Invalid Account", "", ""}},
         {ColAccountNo, {"' OR ''='", "", "", ""}, {"' OR ''='", "Invalid Account", "", ""}},
         {ColAccountNo, {"5'00", "", "", ""}, {"5'00", "O'Brien's rent", "", ""}},
         {ColAccountNo, {"", "Cash", "1", "0"}, {"", "", "1", "0"}},
-        // A typed name fills the number of its account; an unknown one changes nothing.
-        {ColAccountName, {"", "o'brien's RENT", "", ""}, {"5'00", "o'brien's RENT", "", ""}},
-        {ColAccountName, {"5'00", "No such name", "", ""}, {"5'00", "No such name", "", ""}},
-        // A non-zero amount zeroes the other side; a negative one changes side at once.
-        {ColDebit, {"1000", "Cash", "100", "75"}, {"1000", "Cash", "100", "0"}},
-        {ColCredit, {"1000", "Cash", "100", "250"}, {"1000", "Cash", "0", "250"}},
-        {ColCredit, {"1000", "Cash", "", "-50"}, {"1000", "Cash", "50", "0"}},
-        {ColDebit, {"1000", "Cash", "-1,250.5", "7"}, {"1000", "Cash", "0", "1250.5"}},
+        // A name, or part of one, in either cell takes its account; an unknown text stays
+        // as the number, marked.
+        {ColAccountName, {"", "o'brien's RENT", "", ""}, {"5'00", "O'Brien's rent", "", ""}},
+        {ColAccountNo, {"bri", "", "", ""}, {"5'00", "O'Brien's rent", "", ""}},
+        {ColAccountName,
+         {"5'00", "No such name", "", ""},
+         {"No such name", "Invalid Account", "", ""}},
+        // A non-zero amount empties the other side; a negative one changes side at once.
+        {ColDebit, {"1000", "Cash", "100", "75"}, {"1000", "Cash", "100.00", ""}},
+        {ColCredit, {"1000", "Cash", "100", "250"}, {"1000", "Cash", "", "250.00"}},
+        {ColCredit, {"1000", "Cash", "", "-50"}, {"1000", "Cash", "50.00", ""}},
+        {ColDebit, {"1000", "Cash", "-1,250.5", "7"}, {"1000", "Cash", "", "1,250.50"}},
+        {ColDebit, {"1000", "Cash", "1234567.0125", ""}, {"1000", "Cash", "1,234,567.0125", ""}},
     };
     for (const auto& c : cases) {
         LineCells r = c.before;
@@ -153,11 +161,11 @@ TEST(ValidateTransaction, AMissingNumberThenInvalidRowsAreReportedAndIgnoreKeeps
 TEST_F(Journal, AddSavesLinesNumberedWithoutGapsLoadShowsThemAndEditReplacesThem) {
     const std::vector<LineCells> rows = {
         {"", "", "", ""},
-        {"1000", "Cash", "1250.5", "0"},
+        {"1000", "Cash", "1,250.50", ""},
         {"", "", "", ""},
-        {"4000", "Sales", "0", "250"},
-        {"5000", "Rent", "3", "0"}, // unbalanced: saved after the question
-        {"5000", "Rent", "0", "0.0005"},
+        {"4000", "Sales", "", "250.00"},
+        {"5000", "Rent", "3.00", ""}, // unbalanced: saved after the question
+        {"5000", "Rent", "", "0.0005"},
     };
     ui.answerYes(false).answerYes(true);
     EXPECT_EQ(save(header("T1"), rows, SaveMode::Add), CommandOutcome::Fix);
@@ -166,8 +174,9 @@ TEST_F(Journal, AddSavesLinesNumberedWithoutGapsLoadShowsThemAndEditReplacesThem
     ASSERT_EQ(ui.asked().size(), 2u);
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::YesNo);
     EXPECT_EQ(ui.asked()[0].title, "Transactions");
-    EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.00 differ by 1,003.50. Save "
-                                  "it unbalanced? It will not be posted until it balances.");
+    // Every decimal that differs is shown.
+    EXPECT_EQ(ui.asked()[0].text, "Debits 1,253.50 and credits 250.0005 differ by 1,003.4995. "
+                                  "Save it unbalanced? It will not be posted until it balances.");
     EXPECT_EQ(storedHeader(db, "T1"), "Inv 12|Sale of goods|2004-02-15|0");
     EXPECT_EQ(storedLines(db, "T1"), "1000 1 12505000, 4000 2 -2500000, 5000 3 30000, 5000 4 -5");
 
@@ -256,10 +265,10 @@ TEST(LineTotals, SumsTheSidesAndFillsTheBalancingAmount) {
     const LineTotals t = TotalsOfRows(rows);
     EXPECT_EQ(TotalsText(t), "Debits 152.00   Credits 100.00   Difference 52.00");
     // The balancing amount goes on the side that is short; none when balanced already.
-    EXPECT_EQ(BalancingRow(rows, 4), (LineCells{"5000", "Rent", "0", "52"}));
+    EXPECT_EQ(BalancingRow(rows, 4), (LineCells{"5000", "Rent", "", "52.00"}));
     std::vector<LineCells> creditHeavy = {{"4000", "Sales", "0", "10.25"},
                                           {"1000", "Cash", "", ""}};
-    EXPECT_EQ(BalancingRow(creditHeavy, 1), (LineCells{"1000", "Cash", "10.25", "0"}));
+    EXPECT_EQ(BalancingRow(creditHeavy, 1), (LineCells{"1000", "Cash", "10.25", ""}));
     creditHeavy[1] = {"1000", "Cash", "10.25", "0"};
     creditHeavy.push_back({"5000", "Rent", "", ""});
     EXPECT_FALSE(BalancingRow(creditHeavy, 2));
@@ -280,6 +289,7 @@ TEST(NextTransactionNo, FollowsTheHighestNumberOfItsPattern) {
         {{"A1", "B1", "b2"}, "b3"},
         {{"T9", "T010", "T10"}, "T011"}, // of one value, the longer writing
         {{"X-9", "X-10"}, "X-11"},
+        {{"2026-0007"}, "2026-0008"},
         {{"Misc", "Opening"}, ""},
         {{}, ""},
     };
@@ -287,35 +297,67 @@ TEST(NextTransactionNo, FollowsTheHighestNumberOfItsPattern) {
         EXPECT_EQ(NextTransactionNo(c.numbers), c.next) << c.numbers.join(",").toStdString();
 }
 
-TEST(AccountLookup, CompletesByNumberPrefixAndByWordsOfTheName) {
+// The number proposed follows the last one, in the journal or, once a month end has
+// moved it, in the history; a number in use in either is passed over.
+TEST(NextTransactionNo, FollowsTheLastNumberInTheJournalOrTheHistory) {
+    TestDatabase db;
+    ScriptedUi ui;
+    Books books(db);
+    books.openBalancedBooks(1, 2004);
+    EXPECT_EQ(NextTransactionNo(db.cnn()), "");
+    books.addTransaction("T041", QDate(2004, 1, 20), {{"1000", "5"}, {"5000", "-5"}});
+    EXPECT_EQ(NextTransactionNo(db.cnn()), "T042");
+    CountingProgress progress;
+    ASSERT_EQ(
+        periods::PostTransactions(db.cnn(), progress).run(QDate(2004, 1, 1), QDate(2004, 1, 31)),
+        periods::RunOutcome::Done);
+    ASSERT_EQ(periods::EndMonth(db.cnn(), progress).run(1), periods::RunOutcome::Done);
+    ASSERT_EQ(db.count("Ledger_Transactions"), 0);
+    EXPECT_EQ(NextTransactionNo(db.cnn()), "T042");
+    books.addTransaction("T042", QDate(2004, 1, 5), {{"1000", "1"}, {"5000", "-1"}});
+    books.addTransaction("t043", QDate(2003, 12, 5), {{"1000", "1"}, {"5000", "-1"}});
+    EXPECT_EQ(NextTransactionNo(db.cnn()), "T044") << "T042 and t043 are in use";
+    books.addTransaction("2004-0007", QDate(2004, 2, 1), {{"1000", "1"}, {"5000", "-1"}});
+    EXPECT_EQ(NextTransactionNo(db.cnn()), "2004-0008") << "the latest date's number";
+}
+
+// Completion by number or by name, one table: what is listed while typing, best first,
+// and which account the text names when the cell is left with it.
+TEST(AccountLookup, CompletesByNumberOrNameAndResolvesWhatWasTyped) {
     const AccountLookup accounts({{"1000", "Cash"},
                                   {"10", "Petty cash"},
                                   {"1100", "Bank current account"},
+                                  {"3000", "Share capital"},
                                   {"4000", "Sales"},
-                                  {"4100", "Sales"}});
+                                  {"4100", "Sales"},
+                                  {"4200", "Café 10"}});
     const struct {
-        bool byNumber;
         QString typed;
-        QStringList found;
+        QStringList listed;
+        QString resolved;
     } cases[] = {
-        {true, "1", {"1000", "10", "1100"}},
-        {true, "10", {"10", "1000"}}, // exact one first
-        {true, "9", {}},
-        {true, "", {}},
-        {false, "sal", {"4000", "4100"}},
-        {false, "CASH", {"1000", "10"}},
-        {false, "cur acc", {"1100"}},
-        {false, "ash", {}},
-        {false, "  ", {}},
+        {"1", {"1000", "10", "1100", "4200"}, ""},
+        {"10", {"10", "1000", "4200"}, "10"}, // that number first, then numbers, then names
+        {"share", {"3000"}, "3000"},          // one match: taken
+        {"SHA", {"3000"}, "3000"},            // any case
+        {"cash", {"1000", "10"}, "1000"},     // a name that begins it before one containing it
+        {"ASH", {"1000", "10"}, ""},          // two matches, neither of that name
+        {"Sales", {"4000", "4100"}, "4000"},  // the first of that name
+        {"acc", {"1100"}, "1100"},            // inside the name
+        {"café", {"4200"}, "4200"},           // accents as typed
+        {"cafe", {}, ""},
+        {"4100 \u2014 Sales", {}, "4100"}, // an entry's own text
+        {"9", {}, ""},
+        {"", {}, ""},
     };
     for (const auto& c : cases) {
-        QStringList found;
-        for (const auto* a :
-             c.byNumber ? accounts.matchNumber(c.typed) : accounts.matchWords(c.typed))
-            found << a->AccountNo;
-        EXPECT_EQ(found, c.found) << c.typed.toStdString();
+        QStringList listed;
+        for (const auto* a : accounts.match(c.typed))
+            listed << a->AccountNo;
+        EXPECT_EQ(listed, c.listed) << c.typed.toStdString();
+        const auto* a = accounts.resolve(c.typed);
+        EXPECT_EQ(a ? a->AccountNo : QString(), c.resolved) << c.typed.toStdString();
     }
-    EXPECT_EQ(AccountLookup::pickText(accounts.accounts()[4]), "Sales (4100)");
 }
 
 TEST(TypedDate, AWholeDateIsTakenOrRefusedAsItStands) {

@@ -117,7 +117,7 @@ TEST_F(Posting, ATransactionOutsideTheOpenYearUnbalancedOrWithoutRowsIsLeftUnpos
     books.addTransaction("T1", QDate(2003, 9, 1), {{"1000", "10"}, {"4000", "-10"}});
     books.addTransaction("T9", QDate(2004, 4, 2), {{"1000", "70"}, {"4000", "-70"}});
     books.addTransaction("T8", QDate(2003, 3, 31), {{"1000", "30"}, {"4000", "-30"}});
-    books.addUnbalancedTransaction("T7", QDate(2003, 9, 2), {{"1000", "1000"}, {"4000", "-90"}});
+    books.addUnbalancedTransaction("T7", QDate(2003, 9, 2), {{"1000", "10.0001"}, {"4000", "-10"}});
     books.addTransaction("T6", QDate(2003, 9, 3), {{"1000", "20"}, {"7777", "-20"}});
     db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 9, 4), false));
     ASSERT_EQ(post(QDate(2003, 1, 1), QDate(2004, 12, 31)), RunOutcome::Done);
@@ -138,7 +138,7 @@ TEST_F(Posting, ATransactionOutsideTheOpenYearUnbalancedOrWithoutRowsIsLeftUnpos
     for (const char* named :
          {"T9 of 2004-04-02: dated outside the open fiscal year 2003",
           "T8 of 2003-03-31: dated outside the open fiscal year 2003",
-          "T7 of 2003-09-02: debits 1,000.00 and credits 90.00 do not balance",
+          "T7 of 2003-09-02: debits 10.0001 and credits 10.00 do not balance",
           "T6 of 2003-09-03: account 7777 has no general-ledger row for period 6 of 2003"})
         EXPECT_TRUE(boxes[1].contains(named)) << named;
     EXPECT_EQ(ui.asked().back().title, "Post Transactions");

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,6 +18,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,20 +49,42 @@ protected:
     frmMain* main() { return modMain::mainWindow(); }
 };
 
-// Each menu as "caption: item|item|...", separators as "-". Menu items open windows
-// by the mouse or the menus' own letters: none has a keyboard shortcut of its own.
+QString readme() {
+    QFile file(QStringLiteral(ZELK_README));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The access letter of a caption ("E&xit": x), lower case; none: empty.
+QString accessLetter(const QString& caption) {
+    const qsizetype amp = caption.indexOf('&');
+    return amp < 0 || amp + 1 >= caption.size() ? QString() : caption.mid(amp + 1, 1).toLower();
+}
+
+// Each menu as "caption: item|item|...", separators as "-", an item's keys after it in
+// brackets. Every item and every menu has an access letter of its own in its bar or menu.
 QStringList menuTree(QMenuBar* bar) {
     QStringList out;
+    QStringList menuLetters;
     for (QAction* top : bar->actions()) {
-        QStringList items;
+        menuLetters << accessLetter(top->text());
+        QStringList items, letters;
         for (QAction* item : top->menu()->actions()) {
-            if (item->objectName().startsWith("mnuWindowList"))
+            if (item->isSeparator()) {
+                items << "-";
                 continue;
-            EXPECT_TRUE(item->shortcut().isEmpty()) << item->text().toStdString();
-            items << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            }
+            const QString letter = accessLetter(item->text());
+            EXPECT_FALSE(letter.isEmpty()) << item->text().toStdString();
+            EXPECT_FALSE(letters.contains(letter)) << item->text().toStdString();
+            letters << letter;
+            const QString keys = item->shortcut().toString();
+            items << item->text() + (keys.isEmpty() ? QString() : " [" + keys + "]");
+            EXPECT_TRUE(keys.isEmpty() || readme().contains("\n| " + keys + " |"))
+                << keys.toStdString() << " is missing from the README's keys";
         }
         out << top->text() + ": " + items.join('|');
     }
+    EXPECT_EQ(QSet<QString>(menuLetters.begin(), menuLetters.end()).size(), menuLetters.size());
     return out;
 }
 
@@ -68,15 +92,18 @@ QStringList menuTree(QMenuBar* bar) {
 
 TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {
-        "&File: New Company|-|Import Accounts…|Import Transactions…|-|Restore Snapshot…|Change "
-        "Passphrase…|Check Books…|-|Exit",
-        "&Ledger: Transactions|-|Post Transactions|Revert Transaction Postings|-|End Month|Revert "
-        "End Month|-|End Year|Revert End Year|-|Accounts|Account Card|Company Info",
-        "H&istory: Transactions|General Ledger - Current Year|General Ledger - Previous "
-        "Years|Balances",
-        "&Reports: Transaction List|Trial Balance|Income Statement|Balance Sheet|-|Custom Report",
-        "&Window: Cascade|Tile Horizontal|Tile Vertical|Arrange Icons|-",
-        "&Help: About|-|Help"};
+        "&File: &New Company|-|Import &Accounts…|Import &Transactions…|Import Bank "
+        "&Statement…|-|&Restore Snapshot…|"
+        "Change &Passphrase…|Check &Books…|-|E&xit [Ctrl+Q]",
+        "&Ledger: &Transactions|&New Transaction [Ctrl+N]|-|&Post Transactions|&Revert "
+        "Transaction Postings|-|End &Month|Revert &End Month|-|End &Year|Re&vert End Year|-|"
+        "&Accounts|Account &Card|&Bank Rules…|Company &Info",
+        "H&istory: &Transactions|General Ledger - &Current Year|General Ledger - &Previous "
+        "Years|&Balances",
+        "&Reports: &Transaction List|T&rial Balance|&Income Statement|&Balance Sheet|-|&Custom "
+        "Report",
+        "&Window: &Cascade|Tile &Horizontal|Tile &Vertical|&Arrange Icons|-",
+        "&Help: &About|-|&Help [F1]"};
     EXPECT_EQ(menuTree(main()->menuBar()), expected);
 }
 

@@ -94,6 +94,7 @@ void pressKeys(QWidget* window, const QString& script) {
         {"F4", {Qt::Key_F4, {}}},
         {"Alt+S", {Qt::Key_S, Qt::AltModifier}},
         {"Alt+D", {Qt::Key_D, Qt::AltModifier}},
+        {"Alt+N", {Qt::Key_N, Qt::AltModifier}},
         {"Ctrl+Enter", {Qt::Key_Return, Qt::ControlModifier}},
     };
     for (qsizetype i = 0; i < script.size(); ++i) {

@@ -37,5 +37,5 @@ void pumpEvents(int ms = 0);
 
 // Types a script as a user would, into the open popup list or the window's focus widget:
 // characters as they stand, keys in angle brackets (<Enter> <Tab> <Esc> <Del> <Up> <Down>
-// <Right> <Left> <F4> <Alt+S> <Alt+D> <Ctrl+Enter>). Events are let run after each key.
+// <Right> <Left> <F4> <Alt+S> <Alt+D> <Alt+N> <Ctrl+Enter>). Events are let run after each key.
 void pressKeys(QWidget* window, const QString& script);

@@ -7,6 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+// The rounds of a passphrase's key derivation in the tests (the real ones cost a second
+// an opening); a test of the real figure sets Connection::PassphraseRounds for a while.
+constexpr int TestPassphraseRounds = 2000;
+
 // A file's bytes (none when it cannot be read), and a file written whole.
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);

@@ -1,10 +1,16 @@
 #include "support/ChildJob.h"
 
+#include "core/data/Connection.h"
+#include "support/TestDatabase.h"
 #include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // A passphrase's key derivation costs a second at the real rounds: the tests that
+    // open books under one use a cheap derivation, unless they ask for the real one.
+    zelk::Connection::setPassphraseRounds(TestPassphraseRounds);
     if (const int status = runChildJobIfAsked(); status >= 0)
         return status;
     ::testing::InitGoogleTest(&argc, argv);

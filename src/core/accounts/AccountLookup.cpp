@@ -4,6 +4,8 @@
 #include "core/data/modDBUtil.h"
 #include "core/lists/ListModel.h"
 
+#include <array>
+
 namespace zelk::accounts {
 
 AccountLookup AccountLookup::Load(Connection& cnn) {
@@ -30,64 +32,44 @@ const AccountLookup::Account* AccountLookup::findName(const QString& accountName
     return nullptr;
 }
 
-QString AccountLookup::pickText(const Account& a) {
-    return QStringLiteral("%1 (%2)").arg(a.AccountName, a.AccountNo);
+QString AccountLookup::entryText(const Account& a) {
+    return a.AccountNo + QStringLiteral(" \u2014 ") + a.AccountName;
 }
 
-std::vector<const AccountLookup::Account*> AccountLookup::matchNumber(const QString& prefix) const {
-    std::vector<const Account*> out;
-    if (prefix.isEmpty())
-        return out;
-    for (const Account& a : m_accounts)
-        if (a.AccountNo.startsWith(prefix, Qt::CaseInsensitive))
-            out.insert(sameKey(a.AccountNo, prefix) ? out.begin() : out.end(), &a);
-    return out;
-}
-
-namespace {
-QStringList wordsOf(const QString& text) {
-    QStringList words;
-    QString word;
-    for (QChar c : text) {
-        if (c.isLetterOrNumber()) {
-            word += c;
-        } else if (!word.isEmpty()) {
-            words << word;
-            word.clear();
-        }
-    }
-    if (!word.isEmpty())
-        words << word;
-    return words;
-}
-} // namespace
-
-std::vector<const AccountLookup::Account*> AccountLookup::matchWords(const QString& text) const {
-    std::vector<const Account*> out;
-    const QStringList typed = wordsOf(text);
+std::vector<const AccountLookup::Account*> AccountLookup::match(const QString& typed) const {
+    // The rank of each kind of match, best first.
+    enum { ExactNumber, Number, NameBegins, NameContains, Ranks };
+    std::array<std::vector<const Account*>, Ranks> ranked;
     if (typed.isEmpty())
-        return out;
+        return {};
     for (const Account& a : m_accounts) {
-        const QStringList words = wordsOf(a.AccountName);
-        bool all = true;
-        for (const QString& t : typed) {
-            bool begins = false;
-            for (const QString& w : words)
-                begins = begins || w.startsWith(t, Qt::CaseInsensitive);
-            all = all && begins;
-        }
-        if (all)
-            out.push_back(&a);
+        if (sameKey(a.AccountNo, typed))
+            ranked[ExactNumber].push_back(&a);
+        else if (a.AccountNo.startsWith(typed, Qt::CaseInsensitive))
+            ranked[Number].push_back(&a);
+        else if (a.AccountName.startsWith(typed, Qt::CaseInsensitive))
+            ranked[NameBegins].push_back(&a);
+        else if (a.AccountName.contains(typed, Qt::CaseInsensitive))
+            ranked[NameContains].push_back(&a);
     }
+    std::vector<const Account*> out;
+    for (const auto& rank : ranked)
+        out.insert(out.end(), rank.begin(), rank.end());
     return out;
 }
 
-QStringList AccountLookup::names() const {
-    QStringList out;
-    out.reserve(qsizetype(m_accounts.size()));
+const AccountLookup::Account* AccountLookup::resolve(const QString& typed) const {
+    if (typed.isEmpty())
+        return nullptr;
+    if (const Account* a = findNo(typed))
+        return a;
     for (const Account& a : m_accounts)
-        out << a.AccountName;
-    return out;
+        if (entryText(a) == typed)
+            return &a;
+    const std::vector<const Account*> matches = match(typed);
+    if (matches.size() == 1)
+        return matches.front();
+    return findName(typed);
 }
 
 } // namespace zelk::accounts

@@ -27,15 +27,16 @@ public:
     const Account* findNo(const QString& accountNo) const;
     // The first account with that name (without regard to letter case); nullptr when none.
     const Account* findName(const QString& accountName) const;
-    // The names for the drop-down, in order.
-    QStringList names() const;
-    // What a pick list shows of an account: "name (number)", so two of one name differ.
-    static QString pickText(const Account& a);
-    // Completion while typing: the accounts whose number begins with `prefix` (the one
-    // of exactly that number first), or those where every typed word begins a word of
-    // the name; in order, letter case aside. Nothing for empty text.
-    std::vector<const Account*> matchNumber(const QString& prefix) const;
-    std::vector<const Account*> matchWords(const QString& text) const;
+    // What a pick list shows of an account: "number — name".
+    static QString entryText(const Account& a);
+    // Completion while typing: the accounts whose number begins with the text, then those
+    // whose name contains it, letter case aside and accents as typed; the account of
+    // exactly that number first, then numbers, names that begin with the text, other
+    // names, each in order. Nothing for empty text.
+    std::vector<const Account*> match(const QString& typed) const;
+    // The account a typed text names: the one of that number, of that entry text, the
+    // only one the text matches, or else the first of that name; nullptr when none.
+    const Account* resolve(const QString& typed) const;
     const std::vector<Account>& accounts() const { return m_accounts; }
 
 private:

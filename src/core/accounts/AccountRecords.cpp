@@ -73,9 +73,9 @@ std::optional<AccountFields> LoadAccount(Connection& cnn, const QString& account
     if (!account.isNull(QStringLiteral("AccountClassID")))
         f.AccountClassID = long(account.integer(QStringLiteral("AccountClassID")));
     RowSet balance = cnn.execute(modDBUtil::GetAccountBalance(accountNo, year));
-    f.BeginningBalance = balance.eof()
-                             ? QStringLiteral("0")
-                             : balance.amount(QStringLiteral("BeginningBalance")).toSqlText();
+    f.BeginningBalance =
+        (balance.eof() ? Amount() : balance.amount(QStringLiteral("BeginningBalance")))
+            .formatEntry();
     return f;
 }
 

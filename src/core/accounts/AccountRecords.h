@@ -36,7 +36,7 @@ struct AccountFields {
     QString AccountName;
     QString Notes;
     std::optional<long> AccountClassID; // none selected
-    QString BeginningBalance = QStringLiteral("0");
+    QString BeginningBalance = QStringLiteral("0.00");
     bool operator==(const AccountFields&) const = default;
 };
 

@@ -315,7 +315,8 @@ Statement readCamt(const QByteArray& bytes) {
     return out;
 }
 
-Statement readStatementFile(const QString& path, const std::optional<CsvProfile>& profile) {
+Statement readStatementFile(const QString& path, const std::optional<CsvProfile>& profile,
+                            int fiscalYear) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw StatementError(
@@ -331,7 +332,7 @@ Statement readStatementFile(const QString& path, const std::optional<CsvProfile>
             throw StatementError(QStringLiteral("The file %1 is a CSV file; it needs the "
                                                 "bank account's CSV profile.")
                                      .arg(path));
-        return readCsv(bytes, *profile);
+        return readCsv(bytes, *profile, fiscalYear);
     case Format::Unknown:
         break;
     }

@@ -84,31 +84,28 @@ struct CsvProfile {
 // The prefix of the numbers when the profile gives none.
 QString defaultPrefix(const QString& bankAccount);
 
-// The cells of a CSV statement: an amount with the profile's decimal mark (the other
-// mark, blanks and apostrophes group thousands; a trailing minus or parentheses make it
-// negative), and a date in the profile's format (a two-digit year falls in the century
-// nearest `near`).
-std::optional<Amount> amountOfCell(const QString& text, QChar decimalMark);
-std::optional<QDate> dateOfCell(const QString& text, const QString& format,
-                                const QDate& near = QDate::currentDate());
-
 // The format of a file by its content; Unknown when it is none of them.
 Format detectFormat(const QByteArray& bytes);
 
 // The readers. Each throws StatementError for a damaged file or one without lines.
 Statement readCamt(const QByteArray& bytes);
 Statement readOfx(const QByteArray& bytes);
-Statement readCsv(const QByteArray& bytes, const CsvProfile& profile);
+// A CSV statement read as the transactions import reads a file (its records, encoding,
+// amounts and dates) in the profile's layout: the encoding the profile gives, or the
+// file is refused; amounts with its decimal mark; dates in the order of its date format
+// (a two-digit year is the one nearest `fiscalYear`, the open fiscal year).
+Statement readCsv(const QByteArray& bytes, const CsvProfile& profile, int fiscalYear);
 
 // Reads a statement file of any of the formats (a CSV file through `profile`, which it
 // then needs). Throws StatementError.
-Statement readStatementFile(const QString& path, const std::optional<CsvProfile>& profile);
+Statement readStatementFile(const QString& path, const std::optional<CsvProfile>& profile,
+                            int fiscalYear);
 
 // The first lines of a CSV file as text (for the profile editor), and a profile guessed
 // from them: the separator, encoding, lines before the header, the columns by their
 // header names, the date format and the decimal mark.
 QStringList firstLines(const QByteArray& bytes, int count);
-CsvProfile guessProfile(const QByteArray& bytes);
+CsvProfile guessProfile(const QByteArray& bytes, int fiscalYear);
 // The header's column names under a profile (empty when the file has no such line).
 QStringList headerOf(const QByteArray& bytes, const CsvProfile& profile);
 

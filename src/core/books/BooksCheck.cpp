@@ -14,9 +14,9 @@ QStringList BooksCheck::lines() const {
     out << QStringLiteral("Accounts: %1").arg(accounts);
     out << QStringLiteral("Transactions in the journal: %1").arg(transactions);
     out << QStringLiteral("History lines: %1").arg(historyLines);
-    out << QStringLiteral("Beginning balances: %1").arg(beginning.formatStandard());
+    out << QStringLiteral("Beginning balances: %1").arg(beginning.formatEntry());
     out << QStringLiteral("Posted debits: %1, credits: %2")
-               .arg(debits.formatStandard(), credits.formatStandard());
+               .arg(debits.formatEntry(), credits.formatEntry());
     out << QStringLiteral("Unbalanced transactions: %1").arg(unbalanced);
     out << QStringLiteral("Books balance: %1")
                .arg(balanced() ? QStringLiteral("yes") : QStringLiteral("no"));

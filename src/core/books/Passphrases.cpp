@@ -31,10 +31,10 @@ std::unique_ptr<Connection> upgraded(std::unique_ptr<Connection> cnn, QString& f
 } // namespace
 
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
-                                      QString& failure) {
+                                      QString& failure, OpenMode mode) {
     failure.clear();
     try {
-        return upgraded(Connection::open(folder), failure);
+        return upgraded(Connection::open(folder, {}, mode), failure);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
@@ -104,6 +104,10 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                         title);
         return false;
     }
+    if (!first.isEmpty() && input.accept && !input.accept(first))
+        return false;
+    if (!snapshots::takeBefore(cnn, snapshots::Step::ChangePassphrase))
+        return false;
     try {
         cnn.rekey(first);
     } catch (const DbError& e) {
@@ -121,7 +125,8 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                                          "and opens without a passphrase.")
                         : QStringLiteral("Done: the file is encrypted with the new passphrase. "
                                          "Zelk asks for it at start-up; a forgotten "
-                                         "passphrase cannot be recovered."),
+                                         "passphrase cannot be recovered. The snapshots "
+                                         "taken before keep the key they had."),
                     title);
     return true;
 }

@@ -2,12 +2,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
-namespace zelk {
+#include "core/data/Connection.h"
 
-class Connection;
+namespace zelk {
 
 // The small window that asks for the passphrase of the books at start-up.
 class PassphrasePrompt {
@@ -24,22 +25,25 @@ constexpr int PassphraseTries = 3;
 // the file when it is missing); a file encrypted with another key makes the prompt ask
 // for the passphrase, up to three times. Returns nothing when the books are not opened:
 // failure is then the message for the user, or empty when the user cancelled. The
-// passphrases typed are wiped once tried.
+// passphrases typed are wiped once tried. ExistingOnly: missing books are not created.
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
-                                      QString& failure);
+                                      QString& failure, OpenMode mode = OpenMode::CreateIfMissing);
 
 // What Change Passphrase gathers.
 struct PassphraseChange {
     QString current; // ignored while the file uses the program's own key
     QString first;   // the new passphrase; empty goes back to the program's key
     QString second;  // the new passphrase again
+    // Asked about a new passphrase (UTF-8) once the input is right, before anything is
+    // changed: false leaves everything as it is. None: no question.
+    std::function<bool(const QByteArray&)> accept = nullptr;
 };
 
 constexpr const char* ChangePassphraseTitle = "Change Passphrase";
 
-// Checks the input and re-keys the books; every answer is told in a message box
-// titled "Change Passphrase". True when the file now has the new key. The texts of
-// input are wiped whatever happens.
+// Checks the input, takes a snapshot and re-keys the books; every answer is told in a
+// message box titled "Change Passphrase". True when the file now has the new key. The
+// texts of input are wiped whatever happens.
 bool ChangePassphrase(Connection& cnn, PassphraseChange& input);
 
 } // namespace zelk

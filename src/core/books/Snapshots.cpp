@@ -15,7 +15,8 @@ namespace zelk::snapshots {
 namespace {
 
 const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear,
-                         Step::Restore,    Step::Import,  Step::Upgrade};
+                         Step::Restore,    Step::Import,  Step::ChangePassphrase,
+                         Step::Upgrade};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -71,6 +72,8 @@ QString stepKey(Step step) {
         return QStringLiteral("restore");
     case Step::Import:
         return QStringLiteral("import");
+    case Step::ChangePassphrase:
+        return QStringLiteral("change-passphrase");
     case Step::Upgrade:
         return QStringLiteral("upgrade");
     }
@@ -89,6 +92,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Restore");
     case Step::Import:
         return QStringLiteral("Import");
+    case Step::ChangePassphrase:
+        return QStringLiteral("Change Passphrase");
     case Step::Upgrade:
         return QStringLiteral("Upgrade");
     }

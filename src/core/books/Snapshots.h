@@ -11,19 +11,19 @@ class Connection;
 
 // Snapshots: before a step that rewrites the books, a consistent copy of the whole
 // database goes to the Backups folder beside the file, encrypted with the same key and
-// written by the engine (never a copy of the file, which may have a hot journal). The
-// newest ones are kept. The windows and the command line call these functions.
+// key derivation and written by the engine (never a copy of the file, which may have a hot
+// journal). The newest ones are kept. The windows and the command line call these functions.
 namespace zelk::snapshots {
 
-enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, Upgrade };
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase, Upgrade };
 
 constexpr int Kept = 20;
 
-// "new-company", "end-year", "revert-end-year", "restore", "import", "upgrade": the end
-// of the file name.
+// "new-company", "end-year", "revert-end-year", "restore", "import",
+// "change-passphrase", "upgrade": the end of the file name.
 QString stepKey(Step step);
-// "New Company", "End Year", "Revert End Year", "Restore", "Import", "Upgrade": for
-// messages and the list.
+// "New Company", "End Year", "Revert End Year", "Restore", "Import", "Change
+// Passphrase", "Upgrade": for messages and the list.
 QString stepCaption(Step step);
 
 // The folder of the snapshots of the books in cnn: Backups beside the file.

@@ -32,7 +32,7 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         return BuildResult::NoData;
     }
 
-    ReportFile file(ReportFilePath(), &run.table());
+    ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader(
         {QStringLiteral("Section"), QStringLiteral("RowName"), QStringLiteral("Amount")});
     WriteReportOpening(file, company, report.text(QStringLiteral("Title")));

@@ -123,8 +123,12 @@ std::optional<Amount> Amount::parseAscii(std::string_view text) {
     // Round half to even.
     if (fifth > 5 || (fifth == 5 && (restNonZero || (mag % 2) == 1)))
         ++mag;
-    if (mag > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+    // The range is one wider below zero: the least amount reads back too.
+    const std::uint64_t most = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    if (mag > most + (negative ? 1 : 0))
         return std::nullopt;
+    if (mag == most + 1)
+        return Amount(std::numeric_limits<std::int64_t>::min());
     const std::int64_t value = std::int64_t(mag);
     return Amount(negative ? -value : value);
 }
@@ -191,6 +195,16 @@ QString Amount::formatOptional() const {
         out += QLatin1Char('.') + f;
     }
     return out;
+}
+
+QString Amount::formatEntry() const {
+    const bool neg = m_raw < 0;
+    const std::uint64_t mag = neg ? std::uint64_t(-(m_raw + 1)) + 1 : std::uint64_t(m_raw);
+    QString decimals = QStringLiteral("%1").arg(mag % Scale, 4, 10, QLatin1Char('0'));
+    while (decimals.size() > 2 && decimals.endsWith(QLatin1Char('0')))
+        decimals.chop(1);
+    return (neg ? QStringLiteral("-") : QString()) + groupThousands(mag / Scale) +
+           QLatin1Char('.') + decimals;
 }
 
 QString Amount::format(const QString& pattern) const {

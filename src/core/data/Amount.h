@@ -48,6 +48,9 @@ public:
     QString formatStandard() const;   // "##,##0.00"
     QString formatAccounting() const; // "##,##0.00;(##,##0.00)"
     QString formatOptional() const;   // "#,###.##"
+    // An amount shown where it can be edited: "#,##0.00" with the third and fourth
+    // decimals when it has them ("1,250.50", "-0.0125"), so the text parses back exactly.
+    QString formatEntry() const;
 
     Amount operator-() const;
     Amount abs() const;

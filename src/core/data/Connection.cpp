@@ -9,8 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <sqlcipher/sqlite3.h>
+#include <unistd.h>
 
 namespace zelk {
 
@@ -24,16 +28,24 @@ const char DatabasePassword[] = "Kestrelix";
 constexpr int PageSize = 4096;
 constexpr int OldPageSize = 1024;
 
-// The key given to the engine: the user's passphrase, or the program's own, and the
-// size of the file's encrypted pages.
-int applyKey(sqlite3* db, const QByteArray& passphrase, int pageSize) {
+int g_passphraseRounds = Connection::PassphraseRounds;
+
+// The rounds of the derivation a new file with this key gets.
+int roundsFor(const QByteArray& passphrase) {
+    return passphrase.isEmpty() ? Connection::DefaultRounds : g_passphraseRounds;
+}
+
+// The key given to the engine (the user's passphrase, or the program's own), the rounds
+// of its derivation and the size of the file's encrypted pages.
+int applyKey(sqlite3* db, const QByteArray& passphrase, int pageSize, int rounds) {
     const int rc = passphrase.isEmpty()
                        ? sqlite3_key(db, DatabasePassword, int(sizeof(DatabasePassword) - 1))
                        : sqlite3_key(db, passphrase.constData(), int(passphrase.size()));
     if (rc != SQLITE_OK)
         return rc;
-    const QByteArray pragma = "PRAGMA cipher_page_size=" + QByteArray::number(pageSize);
-    return sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
+    const QByteArray pragmas = "PRAGMA cipher_page_size=" + QByteArray::number(pageSize) +
+                               "; PRAGMA kdf_iter=" + QByteArray::number(rounds);
+    return sqlite3_exec(db, pragmas.constData(), nullptr, nullptr, nullptr);
 }
 
 // Whether a file the key does not open looks like an encrypted database at all: whole
@@ -129,7 +141,7 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
-        rc = applyKey(raw.db, key, PageSize);
+        rc = applyKey(raw.db, key, PageSize, roundsFor(key));
         if (rc != SQLITE_OK)
             fail(lastMessage(raw.db));
         QString error;
@@ -155,14 +167,29 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
 // Where opening a keyed file failed.
 enum class KeyStage { Open, Key, Read };
 
-// Opens path into *db and proves the key by reading the schema, with the page size of
-// new files first and then the old one; *pageSize is the size that read it. Returns
-// SQLITE_OK, or the engine's result with *failedAt telling which step failed and *db
-// left open (when it could be) for the engine's message.
-int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** db, int* pageSize,
+// Opens path into *db and proves the key by reading the schema. The ways a file may be
+// encrypted are tried in turn: a passphrase with the costly derivation first, then with
+// the engine's default (books given a passphrase before), each in the page size of new
+// files and then the old one (a costly file is never made in the old size); the way of
+// *cipher, when it names one, comes first (a snapshot is likely made like its books).
+// *cipher is the way that read it. Returns SQLITE_OK, or the engine's result with *failedAt telling
+// which step failed and *db left open (when it could be) for the engine's message.
+struct Cipher {
+    int pageSize = 0;
+    int rounds = 0;
+};
+int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** db, Cipher* cipher,
               KeyStage* failedAt) {
+    std::vector<Cipher> ways;
+    if (!key.isEmpty() && g_passphraseRounds != Connection::DefaultRounds)
+        ways.push_back({PageSize, g_passphraseRounds});
+    ways.push_back({PageSize, Connection::DefaultRounds});
+    ways.push_back({OldPageSize, Connection::DefaultRounds});
+    std::stable_partition(ways.begin(), ways.end(), [&](const Cipher& way) {
+        return way.pageSize == cipher->pageSize && way.rounds == cipher->rounds;
+    });
     int rc = SQLITE_OK;
-    for (const int size : {PageSize, OldPageSize}) {
+    for (const Cipher& way : ways) {
         if (*db) {
             sqlite3_close_v2(*db);
             *db = nullptr;
@@ -172,11 +199,11 @@ int openKeyed(const QString& path, int flags, const QByteArray& key, sqlite3** d
         if (rc != SQLITE_OK)
             return rc;
         *failedAt = KeyStage::Key;
-        rc = applyKey(*db, key, size);
+        rc = applyKey(*db, key, way.pageSize, way.rounds);
         if (rc != SQLITE_OK)
             return rc;
         *failedAt = KeyStage::Read;
-        *pageSize = size;
+        *cipher = way;
         rc = sqlite3_exec(*db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         if (rc == SQLITE_OK || sqlite3_errcode(*db) != SQLITE_NOTADB)
             return rc;
@@ -288,6 +315,26 @@ QString checkPages(sqlite3* db, const QString& pragma, const std::function<bool(
         sqlite3_progress_handler(db, 0, nullptr, nullptr);
     return result;
 }
+
+// The one number a query gives (-1 when it fails).
+qint64 countOf(sqlite3* db, const QString& sql) {
+    sqlite3_stmt* st = nullptr;
+    qint64 n = -1;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return n;
+}
+
+// Makes a rename in the folder durable: its entry reaches the disk.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
 } // namespace
 
 QString TransactionLostText() {
@@ -321,8 +368,13 @@ Connection::~Connection() {
     wipeSecret(m_key);
 }
 
-std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase) {
+std::unique_ptr<Connection> Connection::open(const QString& folder, const QByteArray& passphrase,
+                                             OpenMode mode) {
     const QString path = QDir(folder).filePath(QLatin1String(FileName));
+    if (!QFileInfo::exists(path) && mode == OpenMode::ExistingOnly)
+        throw OpenError(QStringLiteral("There are no books at %1 (no file %2 there).")
+                            .arg(QDir::toNativeSeparators(QDir(folder).absolutePath()),
+                                 QLatin1String(FileName)));
     if (!QFileInfo::exists(path))
         createDatabaseFile(path, passphrase);
     std::unique_ptr<Connection> cnn(new Connection(path, passphrase));
@@ -335,6 +387,8 @@ std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool t
         throw OpenError(
             QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
     std::unique_ptr<Connection> cnn(new Connection(path, m_key));
+    cnn->m_pageSize = m_pageSize; // tried first
+    cnn->m_rounds = m_rounds;
     cnn->openExisting(thorough, true);
     return cnn;
 }
@@ -369,7 +423,10 @@ void Connection::openExisting(bool thorough, bool readOnly) {
     KeyStage failedAt = KeyStage::Open;
     const int flags =
         (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    const int rc = openKeyed(m_path, flags, m_key, &m_db, &m_pageSize, &failedAt);
+    Cipher cipher{m_pageSize, m_rounds};
+    const int rc = openKeyed(m_path, flags, m_key, &m_db, &cipher, &failedAt);
+    m_pageSize = cipher.pageSize;
+    m_rounds = cipher.rounds;
     if (rc != SQLITE_OK && failedAt == KeyStage::Open) {
         const QString msg = lastMessage(m_db);
         sqlite3_close_v2(m_db);
@@ -470,9 +527,18 @@ Connection::IntegrityResult Connection::checkIntegrity(const std::function<bool(
     return r;
 }
 
-void Connection::rekey(const QByteArray& passphrase) {
+int Connection::passphraseRounds() {
+    return g_passphraseRounds;
+}
+
+void Connection::setPassphraseRounds(int rounds) {
+    g_passphraseRounds = rounds;
+}
+
+void Connection::rekey(const QByteArray& passphrase,
+                       const std::function<void(RekeyStep)>& reached) {
     requireIdle(QStringLiteral("The key cannot be changed while a database transaction is open."));
-    // The engine keeps the old pages in a rollback journal as large as the file.
+    // The new file is as large as the books.
     const QFileInfo file(m_path);
     const QStorageInfo disk(file.absolutePath());
     if (disk.isValid() && disk.bytesAvailable() >= 0 &&
@@ -484,33 +550,143 @@ void Connection::rekey(const QByteArray& passphrase) {
                                        .arg(file.size() / (1024 * 1024) + 2))});
     endStreams();
     finalizeAll();
+    // The engine's own re-keying (PRAGMA rekey) would keep the file's derivation, so the
+    // books are copied into a new file made with the new key and derivation.
+    const QString fresh = m_path + QStringLiteral(".rekey");
+    const auto removeFresh = [&] {
+        QFile::remove(fresh);
+        QFile::remove(fresh + QStringLiteral("-journal"));
+    };
+    removeFresh(); // what a change cut short left
+    const int rounds = roundsFor(passphrase);
+    try {
+        // The books stay locked (no other program reads or writes them) until the
+        // connection closes, after the new file is in place: nothing written meanwhile
+        // could be lost with the old file. A program that has them open already is
+        // refused any later write by the engine, as the file it opened has gone.
+        if (!execRaw(m_db, QStringLiteral("PRAGMA main.locking_mode=EXCLUSIVE")) ||
+            !execRaw(m_db, QStringLiteral("BEGIN EXCLUSIVE")) ||
+            !execRaw(m_db, QStringLiteral("COMMIT"))) {
+            if ((sqlite3_extended_errcode(m_db) & 0xff) == SQLITE_BUSY)
+                throw DbError({SQLITE_BUSY, EngineSource,
+                               QStringLiteral("The books are in use by another program.")});
+            raise(sqlite3_extended_errcode(m_db), QStringLiteral("Change of key"));
+        }
+        exportTo(fresh, passphrase, rounds, reached);
+        if (reached)
+            reached(RekeyStep::Exported);
+        checkExport(fresh, passphrase, rounds);
+        if (reached)
+            reached(RekeyStep::Checked);
+        // A journal beside the books would be played back into the new file.
+        if (QFileInfo::exists(m_path + QStringLiteral("-journal")))
+            throw DbError({SQLITE_IOERR, EngineSource,
+                           QStringLiteral("The books have a journal that is not yet rolled "
+                                          "back.")});
+        if (std::rename(QFile::encodeName(fresh).constData(),
+                        QFile::encodeName(m_path).constData()) != 0)
+            throw DbError({SQLITE_IOERR, EngineSource,
+                           QStringLiteral("The new file could not be put in place of the "
+                                          "books.")});
+    } catch (const DbError&) {
+        execRaw(m_db, QStringLiteral("DETACH DATABASE rekeyed"));
+        close(); // and opened afresh, which ends the lock
+        removeFresh();
+        openExisting(false);
+        throw;
+    }
+    syncFolder(file.absolutePath());
+    if (reached)
+        reached(RekeyStep::Replaced);
+    close();
+    wipeSecret(m_key);
+    m_key = passphrase;
+    m_pageSize = PageSize;
+    m_rounds = rounds;
+    openExisting(false);
+}
+
+void Connection::exportTo(const QString& fresh, const QByteArray& passphrase, int rounds,
+                          const std::function<void(RekeyStep)>& reached) {
     const QByteArray engineKey =
         passphrase.isEmpty() ? QByteArray(DatabasePassword, int(sizeof(DatabasePassword) - 1))
                              : passphrase;
-    const int rc = sqlite3_rekey(m_db, engineKey.constData(), int(engineKey.size()));
-    // The engine rewrites every page in one write transaction; when that fails it rolls
-    // back without saying so and goes on writing with the new key. The file is therefore
-    // opened afresh, and it tells which key it has now.
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-    QByteArray oldKey = m_key;
-    m_key = passphrase;
-    try {
-        if (rc == SQLITE_OK) {
-            openExisting(false);
-            wipeSecret(oldKey);
-            return;
-        }
-    } catch (const OpenError&) {
-        // not the new key: the old one is tried below
+    // The books are opened without the right to create files, and so is what they
+    // attach: the new file is made empty (an empty database) first.
+    QFile empty(fresh);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw DbError({SQLITE_CANTOPEN, EngineSource,
+                       QStringLiteral("%1 cannot be made: %2")
+                           .arg(QDir::toNativeSeparators(fresh), empty.errorString())});
+    empty.close();
+    // The path and the key go in as parameters, never into the statement's text.
+    sqlite3_stmt* attach = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "ATTACH DATABASE ?1 AS rekeyed KEY ?2", -1, &attach, nullptr);
+    if (rc == SQLITE_OK) {
+        const QByteArray name = QFile::encodeName(fresh);
+        sqlite3_bind_text(attach, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(attach, 2, engineKey.constData(), int(engineKey.size()), SQLITE_STATIC);
+        rc = sqlite3_step(attach);
+        sqlite3_finalize(attach);
     }
-    wipeSecret(m_key);
-    m_key = oldKey;
-    wipeSecret(oldKey);
-    openExisting(false);
-    throw DbError({rc == SQLITE_OK ? SQLITE_IOERR : rc, EngineSource,
-                   QStringLiteral("The file could not be encrypted with the new key (the disk "
-                                  "may be full, or the file cannot be written).")});
+    if (rc != SQLITE_OK && rc != SQLITE_DONE)
+        raise(rc, QStringLiteral("Change of key"));
+    qint64 version = 0;
+    {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA main.user_version", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            version = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+    }
+    // The cipher's settings come before the engine first touches the new file.
+    const QString settings = QStringLiteral("PRAGMA rekeyed.cipher_page_size=%1; "
+                                            "PRAGMA rekeyed.kdf_iter=%2; "
+                                            "PRAGMA rekeyed.journal_mode=DELETE; "
+                                            "PRAGMA rekeyed.synchronous=FULL")
+                                 .arg(PageSize)
+                                 .arg(rounds);
+    QString error;
+    if (!execRaw(m_db, settings, &error))
+        raise(sqlite3_extended_errcode(m_db), QStringLiteral("Change of key"));
+    if (reached)
+        sqlite3_progress_handler(
+            m_db, 1000,
+            [](void* p) {
+                (*static_cast<const std::function<void(RekeyStep)>*>(p))(RekeyStep::Exporting);
+                return 0;
+            },
+            const_cast<std::function<void(RekeyStep)>*>(&reached));
+    // Tables, indexes and rows, in one transaction of the new file. The schema's
+    // version is not part of what the engine copies.
+    const bool copied = execRaw(m_db, QStringLiteral("SELECT sqlcipher_export('rekeyed')"));
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    if (!copied || !execRaw(m_db, QStringLiteral("PRAGMA rekeyed.user_version=%1").arg(version)) ||
+        !execRaw(m_db, QStringLiteral("DETACH DATABASE rekeyed")))
+        raise(sqlite3_extended_errcode(m_db), QStringLiteral("Change of key"));
+}
+
+void Connection::checkExport(const QString& fresh, const QByteArray& passphrase, int rounds) {
+    // Read through as a snapshot is before it is restored: every page, the schema and
+    // the company row, with the new key and derivation only.
+    std::unique_ptr<Connection> copy(new Connection(fresh, passphrase));
+    try {
+        copy->openExisting(true, true);
+    } catch (const OpenError& e) {
+        throw DbError({SQLITE_CORRUPT, EngineSource, e.message()});
+    }
+    if (copy->m_rounds != rounds || copy->m_pageSize != PageSize)
+        throw DbError({SQLITE_CORRUPT, EngineSource,
+                       QStringLiteral("The new file does not open with the new key's "
+                                      "derivation.")});
+    for (const QString& table : schema::tableNames()) {
+        const QString count = QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table);
+        if (countOf(m_db, count) != countOf(copy->m_db, count))
+            throw DbError({SQLITE_CORRUPT, EngineSource,
+                           QStringLiteral("The new file holds other rows of %1 than the "
+                                          "books.")
+                               .arg(table)});
+    }
 }
 
 void Connection::backupTo(const QString& path) {
@@ -523,7 +699,7 @@ void Connection::backupTo(const QString& path) {
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK)
         fail(rc, lastMessage(copy.db));
-    if (applyKey(copy.db, m_key, m_pageSize) != SQLITE_OK)
+    if (applyKey(copy.db, m_key, m_pageSize, m_rounds) != SQLITE_OK)
         fail(SQLITE_ERROR, lastMessage(copy.db));
     sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", m_db, "main");
     if (!backup)
@@ -544,9 +720,10 @@ void Connection::restoreFrom(const QString& path) {
     requireIdle(
         QStringLiteral("The books cannot be replaced while a database transaction is open."));
     RawDb source;
-    int sourcePageSize = 0;
+    Cipher sourceCipher{m_pageSize, m_rounds};
     KeyStage failedAt = KeyStage::Open;
-    int rc = openKeyed(path, SQLITE_OPEN_READONLY, m_key, &source.db, &sourcePageSize, &failedAt);
+    int rc = openKeyed(path, SQLITE_OPEN_READONLY, m_key, &source.db, &sourceCipher, &failedAt);
+    const int sourcePageSize = sourceCipher.pageSize;
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, lastMessage(source.db))});
     // The engine copies pages as they are; it cannot write them in another size.
@@ -740,15 +917,21 @@ RowSet Connection::stream(const QString& sql) {
     return rs;
 }
 
+void Connection::readStreamRow(RowStream& s) const {
+    if (!s.read && !s.atEnd)
+        readRow(s.statement, sqlite3_column_count(s.statement), s.row);
+    s.read = true;
+}
+
 void Connection::stepStream(RowStream& s) {
     s.requireLive();
     const int rc = sqlite3_step(s.statement);
+    s.row.clear();
+    s.read = false; // the row's values are made when they are asked for
     if (rc == SQLITE_ROW) {
-        readRow(s.statement, sqlite3_column_count(s.statement), s.row);
         ++s.position;
         return;
     }
-    s.row.clear();
     if (rc == SQLITE_DONE) {
         s.atEnd = true;
         ++s.position;

@@ -41,6 +41,9 @@ public:
     using OpenError::OpenError;
 };
 
+// Whether opening creates missing books: a command that only reads never does.
+enum class OpenMode { CreateIfMissing, ExistingOnly };
+
 // The one connection to the encrypted database file. Statements are the system's own
 // SQL texts; each is translated (JetTranslator) just before it runs, its literals bound
 // as parameters, and its prepared form kept for the next statement of the same shape.
@@ -53,8 +56,10 @@ public:
     // is missing. The key is the user's passphrase (UTF-8), or the program's own key
     // when it is empty. Throws WrongKeyError when the file is encrypted with another
     // key, OpenError when it cannot be created, is damaged, or is not a Zelk database.
+    // ExistingOnly: a missing file is an OpenError ("There are no books at ...").
     static std::unique_ptr<Connection> open(const QString& folder,
-                                            const QByteArray& passphrase = {});
+                                            const QByteArray& passphrase = {},
+                                            OpenMode mode = OpenMode::CreateIfMissing);
     // Opens another Zelk database file (a snapshot) read-only with the key of this
     // connection, never creating it. thorough reads every page (the quick check), as the
     // books are read at start-up; without it the key and the tables are proved.
@@ -116,14 +121,36 @@ public:
     bool usesProgramKey() const { return m_key.isEmpty(); }
     // Whether passphrase (UTF-8) is the file's key; compared in constant time.
     bool keyIs(const QByteArray& passphrase) const;
-    // Encrypts the whole file with a new key (empty: the program's own) in the engine's
-    // own transaction (PRAGMA rekey), then opens the file afresh with it. On failure
-    // the file and the connection keep the old key and a DbError says why. Not while a
-    // database transaction is open.
-    void rekey(const QByteArray& passphrase);
+
+    // The key derivation (rounds of PBKDF2-HMAC-SHA1, the engine's only one) turns a key
+    // into the cipher's key, once per opening. A passphrase of the user's gets rounds
+    // that cost a guessing program about a second of a core per guess; the program's own
+    // key, which is no secret, keeps the engine's fast default, and so do books given a
+    // passphrase before (they open with either).
+    static constexpr int PassphraseRounds = 1300000;
+    static constexpr int DefaultRounds = 64000;
+    // The rounds new passphrase files get: PassphraseRounds, unless a test has lowered
+    // them to keep its runs short.
+    static int passphraseRounds();
+    static void setPassphraseRounds(int rounds);
+    // The rounds of the open file's derivation.
+    int keyRounds() const { return m_rounds; }
+
+    // The steps of a change of key, told as it passes them; Exporting is told again and
+    // again while the rows are copied.
+    enum class RekeyStep { Exporting, Exported, Checked, Replaced };
+    // Encrypts the books with a new key (empty: the program's own) and its derivation:
+    // the engine copies them into a new file beside the books, the copy is read through
+    // and counted against the books, and one rename puts it in place of the old file.
+    // Other programs can neither read nor write the books meanwhile. A crash at any
+    // moment leaves the old file or the new one, each opening with its own key. On
+    // failure the file and the connection keep the old key and a DbError says why. Not
+    // while a database transaction is open.
+    void rekey(const QByteArray& passphrase,
+               const std::function<void(RekeyStep)>& reached = nullptr);
     // Writes a consistent copy of the whole database to path, encrypted with the same
-    // key, through the engine's online backup. Throws DbError; a failed copy may leave a
-    // partial file at path, which the caller removes.
+    // key and derivation, through the engine's online backup. Throws DbError; a failed
+    // copy may leave a partial file at path, which the caller removes.
     void backupTo(const QString& path);
     // Replaces the books with the database in path (a copy made by backupTo with the
     // same key) in one engine transaction, then opens the file again and raises the
@@ -141,6 +168,8 @@ private:
     RowSet rowSetOf(const QString& sql, std::shared_ptr<const QStringList> columns);
     // Reads the next row of a stream into it; throws DbError.
     void stepStream(RowStream& stream);
+    // The values of a stream's current row, made once.
+    void readStreamRow(RowStream& stream) const;
     // Ends every open stream (a database transaction begins or ends).
     void endStreams();
     // Throw DbError when the database is closed; the second also when a database
@@ -149,6 +178,10 @@ private:
     void requireIdle(const QString& busy) const;
     // Proves the key, the schema and the company row; thorough also reads every page.
     void openExisting(bool thorough, bool readOnly = false);
+    // The export of rekey into the file fresh, and the check of what it wrote.
+    void exportTo(const QString& fresh, const QByteArray& passphrase, int rounds,
+                  const std::function<void(RekeyStep)>& reached);
+    void checkExport(const QString& fresh, const QByteArray& passphrase, int rounds);
     struct Prepared {
         sqlite3_stmt* statement = nullptr;
         std::shared_ptr<const QStringList> columns;
@@ -162,6 +195,7 @@ private:
     sqlite3* m_db = nullptr;
     int m_pageSize = 0; // of the file's encrypted pages, known once it is open
     int m_version = 0;  // the schema version, known once it is open
+    int m_rounds = 0;   // of the key derivation, known once it is open
     std::unordered_map<std::string, Prepared> m_cache;
     std::vector<std::weak_ptr<RowStream>> m_streams;
     int m_prepareCount = 0;

@@ -136,7 +136,25 @@ const std::vector<QVariant>& RowSet::current() const {
         throw DbError({SQLITE_ERROR, QStringLiteral("Zelk database"),
                        QStringLiteral("Either BOF or EOF is True, or the current record has "
                                       "been deleted.")});
-    return m_stream ? m_stream->row : m_rows[m_pos];
+    if (m_stream) {
+        m_cnn->readStreamRow(*m_stream);
+        return m_stream->row;
+    }
+    return m_rows[m_pos];
+}
+
+QByteArrayView RowSet::utf8(int column) const {
+    if (!m_stream || eof())
+        misuse(QStringLiteral("Only the current row of a forward-only row set is read as text."));
+    const auto* text = sqlite3_column_text(m_stream->statement, column);
+    return QByteArrayView(reinterpret_cast<const char*>(text),
+                          sqlite3_column_bytes(m_stream->statement, column));
+}
+
+std::int64_t RowSet::int64(int column) const {
+    if (!m_stream || eof())
+        misuse(QStringLiteral("Only the current row of a forward-only row set is read so."));
+    return sqlite3_column_int64(m_stream->statement, column);
 }
 
 QVariant RowSet::value(const QString& field) const {

@@ -2,6 +2,7 @@
 
 #include "Amount.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -44,6 +45,11 @@ public:
     void requery();
     void close();
     bool isOpen() const { return m_open; }
+
+    // A forward-only row set's current row as the engine holds it, without making its
+    // values: a column's UTF-8 text (valid until the next move) or its whole number.
+    QByteArrayView utf8(int column) const;
+    std::int64_t int64(int column) const;
 
     const QStringList& fieldNames() const;
     int fieldIndex(const QString& name) const; // -1 when absent

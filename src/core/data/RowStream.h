@@ -15,7 +15,8 @@ class Connection;
 struct RowStream {
     Connection* cnn = nullptr;
     sqlite3_stmt* statement = nullptr;
-    std::vector<QVariant> row; // the current row
+    std::vector<QVariant> row; // the current row, as values once asked for (`read`)
+    bool read = false;
     bool atEnd = false;
     bool ended = false;
     int position = 0;

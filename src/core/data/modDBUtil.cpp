@@ -143,6 +143,49 @@ QString GetTransactionList() {
            QStringLiteral("FROM Ledger_Transactions");
 }
 
+QString GetTransactionListWithTotals() {
+    return QStringLiteral("SELECT DateStamp, TransactionNo, Source, Description, Posted, ") +
+           QStringLiteral("(SELECT SUM(Amount) FROM Ledger_TransactionDetails WHERE "
+                          "Ledger_TransactionDetails.FKID_Transaction = "
+                          "Ledger_Transactions.TransactionNo AND Amount > 0) AS Total ") +
+           QStringLiteral("FROM Ledger_Transactions");
+}
+
+QString GetLatestTransactionNumbers() {
+    return QStringLiteral("SELECT TransactionNo, DateStamp FROM Ledger_Transactions WHERE "
+                          "DateStamp = (SELECT MAX(DateStamp) FROM Ledger_Transactions) ") +
+           QStringLiteral("UNION SELECT TransactionNo, DateStamp FROM "
+                          "Ledger_TransactionHistories WHERE DateStamp = (SELECT "
+                          "MAX(DateStamp) FROM Ledger_TransactionHistories)");
+}
+
+QString GetTransactionNumberUse(const QString& TransactionNo) {
+    return QStringLiteral("SELECT TransactionNo FROM Ledger_Transactions WHERE TransactionNo = ") +
+           SqlText(TransactionNo) +
+           QStringLiteral(" UNION ALL SELECT TransactionNo FROM Ledger_TransactionHistories "
+                          "WHERE TransactionNo = ") +
+           SqlText(TransactionNo);
+}
+
+QString GetLastTransactionDate(const QDate& DateFrom, const QDate& DateTo, bool Posted) {
+    return QStringLiteral("SELECT MAX(DateStamp) AS LastDate FROM Ledger_Transactions WHERE "
+                          "Posted = ") +
+           boolean(Posted) + QStringLiteral(" AND DateStamp BETWEEN ") + date(DateFrom) +
+           QStringLiteral(" AND ") + date(DateTo);
+}
+
+QString GetLastHistoryDate(const QDate& DateFrom, const QDate& DateTo) {
+    return QStringLiteral("SELECT MAX(DateStamp) AS LastDate FROM Ledger_TransactionHistories "
+                          "WHERE DateStamp BETWEEN ") +
+           date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+}
+
+QString GetLastPostedPeriod(int PeriodYear) {
+    return QStringLiteral("SELECT MAX(Period) AS LastPeriod FROM Ledger_General WHERE "
+                          "PeriodYear = ") +
+           num(PeriodYear) + QStringLiteral(" AND (Debit <> 0 OR Credit <> 0)");
+}
+
 QString GetTransaction(const QString& TransactionNo) {
     return QStringLiteral("SELECT Source, Posted, DateStamp, Description ") +
            QStringLiteral("FROM Ledger_Transactions ") + QStringLiteral("WHERE (TransactionNo =") +

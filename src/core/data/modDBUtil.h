@@ -39,6 +39,22 @@ QString DeleteAllAccounts();
 QString GetTransactionCount();
 QString GetUnpostedCount();
 QString GetTransactionList();
+// The transaction list window's rows: GetTransactionList's columns with the Description
+// and each transaction's Total (the sum of its debit lines; null without one).
+QString GetTransactionListWithTotals();
+// The numbers of the journal's latest date and of the history's latest date
+// (TransactionNo, DateStamp), each number once.
+QString GetLatestTransactionNumbers();
+// A row for each use of a number: its journal transaction and its history lines.
+QString GetTransactionNumberUse(const QString& TransactionNo);
+// One row, LastDate: the latest date of the journal transactions of a range whose
+// posted flag is the one given; null when there is none.
+QString GetLastTransactionDate(const QDate& DateFrom, const QDate& DateTo, bool Posted);
+// One row, LastDate: the latest date of the history lines of a range; null when none.
+QString GetLastHistoryDate(const QDate& DateFrom, const QDate& DateTo);
+// One row, LastPeriod: the last period of a year whose general ledger holds a debit or
+// a credit; null when none does.
+QString GetLastPostedPeriod(int PeriodYear);
 QString GetTransaction(const QString& TransactionNo);
 QString GetTransactionDetails(const QString& TransactionNo);
 QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
@@ -209,5 +225,14 @@ QString InsertBankIdentity(const QString& AccountNo, const QString& Identity,
 QString GetBankAccountTransactions(const QString& AccountNo);
 // The numbers of the journal and of the history (TransactionNo).
 QString GetAllTransactionNumbers();
+
+// Import and export.
+// The number and date of every history line dated within a range.
+QString GetTransactionHistoryNumbersInRange(const QDate& DateFrom, const QDate& DateTo);
+// Every line of the journal's transactions with its transaction's number, date, source
+// and description, in the order of the transaction list (date, then number), each
+// transaction's lines together in their order (TransactionNo, DateStamp, Source,
+// Description, AccountNo, Amount).
+QString GetJournalLines();
 
 } // namespace modDBUtil

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CsvReader.h"
+#include "ImportFormat.h"
 #include "core/data/Amount.h"
 #include "core/data/SavingCommand.h"
 
@@ -8,49 +10,23 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
+
+class QIODevice;
 
 namespace zelk {
 class Connection;
-}
+class ProgressSink;
+} // namespace zelk
 
 // Reading a chart of accounts or a journal from a CSV file, checking every line against
-// the books, and writing what was read through the editors' own writers. No widgets.
+// the books, and writing what was read through the editors' own writers. The file is
+// read as it comes, never held whole: a first reading checks every record while it finds
+// out the file's encoding, separator, decimal mark and date order; the import reads it
+// again and writes each account or transaction as soon as it is checked. No widgets.
 namespace zelk::exchange {
-
-// One record of a CSV file and the file's line number where it begins.
-struct CsvRecord {
-    int line = 0;
-    QStringList fields;
-};
-
-struct CsvFile {
-    bool utf8 = true;     // UTF-8 (with or without a byte-order mark), else Windows-1252
-    char separator = ','; // ',' or ';'
-    std::vector<CsvRecord> records;
-    // When the file is not well-formed CSV: the line and the reason; the records up to it.
-    int errorLine = 0;
-    QString error;
-};
-
-// How a file is written: its encoding and separator (',', ';' or a tab).
-struct CsvLayout {
-    bool utf8 = true;
-    char separator = ',';
-};
-
-// Reads the records of a file of a known layout with libcsv, as the one below does once
-// it has detected the layout (a UTF-8 byte-order mark is dropped).
-CsvFile ReadCsv(const QByteArray& bytes, const CsvLayout& layout,
-                const std::function<void(CsvRecord&&)>& onRecord);
-
-// Detects the encoding (a byte-order mark or valid UTF-8: UTF-8; otherwise
-// Windows-1252) and the separator (the one of comma and semicolon found more often in the
-// first line outside quotes), then reads the records with libcsv, handing each to
-// `onRecord` as it is read (`records` stays empty). Empty lines are skipped.
-CsvFile ReadCsv(const QByteArray& bytes, const std::function<void(CsvRecord&&)>& onRecord);
-// The same, keeping every record.
-CsvFile ReadCsv(const QByteArray& bytes);
 
 struct ImportProblem {
     int line = 0;
@@ -59,75 +35,176 @@ struct ImportProblem {
     QString text() const;
 };
 
-// One row of the preview: the file's line, the group it belongs to (the lines of one
-// transaction are one group; an account is its own) and its item in the group.
+// One of the first rows of the file as the preview shows it: the file's line, the line
+// where its group begins (the lines of one transaction are one group; an account is its
+// own) and what it will write, one text per column.
 struct PreviewRow {
     int line = 0;
     int group = 0;
-    int item = 0;
+    QStringList cells;
 };
 
-// What both imports share: read a file, show its rows and problems, write the rows the
-// user keeps. Nothing is written while any line has a problem.
+// What the user chose (nothing: found out from the file, else from the locale).
+struct ImportChoices {
+    std::optional<char> decimalMark; // '.' or ','
+    std::optional<DateOrder> dateOrder;
+};
+
+// How the file is read, and why: shown in the preview and by the command line.
+struct ImportFormatUsed {
+    bool utf8 = true;
+    char separator = ',';
+    char decimalMark = '.';
+    ChoiceSource decimalSource = ChoiceSource::Locale;
+    DateOrder dateOrder = DateOrder::YearMonthDay;
+    ChoiceSource dateSource = ChoiceSource::Locale;
+    bool dates = true;        // the import reads dates
+    bool amountsSeen = false; // the file holds amounts that tell a decimal mark
+    bool datesSeen = false;   // ... dates that tell an order
+    QStringList unread;       // columns of the file that are not imported
+    // "UTF-8, separated by semicolons; decimal mark "," (the file's amounts); dates
+    // day-month-year (the locale's)"
+    QString text() const;
+};
+
+// What both imports share.
 class CsvImport {
 public:
-    virtual ~CsvImport() = default;
+    virtual ~CsvImport();
 
-    // Reads the file against the books over `cnn`; the previous reading is dropped.
+    // The file: a path, or bytes in memory.
+    void setFile(const QString& path);
+    void setBytes(const QByteArray& bytes);
+    void setChoices(const ImportChoices& choices) { m_choices = choices; }
+    // Told the progress of each reading (the kilobytes of the file read; lineCount() the
+    // lines checked so far), which stops when `*cancel` turns true.
+    void setProgress(ProgressSink* progress, const bool* cancel);
+    // How many of the first rows the preview keeps (the rest are counted).
+    void setPreviewRows(int rows) { m_previewLimit = rows; }
+
+    // Reads the file and checks every record against the books over `cnn`: the first
+    // rows, every problem and every notice. The first reading finds out the encoding,
+    // the separator, the decimal mark and the date order (reading the file twice when
+    // they are not the locale's). False when cancelled.
+    bool read(Connection& cnn);
+    // The same for bytes in memory, or the file at `path`.
     void read(Connection& cnn, const QByteArray& bytes);
-    // Reads the file at `path` (a file that cannot be read is a problem of line 0).
     void readFile(Connection& cnn, const QString& path);
 
     virtual QStringList columns() const = 0;
-    // What a preview row will write, one text per column.
-    virtual QStringList cells(const PreviewRow& row) const = 0;
+    // Whether the file holds dates (whose order the preview offers to choose).
+    virtual bool readsDates() const { return false; }
     // What a group is, for messages: "account(s)", "transaction(s)".
     virtual QString noun() const = 0;
+    const ImportFormatUsed& format() const { return m_format; }
+    // The first rows of the file (setPreviewRows).
     const std::vector<PreviewRow>& rows() const { return m_rows; }
-    const std::vector<ImportProblem>& problems() const { return m_problems; }
-    // Every problem as one text, a line each.
-    QString problemText() const;
-    // How many groups (accounts, transactions) were read.
+    // The records and groups read.
+    int lineCount() const { return m_lines; }
     int groupCount() const { return m_groups; }
+    // The problems by line (the first thousand), and how many there are in all.
+    const std::vector<ImportProblem>& problems() const { return m_problems; }
+    int problemCount() const { return m_problemCount; }
+    // Every problem as one text, a line each (and how many more there are).
+    QString problemText() const;
+    // What is written only when the user confirms it: a transaction dated outside the
+    // open fiscal year or in a month closed by End Month ("T1 is dated in April 2026,
+    // closed by End Month"). The first thousand, and how many in all.
+    const std::vector<ImportProblem>& notices() const { return m_notices; }
+    int noticeCount() const { return m_noticeCount; }
+    // The question that asks for that confirmation; empty when there are no notices.
+    QString noticeQuestion() const;
 
-    // Takes a snapshot of the books (a failure is told, nothing written), then writes
-    // the groups whose rows are kept (`keep`: one flag per preview row; a group is
-    // kept when its first row is; empty: all) in one database transaction, through the
-    // editors' writers. A refused statement gets the answers of the error dialog; Fix
-    // and Abort roll everything back. Refused (Abort, nothing written) while there are
-    // problems.
-    CommandOutcome write(Connection& cnn, const std::vector<bool>& keep = {});
+    // Reads the file first when it has not been read. Refused (Abort, nothing written)
+    // when the reading found problems, or notices that `confirm` does not accept (none:
+    // not accepted). Then takes a snapshot of the books (a failure is told, nothing
+    // written) and reads the file again, checking every record as `read` does and
+    // writing each group, as soon as it is complete, in one database transaction through
+    // the editors' writers: the groups whose first preview row is unchecked (`keep`: one
+    // flag per preview row) are left out. A problem, Cancel or a refused statement
+    // answered Fix or Abort roll everything back.
+    CommandOutcome write(Connection& cnn, const std::vector<bool>& keep = {},
+                         const std::function<bool()>& confirm = {});
     // The number of groups the last write committed.
     int written() const { return m_written; }
 
 protected:
-    void problem(int line, const QString& reason) { m_problems.push_back({line, reason}); }
-    int addGroup() { return m_groups++; }
-    void addRow(int line, int group, int item) { m_rows.push_back({line, group, item}); }
-    // The header's columns by name, without regard to case: the index of each name in
-    // `names` (-1 when absent). A missing required column is a problem of the header's
-    // line.
-    std::vector<int> matchColumns(const CsvRecord& header, const QStringList& names,
-                                  const QStringList& required);
-    // A field's text, without surrounding blanks and without the apostrophe that an
-    // export puts before a formula-looking text.
-    static QString field(const CsvRecord& r, int column);
-    // The text as an amount by the editors' check (empty: 0); a problem when it is not one.
-    bool amountOf(const QString& text, int line, Amount& out);
+    // The columns found in the header, by the names each may have (in any case).
+    struct Column {
+        QStringList names;
+        bool required = false;
+    };
+    enum class ValueKind { Text, Amount, Date };
 
-    // The reading: the header (false: its problems stop the reading), each further
-    // record as it is read, then the checks over all of them.
-    virtual bool readHeader(Connection& cnn, const CsvRecord& header) = 0;
-    virtual void readRecord(const CsvRecord& record) = 0;
-    virtual void finishReading() {}
-    virtual void clearGroups() = 0;
-    virtual void writeGroup(StatementRunner& run, int group) = 0;
+    void problem(int line, const QString& reason);
+    void notice(int line, const QString& text);
+    // A row for the preview, when there is still room.
+    bool wantsPreview() const { return int(m_rows.size()) < m_previewLimit; }
+    void addPreview(int line, int group, QStringList cells);
+    int addGroup() { return m_groups++; }
+    // The writer, while writing and nothing stopped it: the statements of a group
+    // whose first line is `groupLine` go there; nullptr otherwise.
+    StatementRunner* writerFor(int groupLine);
+    void wrote() { ++m_written; }
+
+    // The header's columns: the index of each (-1 when absent); a missing required one is
+    // a problem of the header's line. Called on the first reading.
+    std::vector<int> matchColumns(const CsvRecord& header, const std::vector<Column>& columns);
+    // A column that is read but not imported, named in the preview.
+    void addUnread(const QString& name);
+    // A text field: the apostrophe an export put before a formula-looking text taken off,
+    // blanks inside quotes kept.
+    static QString textOf(const CsvRecord& r, int column);
+    // A key field (a number) as the books compare keys.
+    static QByteArray keyOf(const CsvRecord& r, int column);
+    // An amount field read with the file's decimal mark (empty: 0); a problem when it is
+    // not one.
+    bool amountOf(const CsvRecord& r, int column, Amount& out);
+    const ImportFormatUsed& used() const { return m_format; }
+    int fiscalYear() const { return m_fiscalYear; }
+
+    // The header of the first reading: the columns (false: its problems stop the
+    // reading), and which of them hold amounts and dates for the format's votes (asked
+    // again at each reading).
+    virtual bool readHeader(const CsvRecord& header) = 0;
+    virtual std::vector<int> amountColumns() const = 0;
+    virtual std::vector<int> dateColumns() const { return {}; }
+    // The second reading: the books' state first, then each record, then the end.
+    virtual void startChecking(Connection& cnn) = 0;
+    virtual void checkRecord(const CsvRecord& record) = 0;
+    virtual void finishChecking() {}
 
 private:
+    // The file opened; a problem when it cannot be (with `tell`).
+    std::unique_ptr<QIODevice> openFile(bool tell = true);
+    // A reading of every record, which writes through `writer` when given. False when
+    // cancelled.
+    bool check(Connection& cnn, StatementRunner* writer);
+    // The format: the user's choices, else what the file's values or the locale say.
+    void decideFormat();
+    // The header, and the votes of the first records (false: the header has problems).
+    bool firstRecords(FormatVotes& votes);
+    void vote(const CsvRecord& r, FormatVotes& votes, QByteArray& lastDate) const;
+    void sortProblems();
+
+    QString m_path;
+    QByteArray m_bytes;
+    bool m_inMemory = false;
+    ImportChoices m_choices;
+    ProgressSink* m_progress = nullptr;
+    const bool* m_cancel = nullptr;
+    int m_previewLimit = 1000;
+
+    struct Found;
+    std::unique_ptr<Found> m_found;
+    ImportFormatUsed m_format;
+    int m_fiscalYear = 0;
     std::vector<PreviewRow> m_rows;
-    std::vector<ImportProblem> m_problems;
-    int m_groups = 0;
-    int m_written = 0;
+    std::vector<ImportProblem> m_problems, m_notices;
+    int m_problemCount = 0, m_noticeCount = 0;
+    int m_lines = 0, m_groups = 0, m_written = 0;
+    StatementRunner* m_writer = nullptr;
+    std::set<int> m_skipped; // first lines of the groups left out
 };
 
 // File → Import Accounts…: AccountNo, AccountName, Class (1 to 6 or the class's name),
@@ -138,47 +215,46 @@ public:
     AccountImport();
     ~AccountImport() override;
     QStringList columns() const override;
-    QStringList cells(const PreviewRow& row) const override;
     QString noun() const override { return QStringLiteral("account(s)"); }
 
 protected:
-    bool readHeader(Connection& cnn, const CsvRecord& header) override;
-    void readRecord(const CsvRecord& record) override;
-    void clearGroups() override;
-    void writeGroup(StatementRunner& run, int group) override;
+    bool readHeader(const CsvRecord& header) override;
+    std::vector<int> amountColumns() const override;
+    void startChecking(Connection& cnn) override;
+    void checkRecord(const CsvRecord& record) override;
 
 private:
     struct Reading;
-    struct Account;
     std::unique_ptr<Reading> m_reading;
-    std::vector<Account> m_accounts;
 };
 
 // File → Import Transactions…: one row per line — TransactionNo, Date, Source,
-// Description, AccountNo, Debit and Credit (or one signed Amount); the rows of one
-// transaction number are one transaction, which must balance. Dates ISO (2026-03-31) or
-// in the user's short format. Each transaction is written as the transaction editor's
-// Add writes it (not posted).
+// Description, AccountNo, Debit and Credit, or one signed Amount (or both, when they
+// agree on every line). The layout of hledger's CSV (txnidx, date, description, account,
+// amount, …) is read as it stands: an `account` matches an account by its number or its
+// exact name. The rows of one transaction follow each other and must balance. Each
+// transaction is written as the transaction editor's Add writes it (not posted).
 class TransactionImport : public CsvImport {
 public:
     TransactionImport();
     ~TransactionImport() override;
     QStringList columns() const override;
-    QStringList cells(const PreviewRow& row) const override;
     QString noun() const override { return QStringLiteral("transaction(s)"); }
+    bool readsDates() const override { return true; }
 
 protected:
-    bool readHeader(Connection& cnn, const CsvRecord& header) override;
-    void readRecord(const CsvRecord& record) override;
-    void finishReading() override;
-    void clearGroups() override;
-    void writeGroup(StatementRunner& run, int group) override;
+    bool readHeader(const CsvRecord& header) override;
+    std::vector<int> amountColumns() const override;
+    std::vector<int> dateColumns() const override;
+    void startChecking(Connection& cnn) override;
+    void checkRecord(const CsvRecord& record) override;
+    void finishChecking() override;
 
 private:
     struct Reading;
-    struct Transaction;
+    void openGroup(const CsvRecord& r, QByteArray key);
+    void closeGroup();
     std::unique_ptr<Reading> m_reading;
-    std::vector<Transaction> m_transactions;
 };
 
 } // namespace zelk::exchange

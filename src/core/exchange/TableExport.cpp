@@ -2,8 +2,18 @@
 
 #include <QAbstractItemModel>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <csv.h>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
 #include <xlsxwriter.h>
 
 namespace zelk::exchange {
@@ -40,101 +50,198 @@ QString RestoredText(const QString& text) {
 
 namespace {
 
-QString cellText(const Cell& c) {
-    switch (c.kind) {
-    case Cell::Money:
-        return MoneyText(c.amount);
-    case Cell::Date:
-        return c.date.isValid() ? c.date.toString(Qt::ISODate) : QString();
-    case Cell::Text:
-        break;
+int s_sheetRows = 0;
+
+// --- CSV ------------------------------------------------------------------------------
+
+// One quoted field, the quotes inside doubled (csv_write: at most 2n + 2 bytes).
+void appendField(QByteArray& out, QByteArrayView raw) {
+    const qsizetype at = out.size();
+    out.resize(at + raw.size() * 2 + 2);
+    // An empty field is written as "" too (libcsv writes nothing for no text at all).
+    const size_t n = csv_write(out.data() + at, size_t(raw.size()) * 2 + 2,
+                               raw.data() ? raw.data() : "", size_t(raw.size()));
+    out.resize(at + qsizetype(n));
+}
+
+// An amount as MoneyText writes it, without a detour through a text.
+void appendMoney(std::string& out, Amount a) {
+    const std::int64_t raw = a.raw();
+    const std::uint64_t mag = raw < 0 ? std::uint64_t(0) - std::uint64_t(raw) : std::uint64_t(raw);
+    char buf[32];
+    char* p = buf + sizeof buf;
+    std::uint64_t frac = mag % 10000;
+    int decimals = 4;
+    while (decimals > 2 && frac % 10 == 0) {
+        frac /= 10;
+        --decimals;
     }
-    return DefusedText(c.text);
+    for (int i = 0; i < decimals; ++i, frac /= 10)
+        *--p = char('0' + frac % 10);
+    *--p = '.';
+    std::uint64_t whole = mag / 10000;
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (raw < 0)
+        *--p = '-';
+    out.assign(p, size_t(buf + sizeof buf - p));
 }
 
-void appendField(QByteArray& out, const QString& value) {
-    const QByteArray raw = value.toUtf8();
-    // csv_write quotes every field and doubles the quotes inside it: at most 2n + 2 bytes.
-    QByteArray quoted(raw.size() * 2 + 2, '\0');
-    const size_t n =
-        csv_write(quoted.data(), size_t(quoted.size()), raw.constData(), size_t(raw.size()));
-    out.append(quoted.constData(), qsizetype(n));
-}
-
-void appendRow(QByteArray& out, const QStringList& values) {
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            out.append(',');
-        appendField(out, values[i]);
+// A text as UTF-8 into a buffer kept from field to field.
+void assignUtf8(std::string& out, QStringView text) {
+    out.clear();
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            const QByteArray utf8 = text.toUtf8();
+            out.assign(utf8.constData(), size_t(utf8.size()));
+            return;
+        }
+        out += char(c.unicode());
     }
-    out.append("\r\n");
 }
 
-void saveBytes(const QByteArray& bytes, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ExportError(QStringLiteral("The file ") + path +
-                          QStringLiteral(" could not be written: ") + file.errorString());
-}
-
-} // namespace
-
-QByteArray CsvBytes(const DataTable& table) {
-    QByteArray out("\xEF\xBB\xBF");
-    QStringList header;
-    for (const QString& h : table.header)
-        header << DefusedText(h);
-    appendRow(out, header);
-    for (const TableRow& row : table.rows) {
-        QStringList values;
-        for (const Cell& c : row.cells)
-            values << cellText(c);
-        appendRow(out, values);
+// Formats rows as CSV lines, dates and amounts without a detour through texts.
+class CsvLines {
+public:
+    void header(QByteArray& out, const QStringList& captions) {
+        for (qsizetype i = 0; i < captions.size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            appendField(out, DefusedText(captions[i]).toUtf8());
+        }
+        out.append("\r\n");
     }
-    return out;
-}
+    void row(QByteArray& out, const std::vector<Cell>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            const Cell& c = cells[i];
+            switch (c.kind) {
+            case Cell::Money:
+                appendMoney(m_field, c.amount);
+                break;
+            case Cell::Date:
+                if (c.date != m_date) { // the rows of a day follow each other
+                    m_date = c.date;
+                    assignUtf8(m_dateText,
+                               c.date.isValid() ? c.date.toString(Qt::ISODate) : QString());
+                }
+                m_field = m_dateText;
+                break;
+            case Cell::Text:
+                assignUtf8(m_field, DefusedText(c.text));
+                break;
+            }
+            appendField(out, QByteArrayView(m_field.data(), qsizetype(m_field.size())));
+        }
+        out.append("\r\n");
+    }
 
-void WriteCsv(const DataTable& table, const QString& path) {
-    saveBytes(CsvBytes(table), path);
-}
+private:
+    QDate m_date;
+    std::string m_dateText, m_field;
+};
 
-void WriteXlsx(const DataTable& table, const QString& path) {
-    const QByteArray file = QFile::encodeName(path);
-    lxw_workbook* book = workbook_new(file.constData());
-    if (!book)
-        throw ExportError(QStringLiteral("The file ") + path +
-                          QStringLiteral(" could not be written."));
-    // Sheet names are at most 31 characters and exclude []:*?/\ .
-    QString name = table.title.isEmpty() ? QStringLiteral("Sheet1") : table.title;
+class CsvRows : public TableRows {
+public:
+    CsvRows(const QString& path, const Connection* books) {
+        if (!path.isEmpty())
+            m_file = std::make_unique<OutputFile>(path, books);
+        m_buffer.reserve(1 << 16);
+    }
+    void start(const QString&, const QStringList& header) override {
+        m_buffer.append("\xEF\xBB\xBF");
+        m_lines.header(m_buffer, header);
+    }
+    void row(const std::vector<Cell>& cells, bool) override {
+        m_lines.row(m_buffer, cells);
+        if (m_buffer.size() >= (1 << 16))
+            put();
+    }
+    void finish() override {
+        put();
+        if (m_file) {
+            m_file->commit();
+        } else if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            throw ExportError(QStringLiteral("The output could not be written: %1.")
+                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        }
+    }
+
+private:
+    void put() {
+        if (m_file)
+            m_file->write(m_buffer);
+        else
+            std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), stdout);
+        m_buffer.resize(0);
+    }
+    std::unique_ptr<OutputFile> m_file;
+    QByteArray m_buffer;
+    CsvLines m_lines;
+};
+
+// --- workbook -------------------------------------------------------------------------
+
+constexpr qsizetype CellCharacters = 32767;
+
+// A sheet's name: at most 31 characters, without []:*?/\ and not framed by apostrophes;
+// the second and further sheets of a table say which they are.
+QByteArray sheetName(const QString& title, int sheet) {
+    QString name = title.isEmpty() ? QStringLiteral("Sheet1") : title;
     for (QChar& ch : name)
         if (QStringLiteral("[]:*?/\\").contains(ch))
             ch = u' ';
-    const QByteArray sheetName = name.left(31).toUtf8();
-    lxw_worksheet* sheet = workbook_add_worksheet(book, sheetName.constData());
-    lxw_format* bold = workbook_add_format(book);
-    format_set_bold(bold);
-    lxw_format* money = workbook_add_format(book);
-    format_set_num_format(money, "#,##0.00");
-    lxw_format* boldMoney = workbook_add_format(book);
-    format_set_num_format(boldMoney, "#,##0.00");
-    format_set_bold(boldMoney);
-    lxw_format* date = workbook_add_format(book);
-    format_set_num_format(date, "yyyy-mm-dd");
-    lxw_format* boldDate = workbook_add_format(book);
-    format_set_num_format(boldDate, "yyyy-mm-dd");
-    format_set_bold(boldDate);
+    while (name.startsWith(u'\'') || name.endsWith(u'\''))
+        name = name.startsWith(u'\'') ? name.mid(1) : name.chopped(1);
+    const QString suffix = sheet > 1 ? QStringLiteral(" (%1)").arg(sheet) : QString();
+    name = name.left(31 - suffix.size()).trimmed();
+    return (name.isEmpty() ? QStringLiteral("Sheet") : name).append(suffix).toUtf8();
+}
 
-    for (qsizetype c = 0; c < table.header.size(); ++c)
-        worksheet_write_string(sheet, 0, lxw_col_t(c), table.header[c].toUtf8().constData(), bold);
-    lxw_row_t r = 1;
-    for (const TableRow& row : table.rows) {
-        for (size_t c = 0; c < row.cells.size(); ++c) {
-            const Cell& cell = row.cells[c];
+class XlsxRows : public TableRows {
+public:
+    XlsxRows(const QString& path, const Connection* books) : m_file(path, books) {
+        m_tmpdir = QFile::encodeName(QFileInfo(path).absolutePath());
+        m_target = QFile::encodeName(m_file.temporaryPath());
+        // Each row goes to the disk as soon as the next one begins: the memory stays flat.
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_tmpdir.data();
+        m_book = workbook_new_opt(m_target.constData(), &options);
+        if (!m_book)
+            throw ExportError(m_file.failure(QStringLiteral("the workbook cannot be created")));
+        m_bold = format(true, nullptr);
+        m_money = format(false, "#,##0.00");
+        m_boldMoney = format(true, "#,##0.00");
+        m_date = format(false, "yyyy-mm-dd");
+        m_boldDate = format(true, "yyyy-mm-dd");
+    }
+    ~XlsxRows() override {
+        if (m_book)
+            lxw_workbook_free(m_book); // nothing written: the temporary file goes
+    }
+    void start(const QString& title, const QStringList& header) override {
+        m_title = title;
+        m_header = header;
+        newSheet();
+    }
+    void row(const std::vector<Cell>& cells, bool total) override {
+        ++m_line;
+        if (m_row >= rowsPerSheet())
+            newSheet();
+        for (size_t c = 0; c < cells.size(); ++c) {
+            const Cell& cell = cells[c];
+            const auto col = lxw_col_t(c);
             switch (cell.kind) {
             case Cell::Money:
                 // A workbook keeps numbers as doubles; exact for every amount below 9e11.
-                worksheet_write_number(sheet, r, lxw_col_t(c), double(cell.amount.raw()) / 10000.0,
-                                       row.total ? boldMoney : money);
+                check(worksheet_write_number(m_sheet, m_row, col,
+                                             double(cell.amount.raw()) / 10000.0,
+                                             total ? m_boldMoney : m_money),
+                      c);
                 break;
             case Cell::Date:
                 if (cell.date.isValid()) {
@@ -142,24 +249,125 @@ void WriteXlsx(const DataTable& table, const QString& path) {
                     dt.year = cell.date.year();
                     dt.month = cell.date.month();
                     dt.day = cell.date.day();
-                    worksheet_write_datetime(sheet, r, lxw_col_t(c), &dt,
-                                             row.total ? boldDate : date);
+                    check(worksheet_write_datetime(m_sheet, m_row, col, &dt,
+                                                   total ? m_boldDate : m_date),
+                          c);
                 }
                 break;
             case Cell::Text:
-                // A string cell is never run as a formula.
-                worksheet_write_string(sheet, r, lxw_col_t(c), cell.text.toUtf8().constData(),
-                                       row.total ? bold : nullptr);
+                text(cell.text, c, total ? m_bold : nullptr);
                 break;
             }
         }
-        ++r;
+        ++m_row;
     }
-    const lxw_error rc = workbook_close(book);
-    if (rc != LXW_NO_ERROR)
-        throw ExportError(QStringLiteral("The file ") + path +
-                          QStringLiteral(" could not be written: ") +
-                          QString::fromUtf8(lxw_strerror(rc)));
+    void finish() override {
+        if (!m_sheet)
+            start(m_title, m_header);
+        errno = 0;
+        const lxw_error rc = workbook_close(m_book);
+        const int cause = errno;
+        m_book = nullptr;
+        if (rc != LXW_NO_ERROR)
+            throw ExportError(m_file.failure(cause != 0
+                                                 ? QString::fromLocal8Bit(std::strerror(cause))
+                                                 : QString::fromUtf8(lxw_strerror(rc))));
+        m_file.commit();
+    }
+
+private:
+    static lxw_row_t rowsPerSheet() {
+        return s_sheetRows > 0 ? lxw_row_t(s_sheetRows) : lxw_row_t(LXW_ROW_MAX);
+    }
+    lxw_format* format(bool bold, const char* numbers) {
+        lxw_format* f = workbook_add_format(m_book);
+        if (!f)
+            throw ExportError(m_file.failure(QStringLiteral("out of memory")));
+        if (bold)
+            format_set_bold(f);
+        if (numbers)
+            format_set_num_format(f, numbers);
+        return f;
+    }
+    void newSheet() {
+        const QByteArray name = sheetName(m_title, ++m_sheets);
+        m_sheet = workbook_add_worksheet(m_book, name.constData());
+        if (!m_sheet)
+            throw ExportError(
+                m_file.failure(QStringLiteral("the sheet %1 cannot be added").arg(m_sheets)));
+        m_row = 0;
+        for (qsizetype c = 0; c < m_header.size(); ++c)
+            text(m_header[c], size_t(c), m_bold);
+        m_row = 1;
+    }
+    void text(const QString& value, size_t column, lxw_format* f) {
+        if (value.size() > CellCharacters)
+            throw ExportError(m_file.failure(
+                QStringLiteral("line %1 (%2) holds a text of %3 characters, and a workbook cell "
+                               "holds at most %4 (CSV keeps it whole)")
+                    .arg(m_line + 1)
+                    .arg(m_header.value(qsizetype(column)), QLocale().toString(value.size()),
+                         QLocale().toString(CellCharacters))));
+        // A string cell is never run as a formula.
+        check(worksheet_write_string(m_sheet, m_row, lxw_col_t(column), value.toUtf8().constData(),
+                                     f),
+              column);
+    }
+    void check(lxw_error rc, size_t column) {
+        if (rc != LXW_NO_ERROR)
+            throw ExportError(m_file.failure(
+                QStringLiteral("line %1 (%2): %3")
+                    .arg(m_line + 1)
+                    .arg(m_header.value(qsizetype(column)), QString::fromUtf8(lxw_strerror(rc)))));
+    }
+
+    OutputFile m_file;
+    QByteArray m_tmpdir, m_target;
+    lxw_workbook* m_book = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    lxw_format *m_bold, *m_money, *m_boldMoney, *m_date, *m_boldDate;
+    QString m_title;
+    QStringList m_header;
+    int m_sheets = 0;
+    lxw_row_t m_row = 0;
+    qint64 m_line = 0; // the table's line, the header's not counted
+};
+
+} // namespace
+
+std::unique_ptr<TableRows> CsvFileRows(const QString& path, const Connection* books) {
+    return std::make_unique<CsvRows>(path, books);
+}
+
+std::unique_ptr<TableRows> XlsxFileRows(const QString& path, const Connection* books) {
+    return std::make_unique<XlsxRows>(path, books);
+}
+
+std::unique_ptr<TableRows> TableFileRows(const QString& path, const Connection* books) {
+    if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return XlsxFileRows(path, books);
+    return CsvFileRows(path, books);
+}
+
+void SetSheetRowsForTesting(int rows) {
+    s_sheetRows = rows;
+}
+
+QByteArray CsvBytes(const DataTable& table) {
+    QByteArray out("\xEF\xBB\xBF");
+    CsvLines lines;
+    lines.header(out, table.header);
+    for (const TableRow& row : table.rows)
+        lines.row(out, row.cells);
+    return out;
+}
+
+void WriteTable(const DataTable& table, const QString& path, const Connection* books) {
+    const std::unique_ptr<TableRows> out = TableFileRows(path, books);
+    out->start(table.title, table.header);
+    for (const TableRow& row : table.rows)
+        out->row(row.cells, row.total);
+    out->finish();
 }
 
 DataTable TableOfModel(const QAbstractItemModel& model, const QString& title) {
@@ -186,13 +394,6 @@ DataTable TableOfModel(const QAbstractItemModel& model, const QString& title) {
         t.rows.push_back(std::move(row));
     }
     return t;
-}
-
-void WriteTable(const DataTable& table, const QString& path) {
-    if (path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-        WriteXlsx(table, path);
-    else
-        WriteCsv(table, path);
 }
 
 } // namespace zelk::exchange

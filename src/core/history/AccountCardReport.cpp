@@ -9,19 +9,23 @@ using namespace modRptUtil;
 
 namespace {
 
-// Date 8, Trx No. 9, Description 21, Debit 12, Credit 12, Balance 13, joined by blanks.
-std::vector<RowCell> cardCells(const QStringList& texts, const std::vector<Amount>& amounts) {
+// Date 8 ("dd/MM/yy", the report's own), Trx No. 9, Description 21, Debit 12, Credit 12,
+// Balance 13, joined by blanks.
+std::vector<RowCell> cardCells(const GridRow& row) {
+    const QStringList& texts = row.cells;
+    const std::vector<Amount>& amounts = row.sums;
     const auto money = [&](int column, int width) {
         // An empty cell stays empty, as in the grid; a shown zero balance prints 0.00.
         return texts.value(column).isEmpty() ? TextCell(QString(), width)
                                              : AmountCell(amounts[size_t(column)], width);
     };
-    return {TextCell(texts.value(0), 8),
-            TextCell(texts.value(1), 9),
-            TextCell(texts.value(3), 21),
-            money(5, 12),
-            money(6, 12),
-            money(7, 13)};
+    return {
+        TextCell(row.date.isValid() ? row.date.toString(QStringLiteral("dd/MM/yy")) : QString(), 8),
+        TextCell(texts.value(1), 9),
+        TextCell(texts.value(3), 21),
+        money(5, 12),
+        money(6, 12),
+        money(7, 13)};
 }
 
 } // namespace
@@ -53,8 +57,7 @@ void WriteAccountCardReport(Connection& cnn, const std::vector<GridRow>& rows,
             WriteRule(file, false);
             WritePar(file);
         }
-        const QStringList lines =
-            ColumnRowLines(cardCells(row.cells, row.sums), QStringLiteral(" "));
+        const QStringList lines = ColumnRowLines(cardCells(row), QStringLiteral(" "));
         for (const QString& line : lines) {
             file.WriteLine(row.kind == RowKind::Data ? line : RtfBold(line));
             WritePar(file);

@@ -6,6 +6,8 @@
 #include "core/data/modDBUtil.h"
 #include "core/data/modErrors.h"
 
+#include <algorithm>
+
 namespace zelk::history {
 
 namespace {
@@ -51,7 +53,43 @@ QString HistoryBrowser::statementFor(const RangeChoice& choice) const {
     return {};
 }
 
-HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
+RangeChoice OpeningChoice(Connection& cnn, BrowserKind kind) {
+    const CompanyRow company = CompanyRow::read(cnn);
+    const int begin = company.FinancialPeriodBegin;
+    const int year = company.CurrentPeriodYear;
+    // The calendar month of a period of the fiscal year.
+    const auto monthOfPeriod = [begin](int period) { return (begin - 1 + period - 1) % 12 + 1; };
+    RangeChoice choice;
+    choice.dateFrom = fiscal::firstDayOfYear(begin, year);
+    choice.dateTo = fiscal::lastDayOfYear(begin, year);
+    switch (kind) {
+    case BrowserKind::Transactions: {
+        RowSet last = cnn.execute(modDBUtil::GetLastHistoryDate(choice.dateFrom, choice.dateTo));
+        const QDate day = last.eof() ? QDate() : last.date(QStringLiteral("LastDate"));
+        if (day.isValid())
+            choice.dateTo = QDate(day.year(), day.month(), day.daysInMonth());
+        break;
+    }
+    case BrowserKind::GeneralLedgerCurrent: {
+        RowSet last = cnn.execute(modDBUtil::GetLastPostedPeriod(year));
+        const int period = last.eof() ? 0 : int(last.integer(QStringLiteral("LastPeriod")));
+        choice.month = monthOfPeriod(std::clamp(period, 1, 12));
+        break;
+    }
+    case BrowserKind::GeneralLedgerPrevious:
+        choice.month = monthOfPeriod(12);
+        choice.year = year - 1;
+        break;
+    case BrowserKind::Balances:
+        choice.year = year - 1;
+        break;
+    case BrowserKind::AccountCard:
+        break;
+    }
+    return choice;
+}
+
+HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice, bool tellNoData) {
     int read = 0;
     std::vector<GridRow> rows;
     try {
@@ -74,7 +112,8 @@ HistoryBrowser::LoadResult HistoryBrowser::load(const RangeChoice& choice) {
     const bool empty = read < 1 && m_design->kind != BrowserKind::AccountCard;
     replace(read, std::move(rows));
     if (empty) {
-        ui().messageBox(QStringLiteral("No data."), appTitle());
+        if (tellNoData)
+            ui().messageBox(QStringLiteral("No data."), appTitle());
         return LoadResult::NoData;
     }
     return LoadResult::Loaded;

@@ -20,6 +20,14 @@ struct RangeChoice {
     QString account;        // the account card: the account's number
 };
 
+// The choice a browser opens on, the period at hand: the transaction history from the
+// first day of the open fiscal year to the last day of its last month with closed lines
+// (to the year's end when it has none); the open year's ledger, its last month with a
+// posting (its first month when none has); a closed year's ledger, the last month of the
+// year before the open one; the balances, that year; the account card (of no account),
+// the open fiscal year. Throws DbError when the company row cannot be read.
+RangeChoice OpeningChoice(Connection& cnn, BrowserKind kind);
+
 class HistoryBrowser {
 public:
     enum class LoadResult {
@@ -37,9 +45,10 @@ public:
     QString statementFor(const RangeChoice& choice) const;
 
     // Reads the rows of the choice over the browser's connection and arranges them.
-    // With no rows the grid is emptied and "No data." is told. A failing query is shown
-    // with the database error report; the rows shown before stay.
-    LoadResult load(const RangeChoice& choice);
+    // With no rows the grid is emptied and "No data." is told (unless `tellNoData` is
+    // false: a browser that opens empty says nothing). A failing query is shown with the
+    // database error report; the rows shown before stay.
+    LoadResult load(const RangeChoice& choice, bool tellNoData = true);
 
     const std::vector<GridRow>& rows() const { return m_rows; }
     // How many rows the browser's query gave.

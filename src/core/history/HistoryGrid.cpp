@@ -4,6 +4,7 @@
 #include "core/data/FiscalCalendar.h"
 #include "core/data/RowSet.h"
 #include "core/data/modUtils.h"
+#include "core/shared/TypedDate.h"
 
 #include <QDate>
 #include <map>
@@ -85,16 +86,21 @@ BrowserDesign accountCard() {
             /*repeatingColumns*/ 0};
 }
 
+// A money cell: "#,##0.00", empty for 0 (a line's other side).
+QString moneyText(Amount a) {
+    return a.isZero() ? QString() : a.formatStandard();
+}
+
 QString displayText(const ColumnDesign& column, const RowSet& rs, const QString& field) {
     switch (column.kind) {
     case CellKind::Money:
-        return rs.amount(field).formatOptional();
+        return moneyText(rs.amount(field));
     case CellKind::Balance:
         return rs.amount(field).formatStandard();
     case CellKind::Date: {
         const QString stored = rs.text(field);
         const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
-        return d.isValid() ? d.toString(QLatin1String(DateFormat)) : stored;
+        return d.isValid() ? ShortDateText(d) : stored;
     }
     case CellKind::Text:
     case CellKind::Number:
@@ -172,7 +178,7 @@ private:
         row.sums = sums;
         for (int c = 0; c < m_columns; ++c)
             row.cells << (m_design.columns[size_t(c)].kind == CellKind::Money
-                              ? sums[size_t(c)].formatOptional()
+                              ? moneyText(sums[size_t(c)])
                               : QString());
         row.cells[0] = caption;
         return row;
@@ -247,7 +253,7 @@ std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int f
             throw Overflow();
         }
     };
-    const auto shownDate = [](const QDate& day) { return day.toString(QLatin1String(DateFormat)); };
+    const auto shownDate = [](const QDate& day) { return ShortDateText(day); };
 
     std::vector<GridRow> rows;
     Amount balance, debits, credits;
@@ -305,7 +311,7 @@ std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int f
                   << (lines.boolean(QStringLiteral("Closed"))   ? QStringLiteral("Closed")
                       : lines.boolean(QStringLiteral("Posted")) ? QStringLiteral("Posted")
                                                                 : QStringLiteral("Not posted"))
-                  << debit.formatOptional() << credit.formatOptional() << balance.formatStandard();
+                  << moneyText(debit) << moneyText(credit) << balance.formatStandard();
         rows.push_back(std::move(row));
     }
     if (!opened)
@@ -316,8 +322,8 @@ std::vector<GridRow> arrangeAccountCard(RowSet& lines, RowSet& beginnings, int f
     for (int c = 0; c < columns; ++c)
         total.cells << QString();
     total.cells[Description] = TotalCaption;
-    total.cells[Debit] = debits.formatOptional();
-    total.cells[Credit] = credits.formatOptional();
+    total.cells[Debit] = moneyText(debits);
+    total.cells[Credit] = moneyText(credits);
     total.cells[Balance] = balance.formatStandard();
     total.sums.assign(size_t(columns), Amount());
     total.sums[Debit] = debits;

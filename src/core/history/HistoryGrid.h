@@ -20,13 +20,10 @@ namespace zelk::history {
 enum class CellKind {
     Text,   // as stored; null shows empty
     Number, // whole numbers (years, periods)
-    Date,   // stored as ISO text, shown in DateFormat
-    Money,  // ten-thousandths, shown "#,###.##" (0 shows empty); summed in the total rows
-    Balance // a running balance: shown "##,##0.00" (0 too), never summed
+    Date,   // stored as ISO text, shown in the short format (ShortDateText)
+    Money,  // ten-thousandths, shown "#,##0.00" (0 shows empty); summed in the total rows
+    Balance // a running balance: shown "#,##0.00" (0 too), never summed
 };
-
-// The way dates are shown in the browsers' grids.
-inline constexpr const char* DateFormat = "dd/MM/yy"; // fits the designed Date column
 
 struct ColumnDesign {
     QString caption;

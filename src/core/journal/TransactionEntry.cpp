@@ -28,22 +28,20 @@ QString InvalidAccountText() {
 void AfterEdit(LineCells& row, int column, const AccountLookup& lookup) {
     switch (column) {
     case ColAccountNo:
-        ChooseAccount(row, row[ColAccountNo], lookup);
-        break;
     case ColAccountName:
-        if (const AccountLookup::Account* a = lookup.findName(row[ColAccountName]))
-            row[ColAccountNo] = a->AccountNo;
+        ChooseTypedAccount(row, row[size_t(column)], lookup);
         break;
     case ColDebit:
     case ColCredit: {
+        const std::optional<Amount> typed = Amount::parse(row[size_t(column)]);
+        if (!typed || typed->isZero())
+            break; // left as typed: the check of the lines names it
         const int other = column == ColDebit ? ColCredit : ColDebit;
-        const Amount a = Amount::valueOf(row[size_t(column)]);
-        if (a.isNegative()) { // shown on the side where it is stored
-            row[size_t(other)] = (-a).toSqlText();
-            row[size_t(column)] = QStringLiteral("0");
-        } else if (!a.isZero()) {
-            row[size_t(other)] = QStringLiteral("0");
-        }
+        // Shown on the side where it is stored: "-50" as a credit is a debit of 50.
+        const size_t shown = size_t(typed->isNegative() ? other : column);
+        row[size_t(column)].clear();
+        row[size_t(other)].clear();
+        row[shown] = typed->abs().formatEntry();
         break;
     }
     default:
@@ -59,6 +57,11 @@ void ChooseAccount(LineCells& row, const QString& accountNo, const AccountLookup
     }
     const AccountLookup::Account* a = lookup.findNo(accountNo);
     row[ColAccountName] = a ? a->AccountName : InvalidAccountText();
+}
+
+void ChooseTypedAccount(LineCells& row, const QString& typed, const AccountLookup& lookup) {
+    const AccountLookup::Account* a = lookup.resolve(typed);
+    ChooseAccount(row, a ? a->AccountNo : typed, lookup);
 }
 
 namespace {
@@ -100,8 +103,7 @@ QString TotalsText(const LineTotals& t) {
 QString UnbalancedQuestion(const LineTotals& t) {
     return QStringLiteral("Debits %1 and credits %2 differ by %3. Save it unbalanced? It will "
                           "not be posted until it balances.")
-        .arg(t.debits.formatStandard(), t.credits.formatStandard(),
-             t.difference().abs().formatStandard());
+        .arg(t.debits.formatEntry(), t.credits.formatEntry(), t.difference().abs().formatEntry());
 }
 
 std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t row) {
@@ -113,8 +115,8 @@ std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t
     if (diff.isZero() || row >= rows.size())
         return std::nullopt;
     LineCells cells = rows[row];
-    cells[ColDebit] = diff.isNegative() ? (-diff).toSqlText() : QStringLiteral("0");
-    cells[ColCredit] = diff.isNegative() ? QStringLiteral("0") : diff.toSqlText();
+    cells[ColDebit] = diff.isNegative() ? diff.abs().formatEntry() : QString();
+    cells[ColCredit] = diff.isNegative() ? QString() : diff.formatEntry();
     return cells;
 }
 
@@ -173,10 +175,30 @@ QString NextTransactionNo(const QStringList& numbers) {
 }
 
 QString NextTransactionNo(Connection& cnn) {
+    // The last numbers: those of the latest date of the journal, or of the history when
+    // its latest date is later (after a month end the journal may be empty).
     QStringList numbers;
-    for (RowSet rs = cnn.execute(modDBUtil::GetTransactionList()); !rs.eof(); rs.moveNext())
-        numbers << rs.text(QStringLiteral("TransactionNo"));
-    return NextTransactionNo(numbers);
+    QDate latest;
+    for (RowSet rs = cnn.execute(modDBUtil::GetLatestTransactionNumbers()); !rs.eof();
+         rs.moveNext()) {
+        const QDate day = rs.date(QStringLiteral("DateStamp"));
+        if (day > latest) {
+            numbers.clear();
+            latest = day;
+        }
+        if (day == latest)
+            numbers << rs.text(QStringLiteral("TransactionNo"));
+    }
+    // A number in use, in the journal or in the history of any year, is passed over.
+    QString next = NextTransactionNo(numbers);
+    for (int tries = 0; !next.isEmpty(); ++tries) {
+        if (cnn.execute(modDBUtil::GetTransactionNumberUse(next)).eof())
+            return next;
+        if (tries == 1000)
+            break;
+        next = NextTransactionNo(QStringList{next});
+    }
+    return QString();
 }
 
 QString PostedLockText() {
@@ -242,11 +264,8 @@ int ValidateTransaction(const QString& transactionNo, const std::vector<LineCell
 }
 
 LineCells CellsOfLine(const QString& accountNo, const QString& accountName, Amount amount) {
-    LineCells cells{accountNo, accountName, QStringLiteral("0"), QStringLiteral("0")};
-    if (amount > Amount())
-        cells[ColDebit] = amount.toSqlText();
-    else
-        cells[ColCredit] = amount.abs().toSqlText();
+    LineCells cells{accountNo, accountName, QString(), QString()};
+    cells[amount.isNegative() ? ColCredit : ColDebit] = amount.abs().formatEntry();
     return cells;
 }
 
@@ -375,7 +394,7 @@ CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& 
 }
 
 QString TransactionListStatement() {
-    return modDBUtil::GetTransactionList();
+    return modDBUtil::GetTransactionListWithTotals();
 }
 
 std::vector<ListColumn> TransactionListColumns() {
@@ -385,6 +404,8 @@ std::vector<ListColumn> TransactionListColumns() {
         {QStringLiteral("No"), 1788, QStringLiteral("TrxNo"), QStringLiteral("TransactionNo")},
         {QStringLiteral("Source"), 2160, QString(), QStringLiteral("Source")},
         {QStringLiteral("Posted"), 912, QString(), QStringLiteral("Posted"), ListDisplay::YesNo},
+        {QStringLiteral("Description"), 3000, QString(), QStringLiteral("Description")},
+        {QStringLiteral("Total"), 1400, QString(), QStringLiteral("Total"), ListDisplay::Money},
     };
 }
 

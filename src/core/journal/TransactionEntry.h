@@ -32,15 +32,17 @@ QString InvalidAccountText();
 using zelk::accounts::AccountLookup;
 
 // What happens after the user has finished editing a cell of a row:
-//  number -> the account's name, or "Invalid Account" when none has that number (an
-//  empty number empties the name);
-//  name -> the account's number when an account has that name, else nothing;
-//  a non-zero debit -> the credit cell "0"; a non-zero credit -> the debit cell "0";
-//  a negative amount changes side at once: "-50" as a credit shows as a debit of 50.
+//  number or name -> the account the text names (AccountLookup::resolve: a number, a
+//  name or part of one), its number and name; a text that names none stays in the
+//  number cell with "Invalid Account" beside it; an empty text empties both;
+//  a non-zero amount -> shown "#,##0.00" on its side, the other side emptied; a
+//  negative amount changes side at once: "-50" as a credit shows as a debit of 50.00.
 void AfterEdit(LineCells& row, int column, const AccountLookup& lookup);
 // The account chosen for a row (from a list that carries the number): its number and
-// name; an empty number empties both.
+// name ("Invalid Account" for a number of none); an empty number empties both.
 void ChooseAccount(LineCells& row, const QString& accountNo, const AccountLookup& lookup);
+// The account a typed text names, chosen as above.
+void ChooseTypedAccount(LineCells& row, const QString& typed, const AccountLookup& lookup);
 
 // The sums of the rows' amounts (a row's amount is its debit when that is not 0, else
 // its credit), as shown under the grid.
@@ -58,10 +60,12 @@ QString UnbalancedQuestion(const LineTotals& totals);
 // The row with the amount that balances the other rows filled in on its side (the
 // debit when the others hold more credits); nothing when they balance already.
 std::optional<LineCells> BalancingRow(const std::vector<LineCells>& rows, size_t row);
-// The number proposed for a new transaction: the next after the highest number of the
-// pattern of letters and digits ("T011" -> "T012"), not one in use; empty when no number
-// ends in digits.
+// The next number after the highest of the numbers given, in its pattern of letters and
+// digits ("T011" -> "T012", "2026-0007" -> "2026-0008"), not one of them; empty when no
+// number ends in digits.
 QString NextTransactionNo(const QStringList& numbers);
+// The number proposed for a new transaction: the next after the last (the highest of the
+// latest date in the journal or the history), passing over numbers in use in either.
 QString NextTransactionNo(Connection& cnn);
 // What the posted label says of a posted transaction, which opens read-only.
 QString PostedLockText();
@@ -103,8 +107,8 @@ struct TransactionHeader {
 };
 
 // A transaction as the editor shows it: the header, its posted flag and the cells of
-// its lines (a positive amount in the debit cell, otherwise its absolute value in the
-// credit cell; the other cell "0").
+// its lines (a negative amount's absolute value in the credit cell, any other amount in
+// the debit cell, "#,##0.00"; the other cell empty).
 struct LoadedTransaction {
     TransactionHeader header;
     bool Posted = false;
@@ -151,8 +155,8 @@ CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& 
                                       const std::vector<LineCells>& rows, SaveMode mode,
                                       const QString& title);
 
-// The transaction list: its statement, columns and deletion (refused for a posted
-// transaction).
+// The transaction list: its statement, columns (the designed four, then each
+// transaction's description and total) and deletion (refused for a posted transaction).
 QString TransactionListStatement();
 std::vector<ListColumn> TransactionListColumns();
 ListDeletion TransactionDeletion();

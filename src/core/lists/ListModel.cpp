@@ -6,6 +6,7 @@
 #include "core/data/modErrors.h"
 
 #include "core/shared/DataTable.h"
+#include "core/shared/TypedDate.h"
 
 #include <QDate>
 #include <QLocale>
@@ -132,10 +133,12 @@ QString ListModel::cellText(int row, int column) const {
     switch (m_columns[size_t(column)].display) {
     case ListDisplay::ShortDate: {
         const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
-        return d.isValid() ? QLocale().toString(d, QLocale::ShortFormat) : v.toString();
+        return d.isValid() ? ShortDateText(d) : v.toString();
     }
     case ListDisplay::YesNo:
         return v.toLongLong() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    case ListDisplay::Money:
+        return Amount::fromRaw(v.toLongLong()).formatStandard();
     case ListDisplay::Plain:
         break;
     }
@@ -147,6 +150,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return cellText(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole &&
+        m_columns[size_t(index.column())].display == ListDisplay::Money)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == SortValueRole) {
         // Numbers as numbers, dates as dates; texts by their shown text.
         const int field = m_fieldOf[size_t(index.column())];
@@ -160,6 +166,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         }
         case ListDisplay::YesNo:
             return QVariant(qlonglong(v.toLongLong() != 0));
+        case ListDisplay::Money:
         case ListDisplay::Plain:
             break;
         }
@@ -167,6 +174,12 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
             v.typeId() == QMetaType::Double)
             return QVariant(v.toLongLong());
         return QVariant(v.toString());
+    }
+    if (role == ExportValueRole &&
+        m_columns[size_t(index.column())].display == ListDisplay::Money) {
+        const int field = m_fieldOf[size_t(index.column())];
+        const QVariant v = field < 0 ? QVariant() : cell(index.row(), field);
+        return v.isNull() ? QVariant() : QVariant::fromValue(Amount::fromRaw(v.toLongLong()));
     }
     if (role == ExportValueRole &&
         m_columns[size_t(index.column())].display == ListDisplay::ShortDate) {

@@ -13,6 +13,7 @@ enum class ListDisplay {
     Plain,     // the text as stored
     ShortDate, // a date in the platform's short date format
     YesNo,     // a Yes/No value as "Yes" or "No"
+    Money,     // ten-thousandths as "#,##0.00", to the right
 };
 
 // One column of a list window: caption, width in twips, key (empty: the column carries

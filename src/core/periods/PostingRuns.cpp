@@ -133,7 +133,7 @@ void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear
             }
             if (debits != credits)
                 reason = QStringLiteral("debits %1 and credits %2 do not balance")
-                             .arg(debits.formatStandard(), credits.formatStandard());
+                             .arg(debits.formatEntry(), credits.formatEntry());
         }
         if (!reason.isEmpty()) {
             skipped.push_back({no, date, reason});
@@ -184,6 +184,16 @@ PostTransactions::PostTransactions(Connection& cnn, ProgressSink& progress)
 
 RevertPostings::RevertPostings(Connection& cnn, ProgressSink& progress)
     : PostingRun(cnn, progress, Reverting) {}
+
+QDate PostingRun::proposedDateTo() {
+    const CompanyRow company = CompanyRow::read(m_cnn);
+    const int begin = company.FinancialPeriodBegin;
+    RowSet last = m_cnn.execute(modDBUtil::GetLastTransactionDate(
+        fiscal::firstDayOfYear(begin, company.CurrentPeriodYear),
+        fiscal::lastDayOfYear(begin, company.CurrentPeriodYear), !m_direction.postedAfter));
+    const QDate day = last.eof() ? QDate() : last.date(QStringLiteral("LastDate"));
+    return day.isValid() ? QDate(day.year(), day.month(), day.daysInMonth()) : QDate();
+}
 
 RunOutcome PostingRun::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();

@@ -27,6 +27,10 @@ class PostingRun : public PeriodRun {
 public:
     RunOutcome run(const QDate& DateFrom, const QDate& DateTo);
     const std::vector<SkippedTransaction>& skipped() const { return m_skipped; }
+    // The end of the range proposed to the run: the last day of the latest month of the
+    // open fiscal year that holds a transaction the run would take; an invalid date
+    // when there is none. Throws DbError when the books cannot be read.
+    QDate proposedDateTo();
 
     // How the two runs differ.
     struct Direction {

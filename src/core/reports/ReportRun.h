@@ -32,11 +32,16 @@ public:
     // Cancel runs here). False when the build is to stop.
     bool step();
 
-    // The figures of the report last written through this run, as data for export.
+    // The figures of the report last written through this run, as data for export: kept
+    // in table(), or handed to `rows` as they come when it is set.
     DataTable& table() { return m_table; }
+    void streamTableTo(TableRows* rows) { m_rows = rows; }
+    TableRows* tableRows() { return m_rows ? m_rows : &m_collector; }
 
 private:
     DataTable m_table;
+    TableCollector m_collector{m_table};
+    TableRows* m_rows = nullptr;
     Connection& m_cnn;
     ProgressSink& m_progress;
     const bool& m_cancel;

@@ -66,7 +66,7 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
             results.push_back(-balanceToPeriod(*rs, period));
     const Amount result = Amount::sum(results);
 
-    ReportFile file(ReportFilePath(), &run.table());
+    ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Balance")});
     WriteReportOpening(file, company, QStringLiteral("Balance Sheet"));

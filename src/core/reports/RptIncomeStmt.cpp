@@ -39,7 +39,7 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     }
     run.start(revenues.recordCount() + expenses.recordCount());
 
-    ReportFile file(ReportFilePath(), &run.table());
+    ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Amount")});
     WriteReportOpening(file, company, QStringLiteral("Income Statement"));

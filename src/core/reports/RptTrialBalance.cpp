@@ -19,7 +19,7 @@ BuildResult BuildTrialBalance(int Month, ReportRun& run) {
     }
     run.start(rs.recordCount());
 
-    ReportFile file(ReportFilePath(), &run.table());
+    ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader({QStringLiteral("AccountNo"), QStringLiteral("AccountName"),
                         QStringLiteral("Debit"), QStringLiteral("Credit")});
     WriteReportOpening(file, company, QStringLiteral("Trial Balance"));

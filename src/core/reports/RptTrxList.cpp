@@ -20,7 +20,7 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
                       .execute(modDBUtil::GetTransactionCountInRange(DateFrom, DateTo))
                       .integer(QStringLiteral("TransactionCount"))));
 
-    ReportFile file(ReportFilePath(), &run.table());
+    ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader(
         {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
          QStringLiteral("Posted"), QStringLiteral("Description"), QStringLiteral("AccountNo"),

@@ -9,6 +9,8 @@
 #include "core/shared/TextEncoding.h"
 
 #include <QDir>
+#include <cerrno>
+#include <cstring>
 
 namespace modRptUtil {
 
@@ -30,6 +32,12 @@ void appendUnicodeEscape(QString& out, char16_t unit) {
 } // namespace
 
 namespace {
+// Why a write failed: the system's word for it ("No space left on device"), where Qt
+// has only "Unknown error".
+QString failureReason(const QFile& file) {
+    return errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+}
+
 QString fileErrorText(const QString& path, const QString& reason) {
     return QStringLiteral("The report file %1 could not be written: %2").arg(path, reason);
 }
@@ -43,10 +51,8 @@ QString ReportFileError::message() const {
     return fileErrorText(m_path, m_reason);
 }
 
-ReportFile::ReportFile(const QString& path, zelk::DataTable* data)
+ReportFile::ReportFile(const QString& path, zelk::TableRows* data)
     : m_path(path), m_file(path), m_data(data) {
-    if (m_data)
-        *m_data = {};
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw ReportFileError(QDir::toNativeSeparators(path), m_file.errorString());
 }
@@ -69,40 +75,49 @@ void ReportFile::WriteLine(const QString& line) {
         }
     }
     bytes += "\r\n";
+    errno = 0;
     if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+        throw ReportFileError(QDir::toNativeSeparators(m_path), failureReason(m_file));
 }
 
 void ReportFile::Close() {
     if (!m_file.isOpen())
         return;
+    startData();
+    errno = 0;
     const bool flushed = m_file.flush();
+    const QString reason = failureReason(m_file);
     m_file.close();
     if (!flushed || m_file.error() != QFileDevice::NoError)
-        throw ReportFileError(QDir::toNativeSeparators(m_path), m_file.errorString());
+        throw ReportFileError(QDir::toNativeSeparators(m_path), reason);
 }
 
 void ReportFile::setDataTitle(const QString& title) {
-    if (m_data)
-        m_data->title = title;
+    m_title = title;
 }
 
 void ReportFile::setDataHeader(const QStringList& captions) {
-    if (m_data)
-        m_data->header = captions;
+    m_header = captions;
 }
 
 void ReportFile::setRowContext(std::vector<zelk::Cell> cells) {
     m_context = std::move(cells);
 }
 
+void ReportFile::startData() {
+    if (m_data && !m_started && !m_header.isEmpty())
+        m_data->start(m_title, m_header);
+    m_started = true;
+}
+
 void ReportFile::addDataRow(std::vector<zelk::Cell> cells, bool total) {
     if (!m_data)
         return;
-    zelk::TableRow row{m_context, total};
-    row.cells.insert(row.cells.end(), std::make_move_iterator(cells.begin()),
-                     std::make_move_iterator(cells.end()));
-    m_data->rows.push_back(std::move(row));
+    startData();
+    std::vector<zelk::Cell> row = m_context;
+    row.insert(row.end(), std::make_move_iterator(cells.begin()),
+               std::make_move_iterator(cells.end()));
+    m_data->row(row, total);
 }
 
 QString ReportFilePath() {

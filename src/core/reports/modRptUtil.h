@@ -41,13 +41,15 @@ private:
 // to the disk as soon as it is written. Characters are written as Windows-1252 bytes;
 // a character outside that code page is written as \uN? so that nothing is lost.
 //
-// Beside the text, a report may collect its figures as data (`data`, not owned): the
-// writers of account rows, statement rows and totals add one typed row each, after the
-// cells of the current context (the section, the transaction) that the build sets.
+// Beside the text, a report may hand its figures on as data (`data`, not owned: a table
+// in memory or a file written as the rows come): the writers of account rows, statement
+// rows and totals add one typed row each, after the cells of the current context (the
+// section, the transaction) that the build sets. The data starts with the first row, or
+// at Close when there is none.
 class ReportFile {
 public:
     // Creates the file; throws ReportFileError when it cannot.
-    explicit ReportFile(const QString& path, zelk::DataTable* data = nullptr);
+    explicit ReportFile(const QString& path, zelk::TableRows* data = nullptr);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
@@ -65,9 +67,14 @@ public:
     void addDataRow(std::vector<zelk::Cell> cells, bool total = false);
 
 private:
+    void startData();
+
     QString m_path;
     QFile m_file;
-    zelk::DataTable* m_data;
+    zelk::TableRows* m_data;
+    QString m_title;
+    QStringList m_header;
+    bool m_started = false;
     std::vector<zelk::Cell> m_context;
 };
 

@@ -40,6 +40,34 @@ struct DataTable {
     std::vector<TableRow> rows;
 };
 
+// Where the rows of a table go as they are made: a file written as they come, or a
+// table kept in memory.
+class TableRows {
+public:
+    virtual ~TableRows() = default;
+    // The sheet's name and the header row, before the first row.
+    virtual void start(const QString& title, const QStringList& header) = 0;
+    virtual void row(const std::vector<Cell>& cells, bool total) = 0;
+    // Completes what was written (a file is then in place, whole).
+    virtual void finish() = 0;
+};
+
+// Keeps the rows in a table.
+class TableCollector : public TableRows {
+public:
+    explicit TableCollector(DataTable& table) : m_table(table) {}
+    void start(const QString& title, const QStringList& header) override {
+        m_table = {title, header, {}};
+    }
+    void row(const std::vector<Cell>& cells, bool total) override {
+        m_table.rows.push_back({cells, total});
+    }
+    void finish() override {}
+
+private:
+    DataTable& m_table;
+};
+
 // What a model answers besides its display texts, so that its export keeps the kinds of
 // its cells: ExportValueRole a QDate or a zelk::Amount for a cell shown as a date or an
 // amount (nothing for text); TotalRowRole true in column 0 of a total row.

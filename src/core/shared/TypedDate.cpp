@@ -62,8 +62,11 @@ bool allDigits(const QString& s) {
 
 } // namespace
 
-QString DateFieldText(const QDate& date) {
-    return English.toString(date, QStringLiteral("dd MMM yyyy"));
+QString ShortDateText(const QDate& date, const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) // a two-digit year would not read back
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return locale.toString(date, format);
 }
 
 TypedDate ParseTypedDate(const QString& typed, const QLocale& locale) {

@@ -7,7 +7,7 @@
 namespace zelk {
 
 // A date typed whole: in the locale's short format ("29/02/2004", "2/29/04"), as ISO
-// ("2004-02-29") or as the date fields show it ("29 Feb 2004"). A two-digit year is one
+// ("2004-02-29") or with the month's name ("29 Feb 2004"). A two-digit year is one
 // of 1980 ... 2079. The result is a date of the years 1980 to 3000, or the reason why
 // the text is none ("31 Feb 2004 is not a date").
 struct TypedDate {
@@ -15,8 +15,10 @@ struct TypedDate {
     QString error; // otherwise
 };
 TypedDate ParseTypedDate(const QString& text, const QLocale& locale = QLocale());
-// How a date field shows a date: "29 Feb 2004".
-QString DateFieldText(const QDate& date);
+// How every window shows a date: the locale's short format with the year in full
+// ("29/02/2004", "2/29/2004"; "29 Feb 2004" where the locale is C). Date fields show it
+// too, and read it back.
+QString ShortDateText(const QDate& date, const QLocale& locale = QLocale());
 constexpr int FirstDateYear = 1980;
 constexpr int LastDateYear = 3000;
 

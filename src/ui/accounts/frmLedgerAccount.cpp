@@ -44,12 +44,16 @@ frmLedgerAccount::frmLedgerAccount(QWidget* parent) : QDialog(parent) {
     grid->setColumnMinimumWidth(1, twips(3600));
 
     fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel);
+    cmdSaveNew =
+        controls::button(fraConfirm, QStringLiteral("cmdSaveNew"), QStringLiteral("Save and &New"));
+    static_cast<QHBoxLayout*>(fraConfirm->layout())->insertWidget(2, cmdSaveNew); // after Save
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraAccount, 1);
     layout->addWidget(fraConfirm);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmLedgerAccount::cmdSave_Click);
+    connect(cmdSaveNew, &QPushButton::clicked, this, &frmLedgerAccount::cmdSaveNew_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLedgerAccount::reject);
 }
 
@@ -71,13 +75,18 @@ void frmLedgerAccount::showFields(const AccountFields& f) {
 }
 
 void frmLedgerAccount::Add() {
-    m_mode = EditorMode::Add;
     m_success = false;
     LoadAccountClasses();
+    startNew();
+    exec();
+}
+
+void frmLedgerAccount::startNew() {
+    m_mode = EditorMode::Add;
     showFields(AccountFields{});
     txtAccountNo->setEnabled(true);
+    txtAccountNo->setFocus();
     m_shown = fields();
-    exec();
 }
 
 void frmLedgerAccount::Edit(const QString& AccountNo) {
@@ -110,18 +119,28 @@ AccountFields frmLedgerAccount::fields() const {
     return f;
 }
 
-void frmLedgerAccount::cmdSave_Click() {
+bool frmLedgerAccount::save() {
     switch (AccountSaveCommand(*g_cnn, fields(), m_mode)) {
     case CommandOutcome::Committed:
         m_success = true;
-        accept();
-        break;
+        return true;
     case CommandOutcome::Abort:
         QDialog::reject();
         break;
     case CommandOutcome::Fix:
         break; // stays open with the input
     }
+    return false;
+}
+
+void frmLedgerAccount::cmdSave_Click() {
+    if (save())
+        accept();
+}
+
+void frmLedgerAccount::cmdSaveNew_Click() {
+    if (save())
+        startNew();
 }
 
 void frmLedgerAccount::reject() {

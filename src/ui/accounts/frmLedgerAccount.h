@@ -11,7 +11,8 @@ class QLineEdit;
 class QPushButton;
 
 // The account editor: adds an account with its beginning balance, or changes one.
-// Opened modally through Add or Edit; Success tells the caller whether a save was
+// Opened modally through Add or Edit; Save closes it, "Save and &New" saves and goes on
+// with an empty editor for the next account. Success tells the caller whether a save was
 // committed.
 class frmLedgerAccount : public QDialog {
     Q_OBJECT
@@ -34,7 +35,12 @@ public:
 private:
     void LoadAccountClasses();
     void showFields(const zelk::accounts::AccountFields& f);
+    // Opens empty for a new account.
+    void startNew();
+    // Saves; false when the window stays open with the input (or has closed on Abort).
+    bool save();
     void cmdSave_Click();
+    void cmdSaveNew_Click();
 
     QGroupBox* fraAccount;
     QLineEdit* txtAccountNo;
@@ -44,6 +50,7 @@ private:
     QLineEdit* txtBegBal;
     QGroupBox* fraConfirm;
     QPushButton* cmdSave;
+    QPushButton* cmdSaveNew;
     QPushButton* cmdCancel;
 
     zelk::accounts::EditorMode m_mode = zelk::accounts::EditorMode::Add;

@@ -1,6 +1,7 @@
 #include "frmBankReview.h"
 
 #include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
 #include "core/data/UserPorts.h"
 #include "core/periods/PostingRuns.h"
 #include "ui/widgets/AccountCells.h"
@@ -218,7 +219,7 @@ CsvProfile frmBankProfile::profile() const {
 void frmBankProfile::cmdOk_Click() {
     const CsvProfile p = profile();
     try {
-        readCsv(m_file, p); // the file must read with it before it is kept
+        readCsv(m_file, p, CompanyRow::read(*g_cnn).CurrentPeriodYear); // must read with it
     } catch (const StatementError& e) {
         ui().messageBox(e.message(), windowTitle());
         return;
@@ -247,16 +248,14 @@ frmBankReview::frmBankReview(QWidget* parent, std::unique_ptr<BankImport> import
     grdLines->setSelectionMode(QAbstractItemView::SingleSelection);
     grdLines->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::AnyKeyPressed);
-    auto* accountCells = new controls::AccountCellDelegate(
-        m_lookup, controls::AccountCellDelegate::MatchBy::Number, this);
-    accountCells->heldAccount = [this](const QModelIndex& i) {
-        return m_import->lines()[size_t(i.row())].account;
-    };
+    // The account completion of the transaction editor: by number or name.
+    auto* accountCells = new controls::AccountCellDelegate(m_lookup, this);
     accountCells->editable = [this](const QModelIndex& i) {
         return m_import->checkable(size_t(i.row()));
     };
-    accountCells->choose = [this](const QModelIndex& i, const QString& no) {
-        chooseAccount(i.row(), no);
+    accountCells->choose = [this](const QModelIndex& i, const QString& typed) {
+        const accounts::AccountLookup::Account* a = m_lookup.resolve(typed);
+        chooseAccount(i.row(), a ? a->AccountNo : typed.trimmed());
     };
     grdLines->setItemDelegateForColumn(ColAccount, accountCells);
     chkRemember = new QCheckBox(QStringLiteral("&Remember for the counterparty"), this);
@@ -335,10 +334,8 @@ void frmBankReview::fillRow(int row) {
     item(ColText, r.line.text)->setToolTip(r.line.text);
     QTableWidgetItem* amount = item(ColAmount, r.line.amount.formatStandard());
     amount->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    QString account = r.account;
-    if (const auto* a = m_lookup.findNo(r.account))
-        account += QStringLiteral("  ") + a->AccountName;
-    item(ColAccount, account, true);
+    const accounts::AccountLookup::Account* a = m_lookup.findNo(r.account);
+    item(ColAccount, a ? accounts::AccountLookup::entryText(*a) : r.account, true);
     item(ColDescription, r.description, true)->setToolTip(r.description);
     item(ColSource, BankImport::sourceText(r));
     item(ColStatus, BankImport::statusText(r));
@@ -568,7 +565,9 @@ void openImportBankStatement(QWidget* parent, const QString& account) {
             const QByteArray bytes = f.read(4 * 1024 * 1024);
             // The first CSV statement of an account asks for its profile.
             if (detectFormat(bytes) == Format::Csv && !profile) {
-                frmBankProfile editor(parent, bankAccount, bytes, guessProfile(bytes));
+                frmBankProfile editor(
+                    parent, bankAccount, bytes,
+                    guessProfile(bytes, CompanyRow::read(*g_cnn).CurrentPeriodYear));
                 if (editor.exec() != QDialog::Accepted)
                     return;
                 profile = editor.profile();
@@ -577,8 +576,9 @@ void openImportBankStatement(QWidget* parent, const QString& account) {
         std::unique_ptr<BankImport> import;
         {
             controls::BusyPointer busy;
-            import =
-                std::make_unique<BankImport>(*g_cnn, bankAccount, readStatementFile(path, profile));
+            import = std::make_unique<BankImport>(
+                *g_cnn, bankAccount,
+                readStatementFile(path, profile, CompanyRow::read(*g_cnn).CurrentPeriodYear));
         }
         frmBankReview review(parent, std::move(import));
         review.exec();

@@ -1,6 +1,8 @@
 #include "frmPassphrase.h"
 
+#include "PassphraseStrength.h"
 #include "core/data/Connection.h"
+#include "core/data/UserPorts.h"
 #include "ui/widgets/CommonControls.h"
 #include "ui/widgets/Twips.h"
 
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 using namespace zelk;
@@ -87,6 +90,10 @@ frmChangePassphrase::frmChangePassphrase(QWidget* parent) : QDialog(parent) {
     controls::labelledFields(fra, {{QStringLiteral("Current passphrase:"), txtCurrent},
                                    {QStringLiteral("New passphrase:"), txtNew},
                                    {QStringLiteral("New passphrase again:"), txtConfirm}});
+    lblStrength = new QLabel(this);
+    lblStrength->setObjectName(QStringLiteral("lblStrength"));
+    lblStrength->setWordWrap(true);
+    lblStrength->setMinimumHeight(lblStrength->fontMetrics().lineSpacing() * 2);
     auto* lblHint = new QLabel(QStringLiteral("An empty new passphrase goes back to the "
                                               "program's own key.\nA forgotten passphrase "
                                               "cannot be recovered."),
@@ -94,6 +101,7 @@ frmChangePassphrase::frmChangePassphrase(QWidget* parent) : QDialog(parent) {
     auto* fraConfirm = controls::okCancelFrame(this, &cmdOk, &cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fra);
+    layout->addWidget(lblStrength);
     layout->addWidget(lblHint);
     layout->addWidget(fraConfirm);
     cmdOk->setDefault(true);
@@ -102,13 +110,50 @@ frmChangePassphrase::frmChangePassphrase(QWidget* parent) : QDialog(parent) {
     (programKey ? txtNew : txtCurrent)->setFocus();
     connect(cmdOk, &QPushButton::clicked, this, &frmChangePassphrase::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(txtNew, &QLineEdit::textChanged, this, &frmChangePassphrase::txtNew_Change);
+    if (g_cnn) {
+        try {
+            const QString name =
+                g_cnn->execute(QStringLiteral("SELECT Name FROM SYS_Company")).value(0).toString();
+            m_words = name.split(QRegularExpression(QStringLiteral("\\W+")), Qt::SkipEmptyParts);
+            m_words << name << QStringLiteral("zelk");
+        } catch (const DbError&) {
+            // the estimate does without the company's name
+        }
+    }
+}
+
+void frmChangePassphrase::txtNew_Change() {
+    QByteArray typed = txtNew->text().toUtf8();
+    if (typed.isEmpty()) {
+        lblStrength->clear();
+        return;
+    }
+    const strength::Estimate e = strength::estimate(typed, m_words);
+    wipeSecret(typed);
+    lblStrength->setText(e.weak ? QStringLiteral("Strength: %1. It could be guessed in %2 by a "
+                                                 "guessing program: %3.")
+                                      .arg(e.level, e.time, e.reason)
+                                : QStringLiteral("Strength: %1. A guessing program would need "
+                                                 "%2.")
+                                      .arg(e.level, e.time));
+}
+
+bool frmChangePassphrase::acceptNew(const QByteArray& passphrase) {
+    const strength::Estimate e = strength::estimate(passphrase, m_words);
+    return !e.weak ||
+           ui().askYesNo(QStringLiteral("This passphrase could be guessed in %1 by a guessing "
+                                        "program. Use it anyway?")
+                             .arg(e.time),
+                         QLatin1String(ChangePassphraseTitle));
 }
 
 void frmChangePassphrase::cmdOk_Click() {
     if (!g_cnn)
         return;
     PassphraseChange change{takeSecretText(txtCurrent), takeSecretText(txtNew),
-                            takeSecretText(txtConfirm)};
+                            takeSecretText(txtConfirm),
+                            [this](const QByteArray& p) { return acceptNew(p); }};
     if (ChangePassphrase(*g_cnn, change)) {
         accept();
         return;

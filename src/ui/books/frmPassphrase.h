@@ -32,7 +32,8 @@ public:
 };
 
 // "Change Passphrase": the current passphrase (empty and disabled while the file uses the
-// program's own key), the new one twice, OK and Cancel.
+// program's own key), the new one twice with an estimate of its strength as it is typed,
+// OK and Cancel. A weak new passphrase is asked about before it is used.
 class frmChangePassphrase : public QDialog {
     Q_OBJECT
 public:
@@ -40,12 +41,17 @@ public:
 
 private:
     void cmdOk_Click();
+    void txtNew_Change();
+    // Whether a new passphrase is to be used: yes unless it is weak and the user says no.
+    bool acceptNew(const QByteArray& passphrase);
 
     QLineEdit* txtCurrent;
     QLineEdit* txtNew;
     QLineEdit* txtConfirm;
+    QLabel* lblStrength;
     QPushButton* cmdOk;
     QPushButton* cmdCancel;
+    QStringList m_words; // the company's name: a guess of its own
 };
 
 // The text of a masked text box, taken out of it: the box is emptied (its undo history

@@ -5,6 +5,7 @@
 #include "ui/widgets/CommonControls.h"
 #include "ui/widgets/Twips.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -65,7 +66,10 @@ frmRestoreSnapshot::frmRestoreSnapshot(std::function<bool()> closeWindows, QWidg
 }
 
 void frmRestoreSnapshot::Form_Load() {
+    // Each snapshot under a passphrase costs its key derivation to open.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_snapshots = g_cnn ? snapshots::list(*g_cnn) : std::vector<snapshots::Snapshot>{};
+    QApplication::restoreOverrideCursor();
     grdSnapshots->clearContents();
     grdSnapshots->setRowCount(int(m_snapshots.size()));
     for (int r = 0; r < int(m_snapshots.size()); ++r) {

@@ -94,24 +94,18 @@ frmCustomReport::frmCustomReport(QWidget* parent) : QDialog(parent) {
     for (int c = 0; c < 4; ++c)
         grdDetail->setColumnWidth(c, twips(widths[c]));
     grdDetail->setItemDelegate(new CustomReportCellDelegate(this));
-    // The account columns: a drop-down of "name (number)" that carries the number, an
-    // empty entry first, and completion by the words of the name. Only a Detail row has
-    // accounts.
-    for (int column : {ColStart, ColEnd}) {
-        auto* cells = new zelk::controls::AccountCellDelegate(
-            m_lookupView, zelk::controls::AccountCellDelegate::MatchBy::Words, this);
-        cells->heldAccount = [this](const QModelIndex& i) {
-            const zelk::DefinitionRow& r = m_definition->rows.at(size_t(i.row()));
-            return (i.column() == ColStart ? r.start : r.end).number;
-        };
-        cells->editable = [this](const QModelIndex& i) {
-            return m_definition->canEditAccounts(i.row());
-        };
-        cells->choose = [this](const QModelIndex& i, const QString& no) {
-            cellChosen(i.row(), i.column(), QString(), no);
-        };
-        grdDetail->setItemDelegateForColumn(column, cells);
-    }
+    // The account columns: an account by its number or its name, completed as typed;
+    // only a Detail row has accounts.
+    auto* accountCells = new zelk::controls::AccountCellDelegate(m_lookupView, this);
+    accountCells->editable = [this](const QModelIndex& i) {
+        return m_definition->canEditAccounts(i.row());
+    };
+    accountCells->choose = [this](const QModelIndex& i, const QString& typed) {
+        const auto* a = m_lookupView.resolve(typed);
+        cellChosen(i.row(), i.column(), typed, a ? QVariant(a->AccountNo) : QVariant());
+    };
+    for (int column : {ColStart, ColEnd})
+        grdDetail->setItemDelegateForColumn(column, accountCells);
     grdDetail->nextCell = [this](const QModelIndex& i) { return nextCell(i); };
     connect(grdDetail, &zelk::controls::EntryGrid::rowCleared, this, [this](int row) {
         m_definition->rows.at(size_t(row)) = zelk::DefinitionRow{};
@@ -210,8 +204,8 @@ void frmCustomReport::gridEdited(int row, int column) {
 void frmCustomReport::cellChosen(int row, int column, const QString& text, const QVariant& data) {
     if (column == ColType)
         m_definition->setType(row, text);
-    else if (data.toString().isEmpty())
-        m_definition->typeAccountText(row, column == ColEnd, QString());
+    else if (data.toString().isEmpty()) // no account: the text stays, as typed
+        m_definition->typeAccountText(row, column == ColEnd, text);
     else
         m_definition->pickAccount(row, column == ColEnd, data.toString());
     showRow(row);

@@ -199,7 +199,9 @@ frmHistoryBrowser::frmHistoryBrowser(BrowserKind kind, QWidget* parent)
     fixed->setDefaultSectionSize(QFontMetrics(gridFont).height() + 6);
     grdData->horizontalHeader()->setHighlightSections(false);
     for (size_t c = 0; c < d.columns.size(); ++c)
-        zelk::controls::setDesignedWidth(grdData, int(c), d.columns[c].widthTwips);
+        zelk::controls::setDesignedWidth(
+            grdData, int(c), d.columns[c].widthTwips,
+            d.columns[c].kind == CellKind::Date ? zelk::controls::widestDateText() : QString());
 
     // The command frame across the top, the grid in the rest.
     auto* layout = new QVBoxLayout(this);
@@ -238,9 +240,10 @@ void frmHistoryBrowser::cmdOps_Click(int index) {
         return;
     }
     try {
-        RangeChoice choice;
+        RangeChoice choice = m_choice;
         if (!SelectRange(choice))
             return;
+        m_choice = choice;
         LoadGrid(choice);
     } catch (const zelk::ZelkError& e) {
         modErrors::ShowErrorMessage(e.record());
@@ -253,11 +256,27 @@ void frmHistoryBrowser::LoadGrid(const RangeChoice& choice) {
     m_browser.load(choice);
 }
 
+void frmHistoryBrowser::openAtHand() {
+    if (!zelk::g_cnn || !zelk::g_cnn->isOpen())
+        return;
+    try {
+        m_choice = OpeningChoice(*zelk::g_cnn, m_browser.browserDesign().kind);
+    } catch (const zelk::ZelkError& e) {
+        modErrors::ShowErrorMessage(e.record());
+        return;
+    }
+    if (m_browser.browserDesign().kind != BrowserKind::AccountCard) // the card has no account yet
+        m_browser.load(m_choice, false);
+}
+
 frmLedgerTrxHists::frmLedgerTrxHists(QWidget* parent)
-    : frmHistoryBrowser(BrowserKind::Transactions, parent) {}
+    : frmHistoryBrowser(BrowserKind::Transactions, parent) {
+    openAtHand();
+}
 
 bool frmLedgerTrxHists::SelectRange(RangeChoice& choice) {
     frmSelectRange dlg(this);
+    dlg.setRange(choice.dateFrom, choice.dateTo);
     dlg.exec();
     if (!dlg.Confirmed)
         return false;
@@ -267,10 +286,13 @@ bool frmLedgerTrxHists::SelectRange(RangeChoice& choice) {
 }
 
 frmLedgerGeneralHistsCurrent::frmLedgerGeneralHistsCurrent(QWidget* parent)
-    : frmHistoryBrowser(BrowserKind::GeneralLedgerCurrent, parent) {}
+    : frmHistoryBrowser(BrowserKind::GeneralLedgerCurrent, parent) {
+    openAtHand();
+}
 
 bool frmLedgerGeneralHistsCurrent::SelectRange(RangeChoice& choice) {
     frmSelectMonthRange dlg(this);
+    dlg.setMonth(choice.month);
     dlg.exec();
     if (!dlg.Confirmed)
         return false;
@@ -279,10 +301,13 @@ bool frmLedgerGeneralHistsCurrent::SelectRange(RangeChoice& choice) {
 }
 
 frmLedgerGeneralHists::frmLedgerGeneralHists(QWidget* parent)
-    : frmHistoryBrowser(BrowserKind::GeneralLedgerPrevious, parent) {}
+    : frmHistoryBrowser(BrowserKind::GeneralLedgerPrevious, parent) {
+    openAtHand();
+}
 
 bool frmLedgerGeneralHists::SelectRange(RangeChoice& choice) {
     frmSelectMonthYearRange dlg(this);
+    dlg.setChoice(choice.month, choice.year);
     dlg.exec();
     if (!dlg.Confirmed)
         return false;
@@ -292,10 +317,13 @@ bool frmLedgerGeneralHists::SelectRange(RangeChoice& choice) {
 }
 
 frmLedgerBalanceHists::frmLedgerBalanceHists(QWidget* parent)
-    : frmHistoryBrowser(BrowserKind::Balances, parent) {}
+    : frmHistoryBrowser(BrowserKind::Balances, parent) {
+    openAtHand();
+}
 
 bool frmLedgerBalanceHists::SelectRange(RangeChoice& choice) {
     frmSelectYearRange dlg(this);
+    dlg.setYear(choice.year);
     dlg.exec();
     if (!dlg.Confirmed)
         return false;
@@ -305,22 +333,14 @@ bool frmLedgerBalanceHists::SelectRange(RangeChoice& choice) {
 
 frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
     : frmHistoryBrowser(BrowserKind::AccountCard, parent) {
-    m_choice.account = account;
     QPushButton* print = zelk::controls::button(commandFrame(), QStringLiteral("cmdPrint"),
                                                 QStringLiteral("&Print"));
     // Print after Export….
     print->setGeometry(twips(4584), twips(144), twips(1476), twips(492));
     commandFrame()->setMinimumWidth(twips(4584 + 1476 + 48));
     connect(print, &QPushButton::clicked, this, &frmAccountCard::cmdPrint_Click);
-    try {
-        const zelk::CompanyRow company = zelk::CompanyRow::read(*zelk::g_cnn);
-        m_choice.dateFrom =
-            zelk::fiscal::firstDayOfYear(company.FinancialPeriodBegin, company.CurrentPeriodYear);
-        m_choice.dateTo = m_choice.dateFrom.addYears(1).addDays(-1);
-    } catch (const zelk::ZelkError& e) {
-        modErrors::ShowErrorMessage(e.record());
-        return;
-    }
+    openAtHand();
+    m_choice.account = account;
     if (account.isEmpty())
         return;
     nameAccount();
@@ -328,14 +348,14 @@ frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
 }
 
 bool frmAccountCard::SelectRange(RangeChoice& choice) {
-    frmSelectAccountRange dlg(this, m_choice.account, m_choice.dateFrom, m_choice.dateTo);
+    frmSelectAccountRange dlg(this, choice.account, choice.dateFrom, choice.dateTo);
     dlg.exec();
     if (!dlg.Confirmed)
         return false;
-    m_choice.account = dlg.AccountNo;
-    m_choice.dateFrom = dlg.DateFrom;
-    m_choice.dateTo = dlg.DateTo;
-    choice = m_choice;
+    choice.account = dlg.AccountNo;
+    choice.dateFrom = dlg.DateFrom;
+    choice.dateTo = dlg.DateTo;
+    m_choice = choice;
     nameAccount();
     return true;
 }

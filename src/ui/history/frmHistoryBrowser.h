@@ -17,9 +17,10 @@ namespace zelk::history {
 class GridModel;
 }
 
-// A history browser: "&Select Range" asks for the range in the window's selection
-// dialog and shows the rows read for it, with their totals; "&Close" closes the window.
-// The rows are a snapshot taken when they are read: the browser does not follow later
+// A history browser: it opens on the period at hand (OpeningChoice), "&Select Range"
+// asks for another range in the window's selection dialog, which shows the range shown,
+// and shows the rows read for it, with their totals; "&Close" closes the window. The
+// rows are a snapshot taken when they are read: the browser does not follow later
 // commits. The four browsers differ only in their design and their dialog.
 class frmHistoryBrowser : public QWidget {
     Q_OBJECT
@@ -31,11 +32,17 @@ public:
 
 protected:
     frmHistoryBrowser(zelk::history::BrowserKind kind, QWidget* parent);
-    // Shows the window's selection dialog; false when it was not confirmed.
+    // Shows the window's selection dialog on `choice` (the range shown) and puts the
+    // choice made into it; false when it was not confirmed.
     virtual bool SelectRange(zelk::history::RangeChoice& choice) = 0;
+    // Takes the period at hand as the range shown and shows its rows (the card's once
+    // it has an account); an empty grid says nothing.
+    void openAtHand();
     void LoadGrid(const zelk::history::RangeChoice& choice);
     void cmdOps_Click(int index);
     QGroupBox* commandFrame() const { return fraCommand; }
+
+    zelk::history::RangeChoice m_choice; // the range shown
 
 private:
     zelk::history::HistoryBrowser m_browser;
@@ -107,6 +114,5 @@ protected:
 private:
     void nameAccount(); // the title names the chosen account
 
-    zelk::history::RangeChoice m_choice;
     QString m_accountText; // "1000 Cash"
 };

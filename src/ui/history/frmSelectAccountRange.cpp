@@ -3,30 +3,22 @@
 #include "core/accounts/AccountLookup.h"
 #include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
-#include "core/lists/ListModel.h"
 #include "ui/widgets/CommonControls.h"
 #include "ui/widgets/Twips.h"
 
-#include <QComboBox>
 #include <QGroupBox>
 
 frmSelectAccountRange::frmSelectAccountRange(QWidget* parent, const QString& account,
                                              const QDate& from, const QDate& to)
     : SelectRangeDialog(parent, QStringLiteral("frmSelectAccountRange")) {
     fraAccount = zelk::controls::frame(this, QStringLiteral("fraAccount"));
-    cmbAccount = new QComboBox(fraAccount);
-    cmbAccount->setObjectName(QStringLiteral("cmbAccount"));
+    if (zelk::g_cnn && zelk::g_cnn->isOpen())
+        m_lookup = zelk::accounts::AccountLookup::Load(*zelk::g_cnn);
+    cmbAccount = new zelk::controls::AccountBox(m_lookup, fraAccount, QStringLiteral("cmbAccount"));
     cmbAccount->setMinimumWidth(twips(3600));
-    if (zelk::g_cnn && zelk::g_cnn->isOpen()) {
-        const auto lookup = zelk::accounts::AccountLookup::Load(*zelk::g_cnn);
-        for (const auto& a : lookup.accounts())
-            cmbAccount->addItem(QStringLiteral("%1 (%2)").arg(a.AccountName, a.AccountNo),
-                                a.AccountNo);
-    }
     cmbAccount->setCurrentIndex(-1);
-    for (int i = 0; i < cmbAccount->count(); ++i)
-        if (zelk::sameKey(cmbAccount->itemData(i).toString(), account))
-            cmbAccount->setCurrentIndex(i);
+    if (m_lookup.findNo(account))
+        cmbAccount->setAccount(account);
     dtpFrom = zelk::controls::dateField(fraAccount, QStringLiteral("dtpFrom"), from);
     dtpTo = zelk::controls::dateField(fraAccount, QStringLiteral("dtpTo"), to);
     dtpFrom->setMinimumWidth(twips(1800));
@@ -35,11 +27,12 @@ frmSelectAccountRange::frmSelectAccountRange(QWidget* parent, const QString& acc
                                                 {QStringLiteral("&From Date"), dtpFrom},
                                                 {QStringLiteral("&To Date"), dtpTo}});
     finishLayout(fraAccount);
-    (cmbAccount->currentIndex() < 0 ? static_cast<QWidget*>(cmbAccount) : dtpFrom)->setFocus();
+    (cmbAccount->account() ? static_cast<QWidget*>(dtpFrom) : cmbAccount)->setFocus();
 }
 
 void frmSelectAccountRange::cmdOk_Click() {
-    if (cmbAccount->currentIndex() < 0) {
+    const zelk::accounts::AccountLookup::Account* account = cmbAccount->account();
+    if (!account) {
         zelk::ui().messageBox(QStringLiteral("Choose an account."), windowTitle());
         cmbAccount->setFocus();
         return;
@@ -51,7 +44,7 @@ void frmSelectAccountRange::cmdOk_Click() {
         dtpFrom->setFocus();
         return;
     }
-    AccountNo = cmbAccount->currentData().toString();
+    AccountNo = account->AccountNo;
     DateFrom = dtpFrom->date();
     DateTo = dtpTo->date();
     confirm();

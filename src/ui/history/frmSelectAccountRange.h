@@ -1,14 +1,14 @@
 #pragma once
 
+#include "core/accounts/AccountLookup.h"
+#include "ui/widgets/AccountCells.h"
 #include "ui/widgets/DateField.h"
 
 #include "frmSelectRange.h"
 
-class QComboBox;
-
-// The account card's choice: an account (listed "name (number)", carrying the number)
-// and a range of dates. OK without an account, or with a start after the end, says so
-// and keeps the dialog open.
+// The account card's choice: an account (by number or name, completed as typed) and a
+// range of dates. OK without an account, or with a start after the end, says so and
+// keeps the dialog open.
 class frmSelectAccountRange : public SelectRangeDialog {
     Q_OBJECT
 public:
@@ -23,8 +23,9 @@ public:
 private:
     void cmdOk_Click() override;
 
+    zelk::accounts::AccountLookup m_lookup;
     QGroupBox* fraAccount;
-    QComboBox* cmbAccount;
+    zelk::controls::AccountBox* cmbAccount;
     zelk::controls::DateField* dtpFrom;
     zelk::controls::DateField* dtpTo;
 };

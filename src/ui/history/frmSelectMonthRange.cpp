@@ -22,6 +22,10 @@ frmSelectMonthRange::frmSelectMonthRange(QWidget* parent)
     finishLayout(fraMonth);
 }
 
+void frmSelectMonthRange::setMonth(int month) {
+    zelk::controls::selectMonth(cmbMonth, month);
+}
+
 void frmSelectMonthRange::cmdOk_Click() {
     const int month = zelk::controls::requireMonth(cmbMonth);
     if (month < 1)

@@ -9,6 +9,8 @@ class frmSelectMonthRange : public SelectRangeDialog {
     Q_OBJECT
 public:
     explicit frmSelectMonthRange(QWidget* parent = nullptr);
+    // Selects a month (none is selected at first).
+    void setMonth(int month);
 
     qint16 Month = 0;
 

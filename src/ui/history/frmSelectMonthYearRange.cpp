@@ -36,6 +36,11 @@ void frmSelectMonthYearRange::showEvent(QShowEvent* event) {
     zelk::controls::showCurrentYear(lstYear);
 }
 
+void frmSelectMonthYearRange::setChoice(int month, int year) {
+    zelk::controls::selectMonth(cmbMonth, month);
+    zelk::controls::selectYear(lstYear, year);
+}
+
 void frmSelectMonthYearRange::cmdOk_Click() {
     const int month = zelk::controls::requireMonth(cmbMonth);
     const int year = month < 1 ? 0 : zelk::controls::requireYear(lstYear);

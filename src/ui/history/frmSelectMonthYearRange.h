@@ -11,6 +11,8 @@ class frmSelectMonthYearRange : public SelectRangeDialog {
     Q_OBJECT
 public:
     explicit frmSelectMonthYearRange(QWidget* parent = nullptr);
+    // Selects a month and a year (none is selected at first).
+    void setChoice(int month, int year);
 
     qint16 SelMonth = 0;
     qint16 SelYear = 0;

@@ -71,6 +71,11 @@ frmSelectRange::frmSelectRange(QWidget* parent)
     finishLayout(fraDate);
 }
 
+void frmSelectRange::setRange(const QDate& from, const QDate& to) {
+    dtpFrom->setDate(from);
+    dtpTo->setDate(to);
+}
+
 void frmSelectRange::cmdOk_Click() {
     if (!dtpFrom->check() || !dtpTo->check())
         return;

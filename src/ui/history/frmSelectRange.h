@@ -45,6 +45,8 @@ class frmSelectRange : public SelectRangeDialog {
     Q_OBJECT
 public:
     explicit frmSelectRange(QWidget* parent = nullptr);
+    // The dates the pickers show (at first the current calendar month).
+    void setRange(const QDate& from, const QDate& to);
 
     QDate DateFrom;
     QDate DateTo;

@@ -22,6 +22,10 @@ void frmSelectYearRange::showEvent(QShowEvent* event) {
     zelk::controls::showCurrentYear(lstYear);
 }
 
+void frmSelectYearRange::setYear(int year) {
+    zelk::controls::selectYear(lstYear, year);
+}
+
 void frmSelectYearRange::cmdOk_Click() {
     const int year = zelk::controls::requireYear(lstYear);
     if (year < 1)

@@ -9,6 +9,8 @@ class frmSelectYearRange : public SelectRangeDialog {
     Q_OBJECT
 public:
     explicit frmSelectYearRange(QWidget* parent = nullptr);
+    // Selects a year (none is selected at first).
+    void setYear(int year);
 
     qint16 SelYear = 0;
 

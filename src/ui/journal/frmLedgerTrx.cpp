@@ -11,6 +11,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -98,21 +99,17 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
     grdDetail->horizontalHeader()->setSectionResizeMode(ColAccountName, QHeaderView::Stretch);
     grdDetail->setMinimumSize(width + 24, twips(4200));
 
-    auto* numberCells =
-        new AccountCellDelegate(m_lookup, AccountCellDelegate::MatchBy::Number, this);
-    auto* nameCells = new AccountCellDelegate(m_lookup, AccountCellDelegate::MatchBy::Words, this);
-    for (AccountCellDelegate* d : {numberCells, nameCells}) {
-        d->heldAccount = [this](const QModelIndex& i) { return rowCells(i.row())[ColAccountNo]; };
-        d->editable = [this](const QModelIndex&) { return !m_readOnly; };
-        d->choose = [this](const QModelIndex& i, const QString& no) {
-            LineCells cells = rowCells(i.row());
-            ChooseAccount(cells, no, m_lookup);
-            setRow(i.row(), cells);
-            rowChanged();
-        };
-    }
-    grdDetail->setItemDelegateForColumn(ColAccountNo, numberCells);
-    grdDetail->setItemDelegateForColumn(ColAccountName, nameCells);
+    // Both account cells take an account by its number or its name.
+    auto* accountCells = new AccountCellDelegate(m_lookup, this);
+    accountCells->editable = [this](const QModelIndex&) { return !m_readOnly; };
+    accountCells->choose = [this](const QModelIndex& i, const QString& typed) {
+        LineCells cells = rowCells(i.row());
+        ChooseTypedAccount(cells, typed, m_lookup);
+        setRow(i.row(), cells);
+        rowChanged();
+    };
+    grdDetail->setItemDelegateForColumn(ColAccountNo, accountCells);
+    grdDetail->setItemDelegateForColumn(ColAccountName, accountCells);
     grdDetail->nextCell = [this](const QModelIndex& i) { return nextCell(i); };
     grdDetail->cellKey = [this](const QModelIndex& i, QKeyEvent* k) { return balancingKey(i, k); };
     connect(grdDetail, &controls::EntryGrid::rowCleared, this, [this](int row) {
@@ -129,13 +126,20 @@ frmLedgerTrx::frmLedgerTrx(QWidget* parent) : QDialog(parent) {
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
     lblTotals->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The keys of the lines, where they act.
+    lblKeys = new QLabel(QStringLiteral("= or F4: balancing amount \u00b7 Ctrl+Enter: save"), this);
+    lblKeys->setObjectName(QStringLiteral("lblKeys"));
+    auto* statusLine = new QHBoxLayout;
+    statusLine->addWidget(lblKeys);
+    statusLine->addStretch(1);
+    statusLine->addWidget(lblTotals);
 
     fraConfirm = controls::saveCancelFrame(this, &cmdSave, &cmdCancel, false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraTrx);
     layout->addWidget(grdDetail, 1);
-    layout->addWidget(lblTotals);
+    layout->addLayout(statusLine);
     layout->addWidget(fraConfirm);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmLedgerTrx::cmdSave_Click);
@@ -272,7 +276,7 @@ void frmLedgerTrx::setReadOnly(bool readOnly) {
 
 bool frmLedgerTrx::changed() const {
     return header() != m_shownHeader ||
-           dtpStamp->text() != DateFieldText(m_shownHeader.DateStamp) ||
+           dtpStamp->text() != ShortDateText(m_shownHeader.DateStamp) ||
            withoutEmptyEnd(lineCells()) != m_shownRows;
 }
 

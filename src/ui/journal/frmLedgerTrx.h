@@ -62,6 +62,7 @@ private:
     QLabel* lblPosted;
     zelk::controls::EntryGrid* grdDetail;
     QLabel* lblTotals;
+    QLabel* lblKeys;
     QGroupBox* fraConfirm;
     QPushButton* cmdSave;
     QPushButton* cmdCancel;

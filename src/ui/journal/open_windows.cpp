@@ -1,3 +1,4 @@
+#include "frmLedgerTrx.h"
 #include "frmLedgerTrxs.h"
 #include "ui/widgets/WindowCommands.h"
 
@@ -6,6 +7,11 @@ namespace zelk::windows {
 
 void openLedgerTrxs(QMdiArea* area) {
     showChild(area, new frmLedgerTrxs);
+}
+
+void openNewTransaction(QWidget* parent) {
+    frmLedgerTrx editor(parent);
+    editor.Add();
 }
 
 } // namespace zelk::windows

@@ -110,7 +110,7 @@ ListWindow::ListWindow(ListWindowSpec spec, QWidget* parent)
         if (!QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier) || !clickShifted())
             EditRecord();
     });
-    // Shift+Enter on the grid: what a double click with Shift does.
+    // Enter on the grid: what a double click does (with Shift too).
     grdData->installEventFilter(this);
 
     for (size_t c = 0; c < m_spec.columns.size() && m_keyColumn < 0; ++c)
@@ -156,8 +156,14 @@ void ListWindow::OpenList() {
 }
 
 void ListWindow::applyDesignedLayout() {
-    for (size_t c = 0; c < m_spec.columns.size(); ++c)
-        controls::setDesignedWidth(grdData, int(c), m_spec.columns[c].widthTwips);
+    for (size_t c = 0; c < m_spec.columns.size(); ++c) {
+        const zelk::ListDisplay shown = m_spec.columns[c].display;
+        controls::setDesignedWidth(
+            grdData, int(c), m_spec.columns[c].widthTwips,
+            shown == zelk::ListDisplay::ShortDate ? controls::widestDateText()
+            : shown == zelk::ListDisplay::Money   ? controls::widestAmountText()
+                                                  : QString());
+    }
 }
 
 // Rebinds the grid to a new snapshot of the statement's rows, keeping the column widths
@@ -243,8 +249,11 @@ bool ListWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grdData && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            key->modifiers().testFlag(Qt::ShiftModifier) && clickShifted())
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (!key->modifiers().testFlag(Qt::ShiftModifier) || !clickShifted())
+                EditRecord();
             return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

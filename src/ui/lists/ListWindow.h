@@ -45,7 +45,7 @@ struct ListWindowSpec {
 };
 
 // A list window: a read-only grid over one statement's rows, a bar of command buttons,
-// Add / Edit / confirmed Delete / Close, double click on a data row = Edit. Every open
+// Add / Edit / confirmed Delete / Close, double click or Enter on a data row = Edit. Every open
 // list window reads its rows again after every commit on the application connection,
 // keeping its column captions and widths.
 class ListWindow : public QWidget {

@@ -117,6 +117,15 @@ frmDateRangeRun::frmDateRangeRun(const QString& objectName, const QString& capti
     controls::fieldsFirst(fraDate, fraConfirm);
 }
 
+void frmDateRangeRun::proposeDateTo() {
+    try {
+        if (const QDate to = m_posting->proposedDateTo(); to.isValid())
+            dtpTo->setDate(to);
+    } catch (const std::exception&) {
+        // today stands when the books cannot be read
+    }
+}
+
 void frmDateRangeRun::cmdOk_Click() {
     if (!dtpFrom->check() || !dtpTo->check())
         return;

@@ -71,7 +71,8 @@ private:
 
 // A period window whose input is a date range (From Date, To Date) and whose run is a
 // posting or its reversal. The pickers start at the first day of the open fiscal year
-// and at today. OK takes the typed dates (a text that is no date is told) and runs.
+// and at the run's proposed end (PostingRun::proposedDateTo), or today when it proposes
+// none. OK takes the typed dates (a text that is no date is told) and runs.
 class frmDateRangeRun : public frmPeriodRun {
     Q_OBJECT
 protected:
@@ -80,6 +81,7 @@ protected:
     template <class Run>
     void serve() {
         m_posting = &frmPeriodRun::serve<Run>();
+        proposeDateTo();
     }
     void cmdOk_Click() final;
     QLabel* lblFromDate = nullptr;
@@ -88,6 +90,8 @@ protected:
     zelk::controls::DateField* dtpTo = nullptr;
 
 private:
+    void proposeDateTo();
+
     zelk::periods::PostingRun* m_posting = nullptr;
 };
 

@@ -1,7 +1,9 @@
 #include "frmReport.h"
 
 #include "ReportDialogs.h"
+#include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
+#include "core/exchange/OutputFile.h"
 #include "core/reports/ReportSave.h"
 #include "ui/widgets/CommonControls.h"
 #include "ui/widgets/ExchangeDialogs.h"
@@ -43,6 +45,7 @@ frmReport::frmReport(QWidget* parent) : QDialog(parent) {
     fraCommand = zelk::controls::frame(this, QStringLiteral("fraCommand"));
     cmdPrint =
         zelk::controls::button(fraCommand, QStringLiteral("cmdPrint"), QStringLiteral("Print"));
+    cmdPrint->setShortcut(QKeySequence::Print);
     cmdSave = zelk::controls::button(fraCommand, QStringLiteral("cmdSave"), QStringLiteral("Save"));
     cmdPrint->setGeometry(twips(120), twips(120), twips(1095), twips(375));
     cmdSave->setGeometry(twips(120 + 1095 + 90), twips(120), twips(1095), twips(375));
@@ -182,36 +185,28 @@ void frmReport::cmdExport_Click() {
 }
 
 void frmReport::saveAs(const QString& fileName, zelk::reports::SaveFormat format) {
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        failed(QStringLiteral("The report could not be saved to %1: %2")
-                   .arg(shown, file.errorString()));
-        return;
+    // Written beside the file and renamed into place once whole; never over the books.
+    try {
+        zelk::exchange::OutputFile file(fileName, zelk::g_cnn);
+        if (format == zelk::reports::SaveFormat::Pdf) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(file.temporaryPath());
+            printer.setDocName(windowTitle());
+            rtfReport->document()->print(&printer);
+            if (printer.printerState() == QPrinter::Error ||
+                QFileInfo(file.temporaryPath()).size() == 0)
+                throw zelk::exchange::ExportError(
+                    file.failure(QStringLiteral("the PDF could not be made")));
+        } else {
+            file.write(format == zelk::reports::SaveFormat::Rtf
+                           ? m_rtf
+                           : zelk::reports::PlainTextBytes(m_document.lines()));
+        }
+        file.commit();
+    } catch (const zelk::exchange::ExportError& e) {
+        failed(e.message());
     }
-    if (format == zelk::reports::SaveFormat::Pdf) {
-        file.close();
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(fileName);
-        printer.setDocName(windowTitle());
-        rtfReport->document()->print(&printer);
-        if (printer.printerState() == QPrinter::Error || QFileInfo(fileName).size() == 0)
-            failed(QStringLiteral("The report could not be saved to %1: the PDF could not be "
-                                  "written.")
-                       .arg(shown));
-        return;
-    }
-    const QByteArray bytes = format == zelk::reports::SaveFormat::Rtf
-                                 ? m_rtf
-                                 : zelk::reports::PlainTextBytes(m_document.lines());
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.close();
-        failed(QStringLiteral("The report could not be saved to %1: %2").arg(shown, reason));
-        return;
-    }
-    file.close();
 }
 
 void frmReport::failed(const QString& message) {

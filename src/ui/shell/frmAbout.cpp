@@ -68,19 +68,57 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setFixedSize(sizeHint());
 }
 
+namespace {
+
+// The keys of the program, as the README's keyboard table lists them.
+const char* const Keys[][2] = {
+    {"Alt+letter", "a menu by its underlined letter, then an item by its letter; a button or "
+                   "field by the underlined letter of its caption"},
+    {"Ctrl+N", "Ledger \u2192 New Transaction"},
+    {"F1", "Help \u2192 Help (these keys)"},
+    {"Ctrl+Q", "File \u2192 Exit"},
+    {"Ctrl+F", "the filter box of a list or browser (Esc empties it, Down goes to the rows)"},
+    {"Enter, double click", "a list's Edit"},
+    {"Shift+Enter, Shift+double click", "the Account Card of the account list's account"},
+    {"Enter", "in a dialog or the account editor: OK, Save; in the transaction editor's "
+              "header: the next field, from the last the lines"},
+    {"Esc", "Cancel (an editor asks first when something was typed)"},
+    {"Alt+S", "Save"},
+    {"Alt+N", "the account editor's Save and New"},
+    {"Ctrl+Enter", "the transaction editor's Save"},
+    {"= or F4", "in an empty amount cell: the amount that balances the transaction"},
+    {"Delete", "in a line grid: empties the line"},
+    {"Up, Down, Enter, Tab", "in an account field: mark an account of the list, take it"},
+    {"Alt+Down", "in an account field: every account; in a date field (or F4): the calendar"},
+    {"Ctrl+P", "the report viewer's Print"},
+};
+
+QString keysTable() {
+    QString rows;
+    for (const auto& k : Keys)
+        rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                    .arg(QString::fromUtf8(k[0]).toHtmlEscaped(),
+                         QString::fromUtf8(k[1]).toHtmlEscaped());
+    return QStringLiteral("<p>Zelk is kept by keyboard as well as by mouse. The README "
+                          "describes a year with Zelk.</p><table>") +
+           rows + QStringLiteral("</table>");
+}
+
+} // namespace
+
 frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Zelk Help"));
     auto* fraHelp = new QGroupBox(this);
     fraHelp->setObjectName(QStringLiteral("fraHelp"));
-    auto* lblHelp = new QLabel(
-        QStringLiteral("Not Implemented yet. Read the readme.txt for instructions."), fraHelp);
+    auto* lblHelp = new QLabel(keysTable(), fraHelp);
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
+    lblHelp->setTextFormat(Qt::RichText);
     lblHelp->setWordWrap(true);
     auto* inner = new QVBoxLayout(fraHelp);
     inner->addWidget(lblHelp);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraHelp, 1);
     layout->addWidget(confirmFrame(this));
-    setFixedSize(sizeHint().expandedTo(QSize(twips(4800), twips(1800))));
+    setFixedSize(sizeHint().expandedTo(QSize(twips(9000), twips(1800))));
 }

@@ -9,7 +9,7 @@ public:
     explicit frmAbout(QWidget* parent = nullptr);
 };
 
-// A fixed notice.
+// The keys of the program.
 class frmHelp : public QDialog {
     Q_OBJECT
 public:

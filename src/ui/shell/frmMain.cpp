@@ -104,15 +104,19 @@ void frmMain::picMsg_Resize() {
 }
 
 QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption, int command,
-                          const std::function<void()>& run) {
+                          const std::function<void()>& run, const QKeySequence& shortcut) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(shortcut); // shown beside the item
     connect(a, &QAction::triggered, this, [run] { run(); });
     if (command > 0)
         m_commands[size_t(command)] = a;
     return a;
 }
 
+// Every item has an access letter of its own in its menu ("&"); the commands known from
+// other programs have their keys as well (Ctrl+O stays for opening books, Ctrl+P for
+// printing).
 void frmMain::buildMenus() {
     using namespace zelk::windows;
     QMenuBar* bar = menuBar();
@@ -125,79 +129,85 @@ void frmMain::buildMenus() {
     auto child = [this](void (*open)(QMdiArea*)) { return [this, open] { open(m_area); }; };
 
     QMenu* file = menu("mnuFile", QStringLiteral("&File"));
-    addItem(file, "mnuNewCompany", QStringLiteral("New Company"), 0, modal(openNewCompany));
+    addItem(file, "mnuNewCompany", QStringLiteral("&New Company"), 0, modal(openNewCompany));
     file->addSeparator();
-    addItem(file, "mnuImportAccounts", QStringLiteral("Import Accounts\u2026"), 0,
+    addItem(file, "mnuImportAccounts", QStringLiteral("Import &Accounts\u2026"), 0,
             modal(openImportAccounts));
-    addItem(file, "mnuImportTransactions", QStringLiteral("Import Transactions\u2026"), 0,
+    addItem(file, "mnuImportTransactions", QStringLiteral("Import &Transactions\u2026"), 0,
             modal(openImportTransactions));
-    addItem(file, "mnuImportBankStatement", QStringLiteral("Import Bank Statement\u2026"), 0,
+    addItem(file, "mnuImportBankStatement", QStringLiteral("Import Bank &Statement\u2026"), 0,
             [this] { openImportBankStatement(this); });
     file->addSeparator();
-    addItem(file, "mnuRestoreSnapshot", QStringLiteral("Restore Snapshot…"), 0,
+    addItem(file, "mnuRestoreSnapshot", QStringLiteral("&Restore Snapshot\u2026"), 0,
             [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
-    addItem(file, "mnuChangePassphrase", QStringLiteral("Change Passphrase…"), 0,
+    addItem(file, "mnuChangePassphrase", QStringLiteral("Change &Passphrase\u2026"), 0,
             modal(openChangePassphrase));
-    addItem(file, "mnuCheckBooks", QStringLiteral("Check Books…"), 0, modal(openCheckBooks));
+    addItem(file, "mnuCheckBooks", QStringLiteral("Check &Books\u2026"), 0, modal(openCheckBooks));
     file->addSeparator();
-    addItem(file, "mnuExit", QStringLiteral("Exit"), 0, [this] { close(); });
+    addItem(
+        file, "mnuExit", QStringLiteral("E&xit"), 0, [this] { close(); },
+        QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* ledger = menu("mnuLedger", QStringLiteral("&Ledger"));
-    addItem(ledger, "mnuTrxs", QStringLiteral("Transactions"), 1, child(openLedgerTrxs));
+    addItem(ledger, "mnuTrxs", QStringLiteral("&Transactions"), 1, child(openLedgerTrxs));
+    addItem(ledger, "mnuNewTrx", QStringLiteral("&New Transaction"), 0, modal(openNewTransaction),
+            QKeySequence(Qt::CTRL | Qt::Key_N));
     ledger->addSeparator();
-    addItem(ledger, "mnuPostTrxs", QStringLiteral("Post Transactions"), 2, modal(openPostTrxs));
-    addItem(ledger, "mnuRevertPostings", QStringLiteral("Revert Transaction Postings"), 13,
+    addItem(ledger, "mnuPostTrxs", QStringLiteral("&Post Transactions"), 2, modal(openPostTrxs));
+    addItem(ledger, "mnuRevertPostings", QStringLiteral("&Revert Transaction Postings"), 13,
             modal(openRevertPostings));
     ledger->addSeparator();
-    addItem(ledger, "mnuEndMonth", QStringLiteral("End Month"), 3, modal(openEndMonth));
-    addItem(ledger, "mnuRevertEndMonth", QStringLiteral("Revert End Month"), 14,
+    addItem(ledger, "mnuEndMonth", QStringLiteral("End &Month"), 3, modal(openEndMonth));
+    addItem(ledger, "mnuRevertEndMonth", QStringLiteral("Revert &End Month"), 14,
             modal(openRevertEndMonth));
     ledger->addSeparator();
-    addItem(ledger, "mnuEndYear", QStringLiteral("End Year"), 4, modal(openEndYear));
-    addItem(ledger, "mnuRevertEndYear", QStringLiteral("Revert End Year"), 15,
+    addItem(ledger, "mnuEndYear", QStringLiteral("End &Year"), 4, modal(openEndYear));
+    addItem(ledger, "mnuRevertEndYear", QStringLiteral("Re&vert End Year"), 15,
             modal(openRevertEndYear));
     ledger->addSeparator();
-    addItem(ledger, "mnuLedgerAccount", QStringLiteral("Accounts"), 9, child(openLedgerAccounts));
-    addItem(ledger, "mnuAccountCard", QStringLiteral("Account Card"), 16,
+    addItem(ledger, "mnuLedgerAccount", QStringLiteral("&Accounts"), 9, child(openLedgerAccounts));
+    addItem(ledger, "mnuAccountCard", QStringLiteral("Account &Card"), 16,
             [this] { openAccountCard(m_area); });
-    addItem(ledger, "mnuBankRules", QStringLiteral("Bank Rules\u2026"), 0, modal(openBankRules));
-    addItem(ledger, "mnuCompany", QStringLiteral("Company Info"), 10, modal(openCompany));
+    addItem(ledger, "mnuBankRules", QStringLiteral("&Bank Rules\u2026"), 0, modal(openBankRules));
+    addItem(ledger, "mnuCompany", QStringLiteral("Company &Info"), 10, modal(openCompany));
 
     QMenu* history = menu("mnuHistory", QStringLiteral("H&istory"));
-    addItem(history, "mnuTrxHistory", QStringLiteral("Transactions"), 0, child(openTrxHistory));
-    addItem(history, "mnuLedgerHistoryCurrent", QStringLiteral("General Ledger - Current Year"), 0,
+    addItem(history, "mnuTrxHistory", QStringLiteral("&Transactions"), 0, child(openTrxHistory));
+    addItem(history, "mnuLedgerHistoryCurrent", QStringLiteral("General Ledger - &Current Year"), 0,
             child(openGeneralHistoryCurrent));
-    addItem(history, "mnuLedgerHistory", QStringLiteral("General Ledger - Previous Years"), 0,
+    addItem(history, "mnuLedgerHistory", QStringLiteral("General Ledger - &Previous Years"), 0,
             child(openGeneralHistory));
-    addItem(history, "mnuBalanceHistory", QStringLiteral("Balances"), 0, child(openBalanceHistory));
+    addItem(history, "mnuBalanceHistory", QStringLiteral("&Balances"), 0,
+            child(openBalanceHistory));
 
     QMenu* reports = menu("mnuReports", QStringLiteral("&Reports"));
-    addItem(reports, "mnuTransactionList", QStringLiteral("Transaction List"), 5,
+    addItem(reports, "mnuTransactionList", QStringLiteral("&Transaction List"), 5,
             modal(openRptTrxList));
-    addItem(reports, "mnuTrialBalance", QStringLiteral("Trial Balance"), 6,
+    addItem(reports, "mnuTrialBalance", QStringLiteral("T&rial Balance"), 6,
             modal(openRptTrialBalance));
-    addItem(reports, "mnuIncomeStatement", QStringLiteral("Income Statement"), 7,
+    addItem(reports, "mnuIncomeStatement", QStringLiteral("&Income Statement"), 7,
             modal(openRptIncomeStmt));
-    addItem(reports, "mnuBalanceSheet", QStringLiteral("Balance Sheet"), 8,
+    addItem(reports, "mnuBalanceSheet", QStringLiteral("&Balance Sheet"), 8,
             modal(openRptBalanceSheet));
     reports->addSeparator();
-    addItem(reports, "mnuCustomReport", QStringLiteral("Custom Report"), 11,
+    addItem(reports, "mnuCustomReport", QStringLiteral("&Custom Report"), 11,
             child(openCustomReports));
 
     mnuWindow = menu("mnuWindow", QStringLiteral("&Window"));
-    addItem(mnuWindow, "mnuWCascade", QStringLiteral("Cascade"), 0, [this] { Arrange(0); });
-    addItem(mnuWindow, "mnuWTileHorizontal", QStringLiteral("Tile Horizontal"), 0,
+    addItem(mnuWindow, "mnuWCascade", QStringLiteral("&Cascade"), 0, [this] { Arrange(0); });
+    addItem(mnuWindow, "mnuWTileHorizontal", QStringLiteral("Tile &Horizontal"), 0,
             [this] { Arrange(1); });
-    addItem(mnuWindow, "mnuWTileVertical", QStringLiteral("Tile Vertical"), 0,
+    addItem(mnuWindow, "mnuWTileVertical", QStringLiteral("Tile &Vertical"), 0,
             [this] { Arrange(2); });
-    addItem(mnuWindow, "mnuWArrange", QStringLiteral("Arrange Icons"), 0, [this] { Arrange(3); });
+    addItem(mnuWindow, "mnuWArrange", QStringLiteral("&Arrange Icons"), 0, [this] { Arrange(3); });
     m_windowListSeparator = mnuWindow->addSeparator();
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::fillWindowList);
 
     QMenu* help = menu("mnuHelp", QStringLiteral("&Help"));
-    addItem(help, "mnuAbout", QStringLiteral("About"), 12, modal(openAbout));
+    addItem(help, "mnuAbout", QStringLiteral("&About"), 12, modal(openAbout));
     help->addSeparator();
-    addItem(help, "mnuHelps", QStringLiteral("Help"), 0, modal(openHelp));
+    addItem(help, "mnuHelps", QStringLiteral("&Help"), 0, modal(openHelp),
+            QKeySequence(Qt::Key_F1));
 }
 
 QAction* frmMain::action(const QString& name) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -50,7 +51,7 @@ private:
     void picMsg_Resize();
     void fillWindowList();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption, int command,
-                     const std::function<void()>& run);
+                     const std::function<void()>& run, const QKeySequence& shortcut = {});
 
     QMdiArea* m_area;
     QWidget* picMsg;

@@ -1,9 +1,11 @@
 #include "AccountCells.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTimer>
 
@@ -11,150 +13,158 @@ namespace zelk::controls {
 
 using accounts::AccountLookup;
 
-AccountCompleter::AccountCompleter(const AccountLookup& lookup, MatchBy by, QLineEdit* edit)
-    : QCompleter(edit), m_lookup(lookup), m_by(by), m_model(new QStandardItemModel(this)) {
+namespace {
+// The width a list needs for its longest entry, scroll bar and frame included.
+int listWidth(const QAbstractItemView* view, const QStringList& entries) {
+    int widest = 0;
+    for (const QString& e : entries)
+        widest = std::max(widest, view->fontMetrics().horizontalAdvance(e));
+    return widest + view->verticalScrollBar()->sizeHint().width() + 2 * view->frameWidth() + 16;
+}
+} // namespace
+
+AccountCompleter::AccountCompleter(const AccountLookup& lookup, QLineEdit* edit)
+    : QCompleter(edit), m_lookup(lookup), m_edit(edit), m_model(new QStandardItemModel(this)) {
+    // The list is made here, not by the completer's own prefix rule, and the field's text
+    // is never replaced while an entry is marked: only taking an entry changes it.
     setModel(m_model);
-    setCompletionRole(CompletionRole);
     setCompletionMode(QCompleter::UnfilteredPopupCompletion);
-    setCaseSensitivity(Qt::CaseInsensitive);
     setMaxVisibleItems(12);
-    edit->setCompleter(this);
-    // The list is made here, not by the completer's own prefix rule; the first entry is
-    // marked so that Enter takes it.
-    // The list is made here, not by the completer's own prefix rule.
+    setWidget(edit);
     connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) {
         refill(text);
-        QTimer::singleShot(0, this, [this] {
-            if (m_model->rowCount() > 0 && widget() && widget()->isVisible() &&
-                !popup()->isVisible())
-                complete();
-        });
+        // Once the key that changed the text has been handled.
+        QTimer::singleShot(0, this, [this] { showList(); });
     });
-    // A click on an entry takes it; Enter takes the marked entry, or the first when none
-    // is marked.
     connect(this, qOverload<const QModelIndex&>(&QCompleter::activated), this,
             [this](const QModelIndex& index) { emit chosen(index.data(Qt::UserRole).toString()); });
     m_popup = popup();
-    m_popup->installEventFilter(this);
-}
-
-bool AccountCompleter::eventFilter(QObject* watched, QEvent* event) {
-    if (m_popup && watched == m_popup && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && completionModel()->rowCount() > 0) {
-            QModelIndex chosenIndex = popup()->currentIndex();
-            if (!chosenIndex.isValid())
-                chosenIndex = completionModel()->index(0, 0);
-            const QString no = chosenIndex.data(Qt::UserRole).toString();
-            popup()->hide();
-            emit chosen(no);
-            return true;
-        }
-    }
-    return QCompleter::eventFilter(watched, event);
+    m_popup->installEventFilter(this); // after the completer's own filter: runs first
 }
 
 void AccountCompleter::refill(const QString& text) {
     m_model->clear();
-    const auto matches =
-        m_by == MatchBy::Number ? m_lookup.matchNumber(text) : m_lookup.matchWords(text);
-    for (const AccountLookup::Account* a : matches) {
-        auto* item = new QStandardItem(AccountLookup::pickText(*a));
-        // What the box shows while the entry is marked: the number, or the entry text.
-        item->setData(m_by == MatchBy::Number ? a->AccountNo : AccountLookup::pickText(*a),
-                      CompletionRole);
+    for (const AccountLookup::Account* a : m_lookup.match(text)) {
+        auto* item = new QStandardItem(AccountLookup::entryText(*a));
         item->setData(a->AccountNo, Qt::UserRole);
         m_model->appendRow(item);
     }
 }
 
-AccountCellDelegate::AccountCellDelegate(const AccountLookup& lookup, MatchBy by, QObject* parent)
-    : QStyledItemDelegate(parent), m_lookup(lookup), m_by(by) {}
-
-void AccountCellDelegate::endOnChoice(QWidget* editor, AccountCompleter* completer) const {
-    connect(
-        completer, &AccountCompleter::chosen, editor,
-        [this, editor](const QString& no) {
-            if (!editor->isVisible()) // the edit has ended meanwhile
-                return;
-            if (auto* combo = qobject_cast<QComboBox*>(editor))
-                combo->setCurrentIndex(std::max(0, combo->findData(no)));
-            else if (auto* line = qobject_cast<QLineEdit*>(editor))
-                line->setText(no);
-            auto* self = const_cast<AccountCellDelegate*>(this);
-            emit self->commitData(editor);
-            emit self->closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
-        },
-        Qt::QueuedConnection);
+void AccountCompleter::showList() {
+    if (m_model->rowCount() == 0 || !m_edit->isVisible() || !m_edit->hasFocus()) {
+        popup()->hide();
+        return;
+    }
+    QStringList entries;
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        entries << m_model->item(r)->text();
+    int width = std::max(m_edit->width(), listWidth(popup(), entries));
+    if (const QScreen* screen = m_edit->screen())
+        width = std::min(width, screen->availableGeometry().width());
+    complete(QRect(0, 0, width, m_edit->height()));
+    popup()->setCurrentIndex(completionModel()->index(0, 0));
 }
+
+bool AccountCompleter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_popup && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab: {
+            if (completionModel()->rowCount() == 0)
+                break;
+            QModelIndex marked = popup()->currentIndex();
+            if (!marked.isValid())
+                marked = completionModel()->index(0, 0);
+            popup()->hide();
+            emit chosen(marked.data(Qt::UserRole).toString());
+            // The key then does in the field what it does there (ends a cell, moves on).
+            QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(m_edit, &again);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QCompleter::eventFilter(watched, event);
+}
+
+AccountBox::AccountBox(const AccountLookup& lookup, QWidget* parent, const QString& name,
+                       bool withNone)
+    : QComboBox(parent), m_lookup(lookup) {
+    setObjectName(name);
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr); // the account completer below instead of the inline one
+    setMaxVisibleItems(20);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(8);
+    QStringList entries;
+    if (withNone)
+        addItem(QString(), QString());
+    for (const AccountLookup::Account& a : lookup.accounts()) {
+        entries << AccountLookup::entryText(a);
+        addItem(entries.back(), a.AccountNo);
+    }
+    view()->setMinimumWidth(listWidth(view(), entries));
+    auto* completer = new AccountCompleter(lookup, lineEdit());
+    connect(completer, &AccountCompleter::chosen, this, &AccountBox::setAccount);
+}
+
+void AccountBox::setAccount(const QString& accountNo) {
+    const AccountLookup::Account* a = m_lookup.findNo(accountNo);
+    const int entry = a ? findData(a->AccountNo) : -1;
+    setCurrentIndex(entry);
+    if (entry < 0)
+        setEditText(accountNo);
+}
+
+const AccountLookup::Account* AccountBox::account() const {
+    return m_lookup.resolve(currentText());
+}
+
+AccountCellDelegate::AccountCellDelegate(const AccountLookup& lookup, QObject* parent)
+    : QStyledItemDelegate(parent), m_lookup(lookup) {}
 
 QWidget* AccountCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                            const QModelIndex& index) const {
     if (editable && !editable(index))
         return nullptr;
-    if (m_by == MatchBy::Number) {
-        auto* line = new QLineEdit(parent);
-        line->setObjectName(QStringLiteral("txtAccountCell"));
-        line->setFrame(false);
-        endOnChoice(line, new AccountCompleter(m_lookup, MatchBy::Number, line));
-        return line;
-    }
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QStringLiteral("cmbAccountName"));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setMaxVisibleItems(20);
-    combo->addItem(QString(), QString()); // no account: empties the line's account
-    for (const AccountLookup::Account& a : m_lookup.accounts())
-        combo->addItem(AccountLookup::pickText(a), a.AccountNo);
-    endOnChoice(combo, new AccountCompleter(m_lookup, MatchBy::Words, combo->lineEdit()));
-    // A choice from the drop-down itself ends the edit as well.
+    auto* box = new AccountBox(m_lookup, parent, QStringLiteral("cmbAccountCell"), true);
+    box->setFrame(false);
+    // A choice from the drop-down itself ends the edit.
     connect(
-        combo, &QComboBox::activated, combo,
-        [this, combo] {
-            if (!combo->isVisible() || combo->lineEdit()->completer()->popup()->isVisible())
+        box, &QComboBox::activated, box,
+        [this, box] {
+            if (!box->isVisible())
                 return;
             auto* self = const_cast<AccountCellDelegate*>(this);
-            emit self->commitData(combo);
-            emit self->closeEditor(combo, QAbstractItemDelegate::SubmitModelCache);
+            emit self->commitData(box);
+            emit self->closeEditor(box, QAbstractItemDelegate::SubmitModelCache);
         },
         Qt::QueuedConnection);
-    return combo;
+    return box;
 }
 
 void AccountCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
-    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        const QString no = heldAccount ? heldAccount(index) : QString();
-        combo->setCurrentIndex(std::max(0, combo->findData(no)));
-        combo->lineEdit()->selectAll();
-    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        line->setText(index.data(Qt::EditRole).toString());
-    }
+    auto* box = static_cast<AccountBox*>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+    box->setProperty("openedWith", text);
+    box->lineEdit()->selectAll();
 }
 
 void AccountCellDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                        const QModelIndex& index) const {
-    if (!choose)
-        return;
-    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-        choose(index, line->text());
-        return;
-    }
-    auto* combo = static_cast<QComboBox*>(editor);
-    const QString text = combo->currentText();
-    if (combo->currentIndex() >= 0 && combo->itemText(combo->currentIndex()) == text) {
-        choose(index, combo->currentData().toString());
-        return;
-    }
-    if (text.trimmed().isEmpty()) {
-        choose(index, QString());
-        return;
-    }
-    // Typed but not taken from the list: one account of those words, or else the cell
-    // stays as it was.
-    const auto matches = m_lookup.matchWords(text);
-    if (matches.size() == 1)
-        choose(index, matches.front()->AccountNo);
+    auto* box = static_cast<AccountBox*>(editor);
+    const QString text = box->currentText();
+    if (choose && text != box->property("openedWith").toString())
+        choose(index, text);
 }
 
 } // namespace zelk::controls

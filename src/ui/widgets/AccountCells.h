@@ -2,25 +2,24 @@
 
 #include "core/accounts/AccountLookup.h"
 
+#include <QComboBox>
 #include <QCompleter>
 #include <QStyledItemDelegate>
 #include <functional>
 
-class QComboBox;
 class QLineEdit;
 class QStandardItemModel;
 
 namespace zelk::controls {
 
-// Completion for a text box where an account is typed: a popup list like a search
-// field's ("name (number)" per account), walked with the arrow keys, taken with Enter.
-// By number: the accounts whose number begins with the text; by words: those where
-// every typed word begins a word of the name.
+// The list that completes a typed account: every account whose number begins with the
+// text or whose name contains it ("number — name"), as wide as its longest entry, the
+// first one marked. Up and Down mark another; Enter or Tab takes the marked one (the
+// first when none is) and then acts as it would in the field; a click takes one.
 class AccountCompleter : public QCompleter {
     Q_OBJECT
 public:
-    enum class MatchBy { Number, Words };
-    AccountCompleter(const accounts::AccountLookup& lookup, MatchBy by, QLineEdit* edit);
+    AccountCompleter(const accounts::AccountLookup& lookup, QLineEdit* edit);
 
 signals:
     void chosen(const QString& accountNo);
@@ -29,29 +28,47 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static constexpr int CompletionRole = Qt::UserRole + 1;
     void refill(const QString& text);
+    void showList();
 
     const accounts::AccountLookup& m_lookup;
-    MatchBy m_by;
+    QLineEdit* m_edit;
     QStandardItemModel* m_model;
     QAbstractItemView* m_popup = nullptr;
 };
 
-// The cells of a grid where an account is given: the number cell (typed, completed by
-// number) or the name cell (a drop-down of "name (number)" that carries the number, an
-// empty entry first, completed by the words of the name). The owner says which account
-// a cell holds, whether it may be edited, and takes the account chosen: the number as
-// typed in a number cell, the number of the entry in a name cell, empty for none.
+// An account field: an editable drop-down of every account ("number — name", carrying
+// the number; Alt+Down opens it) whose typed text is completed by number or name. The
+// field holds the text as typed; the account is the one the text names
+// (AccountLookup::resolve), or none.
+class AccountBox : public QComboBox {
+    Q_OBJECT
+public:
+    // `withNone`: an empty entry first, which chooses no account.
+    AccountBox(const accounts::AccountLookup& lookup, QWidget* parent, const QString& name,
+               bool withNone = false);
+
+    // Shows the account of that number (its entry), or the text as it is when no account
+    // has that number.
+    void setAccount(const QString& accountNo);
+    // The account the text names; nullptr when it names none.
+    const accounts::AccountLookup::Account* account() const;
+
+private:
+    const accounts::AccountLookup& m_lookup;
+};
+
+// The cells of a grid where an account is given: an AccountBox opens on the cell's text;
+// the owner says whether a cell may be edited and takes the text the cell was left with
+// (an entry's text when one was taken from the list), unless it is the text it opened
+// with.
 class AccountCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    using MatchBy = AccountCompleter::MatchBy;
-    AccountCellDelegate(const accounts::AccountLookup& lookup, MatchBy by, QObject* parent);
+    AccountCellDelegate(const accounts::AccountLookup& lookup, QObject* parent);
 
-    std::function<QString(const QModelIndex&)> heldAccount;
     std::function<bool(const QModelIndex&)> editable;
-    std::function<void(const QModelIndex&, const QString& accountNo)> choose;
+    std::function<void(const QModelIndex&, const QString& typed)> choose;
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
@@ -60,10 +77,7 @@ public:
                       const QModelIndex& index) const override;
 
 private:
-    void endOnChoice(QWidget* editor, AccountCompleter* completer) const;
-
     const accounts::AccountLookup& m_lookup;
-    MatchBy m_by;
 };
 
 } // namespace zelk::controls

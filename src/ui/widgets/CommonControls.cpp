@@ -5,6 +5,7 @@
 #include "Twips.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
+#include "core/shared/TypedDate.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -64,6 +65,10 @@ int selectedMonth(const QComboBox* combo) {
     return combo->currentData().toInt();
 }
 
+void selectMonth(QComboBox* combo, int month) {
+    combo->setCurrentIndex(combo->findData(month));
+}
+
 namespace {
 int required(QWidget* field, int chosen, const QString& message) {
     if (chosen == 0) {
@@ -100,14 +105,22 @@ int selectedYear(const QListWidget* list) {
     return sel.first()->text().toInt();
 }
 
+void selectYear(QListWidget* list, int year) {
+    const int row = year - 1980;
+    if (row < 0 || row >= list->count())
+        return;
+    list->setCurrentRow(row);
+    showCurrentYear(list);
+}
+
 int requireYear(QListWidget* list) {
     return required(list, selectedYear(list), QStringLiteral("Choose a year."));
 }
 
 void showCurrentYear(QListWidget* list) {
-    if (!list->selectedItems().isEmpty())
-        return;
-    const int row = QDate::currentDate().year() - 1980;
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    const int row =
+        selected.isEmpty() ? QDate::currentDate().year() - 1980 : list->row(selected[0]);
     if (row >= 0 && row < list->count())
         list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
 }
@@ -244,11 +257,21 @@ void sortByHeaders(QTableView* grid) {
     grid->setSortingEnabled(true);
 }
 
-void setDesignedWidth(QTableView* grid, int column, int widthTwips) {
+void setDesignedWidth(QTableView* grid, int column, int widthTwips, const QString& widest) {
     const QFontMetrics metrics(grid->horizontalHeader()->font());
     const QString caption = grid->model()->headerData(column, Qt::Horizontal).toString();
-    grid->setColumnWidth(column, std::max(twips(widthTwips), metrics.horizontalAdvance(caption) +
-                                                                 metrics.height() + 12));
+    const int content = widest.isEmpty() ? 0 : grid->fontMetrics().horizontalAdvance(widest) + 12;
+    grid->setColumnWidth(column,
+                         std::max({twips(widthTwips), content,
+                                   metrics.horizontalAdvance(caption) + metrics.height() + 12}));
+}
+
+QString widestDateText() {
+    return ShortDateText(QDate(2000, 12, 28));
+}
+
+QString widestAmountText() {
+    return QStringLiteral("-999,999,999.99");
 }
 
 BusyPointer::BusyPointer(bool on) : m_on(on) {

@@ -35,6 +35,8 @@ void fillMonthList(QComboBox* combo);
 QComboBox* fiscalMonthList(QWidget* parent, const QString& name = QStringLiteral("cmbMonth"));
 // The selected month's item data, or 0 when none is selected.
 int selectedMonth(const QComboBox* combo);
+// Selects the entry of that month (item data 1 ... 12).
+void selectMonth(QComboBox* combo, int month);
 // The selected month; with none, 0 after "Choose a month." (titled with the window's
 // title), the focus back on the list.
 int requireMonth(QComboBox* combo);
@@ -44,9 +46,11 @@ QListWidget* yearList(QWidget* parent, const QString& name);
 void fillYearList(QListWidget* list);
 // The selected year, or 0 when none is selected.
 int selectedYear(const QListWidget* list);
+// Selects that year and scrolls it into view.
+void selectYear(QListWidget* list, int year);
 // The selected year; with none, 0 after "Choose a year.", the focus back on the list.
 int requireYear(QListWidget* list);
-// Scrolls a year list with nothing selected so that the current year shows.
+// Scrolls a year list so that its selected year shows, or with none the current year.
 void showCurrentYear(QListWidget* list);
 
 // A dialog starts where the user types: the tab order runs through the fields inside
@@ -81,9 +85,13 @@ QLineEdit* filterBox(QWidget* window, QAbstractItemView* grid, ListSortFilter* r
 // Sorting by a click on a column header (again: the other way), starting in the
 // designed order.
 void sortByHeaders(QTableView* grid);
-// Sets a column to its designed width, or wider when its caption and the sort mark
-// need more, so the caption is shown whole.
-void setDesignedWidth(QTableView* grid, int column, int widthTwips);
+// Sets a column to its designed width, or wider when its caption and the sort mark, or
+// the widest text it shows (`widest`), need more, so both are shown whole.
+void setDesignedWidth(QTableView* grid, int column, int widthTwips,
+                      const QString& widest = QString());
+// The widest texts of a date and of an amount as the windows show them.
+QString widestDateText();
+QString widestAmountText();
 
 // The busy pointer for as long as the object lives (when `on`).
 class BusyPointer {

@@ -25,13 +25,13 @@ DateField::DateField(QWidget* parent, const QString& name, const QDate& date) : 
 void DateField::setDate(const QDate& date) {
     const bool changed = date != m_date;
     m_date = date;
-    setText(DateFieldText(date));
+    setText(ShortDateText(date));
     if (changed)
         emit dateChanged(date);
 }
 
 bool DateField::check() {
-    if (text() == DateFieldText(m_date))
+    if (text() == ShortDateText(m_date))
         return true;
     const TypedDate typed = ParseTypedDate(text());
     if (typed.date.isValid()) {

@@ -7,8 +7,8 @@ class QCalendarWidget;
 
 namespace zelk::controls {
 
-// A date field: the whole date is typed (the short format, ISO, or "29 Feb 2004" as
-// the field shows it) and checked when the field is left; a text that is no date of
+// A date field: the whole date is typed (the short format it shows, ISO, or "29 Feb
+// 2004") and checked when the field is left; a text that is no date of
 // the years 1980 to 3000 is not changed into one but refused with a message ("31 Feb
 // 2004 is not a date") and the field keeps the focus. Alt+Down, F4 or the button at
 // its end open a calendar.

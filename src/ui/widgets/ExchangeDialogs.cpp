@@ -1,5 +1,6 @@
 #include "ExchangeDialogs.h"
 
+#include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
 #include "core/exchange/TableExport.h"
 
@@ -64,7 +65,7 @@ void ExportTable(QWidget* parent, const DataTable& table, const QString& title) 
     if (file.isEmpty())
         return;
     try {
-        exchange::WriteTable(table, file);
+        exchange::WriteTable(table, file, g_cnn);
     } catch (const exchange::ExportError& e) {
         ui().messageBox(e.message(), title);
     }

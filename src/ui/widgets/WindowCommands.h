@@ -20,6 +20,8 @@ void openCompany(QWidget* parent);
 void openLedgerAccounts(QMdiArea* area);
 // journal
 void openLedgerTrxs(QMdiArea* area);
+// the transaction editor on a new transaction
+void openNewTransaction(QWidget* parent);
 // periods
 void openPostTrxs(QWidget* parent);
 void openRevertPostings(QWidget* parent);
