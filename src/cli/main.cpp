@@ -275,7 +275,7 @@ struct Commands {
 // account.
 void addBankCommands(CLI::App& cli, Options& o, Commands& c) {
     CLI::App* bank = cli.add_subcommand("bank", "Bank statements: import, rules, CSV profile");
-    bank->require_subcommand(1);
+    bank->require_subcommand(0, 1);
     auto account = [&](CLI::App* command) {
         command->add_option("--account", o.bankAccount, "The bank account (its number)")
             ->required();
@@ -291,7 +291,7 @@ void addBankCommands(CLI::App& cli, Options& o, Commands& c) {
     c.bankImport->add_flag("--yes,-y", o.yes, "Write the new lines that have an account");
 
     CLI::App* rule = bank->add_subcommand("rule", "The rules that say where lines go");
-    rule->require_subcommand(1);
+    rule->require_subcommand(0, 1);
     c.ruleAdd = rule->add_subcommand("add", "Add a rule after the others");
     account(c.ruleAdd);
     c.ruleAdd->add_option("--match", o.match, "The text the line contains (letter case aside)")
@@ -313,7 +313,7 @@ void addBankCommands(CLI::App& cli, Options& o, Commands& c) {
         ->check(CLI::PositiveNumber);
 
     CLI::App* profile = bank->add_subcommand("profile", "The CSV profile of a bank account");
-    profile->require_subcommand(1);
+    profile->require_subcommand(0, 1);
     c.profileSet = profile->add_subcommand(
         "set", "Set the CSV profile: columns by their header names, formats in the file's own "
                "notation");
@@ -430,10 +430,12 @@ Commands addCommands(CLI::App& cli, Options& o) {
         "check", "Open the file, run the engine's integrity check, print the company, the open "
                  "year, counts and whether the books balance");
     addBankCommands(cli, o, c);
-    // Only the top and the two groups take words they do not know, which are named after
+    // Only the top and the groups take words they do not know, which are named after
     // parsing.
     for (CLI::App* sub : cli.get_subcommands({}))
         sub->allow_extras(!sub->get_subcommands({}).empty());
+    for (CLI::App* group : {c.ruleAdd->get_parent(), c.profileSet->get_parent()})
+        group->allow_extras();
     return c;
 }
 
@@ -522,8 +524,8 @@ std::unique_ptr<Connection> openTheBooks(const QString& folder, bool create) {
     return cnn;
 }
 
-// The words no command took: an unknown command, or an unknown word after accounts or
-// transactions; empty when there is none.
+// The words no command took: an unknown command, or an unknown word after accounts,
+// transactions, bank, bank rule or bank profile; empty when there is none.
 QString unknownWords(const CLI::App& cli, const Commands& c) {
     auto named = [](const CLI::App& app) {
         QStringList names;
@@ -531,24 +533,33 @@ QString unknownWords(const CLI::App& cli, const Commands& c) {
             names << q(sub->get_name());
         return names.join(QStringLiteral(", "));
     };
+    // "bank rule": the group's words after zelk-cli
+    auto path = [](const CLI::App& app) {
+        QString words = q(app.get_name());
+        for (const CLI::App* up = app.get_parent(); up && up->get_parent(); up = up->get_parent())
+            words.prepend(q(up->get_name()) + QLatin1Char(' '));
+        return words;
+    };
     auto leftOver = [&](const CLI::App& app) -> QString {
         if (app.remaining().empty())
             return QString();
         const QString word = q(app.remaining().front());
         return QStringLiteral("%1: %2 is not %3 (%4).")
-            .arg(q(app.get_name()), word,
+            .arg(path(app), word,
                  word.startsWith(u'-') ? QStringLiteral("an option")
-                                       : QStringLiteral("a command of ") + q(app.get_name()),
+                                       : QStringLiteral("a command of ") + path(app),
                  named(app));
     };
+    // The innermost group first: "bank rule x" is a word rule does not know.
     for (const CLI::App* group :
-         {c.accountsExport->get_parent(), c.transactionsExport->get_parent()})
+         {c.accountsExport->get_parent(), c.transactionsExport->get_parent(),
+          c.ruleAdd->get_parent(), c.profileSet->get_parent(), c.bankImport->get_parent()})
         if (group->parsed()) {
             if (QString w = leftOver(*group); !w.isEmpty())
                 return w;
             if (group->get_subcommands().empty())
                 return QStringLiteral("%1: a command is needed (%2).")
-                    .arg(q(group->get_name()), named(*group));
+                    .arg(path(*group), named(*group));
         }
     if (QString w = leftOver(cli); !w.isEmpty())
         return w;

@@ -38,6 +38,20 @@ TEST(BankCli, ImportWithRulesAndProfileAndItsExitCodes) {
     EXPECT_EQ(cli(f, {"bank", "import", data + "german.csv"}).code, 2); // no --account
     EXPECT_EQ(cli(f, {"bank", "profile", "set", "--account", "1200", "--date", "D"}).code, 2);
     EXPECT_EQ(cli(f, {"bank", "rule", "list", "--account", "6100"}).code, 1); // not a bank
+    const std::pair<QStringList, const char*> unknown[] = {
+        {{"bank", "frobnicate"},
+         "bank: frobnicate is not a command of bank (import, rule, "
+         "profile)."},
+        {{"bank", "rule", "drop", "1"},
+         "bank rule: drop is not a command of bank rule (add, "
+         "list, remove)."},
+        {{"bank", "profile"}, "bank profile: a command is needed (set, show)."},
+    };
+    for (const auto& [words, said] : unknown) {
+        const Result r = cli(f, words);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.err.trimmed(), said);
+    }
     const Result noProfile = cli(f, {"bank", "import", data + "german.csv", "--account", "1200"});
     EXPECT_EQ(noProfile.code, 1);
     EXPECT_TRUE(noProfile.err.contains("bank profile set")) << noProfile.err.toStdString();
