@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -67,7 +69,9 @@ frmBankImport::frmBankImport(QWidget* parent, const QString& account) : QDialog(
     file->addWidget(cmdBrowse);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Bank &account:"), cmbAccount);
-    form->addRow(QStringLiteral("&Statement file:"), file);
+    auto* fileLabel = new QLabel(QStringLiteral("&Statement file:"), this);
+    fileLabel->setBuddy(txtFile); // a row of a layout has no buddy of its own
+    form->addRow(fileLabel, file);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttonRow({cmdOk, cmdCancel}));
@@ -255,11 +259,18 @@ frmBankReview::frmBankReview(QWidget* parent, std::unique_ptr<BankImport> import
     };
     accountCells->choose = [this](const QModelIndex& i, const QString& typed) {
         const accounts::AccountLookup::Account* a = m_lookup.resolve(typed);
-        chooseAccount(i.row(), a ? a->AccountNo : typed.trimmed());
+        if (!a && !typed.trimmed().isEmpty()) {
+            ui().messageBox(
+                QStringLiteral("No account has the number or name %1.").arg(typed.trimmed()),
+                windowTitle());
+            return; // the line keeps its account
+        }
+        chooseAccount(i.row(), a ? a->AccountNo : QString());
     };
     grdLines->setItemDelegateForColumn(ColAccount, accountCells);
     chkRemember = new QCheckBox(QStringLiteral("&Remember for the counterparty"), this);
     chkRemember->setObjectName(QStringLiteral("chkRemember"));
+    chkRemember->setFocusPolicy(Qt::NoFocus); // Alt+R ticks it; typing stays in the lines
     lblTotals = new QLabel(this);
     lblTotals->setObjectName(QStringLiteral("lblTotals"));
     lblBalance = new QLabel(this);
@@ -283,9 +294,16 @@ frmBankReview::frmBankReview(QWidget* parent, std::unique_ptr<BankImport> import
         fillRow(r);
     m_filling = false;
     grdLines->resizeColumnsToContents();
-    for (const int c : {ColText, ColDescription})
-        grdLines->setColumnWidth(c, std::min(grdLines->columnWidth(c), 260));
-    resize(1100, 560);
+    for (const int c : {ColCounterparty, ColText, ColDescription})
+        grdLines->setColumnWidth(c, std::min(grdLines->columnWidth(c), 240));
+    // Every column in sight, the status last, as far as the screen allows.
+    int width = grdLines->verticalScrollBar()->sizeHint().width() + 2 * grdLines->frameWidth();
+    for (int c = 0; c < grdLines->columnCount(); ++c)
+        width += grdLines->columnWidth(c);
+    width += layout->contentsMargins().left() + layout->contentsMargins().right();
+    if (const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen())
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    resize(std::max(width, 800), 560);
     updateTotals();
     connect(grdLines, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_filling)

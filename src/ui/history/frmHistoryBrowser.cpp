@@ -344,7 +344,7 @@ frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
     // After Print, on the card of a bank account: its statement imported from here.
     cmdImportStatement =
         zelk::controls::button(commandFrame(), QStringLiteral("cmdImportStatement"),
-                               QStringLiteral("&Import Bank Statement\u2026"));
+                               QStringLiteral("Import &Bank Statement\u2026"));
     cmdImportStatement->setGeometry(twips(6108), twips(144), twips(2520), twips(492));
     cmdImportStatement->hide();
     connect(cmdImportStatement, &QPushButton::clicked, this, [this] {

@@ -116,6 +116,6 @@ private:
     void nameAccount();
 
     QString m_accountText; // "1000 Cash"
-    // "&Import Bank Statement…": the statement import with this account chosen.
+    // "Import &Bank Statement…": the statement import with this account chosen.
     QPushButton* cmdImportStatement;
 };
