@@ -243,7 +243,13 @@ bool expectDone(const BenchUi& ui, RunOutcome outcome, const char* message) {
 bool benchBank(Connection& cnn) {
     constexpr int Parties = 60, HistoryCount = 90000, StatementLines = 10000;
     const QDate first(FiscalYear, 1, 1);
-    auto party = [](int k) { return QStringLiteral("Supplier %1 GmbH").arg(k); };
+    // names of words, as a bank writes them: a number alone tells nothing of a name
+    auto party = [](int k) {
+        static const char* const syllables[] = {"Ka", "Lo", "Mi", "Ne", "Ru", "So", "Ti", "Va"};
+        return QStringLiteral("Supplier %1%2 GmbH")
+            .arg(QLatin1String(syllables[k % 8]),
+                 QString::fromLatin1(syllables[k / 8 % 8]).toLower());
+    };
     auto home = [](int k) { return accountNo(300 + k); };
     runSavingCommand(cnn, [&](StatementRunner& r) {
         r.run(modDBUtil::InsertAccount(QStringLiteral("1900"), QStringLiteral("Bank"), 1, {}));

@@ -69,21 +69,30 @@ public:
 
     // The counter-account most often booked for the counterparty (every word of its name
     // in the description), or without one for the most similar text.
+    // A vote is counted once per counterparty and once per text's words: a statement
+    // repeats them, and a common one is found on many past transactions.
     Vote propose(const QString& counterparty, const QString& text) {
-        const QString key = counterparty.toLower() + QChar(0) + text.toLower();
-        if (const auto it = m_cache.find(key); it != m_cache.end())
-            return *it;
-        Vote v;
         const QStringList party = wordsOf(counterparty);
-        if (!party.isEmpty())
-            v = vote(withAll(party));
-        if (v.of == 0)
-            v = vote(mostSimilar(wordsOf(text)));
-        m_cache.insert(key, v);
-        return v;
+        if (!party.isEmpty()) {
+            const Vote v = cached(QLatin1Char('p') + party.join(QLatin1Char(' ')),
+                                  [&] { return vote(withAll(party)); });
+            if (v.of > 0)
+                return v;
+        }
+        const QStringList words = wordsOf(text);
+        return cached(QLatin1Char('t') + words.join(QLatin1Char(' ')),
+                      [&] { return vote(mostSimilar(words)); });
     }
 
 private:
+    template <class Count>
+    Vote cached(const QString& key, Count count) {
+        if (const auto it = m_cache.constFind(key); it != m_cache.constEnd())
+            return *it;
+        const Vote v = count();
+        m_cache.insert(key, v);
+        return v;
+    }
     int wordId(const QString& w) {
         const auto it = m_ids.constFind(w);
         if (it != m_ids.constEnd())
