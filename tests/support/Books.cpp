@@ -229,7 +229,8 @@ void eachBooksRow(zelk::Connection& cnn, const std::function<void(const QString&
          {"SYS_Company", "Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
           "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",
           "Ledger_AccountBalances", "Ledger_AccountBalanceHistories", "Ledger_CustomReports",
-          "Ledger_CustomReportDetails"}) {
+          "Ledger_CustomReportDetails", "Ledger_BankProfiles", "Ledger_BankRules",
+          "Ledger_BankIdentities"}) {
         const QString from = QStringLiteral(" FROM ") + QLatin1String(table);
         const QStringList columns = cnn.execute("SELECT *" + from).fieldNames();
         zelk::RowSet rs = cnn.execute("SELECT *" + from + " ORDER BY " + columns.join(", "));

@@ -16,13 +16,31 @@ std::unique_ptr<Connection> opened(std::unique_ptr<Connection> cnn) {
     return cnn;
 }
 
+// Books of an earlier schema version are upgraded as they are opened; nothing when that
+// fails, with the reason in failure.
+std::unique_ptr<Connection> upgraded(std::unique_ptr<Connection> cnn, QString& failure) {
+    try {
+        snapshots::upgradeBooks(*cnn);
+        return cnn;
+    } catch (const snapshots::SnapshotError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk; "
+                                 "nothing has been changed.\n") +
+                  e.message();
+    } catch (const DbError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk: "
+                                 "%1\nThey are as they were.")
+                      .arg(e.record().description);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode) {
     failure.clear();
     try {
-        return opened(Connection::open(folder, {}, mode));
+        return upgraded(opened(Connection::open(folder, {}, mode)), failure);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
@@ -42,7 +60,7 @@ std::unique_ptr<Connection> openBooks(const QString& folder, PassphrasePrompt& p
         try {
             std::unique_ptr<Connection> cnn = Connection::open(folder, *passphrase);
             wipeSecret(*passphrase);
-            return opened(std::move(cnn));
+            return upgraded(opened(std::move(cnn)), failure);
         } catch (const WrongKeyError&) {
             wipeSecret(*passphrase);
         } catch (const OpenError& e) {

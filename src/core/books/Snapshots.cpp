@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "core/data/Connection.h"
+#include "core/data/Schema.h"
 #include "core/data/UserPorts.h"
 
 #include <QDir>
@@ -15,7 +16,8 @@ namespace zelk::snapshots {
 namespace {
 
 const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear,
-                         Step::Restore,    Step::Import,  Step::ChangePassphrase};
+                         Step::Restore,    Step::Import,  Step::ChangePassphrase,
+                         Step::Upgrade};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -73,6 +75,8 @@ QString stepKey(Step step) {
         return QStringLiteral("import");
     case Step::ChangePassphrase:
         return QStringLiteral("change-passphrase");
+    case Step::Upgrade:
+        return QStringLiteral("upgrade");
     }
     return {};
 }
@@ -91,6 +95,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Import");
     case Step::ChangePassphrase:
         return QStringLiteral("Change Passphrase");
+    case Step::Upgrade:
+        return QStringLiteral("Upgrade");
     }
     return {};
 }
@@ -272,6 +278,14 @@ void restore(Connection& cnn, const Snapshot& snapshot, const QByteArray& passph
                                 .arg(name, e.record().description));
     }
     prune(folderOf(cnn));
+    upgradeBooks(cnn);
+}
+
+void upgradeBooks(Connection& cnn) {
+    if (cnn.schemaVersion() >= schema::CurrentVersion)
+        return;
+    take(cnn, Step::Upgrade);
+    cnn.upgradeSchema();
 }
 
 } // namespace zelk::snapshots

@@ -17,15 +17,15 @@ class Connection;
 // journal). The newest ones are kept. The windows and the command line call these functions.
 namespace zelk::snapshots {
 
-enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase };
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase, Upgrade };
 
 constexpr int Kept = 20;
 
 // "new-company", "end-year", "revert-end-year", "restore", "import",
-// "change-passphrase": the end of the file name.
+// "change-passphrase", "upgrade": the end of the file name.
 QString stepKey(Step step);
 // "New Company", "End Year", "Revert End Year", "Restore", "Import", "Change
-// Passphrase": for messages and the list.
+// Passphrase", "Upgrade": for messages and the list.
 QString stepCaption(Step step);
 
 // The folder of the snapshots of the books in cnn: Backups beside the file.
@@ -84,7 +84,14 @@ bool unlock(const Connection& cnn, Snapshot& snapshot, const QByteArray& passphr
 // one is refused), the current books are snapshotted ("before-restore"), then the
 // engine copies it into the books' file in one transaction. A snapshot under another
 // key (the program's own, or the passphrase given) is restored encrypted with the books'
-// current key. Throws SnapshotError with the books unchanged.
+// current key. Throws SnapshotError with the books unchanged. A snapshot of an earlier
+// schema version is upgraded once restored.
 void restore(Connection& cnn, const Snapshot& snapshot, const QByteArray& passphrase = {});
+
+// Brings books of an earlier schema version to the current one: a snapshot
+// ("before-upgrade") first, then the new tables in one database transaction. Nothing
+// happens to books of the current version. Throws SnapshotError (nothing changed) or
+// DbError (the upgrade rolled back; the snapshot stays).
+void upgradeBooks(Connection& cnn);
 
 } // namespace zelk::snapshots

@@ -105,6 +105,14 @@ public:
     };
     IntegrityResult checkIntegrity(const std::function<bool()>& keepGoing);
 
+    // The schema version of the file (PRAGMA user_version; schema::CurrentVersion for a
+    // new file). A file of a newer version does not open.
+    int schemaVersion() const { return m_version; }
+    // Brings books of an earlier version to the current one, adding the tables of each
+    // later version, in one database transaction: a failure leaves them as they were and
+    // throws DbError. The caller takes the snapshot first (books::upgradeBooks).
+    void upgradeSchema();
+
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const QString& filePath() const { return m_path; }
@@ -193,6 +201,7 @@ private:
     QByteArray m_key; // empty: the program's own key; wiped when the object goes
     sqlite3* m_db = nullptr;
     int m_pageSize = 0; // of the file's encrypted pages, known once it is open
+    int m_version = 0;  // the schema version, known once it is open
     int m_rounds = 0;   // of the key derivation, known once it is open
     std::unordered_map<std::string, Prepared> m_cache;
     std::vector<std::weak_ptr<RowStream>> m_streams;
