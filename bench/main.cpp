@@ -11,6 +11,7 @@
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 
+#include "core/bank/BankImport.h"
 #include "core/books/Snapshots.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -231,6 +232,94 @@ bool expectDone(const BenchUi& ui, RunOutcome outcome, const char* message) {
     if (outcome != RunOutcome::Done || ui.lastMessage != QLatin1String(message) || ui.failed) {
         std::fprintf(stderr, "the run did not finish: %s\n", message);
         return false;
+    }
+    return true;
+}
+
+// Bank statements: a bank account whose first nine months hold 90,000 transactions of
+// recurring counterparties (each mostly to one account), and a statement of the last
+// three months of 10,000 lines, read as CAMT.053 and as CSV, matched and written.
+// Prints how many proposals were the counterparty's own account.
+bool benchBank(Connection& cnn) {
+    constexpr int Parties = 60, HistoryCount = 90000, StatementLines = 10000;
+    const QDate first(FiscalYear, 1, 1);
+    // names of words, as a bank writes them: a number alone tells nothing of a name
+    auto party = [](int k) {
+        static const char* const syllables[] = {"Ka", "Lo", "Mi", "Ne", "Ru", "So", "Ti", "Va"};
+        return QStringLiteral("Supplier %1%2 GmbH")
+            .arg(QLatin1String(syllables[k % 8]),
+                 QString::fromLatin1(syllables[k / 8 % 8]).toLower());
+    };
+    auto home = [](int k) { return accountNo(300 + k); };
+    runSavingCommand(cnn, [&](StatementRunner& r) {
+        r.run(modDBUtil::InsertAccount(QStringLiteral("1900"), QStringLiteral("Bank"), 1, {}));
+        r.run(modDBUtil::InsertAccount(QStringLiteral("1901"), QStringLiteral("Bank 2"), 1, {}));
+        for (const char* bank : {"1900", "1901"}) {
+            r.run(modDBUtil::InsertAccountBalance(bank, FiscalYear, Amount()));
+            r.run(modDBUtil::InsertGeneralYear(bank, FiscalYear));
+        }
+        for (int i = 0; i < HistoryCount; ++i) {
+            const int k = (i * 7919) % Parties;
+            // one booking in ten goes elsewhere: the history is not all agreement
+            const QString to = i % 10 == 0 ? accountNo(400 + i % 50) : home(k);
+            const QString trx = QStringLiteral("H%1").arg(i);
+            const QDate day = first.addDays(i % 270);
+            const Amount a = Amount::fromRaw(-qint64(1000 + (i % 977) * 100));
+            const QString text = party(k) + QStringLiteral(": invoice %1").arg(i);
+            for (const char* bank : {"1900", "1901"}) {
+                const QString no = trx + QLatin1String(bank);
+                r.run(modDBUtil::InsertTransactionHistory(no, bank, 1, {}, day, text, a));
+                r.run(modDBUtil::InsertTransactionHistory(no, to, 2, {}, day, text, -a));
+            }
+        }
+    });
+    QByteArray camt = "<?xml version=\"1.0\"?><Document><BkToCstmrStmt><Stmt>";
+    QByteArray csv = "Date;Amount;Name;Text\n";
+    std::vector<QString> truth;
+    for (int i = 0; i < StatementLines; ++i) {
+        const int k = (i * 104729) % Parties;
+        truth.push_back(home(k));
+        const QDate day = first.addDays(273 + i % 90);
+        const QByteArray amount = QByteArray::number(10 + i % 977) + ".00";
+        const QByteArray name = party(k).toUtf8();
+        camt += "<Ntry><Amt>" + amount +
+                "</Amt><CdtDbtInd>DBIT</CdtDbtInd><Sts>BOOK</Sts>"
+                "<BookgDt><Dt>" +
+                day.toString(Qt::ISODate).toLatin1() + "</Dt></BookgDt><AcctSvcrRef>S" +
+                QByteArray::number(i) + "</AcctSvcrRef><NtryDtls><TxDtls><RltdPties><Cdtr><Nm>" +
+                name + "</Nm></Cdtr></RltdPties><RmtInf><Ustrd>invoice " + QByteArray::number(i) +
+                "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>";
+        csv += day.toString(QStringLiteral("dd.MM.yyyy")).toLatin1() + ";-" +
+               QByteArray(amount).replace('.', ',') + ";" + name + ";invoice " +
+               QByteArray::number(i) + "\n";
+    }
+    camt += "</Stmt></BkToCstmrStmt></Document>";
+    bank::CsvProfile profile;
+    profile.dateColumn = QStringLiteral("Date");
+    profile.amountColumn = QStringLiteral("Amount");
+    profile.counterpartyColumn = QStringLiteral("Name");
+    profile.textColumn = QStringLiteral("Text");
+    profile.dateFormat = QStringLiteral("dd.MM.yyyy");
+    profile.decimalMark = QLatin1Char(',');
+    profile.separator = ';';
+    for (const auto& [label, account, bytes] : {std::tuple{"bank statement CAMT.053", "1900", camt},
+                                                std::tuple{"bank statement CSV", "1901", csv}}) {
+        StepClock clock;
+        bank::Statement st = QByteArray(label).endsWith("CSV")
+                                 ? bank::readCsv(bytes, profile, FiscalYear)
+                                 : bank::readCamt(bytes);
+        bank::BankImport import(cnn, QLatin1String(account), std::move(st));
+        int right = 0, proposed = 0;
+        for (size_t i = 0; i < import.lines().size(); ++i) {
+            proposed += import.lines()[i].account.isEmpty() ? 0 : 1;
+            right += import.lines()[i].account == truth[i] ? 1 : 0;
+        }
+        const int checked = import.checkedTotals().count;
+        if (import.write() != CommandOutcome::Committed || import.written() != checked)
+            return false;
+        report(label, StatementLines, clock);
+        std::printf("%-28s %d of %d right, %d without a proposal (%.1f %%)\n", "proposals", right,
+                    StatementLines, StatementLines - proposed, 100.0 * right / StatementLines);
     }
     return true;
 }
@@ -545,6 +634,9 @@ int main(int argc, char** argv) {
             return 1;
     }
     report("account card", CardLines, clock);
+
+    if (!benchBank(*cnn))
+        return 1;
 
     // A passphrase: the books copied into a file under the new key and its derivation,
     // then the cost of opening them with it, and of a wrong try (each way a file may be

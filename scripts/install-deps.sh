@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins
   libsqlcipher-dev sqlcipher
-  libcsv-dev libxlsxwriter-dev libcli11-dev libzxcvbn-dev
+  libcsv-dev libxlsxwriter-dev libcli11-dev libzxcvbn-dev libofx-dev
   unzip
   libgtest-dev
   xvfb xauth

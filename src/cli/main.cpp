@@ -3,10 +3,12 @@
 //
 //   zelk-cli [--file PATH] [--yes] COMMAND ...      zelk-cli --help, zelk-cli COMMAND --help
 
+#include "core/bank/BankImport.h"
 #include "core/books/BooksCheck.h"
 #include "core/books/BooksLocation.h"
 #include "core/books/Passphrases.h"
 #include "core/company/CompanySetup.h"
+#include "core/books/Snapshots.h"
 #include "core/custom_reports/CustomReportPrint.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -31,7 +33,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <termios.h>
 #include <unistd.h>
@@ -103,17 +107,19 @@ private:
     int m_percent = -1;
 };
 
-// The passphrase of protected books: ZELK_PASSPHRASE first, then a prompt on the
-// terminal (without echo) when there is one.
+// The passphrase of protected books (or of a snapshot): the environment variable
+// (ZELK_PASSPHRASE, ZELK_SNAPSHOT_PASSPHRASE) first, then a prompt on the terminal
+// (without echo) when there is one.
 class CliPassphrase : public PassphrasePrompt {
 public:
+    explicit CliPassphrase(const char* variable = "ZELK_PASSPHRASE") : m_variable(variable) {}
     bool triedEnvironment = false;
     bool prompted = false;
 
     std::optional<QByteArray> askPassphrase(const QString& path, const QString& note) override {
-        if (!triedEnvironment && qEnvironmentVariableIsSet("ZELK_PASSPHRASE")) {
+        if (!triedEnvironment && qEnvironmentVariableIsSet(m_variable)) {
             triedEnvironment = true;
-            return qgetenv("ZELK_PASSPHRASE");
+            return qgetenv(m_variable);
         }
         FILE* tty = std::fopen("/dev/tty", "r+");
         if (!tty)
@@ -140,6 +146,9 @@ public:
         std::fclose(tty);
         return typed;
     }
+
+private:
+    const char* m_variable;
 };
 
 struct Failure {
@@ -231,10 +240,19 @@ struct Options {
     std::vector<std::string> report; // the report, and for custom its name
     int reportMonth = 0;
     std::string format, output;
+    // bank
+    std::string statement;   // bank import FILE
+    std::string bankAccount; // --account
+    std::string match, ruleTo, description, field = "any", sign = "any";
+    bool regex = false;
+    int ruleNumber = 0;                         // bank rule remove N
+    std::map<std::string, std::string> profile; // bank profile set: option -> value
+    int skip = 0;
     std::string decimalMark, dateOrder; // accounts / transactions import
     // new-company
     std::string name, address, phone, fax, email;
     int firstMonth = 0, year = 0, beginMonth = 0;
+    std::string snapshot; // restore SNAPSHOT
 };
 
 // One command being run: the books, what was asked, and how the program talks.
@@ -261,7 +279,90 @@ struct Commands {
     CLI::App* report;
     CLI::App* check;
     CLI::App* newCompany;
+    CLI::App* snapshots;
+    CLI::App* restore;
+    CLI::App* bankImport;
+    CLI::App* ruleAdd;
+    CLI::App* ruleList;
+    CLI::App* ruleRemove;
+    CLI::App* profileSet;
+    CLI::App* profileShow;
 };
+
+// The bank commands: import a statement, keep the rules and the CSV profile of a bank
+// account.
+void addBankCommands(CLI::App& cli, Options& o, Commands& c) {
+    CLI::App* bank = cli.add_subcommand("bank", "Bank statements: import, rules, CSV profile");
+    bank->require_subcommand(0, 1);
+    auto account = [&](CLI::App* command) {
+        command->add_option("--account", o.bankAccount, "The bank account (its number)")
+            ->required();
+    };
+    c.bankImport = bank->add_subcommand(
+        "import", "Read a statement (CAMT.053, OFX/QFX, or CSV through the account's profile), "
+                  "print each line with its proposed account and status and the balance "
+                  "check; with --yes write every new line that has an account");
+    c.bankImport->add_option("FILE", o.statement, "The statement file")
+        ->required()
+        ->check(CLI::ExistingFile);
+    account(c.bankImport);
+    c.bankImport->add_flag("--yes,-y", o.yes, "Write the new lines that have an account");
+
+    CLI::App* rule = bank->add_subcommand("rule", "The rules that say where lines go");
+    rule->require_subcommand(0, 1);
+    c.ruleAdd = rule->add_subcommand("add", "Add a rule after the others");
+    account(c.ruleAdd);
+    c.ruleAdd->add_option("--match", o.match, "The text the line contains (letter case aside)")
+        ->required();
+    c.ruleAdd->add_option("--to", o.ruleTo, "The account the lines go to")->required();
+    c.ruleAdd->add_option("--description", o.description,
+                          "The description to write (default: the line's own)");
+    c.ruleAdd->add_option("--field", o.field, "Where to look: any (default), counterparty, text")
+        ->check(CLI::IsMember({"any", "counterparty", "text"}));
+    c.ruleAdd->add_flag("--regex", o.regex, "--match is a regular expression");
+    c.ruleAdd->add_option("--sign", o.sign, "Only money in or out: any (default), in, out")
+        ->check(CLI::IsMember({"any", "in", "out"}));
+    c.ruleList = rule->add_subcommand("list", "The rules, one a line, in the order they apply");
+    account(c.ruleList);
+    c.ruleRemove = rule->add_subcommand("remove", "Remove rule N");
+    account(c.ruleRemove);
+    c.ruleRemove->add_option("N", o.ruleNumber, "The rule's number (bank rule list)")
+        ->required()
+        ->check(CLI::PositiveNumber);
+
+    CLI::App* profile = bank->add_subcommand("profile", "The CSV profile of a bank account");
+    profile->require_subcommand(0, 1);
+    c.profileSet = profile->add_subcommand(
+        "set", "Set the CSV profile: columns by their header names, formats in the file's own "
+               "notation");
+    account(c.profileSet);
+    const std::pair<const char*, const char*> columns[] = {
+        {"--date", "The booking date column (required)"},
+        {"--amount", "The signed amount column"},
+        {"--debit", "The column of money out"},
+        {"--credit", "The column of money in"},
+        {"--indicator", "A debit/credit indicator column beside --amount"},
+        {"--debit-indicator", "The indicator's value for money out (e.g. S, D, DBIT)"},
+        {"--counterparty", "The counterparty column"},
+        {"--text", "The text column"},
+        {"--reference", "The bank's reference column"},
+        {"--balance", "The running balance column"},
+        {"--date-format", "The date format in Qt's notation (default yyyy-MM-dd), e.g. "
+                          "dd.MM.yyyy"},
+        {"--decimal-mark", "The decimal mark: , or . (default .)"},
+        {"--separator", "The separator: , or ; or tab (default ,)"},
+        {"--encoding", "utf-8 (default) or windows-1252"},
+        {"--prefix", "The prefix of the numbers of the imported transactions"},
+    };
+    for (const auto& [name, help] : columns)
+        c.profileSet->add_option_function<std::string>(
+            name, [&o, name = std::string(name)](const std::string& v) { o.profile[name] = v; },
+            help);
+    c.profileSet->add_option("--skip", o.skip, "Lines before the header (default 0)")
+        ->check(CLI::NonNegativeNumber);
+    c.profileShow = profile->add_subcommand("show", "Print the CSV profile");
+    account(c.profileShow);
+}
 
 Commands addCommands(CLI::App& cli, Options& o) {
     Commands c{};
@@ -367,10 +468,20 @@ Commands addCommands(CLI::App& cli, Options& o) {
         ->add_option("--begin-month", o.beginMonth,
                      "The month bookkeeping begins, 1..12 (default: the first month)")
         ->check(CLI::Range(1, 12));
-    // Only the top and the two groups take words they do not know, which are named after
+    c.snapshots = cli.add_subcommand(
+        "snapshots", "List the snapshots in Backups beside the books, newest first");
+    c.restore = cli.add_subcommand(
+        "restore", "Replace the books with a snapshot (asks first: --yes); one under another "
+                   "key takes its passphrase from ZELK_SNAPSHOT_PASSPHRASE or the terminal");
+    c.restore->add_option("SNAPSHOT", o.snapshot, "The snapshot's file name, as listed")
+        ->required();
+    addBankCommands(cli, o, c);
+    // Only the top and the groups take words they do not know, which are named after
     // parsing.
     for (CLI::App* sub : cli.get_subcommands({}))
         sub->allow_extras(!sub->get_subcommands({}).empty());
+    for (CLI::App* group : {c.ruleAdd->get_parent(), c.profileSet->get_parent()})
+        group->allow_extras();
     return c;
 }
 
@@ -391,6 +502,26 @@ void checkOptions(const Commands& c, Options& o) {
                                                                         : "needs --month");
         if (o.format == "xlsx" && o.output.empty())
             throw CLI::ValidationError("--output", "a workbook needs --output FILE");
+    }
+    if (c.profileSet->parsed()) {
+        const auto& p = o.profile;
+        const bool amount = p.count("--amount"), debit = p.count("--debit"),
+                   credit = p.count("--credit");
+        if (!p.count("--date") || amount == (debit || credit) || debit != credit)
+            throw CLI::ValidationError("profile set", "needs --date and either --amount or "
+                                                      "--debit and --credit");
+        auto oneOf = [&](const char* name, std::initializer_list<const char*> values) {
+            const auto it = p.find(name);
+            if (it == p.end())
+                return;
+            for (const char* v : values)
+                if (it->second == v)
+                    return;
+            throw CLI::ValidationError(name, it->second + " is not one of the values allowed");
+        };
+        oneOf("--decimal-mark", {",", "."});
+        oneOf("--separator", {",", ";", "tab"});
+        oneOf("--encoding", {"utf-8", "windows-1252"});
     }
     if (!o.from.empty())
         o.dateFrom = dateArg(o.from, "--from");
@@ -437,8 +568,8 @@ std::unique_ptr<Connection> openTheBooks(const QString& books, bool create) {
     return cnn;
 }
 
-// The words no command took: an unknown command, or an unknown word after accounts or
-// transactions; empty when there is none.
+// The words no command took: an unknown command, or an unknown word after accounts,
+// transactions, bank, bank rule or bank profile; empty when there is none.
 QString unknownWords(const CLI::App& cli, const Commands& c) {
     auto named = [](const CLI::App& app) {
         QStringList names;
@@ -446,24 +577,33 @@ QString unknownWords(const CLI::App& cli, const Commands& c) {
             names << q(sub->get_name());
         return names.join(QStringLiteral(", "));
     };
+    // "bank rule": the group's words after zelk-cli
+    auto path = [](const CLI::App& app) {
+        QString words = q(app.get_name());
+        for (const CLI::App* up = app.get_parent(); up && up->get_parent(); up = up->get_parent())
+            words.prepend(q(up->get_name()) + QLatin1Char(' '));
+        return words;
+    };
     auto leftOver = [&](const CLI::App& app) -> QString {
         if (app.remaining().empty())
             return QString();
         const QString word = q(app.remaining().front());
         return QStringLiteral("%1: %2 is not %3 (%4).")
-            .arg(q(app.get_name()), word,
+            .arg(path(app), word,
                  word.startsWith(u'-') ? QStringLiteral("an option")
-                                       : QStringLiteral("a command of ") + q(app.get_name()),
+                                       : QStringLiteral("a command of ") + path(app),
                  named(app));
     };
+    // The innermost group first: "bank rule x" is a word rule does not know.
     for (const CLI::App* group :
-         {c.accountsExport->get_parent(), c.transactionsExport->get_parent()})
+         {c.accountsExport->get_parent(), c.transactionsExport->get_parent(),
+          c.ruleAdd->get_parent(), c.profileSet->get_parent(), c.bankImport->get_parent()})
         if (group->parsed()) {
             if (QString w = leftOver(*group); !w.isEmpty())
                 return w;
             if (group->get_subcommands().empty())
                 return QStringLiteral("%1: a command is needed (%2).")
-                    .arg(q(group->get_name()), named(*group));
+                    .arg(path(*group), named(*group));
         }
     if (QString w = leftOver(cli); !w.isEmpty())
         return w;
@@ -679,6 +819,255 @@ int runCheck(Session& s) {
     return c.fileSound() && c.balanced() ? 0 : 1;
 }
 
+QString snapshotState(const snapshots::Snapshot& n) {
+    if (n.usable)
+        return QStringLiteral("%1, fiscal year %2").arg(n.company).arg(n.year);
+    if (n.otherKey)
+        return QStringLiteral("encrypted with another key: restore asks for its passphrase");
+    return QStringLiteral("cannot be opened: ") + n.problem;
+}
+
+int runSnapshots(Session& s) {
+    for (const snapshots::Snapshot& n : snapshots::list(s.cnn))
+        std::printf("%s\t%s\t%s\n", qPrintable(QFileInfo(n.path).fileName()), qPrintable(n.step),
+                    qPrintable(snapshotState(n)));
+    return 0;
+}
+
+int runRestore(Session& s) {
+    const QString wanted = QFileInfo(q(s.options.snapshot)).fileName();
+    const std::vector<snapshots::Snapshot> all = snapshots::list(s.cnn);
+    const auto found = std::find_if(all.begin(), all.end(), [&](const snapshots::Snapshot& n) {
+        return QFileInfo(n.path).fileName() == wanted;
+    });
+    if (found == all.end())
+        throw Failure{QStringLiteral("There is no snapshot %1 in %2.")
+                          .arg(wanted, QDir::toNativeSeparators(snapshots::folderOf(s.cnn)))};
+    snapshots::Snapshot chosen = *found;
+    if (!chosen.usable && !chosen.otherKey)
+        throw Failure{QStringLiteral("%1 %2.").arg(wanted, snapshotState(chosen))};
+    QByteArray passphrase;
+    struct Wipe {
+        QByteArray& secret;
+        ~Wipe() { wipeSecret(secret); }
+    } wipe{passphrase};
+    if (chosen.otherKey) {
+        CliPassphrase prompt("ZELK_SNAPSHOT_PASSPHRASE");
+        QString note;
+        for (int tries = 0; tries < PassphraseTries && !chosen.usable; ++tries) {
+            std::optional<QByteArray> typed = prompt.askPassphrase(chosen.path, note);
+            if (!typed)
+                break;
+            note = QStringLiteral("Wrong passphrase.");
+            if (snapshots::unlock(s.cnn, chosen, *typed))
+                passphrase = *typed;
+            wipeSecret(*typed);
+        }
+        if (!chosen.usable)
+            throw Failure{
+                prompt.prompted || !prompt.triedEnvironment
+                    ? QStringLiteral("%1 is encrypted with another key and does not open with "
+                                     "the passphrases given (ZELK_SNAPSHOT_PASSPHRASE or the "
+                                     "terminal).")
+                          .arg(wanted)
+                    : QStringLiteral("ZELK_SNAPSHOT_PASSPHRASE is not the passphrase of %1.")
+                          .arg(wanted)};
+    }
+    const QString when = chosen.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!s.ui.askYesNo(QStringLiteral("Replace the books with the snapshot of %1, taken before "
+                                      "%2 (%3, fiscal year %4)? The books as they are now are "
+                                      "kept as a snapshot first.")
+                           .arg(when, chosen.step, chosen.company)
+                           .arg(chosen.year),
+                       QStringLiteral("Restore Snapshot")))
+        return 1;
+    try {
+        snapshots::restore(s.cnn, chosen, passphrase);
+    } catch (const snapshots::SnapshotError& e) {
+        throw Failure{e.message()};
+    }
+    say(QStringLiteral("The books have been restored from the snapshot of %1.").arg(when));
+    return 0;
+}
+
+// The bank account --account names: refused unless it is one of the assets or
+// liabilities class.
+QString bankAccountGiven(Connection& cnn, const std::string& account) {
+    const QString given = q(account);
+    if (!bank::isBankAccount(cnn, given))
+        throw Failure{QStringLiteral("Account %1 is not an account of the assets or "
+                                     "liabilities class.")
+                          .arg(given)};
+    return given;
+}
+
+// "  3  2026-03-02     -45.90  Stadtwerke: Abschlag -> 6100 (rule 1)  new"
+QString bankLineText(const bank::ReviewLine& r) {
+    return QStringLiteral("%1  %2  %3  %4 -> %5 (%6)  %7")
+        .arg(r.line.number, 4)
+        .arg(r.line.date.toString(Qt::ISODate))
+        .arg(r.line.amount.formatStandard(), 14)
+        .arg(r.description)
+        .arg(r.account.isEmpty() ? QStringLiteral("?") : r.account)
+        .arg(bank::BankImport::sourceText(r))
+        .arg(bank::BankImport::statusText(r));
+}
+
+int runBankImport(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    bank::Statement statement;
+    try {
+        statement =
+            bank::readStatementFile(q(s.options.statement), bank::loadProfile(s.cnn, account),
+                                    CompanyRow::read(s.cnn).CurrentPeriodYear);
+    } catch (const bank::StatementError& e) {
+        say(e.message());
+        if (e.message().contains(QLatin1String("CSV profile")))
+            say(QStringLiteral("Set it with: zelk-cli bank profile set --account %1 --date "
+                               "COLUMN --amount COLUMN ...")
+                    .arg(account));
+        say(QStringLiteral("Nothing was imported."));
+        return 1;
+    }
+    bank::BankImport import(s.cnn, account, std::move(statement));
+    std::printf("%s statement, %d line(s), into account %s\n",
+                qPrintable(bank::formatName(import.statement().format)), int(import.lines().size()),
+                qPrintable(account));
+    for (const bank::ReviewLine& r : import.lines())
+        std::printf("%s\n", qPrintable(bankLineText(r)));
+    const bank::BankImport::Totals totals = import.checkedTotals();
+    std::printf("To write: %d line(s), in %s, out %s\n", totals.count,
+                qPrintable(totals.in.formatStandard()), qPrintable(totals.out.formatStandard()));
+    std::printf("%s\n", qPrintable(import.balanceCheck().text()));
+    std::fflush(stdout);
+    auto leftLines = [&] {
+        QStringList left;
+        for (const bank::ReviewLine& r : import.lines())
+            if (!r.checked && r.status != bank::LineStatus::Duplicate)
+                left << bankLineText(r);
+        return left;
+    };
+    if (totals.count > 0) {
+        if (!s.ui.askYesNo(QStringLiteral("Write the %1 new line(s)?").arg(totals.count),
+                           QStringLiteral("Import Bank Statement")))
+            return 1;
+        if (const QStringList p = import.problems(); !p.isEmpty()) {
+            say(p.join(QLatin1Char('\n')));
+            say(QStringLiteral("Nothing was imported."));
+            return 1;
+        }
+        if (import.write() != CommandOutcome::Committed) {
+            say(QStringLiteral("Nothing was imported."));
+            return 1;
+        }
+        say(QStringLiteral("%1 line(s) imported.").arg(import.written()));
+    }
+    const QStringList left = leftLines();
+    if (!left.isEmpty()) {
+        say(QStringLiteral("Left, not written (%1):").arg(left.size()));
+        for (const QString& l : left)
+            say(l);
+        return 1;
+    }
+    return 0;
+}
+
+int runRuleAdd(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    const Options& o = s.options;
+    bank::Rule rule;
+    rule.field = o.field == "counterparty" ? bank::Rule::Field::Counterparty
+                 : o.field == "text"       ? bank::Rule::Field::Text
+                                           : bank::Rule::Field::Any;
+    rule.regex = o.regex;
+    rule.pattern = q(o.match);
+    rule.sign = o.sign == "in" ? 1 : o.sign == "out" ? -1 : 0;
+    rule.account = q(o.ruleTo);
+    rule.description = q(o.description);
+    if (const QString p = rule.problem(); !p.isEmpty())
+        throw Failure{p};
+    RowSet to = s.cnn.execute(modDBUtil::GetAccount(rule.account));
+    if (to.eof())
+        throw Failure{QStringLiteral("Account %1 does not exist.").arg(rule.account)};
+    std::vector<bank::Rule> rules = bank::loadRules(s.cnn, account);
+    rules.push_back(rule);
+    if (bank::saveRules(s.cnn, account, rules) != CommandOutcome::Committed)
+        return 1;
+    say(QStringLiteral("Rule %1 added: %2").arg(rules.size()).arg(rule.text()));
+    return 0;
+}
+
+int runRuleList(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    int n = 0;
+    for (const bank::Rule& r : bank::loadRules(s.cnn, account))
+        std::printf("%d  %s\n", ++n, qPrintable(r.text()));
+    return 0;
+}
+
+int runRuleRemove(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    std::vector<bank::Rule> rules = bank::loadRules(s.cnn, account);
+    const int n = s.options.ruleNumber;
+    if (n < 1 || n > int(rules.size()))
+        throw Failure{QStringLiteral("Account %1 has no rule %2 (it has %3).")
+                          .arg(account)
+                          .arg(n)
+                          .arg(rules.size())};
+    const bank::Rule removed = rules[size_t(n - 1)];
+    rules.erase(rules.begin() + (n - 1));
+    if (bank::saveRules(s.cnn, account, rules) != CommandOutcome::Committed)
+        return 1;
+    say(QStringLiteral("Rule %1 removed: %2").arg(n).arg(removed.text()));
+    return 0;
+}
+
+int runProfileSet(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    const auto& o = s.options.profile;
+    auto get = [&](const char* name, const char* otherwise = "") {
+        const auto it = o.find(name);
+        return q(it == o.end() ? std::string(otherwise) : it->second);
+    };
+    bank::CsvProfile p;
+    p.dateColumn = get("--date");
+    p.amountColumn = get("--amount");
+    p.debitColumn = get("--debit");
+    p.creditColumn = get("--credit");
+    p.indicatorColumn = get("--indicator");
+    p.debitIndicator = get("--debit-indicator");
+    p.counterpartyColumn = get("--counterparty");
+    p.textColumn = get("--text");
+    p.referenceColumn = get("--reference");
+    p.balanceColumn = get("--balance");
+    p.dateFormat = get("--date-format", "yyyy-MM-dd");
+    p.decimalMark = get("--decimal-mark", ".").at(0);
+    const QString sep = get("--separator", ",");
+    p.separator = sep == QLatin1String("tab") ? '\t' : sep.at(0).toLatin1();
+    p.utf8 = get("--encoding", "utf-8") == QLatin1String("utf-8");
+    p.skipLines = s.options.skip;
+    p.prefix = get("--prefix");
+    if (const QString problem = p.problem(); !problem.isEmpty())
+        throw Failure{problem};
+    if (bank::saveProfile(s.cnn, account, p) != CommandOutcome::Committed)
+        return 1;
+    say(QStringLiteral("The CSV profile of account %1 is saved.").arg(account));
+    return 0;
+}
+
+int runProfileShow(Session& s) {
+    const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
+    const std::optional<bank::CsvProfile> p = bank::loadProfile(s.cnn, account);
+    if (!p) {
+        say(QStringLiteral("Account %1 has no CSV profile; its imports are numbered %2….")
+                .arg(account, bank::defaultPrefix(account)));
+        return 1;
+    }
+    for (const QString& line : bank::profileLines(*p))
+        std::printf("%s\n", qPrintable(line));
+    return 0;
+}
+
 // Runs the command, telling what went wrong on stderr.
 int runCommand(int (*command)(Session&), Session& s) {
     try {
@@ -751,6 +1140,14 @@ int main(int argc, char** argv) {
         {c.report, runReport},
         {c.check, runCheck},
         {c.newCompany, runNewCompany},
+        {c.snapshots, runSnapshots},
+        {c.restore, runRestore},
+        {c.bankImport, runBankImport},
+        {c.ruleAdd, runRuleAdd},
+        {c.ruleList, runRuleList},
+        {c.ruleRemove, runRuleRemove},
+        {c.profileSet, runProfileSet},
+        {c.profileShow, runProfileShow},
     };
     CliProgress progress;
     Session session{*cnn, options, cliUi, progress, !existed};

@@ -322,23 +322,38 @@ TEST(Snapshot, RoundTripThroughTheRestore) {
     EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(list[0].path, true)), changed);
 }
 
-TEST(Snapshot, KeepsTheNewestTwenty) {
+// Rotation keeps the newest of each step, so daily imports leave the one before End
+// Year. What a snapshot killed while it was written leaves goes with the next snapshot
+// or the next start.
+TEST(Snapshot, KeepsTheNewestTwentyOfEachStep) {
     TestDatabase db;
     const QString folder = QDir(db.folder()).filePath("Backups");
     QDir().mkpath(folder);
     QFile(folder + "/notes.txt").open(QIODevice::WriteOnly);
     QFile(folder + "/Zelk-mine.mdb").open(QIODevice::WriteOnly);
-    QFile(folder + "/Zelk-2003-01-01-000000-before-end-year.mdb.part").open(QIODevice::WriteOnly);
+    const QString part = folder + "/Zelk-2003-01-01-000000-before-end-year.mdb.part";
+    QFile(part).open(QIODevice::WriteOnly);
     const QDateTime t0(QDate(2004, 1, 1), QTime(8, 0));
-    for (int i = 0; i < snap::Kept + 2; ++i)
-        snap::take(db.cnn(), snap::Step::RevertEndYear, t0.addSecs(60 * i));
-    const QStringList left = backups(db.folder());
-    EXPECT_EQ(left.size(), snap::Kept + 2);
-    EXPECT_FALSE(left.contains("Zelk-2004-01-01-080000-before-revert-end-year.mdb"));
-    EXPECT_FALSE(left.contains("Zelk-2004-01-01-080100-before-revert-end-year.mdb"));
-    EXPECT_TRUE(left.contains("Zelk-2004-01-01-080200-before-revert-end-year.mdb"));
+    snap::take(db.cnn(), snap::Step::EndYear, t0.addDays(-1));
+    for (int i = 0; i < snap::Kept + 5; ++i)
+        snap::take(db.cnn(), snap::Step::Import, t0.addSecs(60 * i));
+    QStringList left = backups(db.folder());
+    EXPECT_EQ(left.size(), snap::Kept + 3);
+    EXPECT_TRUE(left.contains("Zelk-2003-12-31-080000-before-end-year.mdb"));
+    EXPECT_FALSE(left.contains("Zelk-2004-01-01-080400-before-import.mdb"));
+    EXPECT_TRUE(left.contains("Zelk-2004-01-01-080500-before-import.mdb"));
     EXPECT_TRUE(left.contains("notes.txt") && left.contains("Zelk-mine.mdb"));
-    EXPECT_FALSE(left.contains("Zelk-2003-01-01-000000-before-end-year.mdb.part"));
+    EXPECT_FALSE(left.contains(QFileInfo(part).fileName()));
+
+    QFile(part).open(QIODevice::WriteOnly);
+    QFile(part + "-journal").open(QIODevice::WriteOnly);
+    ScriptedPrompt prompt;
+    QString failure;
+    EXPECT_NE(openBooks(db.folder(), prompt, failure), nullptr) << failure.toStdString();
+    left = backups(db.folder());
+    EXPECT_EQ(left.size(), snap::Kept + 3);
+    EXPECT_FALSE(left.contains(QFileInfo(part).fileName()));
+    EXPECT_FALSE(left.contains(QFileInfo(part).fileName() + "-journal"));
 }
 
 TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
@@ -377,6 +392,8 @@ TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
             EXPECT_EQ(booksDigest(db.cnn()), before);
             continue;
         }
+        if (row.fault == OtherKey) // neither the books' key nor the program's opens it
+            db.cnn().rekey("alt");
         const QString path = snap::take(db.cnn(), snap::Step::EndYear);
         if (row.fault == Truncated || row.fault == Tampered) {
             QByteArray bytes = readFile(path);
@@ -404,6 +421,55 @@ TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
         db.reopen();
         EXPECT_EQ(booksDigest(db.cnn()), before);
     }
+}
+
+// A change of passphrase takes a snapshot under the old key. Those from before it stay
+// restorable: one under the program's key at once, one under an old passphrase given
+// that passphrase; each comes back under the books' current key.
+TEST(Snapshot, ThoseFromBeforeAChangeOfPassphraseComeBackUnderTheNewKey) {
+    TestDatabase db;
+    fill(db.cnn(), 30);
+    ScriptedUi ui;
+    const QByteArray underProgramKey = booksDigest(db.cnn());
+    PassphraseChange change{"", "alt", "alt"};
+    ASSERT_TRUE(ChangePassphrase(db.cnn(), change));
+    db.exec(modDBUtil::DeleteAllTransactions());
+    const QByteArray underAlt = booksDigest(db.cnn());
+    change = {"alt", Umlauts, Umlauts};
+    ASSERT_TRUE(ChangePassphrase(db.cnn(), change));
+    db.exec("UPDATE SYS_Company SET Name='Now'");
+
+    std::vector<snap::Snapshot> list = snap::list(db.cnn());
+    ASSERT_EQ(list.size(), 2u);
+    auto byKey = [&](bool programKey) {
+        return *std::find_if(list.begin(), list.end(),
+                             [&](const snap::Snapshot& s) { return s.programKey == programKey; });
+    };
+    snap::Snapshot first = byKey(true), second = byKey(false);
+    EXPECT_TRUE(first.usable);
+    EXPECT_EQ(first.step, "Change Passphrase");
+    EXPECT_TRUE(second.otherKey);
+    EXPECT_FALSE(second.usable);
+    EXPECT_FALSE(snap::unlock(db.cnn(), second, "wrong"));
+    EXPECT_FALSE(second.usable);
+    EXPECT_THROW(snap::restore(db.cnn(), second, "wrong"), snap::SnapshotError);
+    ASSERT_TRUE(snap::unlock(db.cnn(), second, "alt"));
+    EXPECT_TRUE(second.usable);
+    EXPECT_EQ(second.company, "My Company");
+
+    snap::restore(db.cnn(), second, "alt");
+    EXPECT_EQ(booksDigest(db.cnn()), underAlt);
+    snap::restore(db.cnn(), first);
+    EXPECT_EQ(booksDigest(db.cnn()), underProgramKey);
+    EXPECT_FALSE(QFile::exists(db.filePath() + ".restore"));
+    db.cnn().close();
+    EXPECT_EQ(keysThatOpen(db.folder(), {"", "alt", Umlauts}), std::vector<int>{2});
+    EXPECT_EQ(booksDigest(*Connection::open(db.folder(), Umlauts.toUtf8())), underProgramKey);
+    // the books before each restore are kept under the books' key
+    list = snap::list(*Connection::open(db.folder(), Umlauts.toUtf8()));
+    EXPECT_EQ(std::count_if(list.begin(), list.end(),
+                            [](const snap::Snapshot& s) { return s.usable && !s.programKey; }),
+              2);
 }
 
 TEST(Snapshot, StepsDoNotStartWhenTheirSnapshotFails) {

@@ -1,6 +1,7 @@
 #include "core/custom_reports/CustomReportDefinition.h"
 #include "core/custom_reports/CustomReportSums.h"
 #include "core/data/modDBUtil.h"
+#include "core/reports/MonthFigures.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -43,7 +44,8 @@ TEST_F(CustomReports, DetailAmountsOfBothTypesForTheFirstAndTwelfthPeriod) {
     account("1050", "Petty cash", -10, months({-1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1000}));
     account("1100", "Bank", 7, months({}));
     auto amount = [&](int type, int period, const char* first, const char* last) {
-        return zelk::detailAmount(db.cnn(), type, 2004, period, first, last);
+        const zelk::reports::MonthFigures figures(db.cnn(), 2004, 1, 1, period);
+        return zelk::detailAmount(db.cnn(), figures, type, 2004, period, first, last);
     };
     // cumulative: beginning balance and the months up to the period
     EXPECT_EQ(amount(zelk::Cumulative, 1, "1000", ""), units(101));

@@ -419,7 +419,7 @@ TEST(RowStream, GivesTheSnapshotsRowsForEveryStatementThatStreams) {
         {"unposted in range", GetUnpostedTransactionsInRange(from, to)},
         {"posted in range", GetPostedTransactionsInRange(from, to)},
         {"history in range", GetTransactionHistoriesInRange(from, to)},
-        {"transaction list report", GetTransactionsInRange(from, to)},
+        {"transaction list report", GetTransactionListLinesInRange(from, to)},
         {"history browser", GetTransactionHistoryView(from, to)},
         {"general ledger browser", GetGeneralLedgerView(1, 0)},
         {"account card", GetAccountCardLines("1000", from, to)},

@@ -137,6 +137,35 @@ TEST_F(Cli, AWholeYearScriptedWithItsExitCodes) {
     EXPECT_EQ(run({"check"}).code, 1);
     environment.insert("ZELK_PASSPHRASE", "s3cret words");
     EXPECT_EQ(run({"check"}).code, 0);
+
+    // After another change, the snapshot under the old passphrase is restored given it,
+    // under the books' new key.
+    {
+        zelk::Connection::setPassphraseRounds(zelk::Connection::PassphraseRounds);
+        ScriptedUi ui;
+        std::unique_ptr<zelk::Connection> cnn = zelk::Connection::open(dir.path(), "s3cret words");
+        zelk::PassphraseChange change{"s3cret words", "new words", "new words"};
+        const bool changed = zelk::ChangePassphrase(*cnn, change);
+        zelk::Connection::setPassphraseRounds(TestPassphraseRounds);
+        ASSERT_TRUE(changed);
+    }
+    environment.insert("ZELK_PASSPHRASE", "new words");
+    const QStringList listed = run({"snapshots"}).out.split('\n').filter("another key");
+    ASSERT_EQ(listed.size(), 1) << listed.join('\n').toStdString();
+    const QString name = listed[0].section('\t', 0, 0);
+    EXPECT_TRUE(name.endsWith("-before-change-passphrase.mdb")) << name.toStdString();
+    const Result unknown = run({"--yes", "restore", name});
+    EXPECT_EQ(unknown.code, 1);
+    EXPECT_TRUE(unknown.err.contains("does not open with the passphrases given"))
+        << unknown.err.toStdString();
+    environment.insert("ZELK_SNAPSHOT_PASSPHRASE", "s3cret words");
+    EXPECT_EQ(run({"restore", name}).code, 1); // asked, and not answered
+    const Result restored = run({"--yes", "restore", name});
+    EXPECT_EQ(restored.code, 0) << restored.err.toStdString();
+    EXPECT_TRUE(restored.err.contains("The books have been restored"))
+        << restored.err.toStdString();
+    EXPECT_EQ(run({"check"}).code, 0);
+    EXPECT_EQ(run({"snapshots"}).out.count("-before-restore.mdb\tRestore\t"), 1);
 }
 
 // What cannot be done soundly is refused and named: an unknown word, a folder that is not

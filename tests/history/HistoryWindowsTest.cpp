@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTextEdit>
@@ -230,6 +231,15 @@ TEST_F(HistoryWindows, TheAccountCardOpensOnTheAccountOfTheList) {
     clickButton(list, "cmdOps_4");
     QWidget* card = main.mdiArea()->subWindowList().last()->widget();
     EXPECT_EQ(card->windowTitle(), bankCard);
+    // A bank account's card imports its statement with the account chosen.
+    EXPECT_TRUE(child<QPushButton>(card, "cmdImportStatement")->isVisible());
+    QString chosen;
+    onNextModal([&](QWidget* d) {
+        chosen = child<QComboBox>(d, "cmbAccount")->currentData().toString();
+        d->close();
+    });
+    clickButton(card, "cmdImportStatement");
+    EXPECT_EQ(chosen, "1100");
     // Fiscal year 2004 holds no line of Bank: its beginning balance and the total.
     ASSERT_EQ(rows(card), 2);
     EXPECT_EQ(cell(card, 0, 0), "1 Apr 2004");
@@ -276,6 +286,7 @@ TEST_F(HistoryWindows, TheAccountCardOpensOnTheAccountOfTheList) {
     main.action("mnuAccountCard")->trigger();
     card = main.mdiArea()->subWindowList().last()->widget();
     EXPECT_EQ(card->windowTitle(), QString::fromUtf8("Account Card — 4000 Sales"));
+    EXPECT_FALSE(child<QPushButton>(card, "cmdImportStatement")->isVisible());
     EXPECT_EQ(rowTexts(card, rows(card) - 1),
               (QStringList{"", "", "", "Total", "", "", "1,550.50", "-1,550.50"}));
 

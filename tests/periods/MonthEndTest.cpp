@@ -4,6 +4,7 @@
 #include "support/Books.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace zelk::periods;
 using zelk::Amount;
@@ -81,7 +82,14 @@ TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBal
     EXPECT_EQ(books.dump(), before);
     EXPECT_TRUE(ui.asked().empty());
 
+    // F3 is not posted: the run asks first, and No leaves the books as they were
+    ui.answerYes(false).answerYes();
+    EXPECT_EQ(endMonth(2), RunOutcome::NotStarted);
+    EXPECT_EQ(books.dump(), before);
     ASSERT_EQ(endMonth(2), RunOutcome::Done);
+    EXPECT_EQ(ui.asked()[0].text, "1 transaction dated in February 2004 is not posted and stays "
+                                  "in the journal. End February anyway?");
+    EXPECT_EQ(ui.asked()[0].title, "End Month");
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"End month is done!"});
     EXPECT_EQ(history(), (QStringList{"F1|1000|1|S1|2004-02-01|First|100",
                                       "F1|5000|2|S1|2004-02-01|First|-100",
@@ -110,10 +118,15 @@ TEST_F(MonthEnd, MovesTheMonthsPostedTransactionsAndWritesEveryAccountsPeriodBal
     EXPECT_EQ(books.balance("1000", 2003, 12), money("0"));
     EXPECT_EQ(books.general("1000", 2003, 11), (Totals{money("100"), money("30")}));
 
-    // a second month end of February changes nothing
+    // a second month end of February changes nothing, and says so
     const QString after = books.dump();
+    ui.clear();
+    ui.answerYes();
     ASSERT_EQ(endMonth(2), RunOutcome::Done);
     EXPECT_EQ(books.dump(), after);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"February 2004 was ended before and nothing "
+                                                      "was posted in it since: nothing changed."
+                                                      "\n\nEnd month is done!"});
 }
 
 // December, the last month of the calendar, is period 9 of the April year.
@@ -213,8 +226,36 @@ TEST_F(MonthEnd, ANumberClosedTwiceInAMonthComesBackAsTwoTransactions) {
                             "'1000' AND FKID_Transaction='" +
                             rebuilt + "'"),
                   money("5").raw());
-        ASSERT_EQ(ui.messageBoxes().size(), 2u);
-        EXPECT_TRUE(ui.messageBoxes()[1].endsWith("R1 of 2003-04-20 as " + c.expected.back()))
-            << ui.messageBoxes()[1].toStdString();
+        ASSERT_EQ(ui.messageBoxes().size(), 1u);
+        EXPECT_TRUE(ui.messageBoxes()[0].endsWith("R1 of 2003-04-20 as " + c.expected.back() +
+                                                  "\n\nRevert end month is done!"))
+            << ui.messageBoxes()[0].toStdString();
     }
+}
+
+// A total beyond the largest amount stops the run with the account, the month and the
+// run named, and changes nothing: posting onto a full ledger row, and month end of a
+// movement that leaves the range.
+TEST_F(MonthEnd, AnAmountOverflowNamesTheAccountTheMonthAndTheRun) {
+    const Amount largest = Amount::fromRaw(std::numeric_limits<std::int64_t>::max());
+    db.exec(modDBUtil::UpdateGeneral("1000", 2003, 1, largest, Amount()));
+    db.exec(modDBUtil::UpdateGeneral("5000", 2003, 1, Amount(), largest));
+    books.addTransaction("A1", QDate(2003, 4, 9), {{"1000", "0.0001"}, {"5000", "-0.0001"}});
+    const QString before = books.dump();
+    PostTransactions post(db.cnn(), progress);
+    EXPECT_EQ(post.run(QDate(2003, 4, 1), QDate(2003, 4, 30)), RunOutcome::Refused);
+    EXPECT_EQ(books.dump(), before);
+
+    db.exec(modDBUtil::UpdateGeneral("1000", 2003, 1, largest, money("-0.0001")));
+    db.exec(modDBUtil::UpdateTransactionPosted("A1", true));
+    const QString posted = books.dump();
+    EXPECT_EQ(endMonth(4), RunOutcome::Refused);
+    EXPECT_EQ(books.dump(), posted);
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<QString>{"Post Transactions stopped: the debits of account 1000 in "
+                                    "April 2003 would pass the largest amount, "
+                                    "922,337,203,685,477.5807. Nothing was posted.",
+                                    "End Month stopped: the movement of account 1000 in April 2003 "
+                                    "(debits 922,337,203,685,477.5807 less credits -0.0001) passes "
+                                    "the largest amount. Nothing was changed."}));
 }

@@ -4,15 +4,34 @@
 #include "core/periods/YearEndRuns.h"
 #include "support/Books.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace zelk::periods;
+using namespace zelk::reports;
 using zelk::Amount;
+
+namespace {
+
+// The income statement and the balance sheet of a month as they print, without the line
+// naming the months End Month has not closed, as text.
+std::string statements(TestDatabase& db, int month) {
+    QStringList lines =
+        printedReport(db, [&](ReportRun& r) { return BuildIncomeStatement(month, r); }) +
+        printedReport(db, [&](ReportRun& r) { return BuildBalanceSheet(month, r); });
+    for (qsizetype i = lines.size() - 2; i >= 0; --i)
+        if (lines[i].startsWith("Not closed by End Month: "))
+            lines.remove(i, 2); // the line and its paragraph mark
+    return lines.join('\n').toStdString();
+}
+
+} // namespace
 
 // A fiscal year that starts in April, kept as a bookkeeper keeps it: balanced books, an
 // entry that does not balance, a transaction of the next year entered early, a number
 // used again, and an account opened after the year end. After every step the books
-// balance and so does every report. The figures are worked out by hand.
+// balance and so does every report, and the statements of a month print what is posted
+// in it whether or not End Month has closed it. The figures are worked out by hand.
 TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     TestDatabase db;
     Books books(db);
@@ -39,22 +58,66 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
         EXPECT_EQ(post.run(QDate(2004, 4, 1), QDate(2005, 3, 31)), RunOutcome::Done);
     }
     EXPECT_EQ(ui.messageBoxes(),
-              (std::vector<QString>{"Posting transactions is done!",
-                                    "1 transaction(s) were not posted:\nU1 of 2004-05-02: "
-                                    "debits 100.00 and credits 90.00 do not balance"}));
+              (std::vector<QString>{"1 transaction(s) were not posted:\nU1 of 2004-05-02: "
+                                    "debits 100.00 and credits 90.00 do not balance\n\n"
+                                    "Posting transactions is done!"}));
     EXPECT_EQ(books.posted("U1"), false);
     EXPECT_EQ(books.general("1000", 2004, 2), (Books::Totals{}));
-    expectBalancedBooks(db, "after posting");
+    // posted, not yet ended: the statements already give the year's result
+    EXPECT_EQ(expectBalancedBooks(db, "after posting"), money("300"));
+    std::vector<std::string> posted;
+    for (int month = 1; month <= 12; ++month)
+        posted.push_back(statements(db, month));
 
+    ui.clear();
+    ui.answerYes(); // May ends with the unbalanced U1 left in the journal
     for (int month : {4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 2, 3}) {
         EndMonth endMonth(db.cnn(), progress);
         EXPECT_EQ(endMonth.run(month), RunOutcome::Done) << month;
         expectBalancedBooks(db, "after the month end of " + std::to_string(month));
     }
+    EXPECT_EQ(ui.asked()[1].text, "1 transaction dated in May 2004 is not posted and stays in "
+                                  "the journal. End May anyway?");
+    for (int month = 1; month <= 12; ++month)
+        EXPECT_EQ(statements(db, month), posted[size_t(month - 1)]) << month;
     EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 9);
     EXPECT_EQ(books.rows("Ledger_Transactions"), 2); // U1 and N1
     EXPECT_EQ(books.balance("1000", 2004, 1), money("900"));
     EXPECT_EQ(books.balance("6000", 2004, 3), money("600"));
+
+    // The transaction list of closed April and May: T1 from the history, and the
+    // unposted U1 still in the journal
+    const QStringList list = printedReport(db, [](ReportRun& r) {
+        return BuildTransactionList(QDate(2004, 4, 1), QDate(2004, 5, 31), r);
+    });
+    EXPECT_EQ(list.filter(QRegularExpression("^(Transaction No|Status|Debits)")),
+              (QStringList{"Transaction No.: T1", "Status         : Closed", "Debits : 900.00",
+                           "Transaction No.: U1", "Status         : False", "Debits : 100.00"}));
+
+    // A late posting into ended June shows in its statements at once; End Month of June
+    // again closes it and they stay as they are
+    books.addTransaction("L2", QDate(2004, 6, 20), {{"5000", "40"}, {"6000", "-40"}}, "",
+                         "Rent booked as sales");
+    ui.clear();
+    {
+        PostTransactions post(db.cnn(), progress);
+        EXPECT_EQ(post.run(QDate(2004, 6, 1), QDate(2004, 6, 30)), RunOutcome::Done);
+    }
+    const std::string june = statements(db, 6);
+    EXPECT_NE(june, posted[5]);
+    EXPECT_EQ(expectBalancedBooks(db, "after a late posting"), money("300"));
+    {
+        EndMonth endMonth(db.cnn(), progress);
+        EXPECT_EQ(endMonth.run(6), RunOutcome::Done);
+    }
+    EXPECT_EQ(ui.messageBoxes(),
+              (std::vector<QString>{"Posted into months already ended: June 2004. Run End Month "
+                                    "again for them to close these postings.\n\nPosting "
+                                    "transactions is done!",
+                                    "June 2004 was ended before: this run added the 1 "
+                                    "transaction(s) posted in it since.\n\nEnd month is done!"}));
+    EXPECT_EQ(statements(db, 6), june);
+    EXPECT_EQ(books.balance("6000", 2004, 3), money("560"));
 
     // T1 is closed in April: the number cannot be used again in this fiscal year
     ui.clear();
@@ -125,7 +188,8 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     EXPECT_EQ(revertEndYear(db.cnn(), progress), RunOutcome::Done);
     EXPECT_EQ(books.openYear(), 2004);
     EXPECT_EQ(books.posted("N1"), false);
-    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 9);
+    EXPECT_EQ(books.posted("U1"), false) << "the unbalanced U1 the year end deleted is back";
+    EXPECT_EQ(books.rows("Ledger_TransactionHistories"), 11);
     // the new accounts keep their openings and get rows of the reopened year only: they
     // take a posting in March, closed once more
     EXPECT_EQ(books.balance("1200", 2004, 0), money("250"));
@@ -144,6 +208,7 @@ TEST(PeriodScenario, AprilYearKeptThroughYearEndAndBack) {
     EXPECT_EQ(expectBalancedBooks(db, "after reverting the year end"), result);
 
     // Ended again, the new accounts open with their balances and the posting of March
+    ui.answerOk(true); // U1 goes again
     EXPECT_EQ(endYear(db.cnn(), progress, chooser), RunOutcome::Done);
     EXPECT_EQ(books.balance("1200", 2005, 0), money("259"));
     EXPECT_EQ(books.balance("2100", 2005, 0), money("-250"));

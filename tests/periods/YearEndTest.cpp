@@ -1,9 +1,11 @@
+#include "core/books/Snapshots.h"
 #include "core/data/modDBUtil.h"
 #include "core/periods/MonthEndRuns.h"
 #include "core/periods/PostingRuns.h"
 #include "core/periods/YearEndRuns.h"
 #include "support/Books.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -73,8 +75,24 @@ TEST_F(YearEnd, ASingleEarningAccountTakesTheResultAndTheNewYearOpens) {
     EXPECT_EQ(books.generalHistory("5000", 2003, 12), (Totals{Amount(), money("10")}));
     EXPECT_EQ(books.generalHistory("1000", 2003, 4), (Totals{money("3"), money("1")}));
 
+    // without the snapshot from before the year end, the revert asks first
+    for (const QString& path :
+         zelk::snapshots::takenBefore(db.cnn(), zelk::snapshots::Step::EndYear))
+        QFile::remove(path);
+    const QString ended = books.dump();
+    ui.clear();
+    ui.answerOk(false);
+    EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
+    ASSERT_EQ(ui.asked().size(), 1u);
+    EXPECT_EQ(ui.asked()[0].text,
+              "No snapshot taken before the end of 2003 can be read with the books' key or the "
+              "program's, so the unposted transactions End Year deleted, if any, cannot come "
+              "back.\nRevert End Year anyway?");
+    EXPECT_EQ(books.dump(), ended);
+
     // reverted, the closed year is restored exactly
     ui.clear();
+    ui.answerOk(true);
     ASSERT_EQ(revertEndYear(), RunOutcome::Done);
     EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
     EXPECT_EQ(books.dump(), before);
@@ -106,19 +124,23 @@ TEST_F(YearEnd, PostedTransactionsNotClosedByMonthEndStopTheYearEnd) {
 
 // Only the transactions of the closing year leave the journal, up to its last day: the
 // next year's stay, and the question counts only those that go. A posted one without
-// lines goes with them.
+// lines goes with them. Reverting the year end brings them back from the snapshot taken
+// before it, as they were, once nothing in the books stands in their way.
 TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     books.addAccount("4000", 4, "-100");
+    books.addAccount("7000", 6, "0");
     for (const QDate& date : {QDate(2003, 1, 1), QDate(2003, 5, 1), QDate(2003, 12, 31)})
         books.addTransaction("U" + date.toString("MMdd"), date, {{"1000", "3"}, {"2000", "-3"}});
+    books.addTransaction("U7", QDate(2003, 7, 1), {{"7000", "1.5"}, {"2000", "-1.5"}});
     books.addTransaction("N1", QDate(2004, 1, 1), {{"1000", "7"}, {"2000", "-7"}});
-    db.exec(modDBUtil::InsertTransaction("E1", "", "", QDate(2003, 6, 1), true));
+    db.exec(modDBUtil::InsertTransaction("E1", "Src", "", QDate(2003, 6, 1), true));
+    db.exec(modDBUtil::UpdateCompanyPeriods(1, 2002, 2003, 1)); // so it can be reverted
     const QString before = books.dump();
     ui.answerOk(false);
     EXPECT_EQ(endYear(), RunOutcome::NotStarted);
     ASSERT_EQ(ui.asked().size(), 1u);
     EXPECT_EQ(ui.asked()[0].kind, ScriptedUi::Asked::OkCancel);
-    EXPECT_EQ(ui.asked()[0].text, "You have 3 unposted transaction(s).\nAll unposted transaction "
+    EXPECT_EQ(ui.asked()[0].text, "You have 4 unposted transaction(s).\nAll unposted transaction "
                                   "will be deleted by ending the year.");
     EXPECT_EQ(books.dump(), before);
 
@@ -128,6 +150,37 @@ TEST_F(YearEnd, TheYearsUnpostedTransactionsAreDeletedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(books.rows("Ledger_Transactions"), 1);
     EXPECT_EQ(books.posted("N1"), false);
     EXPECT_EQ(books.rows("Ledger_TransactionDetails"), 2);
+
+    // the snapshot before the year end keeps the program's key
+    db.cnn().rekey("changed since");
+    // a number taken again, or an account gone, stops the revert before anything changes
+    books.addTransaction("u0501", QDate(2004, 2, 1), {{"1000", "1"}, {"2000", "-1"}});
+    db.exec("DELETE FROM Ledger_AccountBalances WHERE FKID_Account='7000'");
+    db.exec("DELETE FROM Ledger_General WHERE FKID_Account='7000'");
+    db.exec("DELETE FROM Ledger_AccountBalanceHistories WHERE FKID_Account='7000'");
+    db.exec("DELETE FROM Ledger_GeneralHistories WHERE FKID_Account='7000'");
+    db.exec("DELETE FROM Ledger_Accounts WHERE AccountNo='7000'");
+    ui.clear();
+    EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
+    EXPECT_EQ(ui.messageBoxes(),
+              std::vector<QString>{"End Year deleted unposted transactions that reverting brings "
+                                   "back, and the journal now holds others with their numbers: "
+                                   "U0501. Give those other numbers first."});
+    db.exec(modDBUtil::DeleteTransaction("u0501"));
+    const QString ended = books.dump();
+    ui.clear();
+    EXPECT_EQ(revertEndYear(), RunOutcome::NotStarted);
+    EXPECT_EQ(ui.messageBoxes(),
+              std::vector<QString>{"End Year deleted unposted transactions that reverting brings "
+                                   "back, and accounts of theirs no longer exist: 7000. Add them "
+                                   "again first."});
+    EXPECT_EQ(books.dump(), ended);
+    books.addAccount("7000", 6, "0");
+
+    ui.clear();
+    ASSERT_EQ(revertEndYear(), RunOutcome::Done);
+    EXPECT_EQ(ui.messageBoxes(), std::vector<QString>{"Revert end year is done!"});
+    EXPECT_EQ(books.dump(), before);
 }
 
 // Closed without a choice, "Cancel end year?" answered No brings the chooser back (Yes

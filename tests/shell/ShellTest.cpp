@@ -94,11 +94,11 @@ QStringList menuTree(QMenuBar* bar) {
 TEST_F(Shell, MenusCarryTheirCaptionsInOrder) {
     const QStringList expected = {
         "&File: Ne&w Books…|&Open Books… [Ctrl+O]|-|&New Company|-|Import &Accounts…|Import "
-        "&Transactions…|-|&Restore Snapshot…|"
+        "&Transactions…|Import Bank &Statement…|-|&Restore Snapshot…|"
         "Change &Passphrase…|Check &Books…|-|E&xit [Ctrl+Q]",
         "&Ledger: &Transactions|&New Transaction [Ctrl+N]|-|&Post Transactions|&Revert "
         "Transaction Postings|-|End &Month|Revert &End Month|-|End &Year|Re&vert End Year|-|"
-        "&Accounts|Account &Card|Company &Info",
+        "&Accounts|Account &Card|&Bank Rules…|Company &Info",
         "H&istory: &Transactions|General Ledger - &Current Year|General Ledger - &Previous "
         "Years|&Balances",
         "&Reports: &Transaction List|T&rial Balance|&Income Statement|&Balance Sheet|-|&Custom "

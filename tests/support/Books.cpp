@@ -146,6 +146,15 @@ Amount expectBalancedBooks(TestDatabase& db, const std::string& when) {
     return result;
 }
 
+QStringList
+printedReport(TestDatabase& db,
+              const std::function<zelk::reports::BuildResult(zelk::reports::ReportRun&)>& build) {
+    zelk::NoProgress progress;
+    const bool cancel = false;
+    zelk::reports::ReportRun run(db.cnn(), progress, cancel);
+    return build(run) == zelk::reports::BuildResult::Written ? reportLines() : QStringList();
+}
+
 std::optional<Books::Totals> Books::totals(const char* table, const QString& account, int year,
                                            int period) {
     zelk::RowSet rs = m_db.query(QStringLiteral("SELECT Debit, Credit FROM ") +
@@ -220,7 +229,8 @@ void eachBooksRow(zelk::Connection& cnn, const std::function<void(const QString&
          {"SYS_Company", "Ledger_Accounts", "Ledger_Transactions", "Ledger_TransactionDetails",
           "Ledger_TransactionHistories", "Ledger_General", "Ledger_GeneralHistories",
           "Ledger_AccountBalances", "Ledger_AccountBalanceHistories", "Ledger_CustomReports",
-          "Ledger_CustomReportDetails"}) {
+          "Ledger_CustomReportDetails", "Ledger_BankProfiles", "Ledger_BankRules",
+          "Ledger_BankIdentities"}) {
         const QString from = QStringLiteral(" FROM ") + QLatin1String(table);
         const QStringList columns = cnn.execute("SELECT *" + from).fieldNames();
         zelk::RowSet rs = cnn.execute("SELECT *" + from + " ORDER BY " + columns.join(", "));

@@ -3,6 +3,7 @@
 #include "core/data/Amount.h"
 #include "core/data/UserPorts.h"
 #include "core/periods/YearEndRuns.h"
+#include "core/reports/ReportRun.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -87,8 +88,13 @@ QByteArray booksDigest(zelk::Connection& cnn);
 // balances sum to 0, and for every month of the open year the trial balance prints equal
 // debits and credits and the balance sheet prints Assets equal to "Liabilities and
 // equities". Gives the year's result as the twelve income statements print it (the
-// revenues less the expenses of the closed months).
+// revenues less the expenses posted in its months).
 zelk::Amount expectBalancedBooks(TestDatabase& db, const std::string& when);
+
+// The lines of the report that `build` writes on the books (none when it finds no data).
+QStringList
+printedReport(TestDatabase& db,
+              const std::function<zelk::reports::BuildResult(zelk::reports::ReportRun&)>& build);
 
 // A progress display that counts the steps and can act at a given step (a click on
 // Cancel handled while the events of that step are pumped, say).

@@ -20,6 +20,11 @@ QStringList BooksCheck::lines() const {
     out << QStringLiteral("Unbalanced transactions: %1").arg(unbalanced);
     out << QStringLiteral("Books balance: %1")
                .arg(balanced() ? QStringLiteral("yes") : QStringLiteral("no"));
+    for (const QString& named : unbalancedNamed)
+        out << QStringLiteral("Unbalanced: %1").arg(named);
+    if (unbalanced > unbalancedNamed.size())
+        out << QStringLiteral("Unbalanced: ... and %1 more.")
+                   .arg(unbalanced - unbalancedNamed.size());
     return out;
 }
 
@@ -55,6 +60,23 @@ BooksCheck checkBooks(Connection& cnn, const std::function<bool()>& keepGoing) {
                                    "Ledger_TransactionDetails GROUP BY FKID_Transaction HAVING "
                                    "Sum(Amount) <> 0)"))
             .integer(QStringLiteral("N"));
+    constexpr int Named = 20;
+    RowSet named = cnn.execute(
+        QStringLiteral("SELECT T.TransactionNo AS No, T.DateStamp AS DateStamp, "
+                       "Sum(CASE WHEN D.Amount > 0 THEN D.Amount ELSE 0 END) AS Debits, "
+                       "Sum(CASE WHEN D.Amount < 0 THEN -D.Amount ELSE 0 END) AS Credits "
+                       "FROM Ledger_Transactions AS T INNER JOIN Ledger_TransactionDetails AS D "
+                       "ON D.FKID_Transaction = T.TransactionNo GROUP BY T.TransactionNo, "
+                       "T.DateStamp HAVING Sum(D.Amount) <> 0 ORDER BY T.DateStamp, "
+                       "T.TransactionNo LIMIT ") +
+        QString::number(Named));
+    for (named.moveFirst(); !named.eof(); named.moveNext())
+        c.unbalancedNamed << QStringLiteral("%1 of %2: debits %3 and credits %4")
+                                 .arg(named.text(QStringLiteral("No")),
+                                      named.date(QStringLiteral("DateStamp"))
+                                          .toString(QStringLiteral("yyyy-MM-dd")),
+                                      named.amount(QStringLiteral("Debits")).formatEntry(),
+                                      named.amount(QStringLiteral("Credits")).formatEntry());
     return c;
 }
 

@@ -24,10 +24,13 @@ struct BooksCheck {
     Amount debits;
     Amount credits;
     qint64 unbalanced = 0;
+    // The first of them, each "T1 of 2004-05-02: debits 100.00 and credits 90.00".
+    QStringList unbalancedNamed;
 
     bool fileSound() const { return !cancelled && problems.isEmpty(); }
     bool balanced() const { return beginning.isZero() && debits == credits && unbalanced == 0; }
-    // What the check found, one line each ("Integrity: ok", ..., "Books balance: yes").
+    // What the check found, one line each ("Integrity: ok", ..., "Books balance: yes"),
+    // then one line per unbalanced transaction named ("Unbalanced: T1 of ...").
     QStringList lines() const;
 };
 

@@ -8,12 +8,40 @@
 
 namespace zelk {
 
+namespace {
+
+// Opened books start clean of what a snapshot killed while it was written left behind.
+std::unique_ptr<Connection> opened(std::unique_ptr<Connection> cnn) {
+    snapshots::clearUnfinished(snapshots::folderOf(*cnn));
+    return cnn;
+}
+
+// Books of an earlier schema version are upgraded as they are opened; nothing when that
+// fails, with the reason in failure.
+std::unique_ptr<Connection> upgraded(std::unique_ptr<Connection> cnn, QString& failure) {
+    try {
+        snapshots::upgradeBooks(*cnn);
+        return cnn;
+    } catch (const snapshots::SnapshotError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk; "
+                                 "nothing has been changed.\n") +
+                  e.message();
+    } catch (const DbError& e) {
+        failure = QStringLiteral("The books could not be upgraded to this version of Zelk: "
+                                 "%1\nThey are as they were.")
+                      .arg(e.record().description);
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<Connection> openBooks(const QString& books, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode) {
     failure.clear();
     const QString file = Connection::booksFile(books);
     try {
-        return Connection::openFile(file, {}, mode);
+        return upgraded(opened(Connection::openFile(file, {}, mode)), failure);
     } catch (const WrongKeyError&) {
         // encrypted with a passphrase of the user's: asked for below
     } catch (const OpenError& e) {
@@ -32,7 +60,7 @@ std::unique_ptr<Connection> openBooks(const QString& books, PassphrasePrompt& pr
         try {
             std::unique_ptr<Connection> cnn = Connection::openFile(file, *passphrase);
             wipeSecret(*passphrase);
-            return cnn;
+            return upgraded(opened(std::move(cnn)), failure);
         } catch (const WrongKeyError&) {
             wipeSecret(*passphrase);
         } catch (const OpenError& e) {
@@ -104,7 +132,8 @@ bool ChangePassphrase(Connection& cnn, PassphraseChange& input) {
                         : QStringLiteral("Done: the file is encrypted with the new passphrase. "
                                          "Zelk asks for it at start-up; a forgotten "
                                          "passphrase cannot be recovered. The snapshots "
-                                         "taken before keep the key they had."),
+                                         "taken before keep the key they had: Restore "
+                                         "Snapshot asks for it."),
                     title);
     return true;
 }

@@ -21,11 +21,13 @@ public:
 
 constexpr int PassphraseTries = 3;
 
-// Opens the books (a file, or Zelk.mdb in a folder) as start-up does: first with the program's own
-// key (creating the file when it is missing); a file encrypted with another key makes the prompt
-// ask for the passphrase, up to three times. Returns nothing when the books are not opened: failure
-// is then the message for the user, or empty when the user cancelled. The passphrases typed are
-// wiped once tried. ExistingOnly: missing books are not created.
+// Opens the books (a file, or Zelk.mdb in a folder) as start-up does: first with the
+// program's own key (creating the file when it is missing); a file encrypted with another
+// key makes the prompt ask for the passphrase, up to three times. Returns nothing when
+// the books are not opened: failure is then the message for the user, or empty when the
+// user cancelled. The passphrases typed are wiped once tried. ExistingOnly: missing books
+// are not created. What a snapshot cut short left in Backups is removed once the books
+// are open.
 std::unique_ptr<Connection> openBooks(const QString& books, PassphrasePrompt& prompt,
                                       QString& failure, OpenMode mode = OpenMode::CreateIfMissing);
 

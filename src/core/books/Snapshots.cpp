@@ -1,11 +1,13 @@
 #include "Snapshots.h"
 
 #include "core/data/Connection.h"
+#include "core/data/Schema.h"
 #include "core/data/UserPorts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -14,7 +16,8 @@ namespace zelk::snapshots {
 namespace {
 
 const Step AllSteps[] = {Step::NewCompany, Step::EndYear, Step::RevertEndYear,
-                         Step::Restore,    Step::Import,  Step::ChangePassphrase};
+                         Step::Restore,    Step::Import,  Step::ChangePassphrase,
+                         Step::Upgrade};
 
 // Zelk-2004-03-31-235959-before-end-year.mdb, or …-before-end-year-2.mdb
 const QRegularExpression& namePattern() {
@@ -72,6 +75,8 @@ QString stepKey(Step step) {
         return QStringLiteral("import");
     case Step::ChangePassphrase:
         return QStringLiteral("change-passphrase");
+    case Step::Upgrade:
+        return QStringLiteral("upgrade");
     }
     return {};
 }
@@ -90,6 +95,8 @@ QString stepCaption(Step step) {
         return QStringLiteral("Import");
     case Step::ChangePassphrase:
         return QStringLiteral("Change Passphrase");
+    case Step::Upgrade:
+        return QStringLiteral("Upgrade");
     }
     return {};
 }
@@ -103,18 +110,32 @@ QString folderOf(const Connection& cnn) {
     return QDir(backups).filePath(books.completeBaseName());
 }
 
-namespace {
-
-// Deletes all but the newest Kept snapshots, and what a copy cut short by a crash left.
-void prune(const QString& folder) {
-    const std::vector<Named> all = snapshotFiles(folder);
-    for (size_t i = size_t(Kept); i < all.size(); ++i)
-        QFile::remove(all[i].path);
+void clearUnfinished(const QString& folder) {
     const QDir dir(folder);
     for (const QString& name : dir.entryList(
              {QStringLiteral("Zelk-*.mdb.part"), QStringLiteral("Zelk-*.mdb.part-journal")},
              QDir::Files))
         QFile::remove(dir.filePath(name));
+}
+
+QStringList takenBefore(const Connection& cnn, Step step) {
+    QStringList paths;
+    for (const Named& n : snapshotFiles(folderOf(cnn)))
+        if (n.key == stepKey(step))
+            paths << n.path;
+    return paths;
+}
+
+namespace {
+
+// Deletes all but the newest Kept snapshots of each kind of step, so that a step taken
+// every day does not push out the one before a step taken once a year.
+void prune(const QString& folder) {
+    QHash<QString, int> kept;
+    for (const Named& n : snapshotFiles(folder))
+        if (++kept[n.key] > Kept)
+            QFile::remove(n.path);
+    clearUnfinished(folder);
 }
 
 QString write(Connection& cnn, Step step, const QDateTime& when) {
@@ -176,6 +197,37 @@ bool takeBefore(Connection& cnn, Step step) {
     }
 }
 
+namespace {
+
+// Reads the company of a snapshot opened with key (the books' own when null); false
+// when the key does not open it.
+bool readSnapshot(const Connection& cnn, Snapshot& s, const QByteArray* key) {
+    try {
+        std::unique_ptr<Connection> snap =
+            key ? cnn.openSnapshot(s.path, false, *key) : cnn.openSnapshot(s.path, false);
+        RowSet company =
+            snap->execute(QStringLiteral("SELECT Name, CurrentPeriodYear FROM SYS_Company"));
+        if (company.eof()) {
+            s.problem = QStringLiteral("damaged: no company row");
+        } else {
+            s.company = company.text(QStringLiteral("Name"));
+            s.year = int(company.integer(QStringLiteral("CurrentPeriodYear")));
+            s.usable = true;
+            s.problem.clear();
+        }
+    } catch (const WrongKeyError&) {
+        s.problem = QStringLiteral("encrypted with another key");
+        return false;
+    } catch (const OpenError&) {
+        s.problem = QStringLiteral("damaged, or not a Zelk database");
+    } catch (const DbError&) {
+        s.problem = QStringLiteral("damaged, or not a Zelk database");
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<Snapshot> list(const Connection& cnn) {
     std::vector<Snapshot> out;
     for (const Named& n : snapshotFiles(folderOf(cnn))) {
@@ -187,33 +239,35 @@ std::vector<Snapshot> list(const Connection& cnn) {
         for (Step step : AllSteps)
             if (stepKey(step) == n.key)
                 s.step = stepCaption(step);
-        try {
-            std::unique_ptr<Connection> snap = cnn.openSnapshot(n.path, false);
-            RowSet company =
-                snap->execute(QStringLiteral("SELECT Name, CurrentPeriodYear FROM SYS_Company"));
-            if (company.eof()) {
-                s.problem = QStringLiteral("damaged: no company row");
-            } else {
-                s.company = company.text(QStringLiteral("Name"));
-                s.year = int(company.integer(QStringLiteral("CurrentPeriodYear")));
-                s.usable = true;
-            }
-        } catch (const WrongKeyError&) {
-            s.problem = QStringLiteral("encrypted with another key");
-        } catch (const OpenError&) {
-            s.problem = QStringLiteral("damaged, or not a Zelk database");
-        } catch (const DbError&) {
-            s.problem = QStringLiteral("damaged, or not a Zelk database");
+        if (!readSnapshot(cnn, s, nullptr)) {
+            const QByteArray programKey;
+            if (!cnn.usesProgramKey() && readSnapshot(cnn, s, &programKey))
+                s.programKey = true;
+            else
+                s.otherKey = true;
         }
         out.push_back(s);
     }
     return out;
 }
 
-void restore(Connection& cnn, const Snapshot& snapshot) {
+bool unlock(const Connection& cnn, Snapshot& snapshot, const QByteArray& passphrase) {
+    if (passphrase.isEmpty() || !readSnapshot(cnn, snapshot, &passphrase))
+        return false;
+    return snapshot.usable;
+}
+
+void restore(Connection& cnn, const Snapshot& snapshot, const QByteArray& passphrase) {
     const QString name = shown(snapshot.path);
+    // The books' own key unless the snapshot has another.
+    const bool ownKey = !snapshot.programKey && passphrase.isEmpty();
+    const QByteArray key = snapshot.programKey ? QByteArray() : passphrase;
     try {
-        cnn.openSnapshot(snapshot.path, true); // every page read: a damaged copy is refused
+        // every page read: a damaged copy is refused
+        if (ownKey)
+            cnn.openSnapshot(snapshot.path, true);
+        else
+            cnn.openSnapshot(snapshot.path, true, key);
     } catch (const WrongKeyError&) {
         throw SnapshotError(
             QStringLiteral("%1 is encrypted with another key and cannot be restored.").arg(name));
@@ -223,13 +277,24 @@ void restore(Connection& cnn, const Snapshot& snapshot) {
     // the old ones are pruned only afterwards, so the chosen one is still there
     write(cnn, Step::Restore, QDateTime::currentDateTime());
     try {
-        cnn.restoreFrom(snapshot.path);
+        if (ownKey)
+            cnn.restoreFrom(snapshot.path);
+        else
+            cnn.restoreFrom(snapshot.path, key);
     } catch (const DbError& e) {
         throw SnapshotError(QStringLiteral("The books could not be replaced with %1: %2\nThe "
                                            "books are as they were.")
                                 .arg(name, e.record().description));
     }
     prune(folderOf(cnn));
+    upgradeBooks(cnn);
+}
+
+void upgradeBooks(Connection& cnn) {
+    if (cnn.schemaVersion() >= schema::CurrentVersion)
+        return;
+    take(cnn, Step::Upgrade);
+    cnn.upgradeSchema();
 }
 
 } // namespace zelk::snapshots

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 #include <vector>
 
@@ -15,19 +17,25 @@ class Connection;
 // journal). The newest ones are kept. The windows and the command line call these functions.
 namespace zelk::snapshots {
 
-enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase };
+enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase, Upgrade };
 
 constexpr int Kept = 20;
 
 // "new-company", "end-year", "revert-end-year", "restore", "import",
-// "change-passphrase": the end of the file name.
+// "change-passphrase", "upgrade": the end of the file name.
 QString stepKey(Step step);
 // "New Company", "End Year", "Revert End Year", "Restore", "Import", "Change
-// Passphrase": for messages and the list.
+// Passphrase", "Upgrade": for messages and the list.
 QString stepCaption(Step step);
 
 // The folder of the snapshots of the books in cnn: Backups beside the file.
 QString folderOf(const Connection& cnn);
+
+// Removes what a snapshot cut short left in folder (its .part file and journal).
+void clearUnfinished(const QString& folder);
+
+// The snapshots taken before step, newest first.
+QStringList takenBefore(const Connection& cnn, Step step);
 
 // A snapshot that could not be written; the message names the file and the reason.
 class SnapshotError : public std::runtime_error {
@@ -41,7 +49,8 @@ private:
 };
 
 // Writes Backups/Zelk-yyyy-MM-dd-HHmmss-before-<step>.mdb (a "-2", "-3"… before the
-// ending when that name is taken), then deletes all but the newest Kept snapshots.
+// ending when that name is taken), then deletes all but the newest Kept snapshots of each
+// kind of step.
 // Returns the new file's path. Throws SnapshotError, leaving no partial file behind.
 QString take(Connection& cnn, Step step, const QDateTime& when = QDateTime::currentDateTime());
 
@@ -55,19 +64,34 @@ struct Snapshot {
     QDateTime when;
     QString step; // the step's caption
     qint64 size = 0;
-    bool usable = false; // it opens with the books' key and holds a Zelk database
-    QString company;     // the company's name, when usable
-    int year = 0;        // the open fiscal year, when usable
-    QString problem;     // why it cannot be restored, when not usable
+    bool usable = false;     // it opens with a key known here and holds a Zelk database
+    bool programKey = false; // it opens with the program's own key and not the books'
+    bool otherKey = false;   // it opens with neither: restorable given its passphrase
+    QString company;         // the company's name, when usable
+    int year = 0;            // the open fiscal year, when usable
+    QString problem;         // why it cannot be restored, when not usable
 };
 
-// The snapshots in the Backups folder of the books in cnn, newest first.
+// The snapshots in the Backups folder of the books in cnn, newest first. One that the
+// books' key does not open is tried with the program's own key.
 std::vector<Snapshot> list(const Connection& cnn);
+
+// Tries the passphrase (UTF-8) on a snapshot encrypted with another key: true when it
+// opens, the snapshot then usable with its company and year.
+bool unlock(const Connection& cnn, Snapshot& snapshot, const QByteArray& passphrase);
 
 // Replaces the books with a usable snapshot: every page of it is read first (a damaged
 // one is refused), the current books are snapshotted ("before-restore"), then the
-// engine copies it into the books' file in one transaction. Throws SnapshotError with
-// the books unchanged.
-void restore(Connection& cnn, const Snapshot& snapshot);
+// engine copies it into the books' file in one transaction. A snapshot under another
+// key (the program's own, or the passphrase given) is restored encrypted with the books'
+// current key. Throws SnapshotError with the books unchanged. A snapshot of an earlier
+// schema version is upgraded once restored.
+void restore(Connection& cnn, const Snapshot& snapshot, const QByteArray& passphrase = {});
+
+// Brings books of an earlier schema version to the current one: a snapshot
+// ("before-upgrade") first, then the new tables in one database transaction. Nothing
+// happens to books of the current version. Throws SnapshotError (nothing changed) or
+// DbError (the upgrade rolled back; the snapshot stays).
+void upgradeBooks(Connection& cnn);
 
 } // namespace zelk::snapshots

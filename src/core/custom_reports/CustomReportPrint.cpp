@@ -4,6 +4,7 @@
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
 #include "core/data/modDBUtil.h"
+#include "core/reports/MonthFigures.h"
 #include "core/reports/modRptUtil.h"
 
 namespace zelk::custom_reports {
@@ -32,14 +33,16 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         return BuildResult::NoData;
     }
 
+    // Balances to date read every month up to the chosen one; movements that month alone.
+    const reports::MonthFigures figures(run.connection(), year, company.FinancialPeriodBegin,
+                                        type == Cumulative ? 1 : period, period);
+
     ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader(
         {QStringLiteral("Section"), QStringLiteral("RowName"), QStringLiteral("Amount")});
     WriteReportOpening(file, company, report.text(QStringLiteral("Title")));
     WritePeriodLine(file, period, month, year, company.FinancialPeriodBegin);
-    // Balances to date read every month up to the chosen one; movements that month alone.
-    WriteNotClosedLine(file, run.connection(), type == Cumulative ? 1 : period, period, year,
-                       company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, figures.notEnded());
     WriteRule(file, false);
     WritePar(file);
 
@@ -48,7 +51,7 @@ BuildResult buildRows(const QString& name, int month, int type, reports::ReportR
         const QString rowType = rows.text(QStringLiteral("RowType"));
         const QString rowName = rows.text(QStringLiteral("RowName"));
         if (rowType == QLatin1String("Detail")) {
-            const Amount amount = detailAmount(run.connection(), type, year, period,
+            const Amount amount = detailAmount(run.connection(), figures, type, year, period,
                                                rows.text(QStringLiteral("AccountStart")),
                                                rows.text(QStringLiteral("AccountEnd")));
             writeBlock(file, RowBlock(rowName, amount), false);

@@ -2,6 +2,7 @@
 
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
+#include "core/reports/MonthFigures.h"
 
 namespace zelk {
 
@@ -25,21 +26,24 @@ Amount GroupSums::total() {
     return sum;
 }
 
-Amount detailAmount(Connection& cnn, int type, int year, int period, const QString& first,
-                    const QString& last) {
+Amount detailAmount(Connection& cnn, const reports::MonthFigures& figures, int type, int year,
+                    int period, const QString& first, const QString& last) {
     // Summed as a whole, so that no partial sum leaves the range when the total fits.
     std::vector<Amount> terms;
     if (type == Cumulative) {
         RowSet rs = cnn.execute(modDBUtil::GetCustomRowBalances(year, period, first, last));
         for (; !rs.eof(); rs.moveNext()) {
+            const QString account = rs.text(QStringLiteral("AccountNo"));
             for (int i = 1; i <= period; ++i)
-                terms.push_back(rs.amount(QStringLiteral("Saldo") + QString::number(i)));
+                terms.push_back(figures.figure(
+                    account, i, rs.amount(QStringLiteral("Saldo") + QString::number(i))));
             terms.push_back(rs.amount(QStringLiteral("BeginningBalance")));
         }
     } else {
         RowSet rs = cnn.execute(modDBUtil::GetCustomRowPeriodBalance(year, period, first, last));
         for (; !rs.eof(); rs.moveNext())
-            terms.push_back(rs.amount(QStringLiteral("Saldo")));
+            terms.push_back(figures.figure(rs.text(QStringLiteral("AccountNo")), period,
+                                           rs.amount(QStringLiteral("Saldo"))));
     }
     return Amount::sum(terms);
 }

@@ -8,6 +8,9 @@
 namespace zelk {
 
 class Connection;
+namespace reports {
+class MonthFigures;
+}
 
 // The running sums of a custom report's groups. A Heading opens a group, a Detail adds
 // its amount to the innermost open group, a Total closes the innermost group and adds
@@ -30,8 +33,9 @@ enum CustomReportType { Cumulative = 1, Monthly = 2 };
 // The amount of a Detail row for period `period` of fiscal year `year`: the balances at
 // the end of the month, beginning balance included (Cumulative), or the month's
 // movement alone (Monthly), summed over the accounts of the range (one account when
-// `last` is empty).
-Amount detailAmount(Connection& cnn, int type, int year, int period, const QString& first,
-                    const QString& last);
+// `last` is empty). The month figures are those of `figures` (which covers periods 1 ...
+// `period` for Cumulative, `period` for Monthly).
+Amount detailAmount(Connection& cnn, const reports::MonthFigures& figures, int type, int year,
+                    int period, const QString& first, const QString& last);
 
 } // namespace zelk

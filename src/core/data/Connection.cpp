@@ -177,7 +177,9 @@ void createDatabaseFile(const QString& path, const QByteArray& key) {
         if (!execRaw(raw.db, QStringLiteral("BEGIN"), &error))
             fail(error);
         QStringList all = schema::createStatements();
+        all += schema::addedStatements();
         all += schema::referenceRows(QDate::currentDate().year());
+        all << QStringLiteral("PRAGMA user_version=%1").arg(schema::CurrentVersion);
         for (const QString& stmt : all)
             if (!execRaw(raw.db, stmt, &error))
                 fail(error);
@@ -256,26 +258,49 @@ QString damagedText(const QString& path, const QString& detail) {
         .arg(QDir::toNativeSeparators(path), detail);
 }
 
+struct ExpectedTable {
+    int version; // the schema version that added it (0: the original tables)
+    QString name;
+    QStringList columns;
+};
+
 // The tables and columns of the schema, as the engine reads them from a database it
 // builds from the schema's own statements in memory.
-const std::vector<std::pair<QString, QStringList>>& expectedSchema() {
-    static const std::vector<std::pair<QString, QStringList>> tables = [] {
-        std::vector<std::pair<QString, QStringList>> out;
+const std::vector<ExpectedTable>& expectedSchema() {
+    static const std::vector<ExpectedTable> tables = [] {
+        std::vector<ExpectedTable> out;
         RawDb mem;
         sqlite3_open_v2(":memory:", &mem.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        for (const QString& stmt : schema::createStatements())
+        for (const QString& stmt : schema::createStatements() + schema::addedStatements())
             execRaw(mem.db, stmt);
         for (const QString& table : schema::tableNames())
-            out.emplace_back(table, columnsOf(mem.db, table));
+            out.push_back({0, table, columnsOf(mem.db, table)});
+        for (int v = 1; v <= schema::CurrentVersion; ++v)
+            for (const QString& table : schema::addedTableNames(v))
+                out.push_back({v, table, columnsOf(mem.db, table)});
         return out;
     }();
     return tables;
 }
 
-// What a file lacks of a Zelk database: a table, a column of one, or the company row.
-// Empty when nothing is missing. Reads the schema and one row, whatever the file's size.
-QString missingSchema(sqlite3* db) {
-    for (const auto& [table, columns] : expectedSchema()) {
+// The schema version the file says it has (PRAGMA user_version); -1 when unreadable.
+int userVersion(sqlite3* db) {
+    sqlite3_stmt* st = nullptr;
+    int version = -1;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    return version;
+}
+
+// What a file of schema version `version` lacks of a Zelk database: a table, a column of
+// one, or the company row. Empty when nothing is missing. Reads the schema and one row,
+// whatever the file's size.
+QString missingSchema(sqlite3* db, int version) {
+    for (const auto& [since, table, columns] : expectedSchema()) {
+        if (since > version)
+            continue;
         const QStringList present = columnsOf(db, table);
         if (present.isEmpty())
             return QStringLiteral("the table %1 is missing").arg(table);
@@ -424,6 +449,16 @@ std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool t
     return cnn;
 }
 
+std::unique_ptr<Connection> Connection::openSnapshot(const QString& path, bool thorough,
+                                                     const QByteArray& key) const {
+    if (!QFileInfo::exists(path))
+        throw OpenError(
+            QStringLiteral("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)));
+    std::unique_ptr<Connection> cnn(new Connection(path, key));
+    cnn->openExisting(thorough, true);
+    return cnn;
+}
+
 bool Connection::keyIs(const QByteArray& passphrase) const {
     if (passphrase.size() != m_key.size())
         return false;
@@ -502,7 +537,17 @@ void Connection::openExisting(bool thorough, bool readOnly) {
         if (result != QLatin1String("ok"))
             damaged(result.left(200));
     }
-    if (const QString missing = missingSchema(m_db); !missing.isEmpty())
+    m_version = userVersion(m_db);
+    if (m_version < 0)
+        damaged(lastMessage(m_db));
+    if (m_version > schema::CurrentVersion) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw OpenError(QStringLiteral("The database file %1 was made by a newer version of "
+                                       "Zelk, which this one cannot read.")
+                            .arg(shown));
+    }
+    if (const QString missing = missingSchema(m_db, m_version); !missing.isEmpty())
         damaged(missing);
     if (!readOnly && sqlite3_db_readonly(m_db, "main") == 1) // a read-only disk, say
         m_readOnlyReason = QStringLiteral("the file %1 cannot be written").arg(shown);
@@ -519,6 +564,24 @@ void Connection::openExisting(bool thorough, bool readOnly) {
                             iifFunction, nullptr, nullptr);
     sqlite3_create_function(m_db, "CCUR", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                             ccurFunction, nullptr, nullptr);
+}
+
+void Connection::upgradeSchema() {
+    requireIdle(QStringLiteral("The books cannot be upgraded while a database transaction is "
+                               "open."));
+    if (m_version >= schema::CurrentVersion)
+        return;
+    beginTrans();
+    TransactionGuard guard(*this);
+    for (int v = m_version + 1; v <= schema::CurrentVersion; ++v)
+        for (const QString& stmt : schema::upgradeStatements(v)) {
+            if (!execRaw(m_db, stmt))
+                raise(sqlite3_extended_errcode(m_db), QStringLiteral("Upgrade"));
+        }
+    if (!execRaw(m_db, QStringLiteral("PRAGMA user_version=%1").arg(schema::CurrentVersion)))
+        raise(sqlite3_extended_errcode(m_db), QStringLiteral("Upgrade"));
+    commitTrans();
+    m_version = schema::CurrentVersion;
 }
 
 void Connection::requireOpen() const {
@@ -795,6 +858,36 @@ void Connection::restoreFrom(const QString& path) {
     if (rc != SQLITE_OK)
         throw DbError({rc, EngineSource, describe(rc, QString::fromUtf8(sqlite3_errstr(rc)))});
     emit commitTransComplete();
+}
+
+void Connection::restoreFrom(const QString& path, const QByteArray& key) {
+    if (keyIs(key)) {
+        restoreFrom(path);
+        return;
+    }
+    requireIdle(
+        QStringLiteral("The books cannot be replaced while a database transaction is open."));
+    // Written beside the books, where a crash may leave it: the next restore of this
+    // kind starts by removing it.
+    const QString fresh = m_path + QStringLiteral(".restore");
+    QFile::remove(fresh);
+    try {
+        // Opened for writing (what it attaches is opened as it is), but only read.
+        std::unique_ptr<Connection> source(new Connection(path, key));
+        try {
+            source->openExisting(false);
+        } catch (const OpenError& e) {
+            throw DbError({SQLITE_CANTOPEN, EngineSource, e.message()});
+        }
+        source->exportTo(fresh, m_key, m_rounds, nullptr);
+        source->checkExport(fresh, m_key, m_rounds);
+        source.reset();
+        restoreFrom(fresh);
+    } catch (...) {
+        QFile::remove(fresh);
+        throw;
+    }
+    QFile::remove(fresh);
 }
 
 void Connection::raise(int rc, const QString& context) const {

@@ -74,6 +74,9 @@ public:
     // connection, never creating it. thorough reads every page (the quick check), as the
     // books are read at start-up; without it the key and the tables are proved.
     std::unique_ptr<Connection> openSnapshot(const QString& path, bool thorough) const;
+    // The same with another key: a passphrase (UTF-8), or the program's own when empty.
+    std::unique_ptr<Connection> openSnapshot(const QString& path, bool thorough,
+                                             const QByteArray& key) const;
     ~Connection() override;
 
     // Runs one statement or query; a query's rows come back as a snapshot.
@@ -111,6 +114,14 @@ public:
         QStringList problems; // empty: the file is sound
     };
     IntegrityResult checkIntegrity(const std::function<bool()>& keepGoing);
+
+    // The schema version of the file (PRAGMA user_version; schema::CurrentVersion for a
+    // new file). A file of a newer version does not open.
+    int schemaVersion() const { return m_version; }
+    // Brings books of an earlier version to the current one, adding the tables of each
+    // later version, in one database transaction: a failure leaves them as they were and
+    // throws DbError. The caller takes the snapshot first (books::upgradeBooks).
+    void upgradeSchema();
 
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -173,6 +184,10 @@ public:
     // same key) in one engine transaction, then opens the file again and raises the
     // commit notification; a crash leaves either the old books or the new ones.
     void restoreFrom(const QString& path);
+    // The same for a copy encrypted with another key (a passphrase, or the program's own
+    // when empty): it is first written again under the books' key and derivation into
+    // a file beside the books, read through and counted, and that file is restored.
+    void restoreFrom(const QString& path, const QByteArray& key);
 
 signals:
     void commitTransComplete();
@@ -211,6 +226,7 @@ private:
     QByteArray m_key; // empty: the program's own key; wiped when the object goes
     sqlite3* m_db = nullptr;
     int m_pageSize = 0; // of the file's encrypted pages, known once it is open
+    int m_version = 0;  // the schema version, known once it is open
     int m_rounds = 0;   // of the key derivation, known once it is open
     QString m_readOnlyReason;
     qint64 m_dataVersion = -1;

@@ -102,6 +102,53 @@ QStringList createStatements() {
     return s;
 }
 
+QStringList addedTableNames(int version) {
+    if (version == 1)
+        return {QStringLiteral("Ledger_BankProfiles"), QStringLiteral("Ledger_BankRules"),
+                QStringLiteral("Ledger_BankIdentities")};
+    return {};
+}
+
+QStringList upgradeStatements(int version) {
+    const QString ref = QLatin1String(AccountRef);
+    QStringList s;
+    if (version != 1)
+        return s;
+    // A bank account's statement profile: the columns of its CSV files by header name,
+    // their formats, and the prefix of the numbers its imports take.
+    s << QStringLiteral("CREATE TABLE Ledger_BankProfiles (FKID_Account %1 PRIMARY KEY, "
+                        "DateColumn TEXT, AmountColumn TEXT, DebitColumn TEXT, "
+                        "CreditColumn TEXT, IndicatorColumn TEXT, DebitIndicator TEXT, "
+                        "CounterpartyColumn TEXT, TextColumn TEXT, ReferenceColumn TEXT, "
+                        "BalanceColumn TEXT, DateFormat TEXT, DecimalMark TEXT, "
+                        "Separator TEXT, Encoding TEXT, SkipLines INTEGER DEFAULT 0, "
+                        "Prefix TEXT) WITHOUT ROWID")
+             .arg(ref);
+    // The rules of a bank account, in the order they apply (Seq 1, 2, ...).
+    s << QStringLiteral("CREATE TABLE Ledger_BankRules (FKID_Account %1, Seq INTEGER NOT NULL, "
+                        "Field TEXT NOT NULL, Matching TEXT NOT NULL, Pattern TEXT NOT NULL, "
+                        "Sign INTEGER DEFAULT 0, FKID_Account_To %1, Description TEXT, "
+                        "PRIMARY KEY (FKID_Account, Seq)) WITHOUT ROWID")
+             .arg(ref);
+    // Every imported statement line: its identity at the bank and the transaction it
+    // became (which month end may have moved to the history, so no reference to it).
+    s << QStringLiteral("CREATE TABLE Ledger_BankIdentities (FKID_Account %1, "
+                        "Identity TEXT NOT NULL, TransactionNo TEXT NOT NULL COLLATE NOCASE, "
+                        "DateStamp TEXT NOT NULL, Amount INTEGER DEFAULT 0, "
+                        "PRIMARY KEY (FKID_Account, Identity)) WITHOUT ROWID")
+             .arg(ref);
+    s << QStringLiteral("CREATE INDEX Ledger_BankIdentities_Trx ON Ledger_BankIdentities "
+                        "(TransactionNo)");
+    return s;
+}
+
+QStringList addedStatements() {
+    QStringList s;
+    for (int v = 1; v <= CurrentVersion; ++v)
+        s += upgradeStatements(v);
+    return s;
+}
+
 QStringList referenceRows(int currentYear) {
     QStringList s;
     s << QStringLiteral("INSERT INTO SYS_Company (Name, Address, Phone, Fax, Email, BeginPeriod, "

@@ -211,6 +211,40 @@ QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo) {
            date(DateTo) + QStringLiteral(" ORDER BY DateStamp, TransactionNo");
 }
 
+QString GetTransactionListLinesInRange(const QDate& DateFrom, const QDate& DateTo) {
+    const QString range =
+        QStringLiteral(" BETWEEN ") + date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+    return QStringLiteral(
+               "SELECT 0 AS Closed, Ledger_Transactions.DateStamp AS DateStamp, "
+               "Ledger_Transactions.TransactionNo AS TransactionNo, Ledger_Transactions.Source "
+               "AS Source, Ledger_Transactions.Description AS Description, "
+               "Ledger_Transactions.Posted AS Posted, Ledger_TransactionDetails.Seq AS Seq, "
+               "Ledger_TransactionDetails.FKID_Account AS AccountNo, Ledger_Accounts.AccountName "
+               "AS AccountName, Ledger_TransactionDetails.Amount AS Amount "
+               "FROM (Ledger_Transactions LEFT JOIN Ledger_TransactionDetails ON "
+               "Ledger_TransactionDetails.FKID_Transaction = Ledger_Transactions.TransactionNo) "
+               "LEFT JOIN Ledger_Accounts ON Ledger_Accounts.AccountNo = "
+               "Ledger_TransactionDetails.FKID_Account WHERE Ledger_Transactions.DateStamp") +
+           range +
+           QStringLiteral(" UNION ALL SELECT 1, DateStamp, TransactionNo, Source, Description, "
+                          "True, Seq, FKID_Account, AccountName, Amount FROM "
+                          "Ledger_TransactionHistories INNER JOIN Ledger_Accounts ON "
+                          "Ledger_TransactionHistories.FKID_Account = Ledger_Accounts.AccountNo "
+                          "WHERE DateStamp") +
+           range +
+           QStringLiteral(" ORDER BY DateStamp, TransactionNo, Closed, Source, Description, Seq");
+}
+
+QString GetTransactionListCountInRange(const QDate& DateFrom, const QDate& DateTo) {
+    const QString range =
+        QStringLiteral(" BETWEEN ") + date(DateFrom) + QStringLiteral(" AND ") + date(DateTo);
+    return QStringLiteral("SELECT (SELECT Count(*) FROM Ledger_Transactions WHERE DateStamp") +
+           range +
+           QStringLiteral(") + (SELECT Count(*) FROM (SELECT DISTINCT DateStamp, TransactionNo, "
+                          "Source, Description FROM Ledger_TransactionHistories WHERE DateStamp") +
+           range + QStringLiteral(")) AS TransactionCount");
+}
+
 QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo) {
     return QStringLiteral("SELECT DateStamp, TransactionNo, Source, Description, Posted ") +
            QStringLiteral("FROM Ledger_Transactions WHERE DateStamp BETWEEN ") + date(DateFrom) +

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // The catalogue of the system's SQL texts. Each function returns the complete text of
@@ -57,6 +58,15 @@ QString GetLastPostedPeriod(int PeriodYear);
 QString GetTransaction(const QString& TransactionNo);
 QString GetTransactionDetails(const QString& TransactionNo);
 QString GetTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
+// The transaction list report's lines: every line of the journal's transactions dated
+// in the range (a transaction without lines gives one row with a null AccountNo), then
+// the history's lines of the range (Closed 1, Posted true), ordered by date, number,
+// Closed, source, description and Seq, so each transaction's lines come together
+// (Closed, DateStamp, TransactionNo, Source, Description, Posted, Seq, AccountNo,
+// AccountName, Amount).
+QString GetTransactionListLinesInRange(const QDate& DateFrom, const QDate& DateTo);
+// One row, TransactionCount: the transactions those lines make up.
+QString GetTransactionListCountInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetUnpostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 QString GetPostedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 // The lines of the transactions of those two statements, in the same order, each
@@ -196,6 +206,34 @@ QString DeletePostedTransactionDetailsInRange(const QDate& DateFrom, const QDate
 QString DeleteMovedTransactionsInRange(const QDate& DateFrom, const QDate& DateTo);
 // One row with the column HistoryCount: the history lines dated within a range.
 QString GetTransactionHistoryCountInRange(const QDate& DateFrom, const QDate& DateTo);
+
+// Bank statements
+// The accounts of the assets and liabilities classes (AccountNo, AccountName).
+QString GetBankAccounts();
+// The CSV profile of a bank account. ProfileTexts are the text columns in this order:
+// DateColumn, AmountColumn, DebitColumn, CreditColumn, IndicatorColumn, DebitIndicator,
+// CounterpartyColumn, TextColumn, ReferenceColumn, BalanceColumn, DateFormat,
+// DecimalMark, Separator, Encoding, Prefix.
+QString GetBankProfile(const QString& AccountNo);
+QString InsertBankProfile(const QString& AccountNo, const QStringList& ProfileTexts,
+                          int SkipLines);
+QString DeleteBankProfile(const QString& AccountNo);
+// The rules of a bank account in the order they apply.
+QString GetBankRules(const QString& AccountNo);
+QString InsertBankRule(const QString& AccountNo, int Seq, const QString& Field,
+                       const QString& Matching, const QString& Pattern, int Sign,
+                       const QString& ToAccount, const QString& Description);
+QString DeleteBankRules(const QString& AccountNo);
+// The identities of the statement lines imported into a bank account, and one more.
+QString GetBankIdentities(const QString& AccountNo);
+QString InsertBankIdentity(const QString& AccountNo, const QString& Identity,
+                           const QString& TransactionNo, const QDate& DateStamp, Amount amount);
+// Every line of the transactions of the journal and of the history that have a line on
+// the account (TransactionNo, DateStamp, Description, AccountNo, Amount), the lines of
+// one transaction together.
+QString GetBankAccountTransactions(const QString& AccountNo);
+// The numbers of the journal and of the history (TransactionNo).
+QString GetAllTransactionNumbers();
 
 // Import and export.
 // The number and date of every history line dated within a range.

@@ -14,8 +14,33 @@ FiscalMonth FiscalMonth::of(const CompanyRow& company, int month) {
             fiscal::lastDayOfMonth(begin, year, month)};
 }
 
+bool EndMonth::confirmUnposted(int Month) {
+    RowSet companyRows, unposted;
+    if (!tryQuery(modDBUtil::GetCompany(), companyRows))
+        return false;
+    const FiscalMonth m = FiscalMonth::of(CompanyRow::fromRows(companyRows), Month);
+    if (!tryQuery(modDBUtil::GetUnpostedCountInRange(m.firstDay, m.lastDay), unposted))
+        return false;
+    const qint64 n = unposted.eof() ? 0 : unposted.value(0).toLongLong();
+    if (n == 0)
+        return true;
+    const QString question =
+        n == 1
+            ? QStringLiteral("%1 transaction dated in %2 is not posted and stays in the journal. "
+                             "End %3 anyway?")
+            : QStringLiteral("%1 transactions dated in %2 are not posted and stay in the "
+                             "journal. End %3 anyway?");
+    return ui().askYesNo(
+        question.arg(n).arg(fiscal::monthOfDate(m.firstDay), fiscal::monthName(Month)),
+        QStringLiteral("End Month"));
+}
+
 RunOutcome EndMonth::run(int Month) {
     if (Month < 1 || Month > 12)
+        return RunOutcome::NotStarted;
+    m_endedBefore = false;
+    m_moved = 0;
+    if (!confirmUnposted(Month))
         return RunOutcome::NotStarted;
     // The statements below only move lines whose references were checked when they
     // were written, and delete a transaction only once all its lines have gone: the
@@ -25,6 +50,10 @@ RunOutcome EndMonth::run(int Month) {
         const CompanyRow company = readCompany();
         const int year = company.CurrentPeriodYear;
         const FiscalMonth m = FiscalMonth::of(company, Month);
+        m_monthName = fiscal::monthOfDate(m.firstDay);
+        // A month ended before has history lines.
+        m_endedBefore =
+            count(modDBUtil::GetTransactionHistoryCountInRange(m.firstDay, m.lastDay)) > 0;
         const int trxs = count(modDBUtil::GetPostedCountInRange(m.firstDay, m.lastDay));
         RowSet ledger = execute(modDBUtil::GetGeneralOfPeriod(year, m.period));
         if (trxs == 0)
@@ -40,16 +69,42 @@ RunOutcome EndMonth::run(int Month) {
         execute(modDBUtil::InsertTransactionHistoriesInRange(m.firstDay, m.lastDay));
         execute(modDBUtil::DeletePostedTransactionDetailsInRange(m.firstDay, m.lastDay));
         execute(modDBUtil::DeleteMovedTransactionsInRange(m.firstDay, m.lastDay));
+        m_moved = trxs - count(modDBUtil::GetPostedCountInRange(m.firstDay, m.lastDay));
         for (int i = 0; i < trxs; ++i)
             step();
 
         for (ledger.moveFirst(); !ledger.eof(); ledger.moveNext()) {
-            execute(modDBUtil::UpdateAccountBalanceColumn(
-                ledger.text(QStringLiteral("AccountNo")), year, m.period,
-                ledger.amount(QStringLiteral("Debit")) - ledger.amount(QStringLiteral("Credit"))));
+            const QString account = ledger.text(QStringLiteral("AccountNo"));
+            const Amount debit = ledger.amount(QStringLiteral("Debit"));
+            const Amount credit = ledger.amount(QStringLiteral("Credit"));
+            Amount movement;
+            try {
+                movement = debit - credit;
+            } catch (const AmountOverflow&) {
+                refuse(QStringLiteral("End Month stopped: the movement of account %1 in %2 "
+                                      "(debits %3 less credits %4) passes the largest amount. "
+                                      "Nothing was changed.")
+                           .arg(account, m_monthName, debit.formatEntry(), credit.formatEntry()));
+            }
+            execute(modDBUtil::UpdateAccountBalanceColumn(account, year, m.period, movement));
             step();
         }
     });
+}
+
+QString EndMonth::doneText(const QString& doneMessage) const {
+    if (!m_endedBefore)
+        return doneMessage;
+    if (m_moved == 0)
+        return withNotes({QStringLiteral("%1 was ended before and nothing was posted in it since: "
+                                         "nothing changed.")
+                              .arg(m_monthName)},
+                         doneMessage);
+    return withNotes({QStringLiteral("%1 was ended before: this run added the %2 transaction(s) "
+                                     "posted in it since.")
+                          .arg(m_monthName)
+                          .arg(m_moved)},
+                     doneMessage);
 }
 
 namespace {
@@ -166,9 +221,9 @@ RunOutcome RevertEndMonth::run(int Month) {
     });
 }
 
-void RevertEndMonth::afterDone() {
+QString RevertEndMonth::doneText(const QString& doneMessage) const {
     if (m_renumbered.empty())
-        return;
+        return doneMessage;
     QString text = QStringLiteral("%1 transaction(s) came back under another number, as their "
                                   "number was taken:")
                        .arg(m_renumbered.size());
@@ -176,7 +231,7 @@ void RevertEndMonth::afterDone() {
         text += QStringLiteral("\n%1 of %2 as %3")
                     .arg(r.transactionNo, r.dateStamp.toString(QStringLiteral("yyyy-MM-dd")),
                          r.rebuiltAs);
-    ui().messageBox(text, QStringLiteral("Revert End Month"));
+    return withNotes({text}, doneMessage);
 }
 
 } // namespace zelk::periods

@@ -17,12 +17,26 @@ struct FiscalMonth {
 // Month end: the posted transactions of a month of the open fiscal year move, line by
 // line, into the transaction history and leave the journal; then every account's net
 // movement of the month's period (debit minus credit of its general-ledger row) is
-// written into its period balance.
+// written into its period balance. A month that still holds unposted transactions is
+// ended only once the user agrees; the done message of a month ended before says what
+// it added.
 class EndMonth : public PeriodRun {
 public:
     using PeriodRun::PeriodRun;
     // Month: the calendar month number, 1..12 (any other runs nothing).
     RunOutcome run(int Month);
+
+protected:
+    QString doneText(const QString& doneMessage) const override;
+
+private:
+    // Asks whether to end a month whose unposted transactions stay in the journal;
+    // false when the user says no or the books cannot be read.
+    bool confirmUnposted(int Month);
+
+    QString m_monthName; // "April 2004"
+    bool m_endedBefore = false;
+    int m_moved = 0;
 };
 
 // Reverting month end: the month's history lines are rebuilt in the journal as posted
@@ -44,7 +58,7 @@ public:
     const std::vector<Renumbered>& renumbered() const { return m_renumbered; }
 
 protected:
-    void afterDone() override;
+    QString doneText(const QString& doneMessage) const override;
 
 private:
     std::vector<Renumbered> m_renumbered;

@@ -106,9 +106,17 @@ RunOutcome PeriodRun::perform(const QString& doneMessage, const std::function<vo
             QStringLiteral("DB Error"));
         return RunOutcome::Abort;
     }
-    ui().messageBox(doneMessage, appTitle());
-    afterDone();
+    ui().messageBox(doneText(doneMessage), appTitle());
     return RunOutcome::Done;
+}
+
+QString withNotes(const QStringList& notes, const QString& doneMessage) {
+    QStringList paragraphs;
+    for (const QString& note : notes)
+        if (!note.isEmpty())
+            paragraphs << note;
+    paragraphs << doneMessage;
+    return paragraphs.join(QStringLiteral("\n\n"));
 }
 
 QString accountKey(const QString& accountNo) {

@@ -6,6 +6,7 @@
 #include "core/data/UserPorts.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace zelk::periods {
@@ -44,7 +45,7 @@ public:
     void requestCancel() { m_Cancel = true; }
 
 protected:
-    // Runs body inside the run's database transaction; commits and shows doneMessage
+    // Runs body inside the run's database transaction; commits and shows doneText()
     // under the application's title when the body returns without being cancelled.
     RunOutcome perform(const QString& doneMessage, const std::function<void()>& body);
 
@@ -66,8 +67,10 @@ protected:
     // application's title.
     [[noreturn]] void refuse(const QString& message);
 
-    // Shown after the done message of a committed run (nothing by default).
-    virtual void afterDone() {}
+    // The one message a committed run shows: what it has to tell besides (the
+    // transactions it left as they were, say), then its done message; by default the
+    // done message alone. So success is never told before an exception.
+    virtual QString doneText(const QString& doneMessage) const { return doneMessage; }
 
     // A question asked before the run's transaction: a refused statement is reported
     // as in the run; Fix or Abort gives false.
@@ -89,5 +92,8 @@ private:
 // regard to case, every other character exactly.
 QString accountKey(const QString& accountNo);
 bool sameAccount(const QString& a, const QString& b);
+
+// Notes put before a done message, each a paragraph of its own, the done message last.
+QString withNotes(const QStringList& notes, const QString& doneMessage);
 
 } // namespace zelk::periods

@@ -3,7 +3,9 @@
 #include "core/data/modDBUtil.h"
 
 #include <QHash>
+#include <algorithm>
 #include <deque>
+#include <limits>
 #include <unordered_map>
 
 namespace zelk::periods {
@@ -78,6 +80,29 @@ Split split(Amount amount) {
     return {Amount(), amount.abs()};
 }
 
+// A ledger total that would pass the largest amount: which row, and which column.
+struct LedgerOverflow {
+    QString account;
+    QDate date;
+    bool debit;
+};
+
+// Adds (sign +1) or takes off (-1) a line's amounts on its row; LedgerOverflow names the
+// row's total that would leave the range of an amount.
+void move(LedgerRows::Row& row, const Split& amounts, int sign, const QDate& date) {
+    try {
+        row.debit = sign > 0 ? row.debit + amounts.debit : row.debit - amounts.debit;
+    } catch (const AmountOverflow&) {
+        throw LedgerOverflow{row.account, date, true};
+    }
+    try {
+        row.credit = sign > 0 ? row.credit + amounts.credit : row.credit - amounts.credit;
+    } catch (const AmountOverflow&) {
+        throw LedgerOverflow{row.account, date, false};
+    }
+    row.changed = true;
+}
+
 QString missingRowReason(const QString& account, int year, int period, int openYear) {
     if (year != openYear)
         return QStringLiteral("dated outside the open fiscal year %1").arg(openYear);
@@ -89,13 +114,14 @@ QString missingRowReason(const QString& account, int year, int period, int openY
 
 // The walk that posting and its reversal share; sign +1 adds the lines, -1 takes them
 // off. The lines come as one stream, each transaction's lines together. The
-// transactions left as they were are added to `skipped`; the caller then sets the flag
+// transactions left as they were are added to `skipped`, the first day of each month a
+// carried transaction is dated in to `months`; the caller then sets the flag
 // of every other transaction of the range with one statement (a statement per
 // transaction while the stream is read would make the engine find the stream's place
 // again after every change of the table it reads).
 template <class Query, class Step>
 void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear, int sign,
-          std::vector<SkippedTransaction>& skipped) {
+          std::vector<SkippedTransaction>& skipped, std::vector<QDate>& months) {
     LedgerRows ledger;
     struct Move {
         LedgerRows::Row* row;
@@ -127,27 +153,26 @@ void walk(Query&& query, Step&& nextStep, RowSet& lines, int begin, int openYear
         // credits; taking one off again is always allowed.
         if (reason.isEmpty() && sign > 0) {
             Amount debits, credits;
-            for (const Move& m : moves) {
-                debits += m.amounts.debit;
-                credits += m.amounts.credit;
+            try {
+                for (const Move& m : moves) {
+                    debits += m.amounts.debit;
+                    credits += m.amounts.credit;
+                }
+            } catch (const AmountOverflow&) {
+                reason = QStringLiteral("its debits or credits pass the largest amount");
             }
-            if (debits != credits)
+            if (reason.isEmpty() && debits != credits)
                 reason = QStringLiteral("debits %1 and credits %2 do not balance")
                              .arg(debits.formatEntry(), credits.formatEntry());
         }
         if (!reason.isEmpty()) {
             skipped.push_back({no, date, reason});
         } else {
-            for (const Move& m : moves) {
-                if (sign > 0) {
-                    m.row->debit += m.amounts.debit;
-                    m.row->credit += m.amounts.credit;
-                } else {
-                    m.row->debit -= m.amounts.debit;
-                    m.row->credit -= m.amounts.credit;
-                }
-                m.row->changed = true;
-            }
+            for (const Move& m : moves)
+                move(*m.row, m.amounts, sign, date);
+            const QDate month(date.year(), date.month(), 1);
+            if (std::find(months.begin(), months.end(), month) == months.end())
+                months.push_back(month);
         }
         nextStep();
     }
@@ -197,6 +222,9 @@ QDate PostingRun::proposedDateTo() {
 
 RunOutcome PostingRun::run(const QDate& DateFrom, const QDate& DateTo) {
     m_skipped.clear();
+    m_carried = 0;
+    m_endedMonths.clear();
+    m_range = {DateFrom, DateTo};
     // The transactions the run carries over are those whose flag it turns.
     const bool postedBefore = !m_direction.postedAfter;
     return perform(QString::fromLatin1(m_direction.doneMessage), [&] {
@@ -210,9 +238,34 @@ RunOutcome PostingRun::run(const QDate& DateFrom, const QDate& DateTo) {
         startSteps(count(postedBefore ? modDBUtil::GetPostedCountInRange(DateFrom, DateTo)
                                       : modDBUtil::GetUnpostedCountInRange(DateFrom, DateTo)) +
                    1);
-        walk([this](const QString& sql) { return execute(sql); }, [this] { step(); }, lines,
-             company.FinancialPeriodBegin, company.CurrentPeriodYear, m_direction.sign, m_skipped);
+        std::vector<QDate> months;
+        try {
+            walk([this](const QString& sql) { return execute(sql); },
+                 [this] {
+                     ++m_carried;
+                     step();
+                 },
+                 lines, company.FinancialPeriodBegin, company.CurrentPeriodYear, m_direction.sign,
+                 m_skipped, months);
+        } catch (const LedgerOverflow& o) {
+            refuse(QStringLiteral("%1 stopped: the %2 of account %3 in %4 would pass the largest "
+                                  "amount, %5. Nothing was %6.")
+                       .arg(QString::fromLatin1(m_direction.title),
+                            o.debit ? QStringLiteral("debits") : QStringLiteral("credits"),
+                            o.account, fiscal::monthOfDate(o.date),
+                            Amount::fromRaw(std::numeric_limits<std::int64_t>::max()).formatEntry(),
+                            QString::fromLatin1(m_direction.notDone)));
+        }
+        m_carried -= int(m_skipped.size());
         lines.close();
+        // A month End Month has closed holds history lines: postings into it are not in
+        // its period balances until End Month runs for it again.
+        std::sort(months.begin(), months.end());
+        if (m_direction.sign > 0)
+            for (const QDate& first : months)
+                if (count(modDBUtil::GetTransactionHistoryCountInRange(
+                        first, QDate(first.year(), first.month(), first.daysInMonth()))) > 0)
+                    m_endedMonths << fiscal::monthOfDate(first);
         execute(
             modDBUtil::UpdateTransactionsPostedInRange(DateFrom, DateTo, m_direction.postedAfter));
         for (const SkippedTransaction& t : m_skipped)
@@ -221,10 +274,20 @@ RunOutcome PostingRun::run(const QDate& DateFrom, const QDate& DateTo) {
     });
 }
 
-void PostingRun::afterDone() {
-    const QString text = skippedMessage(m_skipped, QString::fromLatin1(m_direction.notDone));
-    if (!text.isEmpty())
-        ui().messageBox(text, QString::fromLatin1(m_direction.title));
+QString PostingRun::doneText(const QString& doneMessage) const {
+    if (m_carried == 0 && m_skipped.empty() && m_direction.sign < 0)
+        return QStringLiteral("No posted transaction in the journal is dated %1 to %2: nothing "
+                              "was reverted. (Transactions closed by End Month come back to the "
+                              "journal with Revert End Month.)")
+            .arg(m_range.first.toString(QStringLiteral("yyyy-MM-dd")),
+                 m_range.second.toString(QStringLiteral("yyyy-MM-dd")));
+    QString ended;
+    if (!m_endedMonths.isEmpty())
+        ended = QStringLiteral("Posted into months already ended: %1. Run End Month again for "
+                               "them to close these postings.")
+                    .arg(m_endedMonths.join(QStringLiteral(", ")));
+    return withNotes({skippedMessage(m_skipped, QString::fromLatin1(m_direction.notDone)), ended},
+                     doneMessage);
 }
 
 } // namespace zelk::periods

@@ -3,6 +3,8 @@
 #include "PeriodRun.h"
 
 #include <QDate>
+#include <QStringList>
+#include <utility>
 #include <vector>
 
 namespace zelk::periods {
@@ -23,6 +25,11 @@ struct SkippedTransaction {
 // Each general-ledger row the run needs is read once; its running totals are kept for
 // the rest of the run, and each row that changed is written once at the end of the
 // run, before the commit. The rows end as if every line had re-read its row.
+//
+// The done message says, before the run's done line, which transactions were left and
+// which months End Month had already closed took postings; a reversal that finds
+// nothing to revert says so instead. A total that would pass the largest amount stops
+// the run, naming the account and the month, and nothing is changed.
 class PostingRun : public PeriodRun {
 public:
     RunOutcome run(const QDate& DateFrom, const QDate& DateTo);
@@ -44,11 +51,14 @@ public:
 protected:
     PostingRun(Connection& cnn, ProgressSink& progress, const Direction& direction)
         : PeriodRun(cnn, progress), m_direction(direction) {}
-    void afterDone() override;
+    QString doneText(const QString& doneMessage) const override;
 
 private:
     const Direction& m_direction;
     std::vector<SkippedTransaction> m_skipped;
+    int m_carried = 0;         // transactions carried over
+    QStringList m_endedMonths; // "June 2004": ended months that took postings
+    std::pair<QDate, QDate> m_range;
 };
 
 // Posting: every unposted transaction dated in the range is posted. A transaction whose

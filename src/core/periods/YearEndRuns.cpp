@@ -199,10 +199,122 @@ bool RevertEndYear::confirmBeforeRun() {
         requestCancel();
         return false;
     }
+    if (!gatherDeleted(company, true)) {
+        requestCancel();
+        return false;
+    }
+    return true;
+}
+
+bool RevertEndYear::gatherDeleted(const CompanyRow& company, bool asking) {
+    m_gathered = true;
+    m_deleted.clear();
+    if (company.BeginPeriodYear == company.CurrentPeriodYear)
+        return true; // the run says that no earlier year can be reopened
+    const int previous = company.CurrentPeriodYear - 1;
+    const QString title = QStringLiteral("Revert End Year");
+    // The newest snapshot before a year end of PY is the one before the year end that
+    // is reverted: every later year end of PY took a newer one.
+    bool found = false;
+    for (const QString& path : snapshots::takenBefore(m_cnn, snapshots::Step::EndYear)) {
+        try {
+            // with the books' key, or the program's own when the books have another
+            std::unique_ptr<Connection> snap;
+            try {
+                snap = m_cnn.openSnapshot(path, false);
+            } catch (const WrongKeyError&) {
+                if (m_cnn.usesProgramKey())
+                    throw;
+                snap = m_cnn.openSnapshot(path, false, QByteArray());
+            }
+            const CompanyRow then = CompanyRow::fromRows(snap->execute(modDBUtil::GetCompany()));
+            if (then.CurrentPeriodYear != previous)
+                continue;
+            RowSet trx = snap->execute(modDBUtil::GetTransactionsInRange(
+                QDate(1, 1, 1), fiscal::lastDayOfYear(then.FinancialPeriodBegin, previous)));
+            for (trx.moveFirst(); !trx.eof(); trx.moveNext()) {
+                DeletedTransaction t;
+                t.number = trx.text(QStringLiteral("TransactionNo"));
+                t.source = trx.text(QStringLiteral("Source"));
+                t.description = trx.text(QStringLiteral("Description"));
+                t.date = trx.date(QStringLiteral("DateStamp"));
+                t.posted = trx.boolean(QStringLiteral("Posted"));
+                RowSet lines = snap->execute(modDBUtil::GetTransactionDetails(t.number));
+                for (lines.moveFirst(); !lines.eof(); lines.moveNext())
+                    t.lines.push_back({lines.text(QStringLiteral("AccountNo")),
+                                       int(lines.integer(QStringLiteral("Seq"))),
+                                       lines.amount(QStringLiteral("Amount"))});
+                m_deleted.push_back(std::move(t));
+            }
+            found = true;
+            break;
+        } catch (const OpenError&) {
+            // another key, or damaged: an older one may still serve
+        } catch (const DbError&) {
+        }
+        m_deleted.clear();
+    }
+    if (!asking)
+        return true;
+    if (!found) {
+        // Without a closed year PY the run changes nothing, and there is nothing to ask.
+        RowSet closed;
+        if (!tryQuery(modDBUtil::GetAccountBalanceHistoriesOfYear(previous), closed))
+            return false;
+        if (closed.isEmpty())
+            return true;
+        return ui().askOkCancel(
+            QStringLiteral("No snapshot taken before the end of %1 can be read with the books' "
+                           "key or the program's, so the unposted transactions End Year "
+                           "deleted, if any, cannot come back.")
+                    .arg(previous) +
+                QChar(u'\n') + QStringLiteral("Revert End Year anyway?"),
+            title);
+    }
+    // They come back only whole: a number in use again or an account deleted since
+    // would leave one out.
+    QStringList taken, gone;
+    for (const DeletedTransaction& t : m_deleted) {
+        RowSet rows;
+        if (!tryQuery(modDBUtil::GetTransaction(t.number), rows))
+            return false;
+        if (!rows.eof())
+            taken << t.number;
+        for (const DeletedLine& line : t.lines) {
+            if (gone.contains(line.account, Qt::CaseInsensitive))
+                continue;
+            if (!tryQuery(modDBUtil::GetAccount(line.account), rows))
+                return false;
+            if (rows.eof())
+                gone << line.account;
+        }
+    }
+    if (!taken.isEmpty()) {
+        ui().messageBox(QStringLiteral("End Year deleted unposted transactions that reverting "
+                                       "brings back, and the journal now holds others with "
+                                       "their numbers: %1. Give those other numbers first.")
+                            .arg(taken.join(QStringLiteral(", "))),
+                        title);
+        return false;
+    }
+    if (!gone.isEmpty()) {
+        ui().messageBox(QStringLiteral("End Year deleted unposted transactions that reverting "
+                                       "brings back, and accounts of theirs no longer exist: "
+                                       "%1. Add them again first.")
+                            .arg(gone.join(QStringLiteral(", "))),
+                        title);
+        return false;
+    }
     return true;
 }
 
 RunOutcome RevertEndYear::run() {
+    if (!m_gathered) {
+        RowSet company;
+        if (!tryQuery(modDBUtil::GetCompany(), company))
+            return RunOutcome::Abort;
+        gatherDeleted(CompanyRow::fromRows(company), false);
+    }
     if (!snapshots::takeBefore(m_cnn, snapshots::Step::RevertEndYear))
         return RunOutcome::NotStarted;
     return perform(QStringLiteral("Revert end year is done!"), [&] {
@@ -251,7 +363,8 @@ RunOutcome RevertEndYear::run() {
             uncovered.push_back({account, needsBalance, needsLedger, opening});
         }
 
-        startSteps(balances.recordCount() + ledger.recordCount() + int(uncovered.size()) + 3);
+        startSteps(balances.recordCount() + ledger.recordCount() + int(uncovered.size()) +
+                   int(m_deleted.size()) + 3);
         execute(modDBUtil::DeleteAllAccountBalances());
         step();
         execute(modDBUtil::DeleteAllGeneral());
@@ -280,6 +393,14 @@ RunOutcome RevertEndYear::run() {
                 execute(modDBUtil::InsertAccountBalance(u.account, previous, u.opening));
             if (u.needsLedger)
                 execute(modDBUtil::InsertGeneralYear(u.account, previous));
+            step();
+        }
+        for (const DeletedTransaction& t : m_deleted) {
+            execute(
+                modDBUtil::InsertTransaction(t.number, t.source, t.description, t.date, t.posted));
+            for (const DeletedLine& line : t.lines)
+                execute(modDBUtil::InsertTransactionDetail(t.number, line.account, line.seq,
+                                                           line.amount));
             step();
         }
         execute(modDBUtil::UpdateCompanyPeriods(company.BeginPeriod, company.BeginPeriodYear,

@@ -1,6 +1,11 @@
 #pragma once
 
 #include "PeriodRun.h"
+#include "core/data/Amount.h"
+#include "core/data/FiscalCalendar.h"
+
+#include <QDate>
+#include <vector>
 
 namespace zelk::periods {
 
@@ -42,19 +47,43 @@ public:
 // rows of every other year are dropped from the general ledger and the balances, and PY
 // becomes the open year. Every account is left with a balance row and twelve general-
 // ledger rows of PY; one added after the year end keeps the beginning balance it was
-// given. The journal's (unposted) transactions stay as they are.
+// given. The journal's transactions stay as they are, and those the year end deleted
+// (dated in PY or before, unposted) come back as they were, read from the snapshot taken
+// before it.
 class RevertEndYear : public PeriodRun {
 public:
     using PeriodRun::PeriodRun;
 
     // The checks before the run: refuses while months of the open year are closed
     // (their history would be stranded) or posted transactions are in the journal (their
-    // ledger rows would be dropped). False: the run is not to go ahead (the cancel flag
-    // is set).
+    // ledger rows would be dropped), and while a transaction the year end deleted cannot
+    // come back (its number is in the journal again, or one of its accounts is gone).
+    // Asks whether to go on when no snapshot from before the year end can be read. False:
+    // the run is not to go ahead (the cancel flag is set).
     bool confirmBeforeRun();
 
     // A snapshot of the books comes first; when it fails the run does not start.
     RunOutcome run();
+
+private:
+    struct DeletedLine {
+        QString account;
+        int seq = 0;
+        Amount amount;
+    };
+    struct DeletedTransaction {
+        QString number, source, description;
+        QDate date;
+        bool posted = false;
+        std::vector<DeletedLine> lines;
+    };
+    // Reads the transactions the year end deleted from the newest snapshot taken before
+    // it; asking (before the run) also checks that they can come back and asks when no
+    // snapshot can be read. False: the run is not to go ahead.
+    bool gatherDeleted(const CompanyRow& company, bool asking);
+
+    bool m_gathered = false;
+    std::vector<DeletedTransaction> m_deleted;
 };
 
 } // namespace zelk::periods

@@ -1,3 +1,4 @@
+#include "MonthFigures.h"
 #include "ReportRun.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -14,10 +15,11 @@ namespace {
 
 // The balance of a balance row at the end of period p: the beginning balance of the
 // year and the month figures up to p.
-Amount balanceToPeriod(const RowSet& r, int period) {
+Amount balanceToPeriod(const RowSet& r, int period, const MonthFigures& figures) {
+    const QString account = r.text(QStringLiteral("AccountNo"));
     std::vector<Amount> terms{r.amount(QStringLiteral("BeginningBalance"))};
     for (int i = 1; i <= period; ++i)
-        terms.push_back(r.amount(QStringLiteral("Saldo%1").arg(i)));
+        terms.push_back(figures.figure(account, i, r.amount(QStringLiteral("Saldo%1").arg(i))));
     return Amount::sum(terms);
 }
 
@@ -37,7 +39,8 @@ void writeHeading(ReportFile& file, const char* heading) {
 // the beginning balance of the year plus the month figures up to that month. The
 // earning accounts and the result of the year not yet closed into them (the revenues
 // and expenses to date) are equities, so that the assets equal the liabilities and
-// equities of balanced books.
+// equities of balanced books. Months not yet ended count what is posted in them
+// (MonthFigures).
 BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     const CompanyRow company = CompanyRow::read(run.connection());
     const int year = company.CurrentPeriodYear;
@@ -59,11 +62,12 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
         return BuildResult::NoData;
     }
     run.start(records);
+    const MonthFigures figures(run.connection(), year, company.FinancialPeriodBegin, 1, period);
 
     std::vector<Amount> results; // the year's result: revenues and expenses, negated
     for (RowSet* rs : {&revenues, &expenses})
         for (rs->moveFirst(); !rs->eof(); rs->moveNext())
-            results.push_back(-balanceToPeriod(*rs, period));
+            results.push_back(-balanceToPeriod(*rs, period, figures));
     const Amount result = Amount::sum(results);
 
     ReportFile file(ReportFilePath(), run.tableRows());
@@ -71,7 +75,7 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
                         QStringLiteral("AccountName"), QStringLiteral("Balance")});
     WriteReportOpening(file, company, QStringLiteral("Balance Sheet"));
     WritePeriodLine(file, period, Month, year, company.FinancialPeriodBegin);
-    WriteNotClosedLine(file, run.connection(), 1, period, year, company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, figures.notEnded());
     WriteRule(file, false);
     WritePar(file);
 
@@ -79,7 +83,7 @@ BuildResult BuildBalanceSheet(int Month, ReportRun& run) {
     // where `negated`, adding each printed figure to `printed`; false when cancelled.
     auto writeRows = [&](RowSet& rs, bool negated, std::vector<Amount>& printed) {
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-            const Amount balance = balanceToPeriod(rs, period);
+            const Amount balance = balanceToPeriod(rs, period, figures);
             const Amount shown = negated ? -balance : balance;
             printed.push_back(shown);
             WriteStatementRow(file, rs.text(QStringLiteral("AccountNo")),

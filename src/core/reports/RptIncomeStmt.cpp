@@ -1,3 +1,4 @@
+#include "MonthFigures.h"
 #include "ReportRun.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
@@ -27,6 +28,7 @@ void writeSectionHeading(ReportFile& file, const QString& heading) {
 } // namespace
 
 // The month's figures of the revenue and expense accounts, their sums, and the result.
+// A month not yet ended shows what is posted in it (MonthFigures).
 BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     const CompanyRow company = CompanyRow::read(run.connection());
     const int period = fiscal::periodOfMonth(company.FinancialPeriodBegin, Month);
@@ -38,14 +40,19 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
         return BuildResult::NoData;
     }
     run.start(revenues.recordCount() + expenses.recordCount());
+    const MonthFigures figures(run.connection(), company.CurrentPeriodYear,
+                               company.FinancialPeriodBegin, period, period);
+    auto figure = [&](const RowSet& rs) {
+        return figures.figure(rs.text(QStringLiteral("AccountNo")), period,
+                              rs.amount(QStringLiteral("Saldo")));
+    };
 
     ReportFile file(ReportFilePath(), run.tableRows());
     file.setDataHeader({QStringLiteral("Section"), QStringLiteral("AccountNo"),
                         QStringLiteral("AccountName"), QStringLiteral("Amount")});
     WriteReportOpening(file, company, QStringLiteral("Income Statement"));
     WritePeriodLine(file, period, Month, company.CurrentPeriodYear, company.FinancialPeriodBegin);
-    WriteNotClosedLine(file, run.connection(), period, period, company.CurrentPeriodYear,
-                       company.FinancialPeriodBegin);
+    WriteNotClosedLine(file, figures.notEnded());
     WriteRule(file, false);
     WritePar(file);
 
@@ -53,7 +60,7 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     writeSectionHeading(file, QStringLiteral("Revenues"));
     Amount revenueSum;
     for (revenues.moveFirst(); !revenues.eof(); revenues.moveNext()) {
-        const Amount saldo = revenues.amount(QStringLiteral("Saldo"));
+        const Amount saldo = figure(revenues);
         WriteStatementRow(file, revenues.text(QStringLiteral("AccountNo")),
                           revenues.text(QStringLiteral("AccountName")), Amount() - saldo);
         revenueSum -= saldo;
@@ -65,7 +72,7 @@ BuildResult BuildIncomeStatement(int Month, ReportRun& run) {
     writeSectionHeading(file, QStringLiteral("Expenses"));
     Amount expenseSum;
     for (expenses.moveFirst(); !expenses.eof(); expenses.moveNext()) {
-        const Amount saldo = expenses.amount(QStringLiteral("Saldo"));
+        const Amount saldo = figure(expenses);
         WriteStatementRow(file, expenses.text(QStringLiteral("AccountNo")),
                           expenses.text(QStringLiteral("AccountName")), saldo);
         expenseSum += saldo;

@@ -3,21 +3,49 @@
 #include "core/data/FiscalCalendar.h"
 #include "core/data/modDBUtil.h"
 #include "core/data/modUtils.h"
+#include "core/periods/PeriodRun.h"
 #include "modRptUtil.h"
 
 namespace zelk::reports {
 
 using namespace modRptUtil;
 
-// Every journal transaction of a range of days, posted or not: its header, its lines
-// split into debit and credit, and its own sums.
+namespace {
+
+// The header of one transaction of the list: a journal transaction, or the lines of the
+// history that share a number, date, source and description.
+struct ListedTransaction {
+    bool closed;
+    QString number;
+    QDate date;
+    QString source;
+    QString description;
+    bool posted;
+
+    static ListedTransaction of(const RowSet& r) {
+        return {r.boolean(QStringLiteral("Closed")),   r.text(QStringLiteral("TransactionNo")),
+                r.date(QStringLiteral("DateStamp")),   r.text(QStringLiteral("Source")),
+                r.text(QStringLiteral("Description")), r.boolean(QStringLiteral("Posted"))};
+    }
+    bool sameAs(const ListedTransaction& t) const {
+        return closed == t.closed && periods::sameAccount(number, t.number) && date == t.date &&
+               source == t.source && description == t.description;
+    }
+};
+
+} // namespace
+
+// Every transaction of a range of days: the journal's, posted or not, and the closed
+// ones of the transaction history ("Closed"); its header, its lines split into debit
+// and credit, and its own sums.
 BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, ReportRun& run) {
-    RowSet trxs = run.connection().stream(modDBUtil::GetTransactionsInRange(DateFrom, DateTo));
-    if (trxs.isEmpty()) {
+    RowSet lines =
+        run.connection().stream(modDBUtil::GetTransactionListLinesInRange(DateFrom, DateTo));
+    if (lines.isEmpty()) {
         return BuildResult::NoData;
     }
     run.start(int(run.connection()
-                      .execute(modDBUtil::GetTransactionCountInRange(DateFrom, DateTo))
+                      .execute(modDBUtil::GetTransactionListCountInRange(DateFrom, DateTo))
                       .integer(QStringLiteral("TransactionCount"))));
 
     ReportFile file(ReportFilePath(), run.tableRows());
@@ -31,30 +59,28 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
                    QStringLiteral(" to ") + MediumDate(DateTo));
     WritePar(file);
 
-    for (trxs.moveFirst(); !trxs.eof(); trxs.moveNext()) {
-        const QString number = trxs.text(QStringLiteral("TransactionNo"));
-        const QString date = modUtils::SqlDate(
-            trxs.date(QStringLiteral("DateStamp")).toString(QStringLiteral("yyyy/MM/dd")));
-        const bool posted = trxs.boolean(QStringLiteral("Posted"));
-        const QString status = modUtils::SqlBool(modUtils::BoolText(posted));
-        file.setRowContext({textCell(number), dateCell(trxs.date(QStringLiteral("DateStamp"))),
-                            textCell(trxs.text(QStringLiteral("Source"))),
-                            textCell(posted ? QStringLiteral("Yes") : QStringLiteral("No")),
-                            textCell(trxs.text(QStringLiteral("Description")))});
+    while (!lines.eof()) {
+        const ListedTransaction t = ListedTransaction::of(lines);
+        const QString date = modUtils::SqlDate(t.date.toString(QStringLiteral("yyyy/MM/dd")));
+        const QString status =
+            t.closed ? QStringLiteral("Closed") : modUtils::SqlBool(modUtils::BoolText(t.posted));
+        file.setRowContext({textCell(t.number), dateCell(t.date), textCell(t.source),
+                            textCell(t.closed   ? QStringLiteral("Closed")
+                                     : t.posted ? QStringLiteral("Yes")
+                                                : QStringLiteral("No")),
+                            textCell(t.description)});
 
         WriteRule(file, false);
         WritePar(file);
-        file.WriteLine(QStringLiteral("Transaction No.: ") + RtfText(number));
+        file.WriteLine(QStringLiteral("Transaction No.: ") + RtfText(t.number));
         WritePar(file);
         file.WriteLine(QStringLiteral("Date           : ") + date);
         WritePar(file);
-        file.WriteLine(QStringLiteral("Source         : ") +
-                       RtfText(trxs.text(QStringLiteral("Source"))));
+        file.WriteLine(QStringLiteral("Source         : ") + RtfText(t.source));
         WritePar(file);
         file.WriteLine(QStringLiteral("Status         : ") + status);
         WritePar(file);
-        file.WriteLine(QStringLiteral("Description    : ") +
-                       RtfText(trxs.text(QStringLiteral("Description"))));
+        file.WriteLine(QStringLiteral("Description    : ") + RtfText(t.description));
         WritePar(file);
         WriteRule(file, false);
         WritePar(file);
@@ -64,8 +90,9 @@ BuildResult BuildTransactionList(const QDate& DateFrom, const QDate& DateTo, Rep
         WritePar(file);
 
         Amount debits, credits;
-        RowSet lines = run.connection().execute(modDBUtil::GetTransactionDetails(number));
-        for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
+        for (; !lines.eof() && ListedTransaction::of(lines).sameAs(t); lines.moveNext()) {
+            if (lines.isNull(QStringLiteral("AccountNo")))
+                continue; // a transaction without lines
             const Amount amount = lines.amount(QStringLiteral("Amount"));
             Amount debit, credit;
             if (amount > Amount()) {

@@ -358,34 +358,17 @@ void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
     WritePar(Stream);
 }
 
-QString NotClosedText(zelk::Connection& cnn, int firstPeriod, int lastPeriod, int fiscalYear,
-                      int financialPeriodBegin) {
-    // The calendar month of period p.
-    auto month = [&](int p) { return (financialPeriodBegin + p - 2) % 12 + 1; };
-    const QDate from =
-        zelk::fiscal::firstDayOfMonth(financialPeriodBegin, fiscalYear, month(firstPeriod));
-    const QDate to =
-        zelk::fiscal::lastDayOfMonth(financialPeriodBegin, fiscalYear, month(lastPeriod));
-    zelk::RowSet dates = cnn.openRowSet(modDBUtil::GetPostedDatesInRange(from, to));
-    QStringList months;
-    for (dates.moveFirst(); !dates.eof(); dates.moveNext()) {
-        const QString m = zelk::fiscal::monthOfDate(dates.date(QStringLiteral("DateStamp")));
-        if (months.isEmpty() || months.back() != m)
-            months << m;
-    }
+QString NotClosedText(const QStringList& months) {
     if (months.isEmpty())
         return QString();
     return QStringLiteral("Not closed by End Month: ") + months.join(QStringLiteral(", ")) +
            QLatin1Char('.');
 }
 
-void WriteNotClosedLine(ReportFile& Stream, zelk::Connection& cnn, int firstPeriod, int lastPeriod,
-                        int fiscalYear, int financialPeriodBegin) {
-    const QString text =
-        NotClosedText(cnn, firstPeriod, lastPeriod, fiscalYear, financialPeriodBegin);
-    if (text.isEmpty())
+void WriteNotClosedLine(ReportFile& Stream, const QStringList& months) {
+    if (months.isEmpty())
         return;
-    Stream.WriteLine(text);
+    Stream.WriteLine(NotClosedText(months));
     WritePar(Stream);
 }
 

@@ -170,13 +170,10 @@ void WriteReportOpening(ReportFile& Stream, const zelk::CompanyRow& company, con
 // The 9-point period line and its paragraph mark.
 void WritePeriodLine(ReportFile& Stream, int period, int month, int fiscalYear,
                      int financialPeriodBegin);
-// "Not closed by End Month: May 2004, June 2004." naming the months of periods
-// firstPeriod ... lastPeriod of the fiscal year whose posted transactions are still in
-// the journal (their figures are not yet in the period balances); empty text when none.
-QString NotClosedText(zelk::Connection& cnn, int firstPeriod, int lastPeriod, int fiscalYear,
-                      int financialPeriodBegin);
+// "Not closed by End Month: May 2004, June 2004." naming the months whose posted
+// transactions End Month has not yet closed (MonthFigures::notEnded); empty text when none.
+QString NotClosedText(const QStringList& months);
 // That text and its paragraph mark, when there is one.
-void WriteNotClosedLine(ReportFile& Stream, zelk::Connection& cnn, int firstPeriod, int lastPeriod,
-                        int fiscalYear, int financialPeriodBegin);
+void WriteNotClosedLine(ReportFile& Stream, const QStringList& months);
 
 } // namespace modRptUtil

@@ -1,4 +1,5 @@
 #include "frmRestoreSnapshot.h"
+#include "frmPassphrase.h"
 
 #include "core/data/Connection.h"
 #include "core/data/UserPorts.h"
@@ -6,6 +7,7 @@
 #include "ui/widgets/Twips.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,8 +26,11 @@ QString sizeText(qint64 bytes) {
 
 } // namespace
 
-frmRestoreSnapshot::frmRestoreSnapshot(std::function<bool()> closeWindows, QWidget* parent)
-    : QDialog(parent), m_closeWindows(std::move(closeWindows)) {
+frmRestoreSnapshot::frmRestoreSnapshot(std::function<bool()> closeWindows, QWidget* parent,
+                                       zelk::PassphrasePrompt* prompt)
+    : QDialog(parent), m_closeWindows(std::move(closeWindows)),
+      m_ownPrompt(prompt ? nullptr : new PassphraseWindow),
+      m_prompt(prompt ? prompt : m_ownPrompt.get()) {
     setObjectName(QStringLiteral("frmRestoreSnapshot"));
     setWindowTitle(QLatin1String(Title));
     grdSnapshots = new QTableWidget(0, 5, this);
@@ -76,13 +81,15 @@ void frmRestoreSnapshot::Form_Load() {
         const snapshots::Snapshot& s = m_snapshots[size_t(r)];
         const QStringList cells = {
             s.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), s.step,
-            s.usable ? s.company : QStringLiteral("Cannot be opened: ") + s.problem,
+            s.usable     ? s.company
+            : s.otherKey ? QStringLiteral("Another key: Restore asks for its passphrase")
+                         : QStringLiteral("Cannot be opened: ") + s.problem,
             s.usable ? QString::number(s.year) : QString(), sizeText(s.size)};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 3)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (!s.usable)
+            if (!s.usable && !s.otherKey)
                 item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
             grdSnapshots->setItem(r, c, item);
         }
@@ -96,14 +103,48 @@ void frmRestoreSnapshot::grdSnapshots_SelectionChanged() {
     const int row = grdSnapshots->currentRow();
     const bool chosen =
         grdSnapshots->selectionModel()->hasSelection() && row >= 0 && row < int(m_snapshots.size());
-    cmdRestore->setEnabled(chosen && m_snapshots[size_t(row)].usable);
+    cmdRestore->setEnabled(chosen &&
+                           (m_snapshots[size_t(row)].usable || m_snapshots[size_t(row)].otherKey));
+}
+
+bool frmRestoreSnapshot::unlock(snapshots::Snapshot& chosen, QByteArray& passphrase) {
+    QString note;
+    for (int tries = 0; tries < PassphraseTries; ++tries) {
+        std::optional<QByteArray> typed = m_prompt->askPassphrase(chosen.path, note);
+        if (!typed)
+            return false;
+        note = QStringLiteral("Wrong passphrase.");
+        bool opened = false;
+        {
+            controls::BusyPointer busy; // the key derivation takes a moment
+            opened = snapshots::unlock(*g_cnn, chosen, *typed);
+        }
+        if (opened) {
+            passphrase = *typed;
+            wipeSecret(*typed);
+            return true;
+        }
+        wipeSecret(*typed);
+    }
+    ui().messageBox(QStringLiteral("The snapshot %1 does not open with the passphrases given.")
+                        .arg(QDir::toNativeSeparators(chosen.path)),
+                    QLatin1String(Title));
+    return false;
 }
 
 void frmRestoreSnapshot::cmdRestore_Click() {
     const int row = grdSnapshots->currentRow();
-    if (!g_cnn || row < 0 || row >= int(m_snapshots.size()) || !m_snapshots[size_t(row)].usable)
+    if (!g_cnn || row < 0 || row >= int(m_snapshots.size()))
         return;
-    const snapshots::Snapshot chosen = m_snapshots[size_t(row)];
+    snapshots::Snapshot chosen = m_snapshots[size_t(row)];
+    // the passphrase of a snapshot under another key, wiped whatever happens
+    QByteArray passphrase;
+    struct Wipe {
+        QByteArray& secret;
+        ~Wipe() { wipeSecret(secret); }
+    } wipe{passphrase};
+    if (!chosen.usable && !(chosen.otherKey && unlock(chosen, passphrase)))
+        return;
     const QString title = QLatin1String(Title);
     const QString when = chosen.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!ui().askYesNo(QStringLiteral("Replace the books with the snapshot of %1, taken before "
@@ -118,7 +159,7 @@ void frmRestoreSnapshot::cmdRestore_Click() {
         return;
     try {
         controls::BusyPointer busy;
-        snapshots::restore(*g_cnn, chosen);
+        snapshots::restore(*g_cnn, chosen, passphrase);
     } catch (const snapshots::SnapshotError& e) {
         ui().messageBox(e.message(), title);
         Form_Load();

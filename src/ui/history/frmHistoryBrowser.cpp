@@ -1,6 +1,7 @@
 #include "frmHistoryBrowser.h"
 
 #include "core/accounts/AccountLookup.h"
+#include "core/bank/BankSettings.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
 #include "core/data/modErrors.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/CommonControls.h"
 #include "ui/widgets/ExchangeDialogs.h"
 #include "ui/widgets/Twips.h"
+#include "ui/widgets/WindowCommands.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -339,6 +341,16 @@ frmAccountCard::frmAccountCard(const QString& account, QWidget* parent)
     print->setGeometry(twips(4584), twips(144), twips(1476), twips(492));
     commandFrame()->setMinimumWidth(twips(4584 + 1476 + 48));
     connect(print, &QPushButton::clicked, this, &frmAccountCard::cmdPrint_Click);
+    // After Print, on the card of a bank account: its statement imported from here.
+    cmdImportStatement =
+        zelk::controls::button(commandFrame(), QStringLiteral("cmdImportStatement"),
+                               QStringLiteral("Import &Bank Statement\u2026"));
+    cmdImportStatement->setGeometry(twips(6108), twips(144), twips(2520), twips(492));
+    cmdImportStatement->hide();
+    connect(cmdImportStatement, &QPushButton::clicked, this, [this] {
+        zelk::windows::openImportBankStatement(this, m_choice.account);
+        LoadGrid(m_choice);
+    });
     openAtHand();
     m_choice.account = account;
     if (account.isEmpty())
@@ -367,6 +379,10 @@ void frmAccountCard::nameAccount() {
         if (const auto* a = lookup.findNo(m_choice.account))
             m_accountText = a->AccountNo + QLatin1Char(' ') + a->AccountName;
     }
+    const bool bank =
+        !m_accountText.isEmpty() && zelk::bank::isBankAccount(*zelk::g_cnn, m_choice.account);
+    cmdImportStatement->setVisible(bank);
+    commandFrame()->setMinimumWidth(twips((bank ? 6108 + 2520 : 4584 + 1476) + 48));
     const QString caption = browser().browserDesign().caption;
     setWindowTitle(m_accountText.isEmpty() ? caption
                                            : caption + QStringLiteral(" \u2014 ") + m_accountText);

@@ -112,7 +112,10 @@ protected:
     bool SelectRange(zelk::history::RangeChoice& choice) override;
 
 private:
-    void nameAccount(); // the title names the chosen account
+    // The title names the chosen account; a bank account's card can import its statement.
+    void nameAccount();
 
     QString m_accountText; // "1000 Cash"
+    // "Import &Bank Statement…": the statement import with this account chosen.
+    QPushButton* cmdImportStatement;
 };

@@ -149,6 +149,8 @@ void frmMain::buildMenus() {
             modal(openImportAccounts));
     addItem(file, "mnuImportTransactions", QStringLiteral("Import &Transactions\u2026"), 0,
             modal(openImportTransactions));
+    addItem(file, "mnuImportBankStatement", QStringLiteral("Import Bank &Statement\u2026"), 0,
+            [this] { openImportBankStatement(this); });
     file->addSeparator();
     addItem(file, "mnuRestoreSnapshot", QStringLiteral("&Restore Snapshot\u2026"), 0,
             [this] { openRestoreSnapshot(this, [this] { return closeChildWindows(); }); });
@@ -180,6 +182,7 @@ void frmMain::buildMenus() {
     addItem(ledger, "mnuLedgerAccount", QStringLiteral("&Accounts"), 9, child(openLedgerAccounts));
     addItem(ledger, "mnuAccountCard", QStringLiteral("Account &Card"), 16,
             [this] { openAccountCard(m_area); });
+    addItem(ledger, "mnuBankRules", QStringLiteral("&Bank Rules\u2026"), 0, modal(openBankRules));
     addItem(ledger, "mnuCompany", QStringLiteral("Company &Info"), 10, modal(openCompany));
 
     QMenu* history = menu("mnuHistory", QStringLiteral("H&istory"));

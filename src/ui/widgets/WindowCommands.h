@@ -44,6 +44,10 @@ void openBalanceHistory(QMdiArea* area);
 // exchange
 void openImportAccounts(QWidget* parent);
 void openImportTransactions(QWidget* parent);
+// bank statements: the import (into the account given, else the first bank account) and
+// the rules
+void openImportBankStatement(QWidget* parent, const QString& account = QString());
+void openBankRules(QWidget* parent);
 // The account card of the account: with none, of the current account of the active
 // account list, and with no such list the card asks for the account first.
 void openAccountCard(QMdiArea* area, const QString& account = QString());

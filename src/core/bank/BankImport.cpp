@@ -1,0 +1,501 @@
+#include "BankImport.h"
+
+#include "core/accounts/AccountLookup.h"
+#include "core/books/Snapshots.h"
+#include "core/data/Connection.h"
+#include "core/data/FiscalCalendar.h"
+#include "core/data/modDBUtil.h"
+#include "core/journal/TransactionEntry.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <map>
+
+namespace zelk::bank {
+
+namespace {
+
+// Words of a text for comparing texts: lower case, letters and digits, two or more
+// characters, no pure numbers (dates, amounts and invoice numbers change every time).
+QStringList wordsOf(const QString& text) {
+    static const QRegularExpression split(QStringLiteral("[^\\p{L}\\p{N}]+"));
+    QStringList out;
+    for (const QString& w : text.toLower().split(split, Qt::SkipEmptyParts)) {
+        bool digits = true;
+        for (const QChar c : w)
+            digits = digits && c.isDigit();
+        if (w.size() >= 2 && !digits && !out.contains(w))
+            out << w;
+    }
+    return out;
+}
+
+bool sameKey(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// The past transactions of the bank account: their description's words and the
+// counter-account they were booked to, with an index from each word to them.
+class Learning {
+public:
+    struct Past {
+        QString transactionNo;
+        QDate date;
+        Amount bankAmount;
+        QString counterAccount;
+        std::vector<int> words; // sorted word ids
+    };
+    std::vector<Past> past;
+
+    void add(Past p, const QStringList& words) {
+        for (const QString& w : words)
+            p.words.push_back(wordId(w));
+        std::sort(p.words.begin(), p.words.end());
+        const int index = int(past.size());
+        for (const int w : p.words)
+            m_index[w].push_back(index);
+        past.push_back(std::move(p));
+    }
+
+    struct Vote {
+        QString account;
+        int agree = 0;
+        int of = 0;
+    };
+
+    // The counter-account most often booked for the counterparty (every word of its name
+    // in the description), or without one for the most similar text.
+    // A vote is counted once per counterparty and once per text's words: a statement
+    // repeats them, and a common one is found on many past transactions.
+    Vote propose(const QString& counterparty, const QString& text) {
+        const QStringList party = wordsOf(counterparty);
+        if (!party.isEmpty()) {
+            const Vote v = cached(QLatin1Char('p') + party.join(QLatin1Char(' ')),
+                                  [&] { return vote(withAll(party)); });
+            if (v.of > 0)
+                return v;
+        }
+        const QStringList words = wordsOf(text);
+        return cached(QLatin1Char('t') + words.join(QLatin1Char(' ')),
+                      [&] { return vote(mostSimilar(words)); });
+    }
+
+private:
+    template <class Count>
+    Vote cached(const QString& key, Count count) {
+        if (const auto it = m_cache.constFind(key); it != m_cache.constEnd())
+            return *it;
+        const Vote v = count();
+        m_cache.insert(key, v);
+        return v;
+    }
+    int wordId(const QString& w) {
+        const auto it = m_ids.constFind(w);
+        if (it != m_ids.constEnd())
+            return *it;
+        const int id = int(m_ids.size());
+        m_ids.insert(w, id);
+        return id;
+    }
+    const std::vector<int>* postings(const QString& w) const {
+        const auto id = m_ids.constFind(w);
+        if (id == m_ids.constEnd())
+            return nullptr;
+        const auto it = m_index.find(*id);
+        return it == m_index.end() ? nullptr : &it->second;
+    }
+    std::vector<int> withAll(const QStringList& words) const {
+        std::vector<int> out;
+        bool first = true;
+        for (const QString& w : words) {
+            const std::vector<int>* p = postings(w);
+            if (!p)
+                return {};
+            if (first) {
+                out = *p;
+                first = false;
+                continue;
+            }
+            std::vector<int> both;
+            std::set_intersection(out.begin(), out.end(), p->begin(), p->end(),
+                                  std::back_inserter(both));
+            out.swap(both);
+        }
+        return out;
+    }
+    // The transactions whose words are most like the text's (at least half of the words
+    // of both together are shared).
+    std::vector<int> mostSimilar(const QStringList& words) const {
+        std::vector<int> ids;
+        for (const QString& w : words)
+            if (const auto it = m_ids.constFind(w); it != m_ids.constEnd())
+                ids.push_back(*it);
+        std::sort(ids.begin(), ids.end());
+        std::map<int, int> shared;
+        for (const int id : ids) {
+            const auto& p = m_index.at(id);
+            if (p.size() > past.size() / 2 + 1 && past.size() > 20)
+                continue; // a word on most transactions tells nothing
+            for (const int t : p)
+                ++shared[t];
+        }
+        double best = 0.5;
+        std::vector<int> out;
+        for (const auto& [t, n] : shared) {
+            const double jaccard =
+                double(n) / double(words.size() + past[size_t(t)].words.size() - size_t(n));
+            if (jaccard > best + 1e-9) {
+                best = jaccard;
+                out.clear();
+            }
+            if (jaccard >= best - 1e-9)
+                out.push_back(t);
+        }
+        return out;
+    }
+    Vote vote(const std::vector<int>& found) const {
+        Vote v;
+        QHash<QString, int> counts;
+        for (const int t : found)
+            if (!past[size_t(t)].counterAccount.isEmpty())
+                ++counts[past[size_t(t)].counterAccount.toUpper()];
+        for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
+            v.of += it.value();
+            if (it.value() > v.agree) {
+                v.agree = it.value();
+                v.account = it.key();
+            }
+        }
+        // the account as the books spell it
+        for (const int t : found)
+            if (sameKey(past[size_t(t)].counterAccount, v.account))
+                v.account = past[size_t(t)].counterAccount;
+        return v;
+    }
+
+    QHash<QString, int> m_ids;
+    std::unordered_map<int, std::vector<int>> m_index;
+    QHash<QString, Vote> m_cache;
+};
+
+Amount balanceThrough(Connection& cnn, const QString& account, const QDate& day) {
+    const int begin = CompanyRow::read(cnn).FinancialPeriodBegin;
+    const int year = fiscal::periodOfDate(begin, day).periodYear;
+    Amount balance;
+    for (RowSet rs = cnn.execute(modDBUtil::GetAccountBeginningBalances(account)); !rs.eof();
+         rs.moveNext())
+        if (rs.integer(QStringLiteral("PeriodYear")) == year)
+            balance = rs.amount(QStringLiteral("BeginningBalance"));
+    for (RowSet rs = cnn.stream(
+             modDBUtil::GetAccountCardLines(account, fiscal::firstDayOfYear(begin, year), day));
+         !rs.eof(); rs.moveNext())
+        balance += rs.amount(QStringLiteral("Amount"));
+    return balance;
+}
+
+BankImport::BankImport(Connection& cnn, const QString& bankAccount, Statement statement)
+    : m_cnn(cnn), m_account(bankAccount), m_statement(std::move(statement)),
+      m_learning(std::make_unique<Learning>()) {
+    m_rules = loadRules(cnn, bankAccount);
+    propose();
+}
+
+BankImport::~BankImport() = default;
+
+void BankImport::propose() {
+    // The lines imported before, by identity.
+    QHash<QString, QString> imported; // identity -> transaction
+    QSet<QString> importedTransactions;
+    for (RowSet rs = m_cnn.stream(modDBUtil::GetBankIdentities(m_account)); !rs.eof();
+         rs.moveNext()) {
+        imported.insert(rs.text(QStringLiteral("Identity")),
+                        rs.text(QStringLiteral("TransactionNo")));
+        importedTransactions.insert(rs.text(QStringLiteral("TransactionNo")).toUpper());
+    }
+    // The past transactions of the bank account, a transaction's lines together: what they
+    // teach, and the lines not from an import that a statement line may repeat.
+    std::multimap<qint64, const Learning::Past*> byAmount;
+    {
+        RowSet rs = m_cnn.stream(modDBUtil::GetBankAccountTransactions(m_account));
+        while (!rs.eof()) {
+            Learning::Past p;
+            p.transactionNo = rs.text(QStringLiteral("TransactionNo"));
+            p.date = rs.date(QStringLiteral("DateStamp"));
+            const QString description = rs.text(QStringLiteral("Description"));
+            Amount largest;
+            for (; !rs.eof() && rs.text(QStringLiteral("TransactionNo")) == p.transactionNo &&
+                   rs.date(QStringLiteral("DateStamp")) == p.date;
+                 rs.moveNext()) {
+                const QString account = rs.text(QStringLiteral("AccountNo"));
+                const Amount a = rs.amount(QStringLiteral("Amount"));
+                if (sameKey(account, m_account)) {
+                    p.bankAmount += a;
+                } else if (a.abs() > largest) {
+                    largest = a.abs();
+                    p.counterAccount = account;
+                }
+            }
+            m_learning->add(std::move(p), wordsOf(description));
+        }
+    }
+    for (const Learning::Past& p : m_learning->past)
+        if (!importedTransactions.contains(p.transactionNo.toUpper()))
+            byAmount.emplace(p.bankAmount.raw(), &p);
+
+    m_lines.clear();
+    for (const StatementLine& l : m_statement.lines) {
+        ReviewLine r;
+        r.line = l;
+        r.description = defaultDescription(l);
+        if (const auto it = imported.constFind(l.identity); it != imported.constEnd()) {
+            r.status = LineStatus::Duplicate;
+            r.duplicateOf = *it;
+            m_lines.push_back(r);
+            continue;
+        }
+        for (size_t i = 0; i < m_rules.size(); ++i)
+            if (m_rules[i].matches(l)) {
+                r.source = ReviewLine::Source::Rule;
+                r.rule = int(i) + 1;
+                r.account = m_rules[i].account;
+                if (!m_rules[i].description.isEmpty())
+                    r.description = m_rules[i].description;
+                break;
+            }
+        if (r.source == ReviewLine::Source::None) {
+            const Learning::Vote v = m_learning->propose(l.counterparty, l.text);
+            if (v.of > 0 && double(v.agree) >= LearnedShare * double(v.of)) {
+                r.source = ReviewLine::Source::Learned;
+                r.account = v.account;
+                r.learnedFrom = v.agree;
+                r.learnedOf = v.of;
+            }
+        }
+        const auto [from, to] = byAmount.equal_range(l.amount.raw());
+        for (auto it = from; it != to; ++it)
+            if (std::abs(it->second->date.daysTo(l.date)) <= DuplicateDays) {
+                r.duplicateOf = it->second->transactionNo;
+                break;
+            }
+        r.status = l.amount.isZero()          ? LineStatus::NoAmount
+                   : !r.duplicateOf.isEmpty() ? LineStatus::PossibleDuplicate
+                   : r.account.isEmpty()      ? LineStatus::NoAccount
+                                              : LineStatus::New;
+        r.checked = r.status == LineStatus::New;
+        m_lines.push_back(r);
+    }
+}
+
+QString BankImport::statusText(const ReviewLine& line) {
+    switch (line.status) {
+    case LineStatus::New:
+        return QStringLiteral("new");
+    case LineStatus::Duplicate:
+        return QStringLiteral("duplicate");
+    case LineStatus::PossibleDuplicate:
+        return QStringLiteral("possible duplicate of ") + line.duplicateOf;
+    case LineStatus::NoAccount:
+        return QStringLiteral("no account");
+    case LineStatus::NoAmount:
+        return QStringLiteral("no amount");
+    }
+    return {};
+}
+
+QString BankImport::sourceText(const ReviewLine& line) {
+    switch (line.source) {
+    case ReviewLine::Source::Rule:
+        return QStringLiteral("rule %1").arg(line.rule);
+    case ReviewLine::Source::Learned:
+        return QStringLiteral("learned from %1 of %2").arg(line.learnedFrom).arg(line.learnedOf);
+    case ReviewLine::Source::Chosen:
+        return QStringLiteral("chosen");
+    case ReviewLine::Source::None:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+QString BankImport::defaultDescription(const StatementLine& line) {
+    QString d = line.counterparty;
+    if (!line.text.isEmpty())
+        d += (d.isEmpty() ? QString() : QStringLiteral(": ")) + line.text;
+    if (line.reversal)
+        d = QStringLiteral("Reversal: ") + d;
+    return d;
+}
+
+bool BankImport::checkable(size_t i) const {
+    const LineStatus s = m_lines[i].status;
+    return s != LineStatus::Duplicate && s != LineStatus::NoAmount;
+}
+
+void BankImport::chooseAccount(size_t i, const QString& account, bool remember) {
+    ReviewLine& r = m_lines[i];
+    if (!checkable(i))
+        return;
+    r.account = account.trimmed();
+    r.source = r.account.isEmpty() ? ReviewLine::Source::None : ReviewLine::Source::Chosen;
+    r.remember = remember && !r.account.isEmpty() && !r.line.counterparty.isEmpty();
+    if (r.status == LineStatus::NoAccount || r.status == LineStatus::New) {
+        r.status = r.account.isEmpty() ? LineStatus::NoAccount : LineStatus::New;
+        r.checked = !r.account.isEmpty();
+    }
+}
+
+void BankImport::setChecked(size_t i, bool checked) {
+    if (checkable(i))
+        m_lines[i].checked = checked;
+}
+
+void BankImport::setDescription(size_t i, const QString& description) {
+    m_lines[i].description = description;
+}
+
+BankImport::Totals BankImport::checkedTotals() const {
+    Totals t;
+    for (const ReviewLine& r : m_lines)
+        if (r.checked) {
+            ++t.count;
+            (r.line.amount.isNegative() ? t.out : t.in) += r.line.amount;
+        }
+    return t;
+}
+
+QString BankImport::BalanceCheck::text() const {
+    const QString books = booksClose.formatStandard();
+    if (!statementCloses)
+        return QStringLiteral("The statement states no closing balance; the books will close "
+                              "at %1")
+            .arg(books);
+    QString s = QStringLiteral("The statement closes at %1; the books will close at %2")
+                    .arg(statementCloses->formatStandard(), books);
+    if (!agrees())
+        s += QStringLiteral(", a difference of %1")
+                 .arg((*statementCloses - booksClose).formatStandard());
+    return s;
+}
+
+BankImport::BalanceCheck BankImport::balanceCheck() {
+    BalanceCheck c;
+    c.statementCloses = m_statement.closing;
+    if (m_lines.empty()) {
+        c.booksClose = balanceThrough(m_cnn, m_account, QDate::currentDate());
+        c.booksBefore = c.booksClose;
+        return c;
+    }
+    QDate first = m_lines.front().line.date, last = first;
+    for (const ReviewLine& r : m_lines) {
+        first = std::min(first, r.line.date);
+        last = std::max(last, r.line.date);
+    }
+    c.booksBefore = balanceThrough(m_cnn, m_account, first.addDays(-1));
+    c.booksClose = balanceThrough(m_cnn, m_account, last) + checkedTotals().net();
+    return c;
+}
+
+QStringList BankImport::problems() const {
+    QStringList out;
+    const accounts::AccountLookup lookup = accounts::AccountLookup::Load(m_cnn);
+    for (const ReviewLine& r : m_lines) {
+        if (!r.checked)
+            continue;
+        const QString where =
+            QStringLiteral("line %1 (%2, %3)")
+                .arg(r.line.number)
+                .arg(r.line.date.toString(Qt::ISODate), r.line.amount.formatStandard());
+        if (r.account.isEmpty())
+            out << where + QStringLiteral(": no account");
+        else if (!lookup.findNo(r.account))
+            out << where + QStringLiteral(": account %1 does not exist").arg(r.account);
+        else if (sameKey(r.account, m_account))
+            out << where + QStringLiteral(": the counter-account is the bank account itself");
+    }
+    return out;
+}
+
+CommandOutcome BankImport::write() {
+    m_written = 0;
+    if (!problems().isEmpty())
+        return CommandOutcome::Abort;
+    std::vector<size_t> chosen;
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].checked)
+            chosen.push_back(i);
+    if (chosen.empty())
+        return CommandOutcome::Committed;
+    // The numbers: the prefix and the next free number after the highest in use.
+    const QString prefix = prefixOf(m_cnn, m_account);
+    qint64 highest = 0;
+    int width = 5;
+    QSet<QString> used;
+    for (RowSet rs = m_cnn.stream(modDBUtil::GetAllTransactionNumbers()); !rs.eof();
+         rs.moveNext()) {
+        const QString no = rs.text(QStringLiteral("TransactionNo"));
+        used.insert(no.toUpper());
+        if (!no.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        bool ok = false;
+        const QString digits = no.mid(prefix.size());
+        const qint64 n = digits.toLongLong(&ok);
+        if (ok && !digits.startsWith(QLatin1Char('-')) && !digits.startsWith(QLatin1Char('+'))) {
+            highest = std::max(highest, n);
+            width = std::max(width, int(digits.size()));
+        }
+    }
+    std::vector<Rule> rules = m_rules;
+    for (const size_t i : chosen) {
+        const ReviewLine& r = m_lines[i];
+        if (!r.remember)
+            continue;
+        Rule rule;
+        rule.field = Rule::Field::Counterparty;
+        rule.pattern = r.line.counterparty;
+        rule.account = r.account;
+        if (std::find(rules.begin(), rules.end(), rule) == rules.end())
+            rules.push_back(rule);
+    }
+    if (!snapshots::takeBefore(m_cnn, snapshots::Step::Import))
+        return CommandOutcome::Abort;
+    std::vector<QString> numbers;
+    const CommandOutcome outcome = runSavingCommand(m_cnn, [&](StatementRunner& run) {
+        numbers.clear();
+        qint64 next = highest;
+        for (const size_t i : chosen) {
+            const ReviewLine& r = m_lines[i];
+            QString no;
+            do
+                no = prefix + QStringLiteral("%1").arg(++next, width, 10, QLatin1Char('0'));
+            while (used.contains(no.toUpper()));
+            journal::TransactionHeader header{no, r.line.reference, r.description, r.line.date};
+            journal::WriteTransaction(run, header,
+                                      {{m_account, r.line.amount}, {r.account, -r.line.amount}},
+                                      journal::SaveMode::Add);
+            run.run(modDBUtil::InsertBankIdentity(m_account, r.line.identity, no, r.line.date,
+                                                  r.line.amount));
+            numbers.push_back(no);
+        }
+        if (rules != m_rules)
+            writeRules(run, m_account, rules);
+    });
+    if (outcome != CommandOutcome::Committed)
+        return outcome;
+    m_rules = rules;
+    for (size_t k = 0; k < chosen.size(); ++k) {
+        ReviewLine& r = m_lines[chosen[k]];
+        r.transactionNo = numbers[k];
+        r.status = LineStatus::Duplicate;
+        r.duplicateOf = numbers[k];
+        r.checked = false;
+        m_firstWritten = m_written == 0 ? r.line.date : std::min(m_firstWritten, r.line.date);
+        m_lastWritten = m_written == 0 ? r.line.date : std::max(m_lastWritten, r.line.date);
+        ++m_written;
+    }
+    return outcome;
+}
+
+} // namespace zelk::bank
