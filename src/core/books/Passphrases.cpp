@@ -19,6 +19,8 @@ std::unique_ptr<Connection> opened(std::unique_ptr<Connection> cnn) {
 // Books of an earlier schema version are upgraded as they are opened; nothing when that
 // fails, with the reason in failure.
 std::unique_ptr<Connection> upgraded(std::unique_ptr<Connection> cnn, QString& failure) {
+    if (cnn->isReadOnly()) // read as they are: nothing may be written into them
+        return cnn;
     try {
         snapshots::upgradeBooks(*cnn);
         return cnn;
