@@ -21,7 +21,8 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 
 work=$(mktemp -d)
 books=$(mktemp -d)
-trap 'rm -rf "$work" "$books"' EXIT
+runtime=$(mktemp -d) # the session's runtime folder (private), as a desktop gives one
+trap 'rm -rf "$work" "$books" "$runtime"' EXIT
 cli() { "$prefix/bin/zelk-cli" --file "$books" "$@"; }
 
 cat >"$work/accounts.csv" <<'CSV'
@@ -54,8 +55,11 @@ cli check
 
 # The window: a start-up that fails says why on stderr (before any message box), and a
 # window that is up keeps running; so zelk still running after some seconds with
-# nothing on stderr has shown its main window on the books.
-QT_QPA_PLATFORM=offscreen "$prefix/bin/zelk" "$books/Zelk.mdb" 2>"$work/zelk.err" &
+# nothing on stderr has shown its main window on the books. The offscreen platform
+# warns that it cannot pass size hints on to a window manager (it has none): that line
+# alone is not the program's.
+XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=offscreen "$prefix/bin/zelk" "$books/Zelk.mdb" \
+  2>"$work/zelk.err" &
 pid=$!
 sleep 5
 if ! kill -0 "$pid" 2>/dev/null; then
@@ -64,5 +68,7 @@ if ! kill -0 "$pid" 2>/dev/null; then
 fi
 kill "$pid"
 wait "$pid" 2>/dev/null || true
-[ ! -s "$work/zelk.err" ] || fail "zelk wrote to stderr: $(cat "$work/zelk.err")"
+if grep -vxF 'This plugin does not support propagateSizeHints()' "$work/zelk.err" >"$work/zelk.own"; then
+  fail "zelk wrote to stderr: $(cat "$work/zelk.own")"
+fi
 echo "check-package: the installed zelk and zelk-cli work"
