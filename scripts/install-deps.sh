@@ -10,6 +10,7 @@ packages=(
   unzip
   libgtest-dev
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev file
   fonts-liberation fonts-dejavu-core
 )
 

@@ -23,6 +23,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextImageFormat>
 #include <QTimer>
 #include <array>
 #include <gtest/gtest.h>
@@ -155,9 +159,32 @@ TEST_F(Shell, AboutAndHelpOpenModally) {
     EXPECT_EQ(seen, "frmAbout|About Zelk|Zelk");
 
     seen.clear();
-    onNextModal(closeWithOk);
+    QString manual;
+    int pictures = 0, shown = 0;
+    onNextModal([&](QWidget* w) {
+        auto* txtHelp = child<QTextBrowser>(child<QGroupBox>(w, "fraHelp"), "txtHelp");
+        QTextDocument* doc = txtHelp->document();
+        manual = doc->toPlainText();
+        for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+                if (!image.isValid())
+                    continue;
+                ++pictures; // found in the built-in manual, and no wider than the window
+                shown +=
+                    !doc->resource(QTextDocument::ImageResource, QUrl(image.name())).isNull() &&
+                    image.width() > 0 && image.width() < w->width();
+            }
+        closeWithOk(w);
+    });
     main()->action("mnuHelps")->trigger();
     EXPECT_EQ(seen, "frmHelp|Zelk Help");
+    QTextDocument current; // the manual is this checkout's README
+    current.setMarkdown(readme());
+    EXPECT_EQ(manual, current.toPlainText());
+    EXPECT_TRUE(manual.contains("A year with Zelk"));
+    EXPECT_GT(pictures, 0);
+    EXPECT_EQ(shown, pictures);
 }
 
 TEST_F(Shell, ToolWindowHasSixteenButtonsOnFourTabsOutsideTheWindowList) {

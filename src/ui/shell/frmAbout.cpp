@@ -5,9 +5,17 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -70,38 +78,36 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
 namespace {
 
-// The keys of the program, as the README's keyboard table lists them.
-const char* const Keys[][2] = {
-    {"Alt+letter", "a menu by its underlined letter, then an item by its letter; a button or "
-                   "field by the underlined letter of its caption"},
-    {"Ctrl+N", "Ledger \u2192 New Transaction"},
-    {"F1", "Help \u2192 Help (these keys)"},
-    {"Ctrl+Q", "File \u2192 Exit"},
-    {"Ctrl+F", "the filter box of a list or browser (Esc empties it, Down goes to the rows)"},
-    {"Enter, double click", "a list's Edit"},
-    {"Shift+Enter, Shift+double click", "the Account Card of the account list's account"},
-    {"Enter", "in a dialog or the account editor: OK, Save; in the transaction editor's "
-              "header: the next field, from the last the lines"},
-    {"Esc", "Cancel (an editor asks first when something was typed)"},
-    {"Alt+S", "Save"},
-    {"Alt+N", "the account editor's Save and New"},
-    {"Ctrl+Enter", "the transaction editor's Save"},
-    {"= or F4", "in an empty amount cell: the amount that balances the transaction"},
-    {"Delete", "in a line grid: empties the line"},
-    {"Up, Down, Enter, Tab", "in an account field: mark an account of the list, take it"},
-    {"Alt+Down", "in an account field: every account; in a date field (or F4): the calendar"},
-    {"Ctrl+P", "the report viewer's Print"},
-};
-
-QString keysTable() {
-    QString rows;
-    for (const auto& k : Keys)
-        rows += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
-                    .arg(QString::fromUtf8(k[0]).toHtmlEscaped(),
-                         QString::fromUtf8(k[1]).toHtmlEscaped());
-    return QStringLiteral("<p>Zelk is kept by keyboard as well as by mouse. The README "
-                          "describes a year with Zelk.</p><table>") +
-           rows + QStringLiteral("</table>");
+// The manual's screenshots are as wide as a screen; in the help window they are shown
+// no wider than the text beside them.
+void fitImages(QTextDocument* doc, qreal maxWidth) {
+    struct Sized {
+        int position, length;
+        QTextImageFormat format;
+    };
+    QList<Sized> sized; // the images, each with the size it is shown at
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+            if (!image.isValid())
+                continue;
+            const QVariant data = doc->resource(QTextDocument::ImageResource, QUrl(image.name()));
+            QImage picture = data.value<QImage>();
+            if (picture.isNull())
+                picture.loadFromData(data.toByteArray());
+            if (picture.isNull())
+                continue;
+            const qreal width = std::min<qreal>(picture.width(), maxWidth);
+            image.setWidth(width);
+            image.setHeight(picture.height() * width / picture.width());
+            sized.append({it.fragment().position(), it.fragment().length(), image});
+        }
+    for (const Sized& w : sized) { // an image is a character of the text
+        QTextCursor cursor(doc);
+        cursor.setPosition(w.position);
+        cursor.setPosition(w.position + w.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(w.format);
+    }
 }
 
 } // namespace
@@ -111,14 +117,17 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Zelk Help"));
     auto* fraHelp = new QGroupBox(this);
     fraHelp->setObjectName(QStringLiteral("fraHelp"));
-    auto* lblHelp = new QLabel(keysTable(), fraHelp);
-    lblHelp->setObjectName(QStringLiteral("lblHelp"));
-    lblHelp->setTextFormat(Qt::RichText);
-    lblHelp->setWordWrap(true);
+    // The manual is the README, built into the program with its screenshots.
+    auto* txtHelp = new QTextBrowser(fraHelp);
+    txtHelp->setObjectName(QStringLiteral("txtHelp"));
+    txtHelp->setOpenExternalLinks(true);
+    txtHelp->setSource(QUrl(QStringLiteral("qrc:/manual/README.md")),
+                       QTextDocument::MarkdownResource);
+    fitImages(txtHelp->document(), twips(9000));
     auto* inner = new QVBoxLayout(fraHelp);
-    inner->addWidget(lblHelp);
+    inner->addWidget(txtHelp);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(fraHelp, 1);
     layout->addWidget(confirmFrame(this));
-    setFixedSize(sizeHint().expandedTo(QSize(twips(9000), twips(1800))));
+    resize(twips(11400), twips(10500));
 }

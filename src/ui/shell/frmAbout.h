@@ -9,7 +9,7 @@ public:
     explicit frmAbout(QWidget* parent = nullptr);
 };
 
-// The keys of the program.
+// The manual: the README, rendered from Markdown.
 class frmHelp : public QDialog {
     Q_OBJECT
 public:
