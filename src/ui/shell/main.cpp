@@ -12,6 +12,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelk"));
+    // The desktop entry the window belongs to (its icon and name in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelk.Zelk"));
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Zelk, a double-entry general ledger."));
     args.addHelpOption();
