@@ -107,7 +107,15 @@ RunOutcome EndYear::run(const QString& EarningAccount) {
             // partial sum passes the range of an amount.
             std::vector<Amount> terms(saldos.begin(), saldos.end());
             terms.push_back(beginning);
-            const Amount yearTotal = Amount::sum(terms);
+            Amount yearTotal;
+            try {
+                yearTotal = Amount::sum(terms);
+            } catch (const AmountOverflow&) {
+                refuse(QStringLiteral("End Year stopped: the balance of account %1 at the end of "
+                                      "%2 passes the largest amount. Nothing was changed.")
+                           .arg(account)
+                           .arg(year));
+            }
             const qint64 accountClass = balances.integer(QStringLiteral("AccountClassID"));
 
             bool opens = true;
@@ -149,8 +157,16 @@ RunOutcome EndYear::run(const QString& EarningAccount) {
             step();
         }
 
-        execute(modDBUtil::UpdateAccountBalanceColumn(EarningAccount, nextYear, 0,
-                                                      Amount::sum(earningTerms)));
+        Amount earning;
+        try {
+            earning = Amount::sum(earningTerms);
+        } catch (const AmountOverflow&) {
+            refuse(QStringLiteral("End Year stopped: the result of %1 for the earning account %2 "
+                                  "passes the largest amount. Nothing was changed.")
+                       .arg(year)
+                       .arg(EarningAccount));
+        }
+        execute(modDBUtil::UpdateAccountBalanceColumn(EarningAccount, nextYear, 0, earning));
         step();
         execute(modDBUtil::DeleteTransactionsToDate(
             fiscal::lastDayOfYear(company.FinancialPeriodBegin, year)));
