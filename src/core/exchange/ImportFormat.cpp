@@ -104,16 +104,6 @@ int nearestYear(int twoDigits, int fiscalYear) {
     return best;
 }
 
-int monthOfName(QStringView word, const QLocale& locale) {
-    for (const QLocale* l : {&locale, &English})
-        for (int m = 1; m <= 12; ++m)
-            for (QLocale::FormatType f : {QLocale::LongFormat, QLocale::ShortFormat})
-                if (word.compare(l->monthName(m, f), Qt::CaseInsensitive) == 0 ||
-                    word.compare(l->standaloneMonthName(m, f), Qt::CaseInsensitive) == 0)
-                    return m;
-    return 0;
-}
-
 // The parts of a date: runs of digits and runs of letters, whatever separates them.
 QList<QStringView> partsOf(QStringView text) {
     QList<QStringView> parts;
@@ -293,7 +283,7 @@ DateReading ReadDate(QStringView input, DateOrder order, int fiscalYear, const Q
     int named = -1, month = 0;
     for (int i = 0; i < 3; ++i)
         if (!allDigits(parts[i])) {
-            if (named >= 0 || (month = monthOfName(parts[i], locale)) == 0)
+            if (named >= 0 || (month = MonthOfName(parts[i], locale)) == 0)
                 return {QDate(), notADate()};
             named = i;
         }

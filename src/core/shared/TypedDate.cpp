@@ -5,11 +5,10 @@
 namespace zelk {
 
 namespace {
-
 const QLocale English(QLocale::English);
+} // namespace
 
-// The month of a name or its abbreviation (of the locale or in English); 0 if none.
-int monthOfName(const QString& word, const QLocale& locale) {
+int MonthOfName(QStringView word, const QLocale& locale) {
     for (const QLocale* l : {&locale, &English})
         for (int m = 1; m <= 12; ++m)
             for (QLocale::FormatType f : {QLocale::LongFormat, QLocale::ShortFormat})
@@ -18,6 +17,8 @@ int monthOfName(const QString& word, const QLocale& locale) {
                     return m;
     return 0;
 }
+
+namespace {
 
 // The order of day, month and year in the locale's short format, as "dmy", "mdy" ...
 QString fieldOrder(const QLocale& locale) {
@@ -80,7 +81,7 @@ TypedDate ParseTypedDate(const QString& typed, const QLocale& locale) {
     int named = -1;
     for (int i = 0; i < 3; ++i)
         if (!allDigits(parts[i])) {
-            if (named >= 0 || (month = monthOfName(parts[i], locale)) == 0)
+            if (named >= 0 || (month = MonthOfName(parts[i], locale)) == 0)
                 return {QDate(), notADate};
             named = i;
         }

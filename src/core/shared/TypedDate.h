@@ -19,6 +19,9 @@ TypedDate ParseTypedDate(const QString& text, const QLocale& locale = QLocale())
 // ("29/02/2004", "2/29/2004"; "29 Feb 2004" where the locale is C). Date fields show it
 // too, and read it back.
 QString ShortDateText(const QDate& date, const QLocale& locale = QLocale());
+// The month (1..12) of a name or its abbreviation, of the locale or in English, letter
+// case aside; 0 if none.
+int MonthOfName(QStringView word, const QLocale& locale = QLocale());
 constexpr int FirstDateYear = 1980;
 constexpr int LastDateYear = 3000;
 
