@@ -215,8 +215,7 @@ QString GetBankAccounts();
 // CounterpartyColumn, TextColumn, ReferenceColumn, BalanceColumn, DateFormat,
 // DecimalMark, Separator, Encoding, Prefix.
 QString GetBankProfile(const QString& AccountNo);
-QString InsertBankProfile(const QString& AccountNo, const QStringList& ProfileTexts,
-                          int SkipLines);
+QString InsertBankProfile(const QString& AccountNo, const QStringList& ProfileTexts, int SkipLines);
 QString DeleteBankProfile(const QString& AccountNo);
 // The rules of a bank account in the order they apply.
 QString GetBankRules(const QString& AccountNo);
