@@ -42,7 +42,7 @@ T002,2026-01-31,January rent,1000,,400.00
 CSV
 
 cli new-company --name "Smoke Test Ltd" --address "1 Test Road" --phone "555 0100" \
-  --first-month 1 --year 2026 --yes
+  --first-month 1 --year 2026
 cli accounts import "$work/accounts.csv"
 cli transactions import "$work/january.csv"
 cli post --from 2026-01-01 --to 2026-01-31
