@@ -1,15 +1,18 @@
 #include "core/data/Connection.h"
 #include "support/TestDatabase.h"
 #include <QApplication>
-#include <QStandardPaths>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The recent books and every other setting go to a folder of this test program's own,
+    // not the user's, nor one that test programs running beside it write at the same time.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     QApplication app(argc, argv);
-    // The recent books and every other setting go to a folder of the tests, not the user's.
-    QStandardPaths::setTestModeEnabled(true);
     // A passphrase's key derivation costs a second at the real rounds: the tests that
     // open books under one use a cheap derivation, unless they ask for the real one.
     zelk::Connection::setPassphraseRounds(TestPassphraseRounds);
