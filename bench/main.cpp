@@ -10,6 +10,7 @@
 // Last the books get a passphrase: the change, an opening with it and a wrong try.
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
+//   zelk_bench N folder exchange   only the import and the export, into new books
 
 #include "core/bank/BankImport.h"
 #include "core/books/Snapshots.h"
@@ -401,145 +402,149 @@ int main(int argc, char** argv) {
             addAccount(r, i);
     });
     report("new company and accounts", AccountCount, clock);
-
-    // The transaction editor commits each save on its own; the first thousand are saved
-    // that way, the rest in one database transaction.
+    const bool exchangeOnly = argc > 3 && qstrcmp(argv[3], "exchange") == 0;
     Lcg random;
     const int single = n < 1000 ? n : 1000;
-    clock.restart();
-    for (int i = 0; i < single; ++i) {
-        const Transaction t = makeTransaction(i, n, random);
-        if (journal::SaveTransaction(*cnn, headerOf(t), linesOf(t), journal::SaveMode::Add) !=
-            journal::SaveOutcome::Committed)
-            return 1;
-    }
-    report("save, one commit each", single, clock);
-    clock.restart();
-    if (runSavingCommand(*cnn, [&](StatementRunner& r) {
-            for (int i = single; i < n; ++i) {
-                const Transaction t = makeTransaction(i, n, random);
-                journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
-            }
-        }) != CommandOutcome::Committed)
-        return 1;
-    report("save, one commit", n - single, clock);
-
     const QDate first = fiscal::firstDayOfYear(FirstMonth, FiscalYear);
     const QDate last = fiscal::lastDayOfYear(FirstMonth, FiscalYear);
-    clock.restart();
-    {
-        PostTransactions post(*cnn, progress);
-        if (!expectDone(ui, post.run(first, last), "Posting transactions is done!") ||
-            !post.skipped().empty())
-            return 1;
-    }
-    report("post", n, clock);
-
-    StepClock allMonths;
-    for (int i = 0; i < 12; ++i) {
-        const int month = (FirstMonth - 1 + i) % 12 + 1;
-        const qint64 count =
-            cnn->execute(modDBUtil::GetPostedTransactionsInRange(
-                             fiscal::firstDayOfMonth(FirstMonth, FiscalYear, month),
-                             fiscal::lastDayOfMonth(FirstMonth, FiscalYear, month)))
-                .recordCount();
+    if (!exchangeOnly) {
+        // The transaction editor commits each save on its own; the first thousand are saved
+        // that way, the rest in one database transaction.
         clock.restart();
-        EndMonth endMonth(*cnn, progress);
-        if (!expectDone(ui, endMonth.run(month), "End month is done!"))
-            return 1;
-        const QByteArray name = ("end month " + fiscal::monthName(month)).toLatin1();
-        report(name.constData(), count, clock);
-    }
-    report("all twelve month ends", n, allMonths);
-
-    clock.restart();
-    {
-        bool cancel = false;
-        reports::ReportRun run(*cnn, progress, cancel);
-        if (reports::BuildTrialBalance(FirstMonth, run) != reports::BuildResult::Written)
-            return 1;
-    }
-    report("trial balance", AccountCount, clock);
-
-    const qint64 kilobytes = QFileInfo(cnn->filePath()).size() / 1024;
-    clock.restart();
-    try {
-        snapshots::take(*cnn, snapshots::Step::EndYear);
-    } catch (const snapshots::SnapshotError& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-        return 1;
-    }
-    report("snapshot", kilobytes, clock);
-
-    clock.restart();
-    {
-        EndYear endYear(*cnn, progress);
-        ChooseFirst chooser;
-        if (!endYear.confirmJournal())
-            return 1;
-        const QString earning = endYear.chooseEarningAccount(chooser);
-        if (!expectDone(ui, endYear.run(earning), "End year is done!"))
-            return 1;
-    }
-    report("end year", AccountCount, clock);
-
-    clock.restart();
-    {
-        RevertEndYear revert(*cnn, progress);
-        if (!revert.confirmBeforeRun() || !expectDone(ui, revert.run(), "Revert end year is done!"))
-            return 1;
-    }
-    report("revert end year", AccountCount, clock);
-
-    clock.restart();
-    try { // back to the books before the reversal
-        const std::vector<snapshots::Snapshot> all = snapshots::list(*cnn);
-        if (all.empty() || !all.front().usable)
-            return 1;
-        snapshots::restore(*cnn, all.front());
-    } catch (const snapshots::SnapshotError& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
-        return 1;
-    }
-    report("list and restore snapshot", kilobytes, clock);
-
-    cnn.reset();
-    clock.restart();
-    cnn = Connection::open(folder);
-    report("open database", 1, clock);
-    const qint64 history = cnn->execute(QStringLiteral("SELECT Count(*) AS N FROM "
-                                                       "Ledger_TransactionHistories"))
-                               .integer(QStringLiteral("N"));
-    if (history != 3LL * n) {
-        std::fprintf(stderr, "the history holds %lld lines, not %lld\n",
-                     static_cast<long long>(history), 3LL * n);
-        return 1;
-    }
-
-    // The transactions list window's first page, over the journal of the next year
-    // (the closed year's transactions left it at the month ends): N transactions saved
-    // and left unposted.
-    runSavingCommand(*cnn, [&](StatementRunner& r) {
-        Lcg next;
-        for (int i = 0; i < n; ++i) {
-            Transaction t = makeTransaction(i, n, next);
-            t.no = QStringLiteral("NY%1").arg(i + 1, 7, 10, QLatin1Char('0'));
-            t.date = t.date.addYears(1);
-            journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
+        for (int i = 0; i < single; ++i) {
+            const Transaction t = makeTransaction(i, n, random);
+            if (journal::SaveTransaction(*cnn, headerOf(t), linesOf(t), journal::SaveMode::Add) !=
+                journal::SaveOutcome::Committed)
+                return 1;
         }
-    });
-    clock.restart();
-    {
-        ListModel list(journal::TransactionListColumns()); // the window's, with the totals
-        list.setRowSet(cnn->stream(journal::TransactionListStatement()));
-        if (list.rowCount() != ListModel::PageRows || !list.canFetchMore())
+        report("save, one commit each", single, clock);
+        clock.restart();
+        if (runSavingCommand(*cnn, [&](StatementRunner& r) {
+                for (int i = single; i < n; ++i) {
+                    const Transaction t = makeTransaction(i, n, random);
+                    journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
+                }
+            }) != CommandOutcome::Committed)
             return 1;
-    }
-    report("transaction list, first page", ListModel::PageRows, clock);
-    // The import and export below see the journal the year end left.
-    runSavingCommand(*cnn, [](StatementRunner& r) { r.run(modDBUtil::DeleteAllTransactions()); });
+        report("save, one commit", n - single, clock);
 
-    reportPeak("peak memory, period runs");
+        clock.restart();
+        {
+            PostTransactions post(*cnn, progress);
+            if (!expectDone(ui, post.run(first, last), "Posting transactions is done!") ||
+                !post.skipped().empty())
+                return 1;
+        }
+        report("post", n, clock);
+
+        StepClock allMonths;
+        for (int i = 0; i < 12; ++i) {
+            const int month = (FirstMonth - 1 + i) % 12 + 1;
+            const qint64 count =
+                cnn->execute(modDBUtil::GetPostedTransactionsInRange(
+                                 fiscal::firstDayOfMonth(FirstMonth, FiscalYear, month),
+                                 fiscal::lastDayOfMonth(FirstMonth, FiscalYear, month)))
+                    .recordCount();
+            clock.restart();
+            EndMonth endMonth(*cnn, progress);
+            if (!expectDone(ui, endMonth.run(month), "End month is done!"))
+                return 1;
+            const QByteArray name = ("end month " + fiscal::monthName(month)).toLatin1();
+            report(name.constData(), count, clock);
+        }
+        report("all twelve month ends", n, allMonths);
+
+        clock.restart();
+        {
+            bool cancel = false;
+            reports::ReportRun run(*cnn, progress, cancel);
+            if (reports::BuildTrialBalance(FirstMonth, run) != reports::BuildResult::Written)
+                return 1;
+        }
+        report("trial balance", AccountCount, clock);
+
+        const qint64 kilobytes = QFileInfo(cnn->filePath()).size() / 1024;
+        clock.restart();
+        try {
+            snapshots::take(*cnn, snapshots::Step::EndYear);
+        } catch (const snapshots::SnapshotError& e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+            return 1;
+        }
+        report("snapshot", kilobytes, clock);
+
+        clock.restart();
+        {
+            EndYear endYear(*cnn, progress);
+            ChooseFirst chooser;
+            if (!endYear.confirmJournal())
+                return 1;
+            const QString earning = endYear.chooseEarningAccount(chooser);
+            if (!expectDone(ui, endYear.run(earning), "End year is done!"))
+                return 1;
+        }
+        report("end year", AccountCount, clock);
+
+        clock.restart();
+        {
+            RevertEndYear revert(*cnn, progress);
+            if (!revert.confirmBeforeRun() ||
+                !expectDone(ui, revert.run(), "Revert end year is done!"))
+                return 1;
+        }
+        report("revert end year", AccountCount, clock);
+
+        clock.restart();
+        try { // back to the books before the reversal
+            const std::vector<snapshots::Snapshot> all = snapshots::list(*cnn);
+            if (all.empty() || !all.front().usable)
+                return 1;
+            snapshots::restore(*cnn, all.front());
+        } catch (const snapshots::SnapshotError& e) {
+            std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+            return 1;
+        }
+        report("list and restore snapshot", kilobytes, clock);
+
+        cnn.reset();
+        clock.restart();
+        cnn = Connection::open(folder);
+        report("open database", 1, clock);
+        const qint64 history = cnn->execute(QStringLiteral("SELECT Count(*) AS N FROM "
+                                                           "Ledger_TransactionHistories"))
+                                   .integer(QStringLiteral("N"));
+        if (history != 3LL * n) {
+            std::fprintf(stderr, "the history holds %lld lines, not %lld\n",
+                         static_cast<long long>(history), 3LL * n);
+            return 1;
+        }
+
+        // The transactions list window's first page, over the journal of the next year
+        // (the closed year's transactions left it at the month ends): N transactions saved
+        // and left unposted.
+        runSavingCommand(*cnn, [&](StatementRunner& r) {
+            Lcg next;
+            for (int i = 0; i < n; ++i) {
+                Transaction t = makeTransaction(i, n, next);
+                t.no = QStringLiteral("NY%1").arg(i + 1, 7, 10, QLatin1Char('0'));
+                t.date = t.date.addYears(1);
+                journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
+            }
+        });
+        clock.restart();
+        {
+            ListModel list(journal::TransactionListColumns()); // the window's, with the totals
+            list.setRowSet(cnn->stream(journal::TransactionListStatement()));
+            if (list.rowCount() != ListModel::PageRows || !list.canFetchMore())
+                return 1;
+        }
+        report("transaction list, first page", ListModel::PageRows, clock);
+        // The import and export below see the journal the year end left.
+        runSavingCommand(*cnn,
+                         [](StatementRunner& r) { r.run(modDBUtil::DeleteAllTransactions()); });
+
+        reportPeak("peak memory, period runs");
+    } // the period runs
 
     // Import: the same number of three-line transactions from a CSV file, read, checked
     // and written as the file comes (the file is read twice: once to find out its format);
@@ -606,6 +611,8 @@ int main(int argc, char** argv) {
         }
     }
     std::fflush(stdout);
+    if (exchangeOnly)
+        return 0;
     // The account card of a busy account: 50,000 closed lines of one account (each with
     // its counter line on a second account, so the books still balance).
     constexpr int CardLines = 50000;

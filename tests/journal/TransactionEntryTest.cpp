@@ -206,6 +206,40 @@ TEST_F(Journal, AddSavesLinesNumberedWithoutGapsLoadShowsThemAndEditReplacesThem
     EXPECT_EQ(db.count("Ledger_TransactionDetails"), 2);
 }
 
+TEST_F(Journal, EverySaveOfAStatementShapeStoresItsOwnValues) {
+    // The second save of each shape binds its values to the shape the first one learned.
+    struct Row {
+        TransactionHeader h;
+        std::vector<TransactionLine> lines;
+        QString header, stored;
+    } rows[] = {
+        {{"S1", "a", "b", QDate(2004, 1, 2)},
+         {{"1000", Amount::fromRaw(5)}, {"4000", Amount::fromRaw(-5)}},
+         "a|b|2004-01-02|0",
+         "1000 1 5, 4000 2 -5"},
+        {{"S2", "O'Brien", "Müller ''x''", QDate(2004, 12, 31)},
+         {{"4000", Amount::fromRaw(-123456789)},
+          {"5000", Amount()},
+          {"1000", Amount::fromRaw(123456789)}},
+         "O'Brien|Müller ''x''|2004-12-31|0",
+         "4000 1 -123456789, 5000 2 0, 1000 3 123456789"},
+        {{"S3", "", "only", QDate(2004, 6, 1)},
+         {{"5000", Amount::fromRaw(1)}},
+         "NULL|only|2004-06-01|0",
+         "5000 1 1"},
+        {{"S4", "", "again", QDate(2005, 7, 9)},
+         {{"1000", Amount::fromRaw(-70000)}},
+         "NULL|again|2005-07-09|0",
+         "1000 1 -70000"},
+    };
+    for (const Row& r : rows)
+        ASSERT_EQ(SaveTransaction(db.cnn(), r.h, r.lines, SaveMode::Add), SaveOutcome::Committed);
+    for (const Row& r : rows) {
+        EXPECT_EQ(storedHeader(db, r.h.TransactionNo), r.header) << r.h.TransactionNo.toStdString();
+        EXPECT_EQ(storedLines(db, r.h.TransactionNo), r.stored) << r.h.TransactionNo.toStdString();
+    }
+}
+
 TEST_F(Journal, APostedTransactionCannotBeSavedOrDeleted) {
     fixtures::addTransaction(db, "T1", true, {{"1000", 10000}, {"4000", -10000}});
     const QByteArray before = db.fileBytes();

@@ -1011,7 +1011,17 @@ RowSet Connection::rowSetOf(const QString& sql, std::shared_ptr<const QStringLis
 }
 
 RowSet Connection::execute(const QString& sql) {
-    const Translation t = translated(sql);
+    return executeTranslated(translated(sql), sql);
+}
+
+RowSet Connection::execute(const Translation& t) {
+    requireOpen();
+    if (transactionLost())
+        throw DbError({SQLITE_ABORT_ROLLBACK, EngineSource, TransactionLostText()});
+    return executeTranslated(t, QString());
+}
+
+RowSet Connection::executeTranslated(const Translation& t, const QString& sql) {
     const Prepared& p = prepared(t.sql);
     sqlite3_stmt* st = p.statement;
     if (const int rc = bindParams(st, t.params, SQLITE_STATIC); rc != SQLITE_OK) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Errors.h"
+#include "JetTranslator.h"
 #include "RowSet.h"
 
 #include <QByteArray>
@@ -18,8 +19,6 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace zelk {
-
-struct Translation;
 
 // The database file cannot be created or opened as a Zelk database. The message
 // names the file and is meant for the user.
@@ -82,6 +81,9 @@ public:
     // Runs one statement or query; a query's rows come back as a snapshot.
     // Throws DbError (number = SQLite extended result code).
     RowSet execute(const QString& sql);
+    // The same for a statement already translated (a shape whose translation is known,
+    // its literals given as parameters); the row set keeps no text to read again.
+    RowSet execute(const Translation& translation);
     // Rows of a query, read whole (the same as execute; named for readers of the code).
     RowSet openRowSet(const QString& sql) { return execute(sql); }
     // The rows of a query read one at a time as they are walked (a forward-only row
@@ -198,6 +200,7 @@ private:
     // The statement translated for the engine; throws DbError when nothing may run.
     Translation translated(const QString& sql) const;
     RowSet rowSetOf(const QString& sql, std::shared_ptr<const QStringList> columns);
+    RowSet executeTranslated(const Translation& t, const QString& sql);
     // Reads the next row of a stream into it; throws DbError.
     void stepStream(RowStream& stream);
     // The values of a stream's current row, made once.

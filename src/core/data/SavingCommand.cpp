@@ -45,6 +45,18 @@ RowSet StatementRunner::run(const QString& sql) {
     return retried(sql, [&] { return m_cnn.execute(sql); });
 }
 
+RowSet StatementRunner::run(const Translation& t, const std::function<QString()>& text) {
+    for (;;) {
+        try {
+            return m_cnn.execute(t);
+        } catch (const DbError& e) {
+            const Answer a = report(e, text());
+            if (a != Retry)
+                throw CommandUnwind(a);
+        }
+    }
+}
+
 RowSet StatementRunner::stream(const QString& sql) {
     return retried(sql, [&] { return m_cnn.stream(sql); });
 }

@@ -25,6 +25,9 @@ class StatementRunner {
 public:
     explicit StatementRunner(Connection& cnn) : m_cnn(cnn) {}
     RowSet run(const QString& sql);
+    // A statement already translated (Connection::execute); text() makes its text for
+    // the error dialog, only when the engine refuses it.
+    RowSet run(const Translation& t, const std::function<QString()>& text);
     // A query whose rows are read as they are walked (Connection::stream); a refusal
     // of its first row has the same answers. A row that fails later throws DbError.
     RowSet stream(const QString& sql);

@@ -2,6 +2,8 @@
 
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
+#include "core/data/JetTranslator.h"
+#include "core/data/SavingCommand.h"
 #include "core/data/modDBUtil.h"
 #include "core/data/modErrors.h"
 
@@ -19,6 +21,51 @@ bool isBlank(const LineCells& row) {
             return false;
     return true;
 }
+
+// The two inserts of a save run as prepared shapes: the first statement of each shape
+// runs from its own text, and that text's translation, when its parameters are exactly
+// the values given in their order, gives the shape every later statement of it binds
+// its values to, without its text being built or translated again. A text whose
+// translation were other than that keeps running as text. The shape depends on which
+// values are empty (written NULL), on the amount's sign and on whether the date can be
+// written at all, so these are its key.
+struct Shape {
+    bool learned = false;
+    std::string sql; // empty: the statements of this key run as text
+};
+
+std::string utf8(const QString& s) {
+    const QByteArray b = s.toUtf8();
+    return std::string(b.constData(), size_t(b.size()));
+}
+
+// Adds a text's parameter unless it is empty, as an empty text is written NULL.
+void addText(std::vector<SqlParam>& params, const QString& s) {
+    if (!s.isEmpty())
+        params.emplace_back(utf8(s));
+}
+
+void runShaped(StatementRunner& run, Shape& shape, std::vector<SqlParam>&& params,
+               const std::function<QString()>& text) {
+    if (!shape.sql.empty()) {
+        run.run(Translation{shape.sql, std::move(params)}, text);
+        return;
+    }
+    const QString sql = text();
+    run.run(sql);
+    if (shape.learned)
+        return;
+    shape.learned = true;
+    try {
+        Translation t = JetTranslator::translate(sql);
+        if (t.params == params)
+            shape.sql = std::move(t.sql);
+    } catch (const DbError&) { // a text that runs would have translated
+    }
+}
+
+thread_local Shape HeaderShapes[8];
+thread_local Shape LineShapes[8];
 } // namespace
 
 QString InvalidAccountText() {
@@ -342,10 +389,37 @@ void WriteTransaction(StatementRunner& run, const TransactionHeader& h,
     using namespace modDBUtil;
     if (mode == SaveMode::Edit)
         run.run(DeleteTransaction(h.TransactionNo)); // its lines go with it
-    run.run(InsertTransaction(h.TransactionNo, h.Source, h.Description, h.DateStamp, false));
+    const bool dated =
+        h.DateStamp.isValid() && h.DateStamp.year() >= 1 && h.DateStamp.year() <= 9999;
+    std::vector<SqlParam> params;
+    addText(params, h.TransactionNo);
+    addText(params, h.Source);
+    addText(params, h.Description);
+    if (dated)
+        params.emplace_back(utf8(h.DateStamp.toString(Qt::ISODate)));
+    params.emplace_back(std::int64_t(0)); // not posted
+    const int headerKey = (h.TransactionNo.isEmpty() ? 1 : 0) | (h.Source.isEmpty() ? 2 : 0) |
+                          (h.Description.isEmpty() ? 4 : 0);
+    Shape none;
+    runShaped(run, dated ? HeaderShapes[headerKey] : none, std::move(params), [&] {
+        return InsertTransaction(h.TransactionNo, h.Source, h.Description, h.DateStamp, false);
+    });
+    const std::string no = utf8(h.TransactionNo);
     int seq = 0;
-    for (const TransactionLine& line : lines)
-        run.run(InsertTransactionDetail(h.TransactionNo, line.AccountNo, ++seq, line.amount));
+    for (const TransactionLine& line : lines) {
+        ++seq;
+        params.clear();
+        if (!no.empty())
+            params.emplace_back(no);
+        addText(params, line.AccountNo);
+        params.emplace_back(std::int64_t(seq));
+        params.emplace_back(line.amount.raw());
+        const int lineKey = (no.empty() ? 1 : 0) | (line.AccountNo.isEmpty() ? 2 : 0) |
+                            (line.amount.isNegative() ? 4 : 0);
+        runShaped(run, LineShapes[lineKey], std::move(params), [&] {
+            return InsertTransactionDetail(h.TransactionNo, line.AccountNo, seq, line.amount);
+        });
+    }
 }
 
 CommandOutcome TransactionSaveCommand(Connection& cnn, const TransactionHeader& header,
