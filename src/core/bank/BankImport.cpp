@@ -566,21 +566,48 @@ CommandOutcome BankImport::write() {
     const QString prefix = prefixOf(m_cnn, m_account);
     qint64 highest = 0;
     int width = 5;
-    QSet<QString> used;
-    for (RowSet rs = m_cnn.stream(modDBUtil::GetAllTransactionNumbers()); !rs.eof();
-         rs.moveNext()) {
-        const QString no = rs.text(QStringLiteral("TransactionNo"));
-        used.insert(no.toUpper());
-        if (!no.startsWith(prefix, Qt::CaseInsensitive))
-            continue;
-        bool ok = false;
-        const QString digits = no.mid(prefix.size());
-        const qint64 n = digits.toLongLong(&ok);
-        if (ok && !digits.startsWith(QLatin1Char('-')) && !digits.startsWith(QLatin1Char('+'))) {
-            highest = std::max(highest, n);
-            width = std::max(width, int(digits.size()));
+    QSet<QString> used; // in upper case: those that may be the prefix's numbers
+    const QByteArray prefixUtf8 = prefix.toUtf8();
+    const bool asciiPrefix = prefixUtf8.size() == prefix.size();
+    // Whether a number begins with the prefix (case-insensitive); an ASCII prefix is
+    // compared on the bytes of numbers that begin in ASCII, without making their text.
+    auto begins = [&](QByteArrayView no) {
+        if (asciiPrefix && no.size() >= prefixUtf8.size()) {
+            bool ascii = true, same = true;
+            for (qsizetype i = 0; i < prefixUtf8.size() && ascii; ++i) {
+                const auto c = uchar(no[i]);
+                ascii = c < 0x80;
+                same = same && QChar::toLower(char32_t(c)) ==
+                                   QChar::toLower(char32_t(uchar(prefixUtf8[i])));
+            }
+            if (ascii)
+                return same;
         }
-    }
+        return QString::fromUtf8(no).startsWith(prefix, Qt::CaseInsensitive);
+    };
+    for (const char* table : {"Ledger_Transactions", "Ledger_TransactionHistories"})
+        for (RowSet rs =
+                 m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") + QLatin1String(table));
+             !rs.eof(); rs.moveNext()) {
+            const QByteArrayView bytes = rs.utf8(0);
+            if (!begins(bytes)) {
+                // a number in ASCII that does not begin with the prefix is never one of
+                // its numbers in upper case; another may be (a sharp s is SS)
+                if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
+                    used.insert(QString::fromUtf8(bytes).toUpper());
+                continue;
+            }
+            const QString no = QString::fromUtf8(bytes);
+            used.insert(no.toUpper());
+            bool ok = false;
+            const QString digits = no.mid(prefix.size());
+            const qint64 n = digits.toLongLong(&ok);
+            if (ok && !digits.startsWith(QLatin1Char('-')) &&
+                !digits.startsWith(QLatin1Char('+'))) {
+                highest = std::max(highest, n);
+                width = std::max(width, int(digits.size()));
+            }
+        }
     std::vector<Rule> rules = m_rules;
     for (const size_t i : chosen) {
         const ReviewLine& r = m_lines[i];
