@@ -4,12 +4,14 @@
 #include "core/books/Snapshots.h"
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
+#include "core/data/RowSet.h"
 #include "core/data/modDBUtil.h"
+#include "core/data/modUtils.h"
 #include "core/journal/TransactionEntry.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
+#include <QStringBuilder>
 #include <algorithm>
 #include <map>
 
@@ -17,23 +19,139 @@ namespace zelk::bank {
 
 namespace {
 
+bool wordChar(char32_t c) {
+    return QChar::isLetterOrNumber(c);
+}
+
 // Words of a text for comparing texts: lower case, letters and digits, two or more
 // characters, no pure numbers (dates, amounts and invoice numbers change every time).
 QStringList wordsOf(const QString& text) {
-    static const QRegularExpression split(QStringLiteral("[^\\p{L}\\p{N}]+"));
+    const QString lower = text.toLower();
+    const QChar* const d = lower.constData();
+    const qsizetype n = lower.size();
     QStringList out;
-    for (const QString& w : text.toLower().split(split, Qt::SkipEmptyParts)) {
+    qsizetype i = 0;
+    while (i < n) {
+        // the length of the character at k (a surrogate pair is one), 0 when no word's
+        auto wordAt = [&](qsizetype k) -> int {
+            if (d[k].isHighSurrogate() && k + 1 < n && d[k + 1].isLowSurrogate())
+                return wordChar(QChar::surrogateToUcs4(d[k], d[k + 1])) ? 2 : 0;
+            return wordChar(d[k].unicode()) ? 1 : 0;
+        };
+        int len = 0;
+        while (i < n && (len = wordAt(i)) == 0)
+            ++i;
+        const qsizetype start = i;
         bool digits = true;
-        for (const QChar c : w)
-            digits = digits && c.isDigit();
-        if (w.size() >= 2 && !digits && !out.contains(w))
-            out << w;
+        while (i < n && (len = wordAt(i)) > 0) {
+            for (int k = 0; k < len; ++k)
+                digits = digits && d[i + k].isDigit();
+            i += len;
+        }
+        if (i - start >= 2 && !digits) {
+            const QString w(d + start, i - start);
+            if (!out.contains(w))
+                out << w;
+        }
     }
     return out;
 }
 
 bool sameKey(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A line of a past transaction of the bank account, as the books hold it.
+struct PastLine {
+    QByteArray no, day, description, account; // UTF-8
+    Amount amount;
+};
+
+// The engine's NOCASE order: ASCII letters folded, bytes compared, a text before those it
+// begins.
+int compareNoCase(const QByteArray& a, const QByteArray& b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto fold = [](char c) {
+            const auto u = uchar(c);
+            return u >= 'A' && u <= 'Z' ? uchar(u + 32) : u;
+        };
+        const uchar x = fold(a[i]), y = fold(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// The identity of a past transaction as the engine compares it: its number folded to
+// lower case (ASCII), and its date.
+QByteArray pastKey(QByteArrayView no, QByteArrayView day) {
+    QByteArray key;
+    key.reserve(no.size() + day.size() + 1);
+    for (const char c : no)
+        key += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    key += '\0';
+    key += day;
+    return key;
+}
+
+// The columns TransactionNo, DateStamp, Description, account, Amount, typeof(Amount) of
+// a row read into a line.
+PastLine pastLineOf(const RowSet& rs) {
+    PastLine l;
+    l.no = rs.utf8(0).toByteArray();
+    l.day = rs.utf8(1).toByteArray();
+    l.description = rs.utf8(2).toByteArray();
+    l.account = rs.utf8(3).toByteArray();
+    // money is stored as ten-thousandths; anything else is read as the row set reads it
+    l.amount = rs.utf8(5) == "integer" ? Amount::fromRaw(rs.int64(4))
+               : rs.utf8(5) == "null"  ? Amount()
+                                       : rs.amount(QStringLiteral("Amount"));
+    return l;
+}
+
+// Every line of the transactions, journal and history, that have a line of the account,
+// in the order of their number (NOCASE) and date; a transaction's lines as the books
+// hold them. The history is read in one pass of its table, the transactions of the
+// account found first.
+std::vector<PastLine> readPastLines(Connection& cnn, const QString& account) {
+    const QString no = modUtils::SqlText(account);
+    std::vector<PastLine> lines;
+    for (RowSet rs = cnn.stream(
+             QStringLiteral(
+                 "SELECT Ledger_Transactions.TransactionNo AS TransactionNo, "
+                 "Ledger_Transactions.DateStamp AS DateStamp, "
+                 "Ledger_Transactions.Description AS Description, "
+                 "Ledger_TransactionDetails.FKID_Account AS AccountNo, "
+                 "Ledger_TransactionDetails.Amount AS Amount, "
+                 "typeof(Ledger_TransactionDetails.Amount) AS AmountType "
+                 "FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
+                 "Ledger_Transactions.TransactionNo = Ledger_TransactionDetails.FKID_Transaction "
+                 "WHERE Ledger_Transactions.TransactionNo IN (SELECT FKID_Transaction FROM "
+                 "Ledger_TransactionDetails WHERE FKID_Account=") %
+             no % QStringLiteral(")"));
+         !rs.eof(); rs.moveNext())
+        lines.push_back(pastLineOf(rs));
+    QSet<QByteArray> ofAccount;
+    for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo, DateStamp FROM "
+                                               "Ledger_TransactionHistories WHERE "
+                                               "FKID_Account=") %
+                                no);
+         !rs.eof(); rs.moveNext())
+        ofAccount.insert(pastKey(rs.utf8(0), rs.utf8(1)));
+    if (!ofAccount.isEmpty())
+        for (RowSet rs = cnn.stream(
+                 QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account AS "
+                                "AccountNo, Amount, typeof(Amount) AS AmountType FROM "
+                                "Ledger_TransactionHistories"));
+             !rs.eof(); rs.moveNext())
+            if (ofAccount.contains(pastKey(rs.utf8(0), rs.utf8(1))))
+                lines.push_back(pastLineOf(rs));
+    std::stable_sort(lines.begin(), lines.end(), [](const PastLine& a, const PastLine& b) {
+        const int c = compareNoCase(a.no, b.no);
+        return c != 0 ? c < 0 : a.day < b.day;
+    });
+    return lines;
 }
 
 } // namespace
@@ -220,26 +338,42 @@ void BankImport::propose() {
     // teach, and the lines not from an import that a statement line may repeat.
     std::multimap<qint64, const Learning::Past*> byAmount;
     {
-        RowSet rs = m_cnn.stream(modDBUtil::GetBankAccountTransactions(m_account));
-        while (!rs.eof()) {
+        std::vector<PastLine> lines = readPastLines(m_cnn, m_account);
+        QHash<QByteArray, QDate> dates;
+        auto dateOf = [&](const QByteArray& day) {
+            auto it = dates.constFind(day);
+            if (it == dates.constEnd())
+                it = dates.insert(day,
+                                  QDate::fromString(QString::fromUtf8(day).left(10), Qt::ISODate));
+            return *it;
+        };
+        QHash<QByteArray, std::pair<QString, bool>> accounts; // spelling, the bank account
+        auto accountOf = [&](const QByteArray& no) -> const std::pair<QString, bool>& {
+            auto it = accounts.constFind(no);
+            if (it == accounts.constEnd()) {
+                const QString account = QString::fromUtf8(no);
+                it = accounts.insert(no, {account, sameKey(account, m_account)});
+            }
+            return *it;
+        };
+        for (size_t i = 0; i < lines.size();) {
+            const PastLine& head = lines[i];
             Learning::Past p;
-            p.transactionNo = rs.text(QStringLiteral("TransactionNo"));
-            p.date = rs.date(QStringLiteral("DateStamp"));
-            const QString description = rs.text(QStringLiteral("Description"));
+            p.transactionNo = QString::fromUtf8(head.no);
+            p.date = dateOf(head.day);
             Amount largest;
-            for (; !rs.eof() && rs.text(QStringLiteral("TransactionNo")) == p.transactionNo &&
-                   rs.date(QStringLiteral("DateStamp")) == p.date;
-                 rs.moveNext()) {
-                const QString account = rs.text(QStringLiteral("AccountNo"));
-                const Amount a = rs.amount(QStringLiteral("Amount"));
-                if (sameKey(account, m_account)) {
+            for (; i < lines.size() && lines[i].no == head.no && dateOf(lines[i].day) == p.date;
+                 ++i) {
+                const auto& [account, bank] = accountOf(lines[i].account);
+                const Amount a = lines[i].amount;
+                if (bank) {
                     p.bankAmount += a;
                 } else if (a.abs() > largest) {
                     largest = a.abs();
                     p.counterAccount = account;
                 }
             }
-            m_learning->add(std::move(p), wordsOf(description));
+            m_learning->add(std::move(p), wordsOf(QString::fromUtf8(head.description)));
         }
     }
     for (const Learning::Past& p : m_learning->past)
@@ -432,21 +566,48 @@ CommandOutcome BankImport::write() {
     const QString prefix = prefixOf(m_cnn, m_account);
     qint64 highest = 0;
     int width = 5;
-    QSet<QString> used;
-    for (RowSet rs = m_cnn.stream(modDBUtil::GetAllTransactionNumbers()); !rs.eof();
-         rs.moveNext()) {
-        const QString no = rs.text(QStringLiteral("TransactionNo"));
-        used.insert(no.toUpper());
-        if (!no.startsWith(prefix, Qt::CaseInsensitive))
-            continue;
-        bool ok = false;
-        const QString digits = no.mid(prefix.size());
-        const qint64 n = digits.toLongLong(&ok);
-        if (ok && !digits.startsWith(QLatin1Char('-')) && !digits.startsWith(QLatin1Char('+'))) {
-            highest = std::max(highest, n);
-            width = std::max(width, int(digits.size()));
+    QSet<QString> used; // in upper case: those that may be the prefix's numbers
+    const QByteArray prefixUtf8 = prefix.toUtf8();
+    const bool asciiPrefix = prefixUtf8.size() == prefix.size();
+    // Whether a number begins with the prefix (case-insensitive); an ASCII prefix is
+    // compared on the bytes of numbers that begin in ASCII, without making their text.
+    auto begins = [&](QByteArrayView no) {
+        if (asciiPrefix && no.size() >= prefixUtf8.size()) {
+            bool ascii = true, same = true;
+            for (qsizetype i = 0; i < prefixUtf8.size() && ascii; ++i) {
+                const auto c = uchar(no[i]);
+                ascii = c < 0x80;
+                same = same && QChar::toLower(char32_t(c)) ==
+                                   QChar::toLower(char32_t(uchar(prefixUtf8[i])));
+            }
+            if (ascii)
+                return same;
         }
-    }
+        return QString::fromUtf8(no).startsWith(prefix, Qt::CaseInsensitive);
+    };
+    for (const char* table : {"Ledger_Transactions", "Ledger_TransactionHistories"})
+        for (RowSet rs =
+                 m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") + QLatin1String(table));
+             !rs.eof(); rs.moveNext()) {
+            const QByteArrayView bytes = rs.utf8(0);
+            if (!begins(bytes)) {
+                // a number in ASCII that does not begin with the prefix is never one of
+                // its numbers in upper case; another may be (a sharp s is SS)
+                if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
+                    used.insert(QString::fromUtf8(bytes).toUpper());
+                continue;
+            }
+            const QString no = QString::fromUtf8(bytes);
+            used.insert(no.toUpper());
+            bool ok = false;
+            const QString digits = no.mid(prefix.size());
+            const qint64 n = digits.toLongLong(&ok);
+            if (ok && !digits.startsWith(QLatin1Char('-')) &&
+                !digits.startsWith(QLatin1Char('+'))) {
+                highest = std::max(highest, n);
+                width = std::max(width, int(digits.size()));
+            }
+        }
     std::vector<Rule> rules = m_rules;
     for (const size_t i : chosen) {
         const ReviewLine& r = m_lines[i];
