@@ -11,10 +11,13 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -798,29 +801,75 @@ void Connection::checkExport(const QString& fresh, const QByteArray& passphrase,
 
 void Connection::backupTo(const QString& path) {
     requireIdle(QStringLiteral("A copy cannot be taken while a database transaction is open."));
-    auto fail = [](int rc, const QString& detail) {
-        throw DbError({rc, EngineSource, describe(rc, detail)});
+    // A reader's lock keeps every writer out of the file (the books keep a rollback
+    // journal) while its bytes are copied as they are: the copy is the books as they
+    // stand, page for page, under the same key and derivation, without decrypting and
+    // encrypting every page again.
+    if (!execRaw(m_db, QStringLiteral("BEGIN")))
+        raise(sqlite3_extended_errcode(m_db), QStringLiteral("Copy"));
+    struct ReadLock {
+        sqlite3* db;
+        ~ReadLock() { execRaw(db, QStringLiteral("COMMIT")); } // nothing was written
+    } lock{m_db};
+    if (countOf(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master")) < 0)
+        raise(sqlite3_extended_errcode(m_db), QStringLiteral("Copy"));
+    auto fail = [&](int code) {
+        throw DbError({code == ENOSPC ? SQLITE_FULL : SQLITE_IOERR, EngineSource,
+                       describe(code == ENOSPC ? SQLITE_FULL : SQLITE_IOERR,
+                                QString::fromLocal8Bit(std::strerror(code)))});
     };
-    RawDb copy;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &copy.db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK)
-        fail(rc, lastMessage(copy.db));
-    if (applyKey(copy.db, m_key, m_pageSize, m_rounds) != SQLITE_OK)
-        fail(SQLITE_ERROR, lastMessage(copy.db));
-    sqlite3_backup* backup = sqlite3_backup_init(copy.db, "main", m_db, "main");
-    if (!backup)
-        fail(sqlite3_extended_errcode(copy.db), lastMessage(copy.db));
-    rc = sqlite3_backup_step(backup, -1); // every page at once: one consistent state
-    const int finished = sqlite3_backup_finish(backup);
-    if (rc != SQLITE_DONE)
-        fail(rc, QString::fromUtf8(sqlite3_errstr(rc)));
-    if (finished != SQLITE_OK)
-        fail(finished, lastMessage(copy.db));
-    rc = sqlite3_close(copy.db);
-    if (rc != SQLITE_OK)
-        fail(rc, lastMessage(copy.db));
-    copy.db = nullptr;
+    struct Fd {
+        int fd = -1;
+        ~Fd() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } from, to;
+    struct stat st {};
+    from.fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (from.fd < 0 || ::fstat(from.fd, &st) != 0)
+        fail(errno);
+    to.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                   st.st_mode & 0777);
+    if (to.fd < 0)
+        fail(errno);
+    bool inKernel = true; // the kernel copies without the bytes passing through here
+    std::vector<char> buffer;
+    for (off_t left = st.st_size; left > 0;) {
+        ssize_t n = -1;
+        if (inKernel) {
+            n = ::copy_file_range(from.fd, nullptr, to.fd, nullptr, size_t(left), 0);
+            if (n < 0 &&
+                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            buffer.resize(1 << 20);
+            n = ::read(from.fd, buffer.data(), std::min<off_t>(left, off_t(buffer.size())));
+            for (ssize_t done = 0; n > 0 && done < n;) {
+                const ssize_t w = ::write(to.fd, buffer.data() + done, size_t(n - done));
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w <= 0)
+                    fail(w < 0 ? errno : ENOSPC);
+                done += w;
+            }
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(errno);
+        if (n == 0) // the file ended early: it is not the books it was a moment ago
+            fail(EIO);
+        left -= n;
+    }
+    if (::fsync(to.fd) != 0)
+        fail(errno);
+    const int fd = to.fd;
+    to.fd = -1;
+    if (::close(fd) != 0)
+        fail(errno);
 }
 
 void Connection::restoreFrom(const QString& path) {

@@ -179,8 +179,9 @@ public:
     void rekey(const QByteArray& passphrase,
                const std::function<void(RekeyStep)>& reached = nullptr);
     // Writes a consistent copy of the whole database to path, encrypted with the same
-    // key and derivation, through the engine's online backup. Throws DbError; a failed
-    // copy may leave a partial file at path, which the caller removes.
+    // key and derivation (the file's bytes, copied under a reader's lock and synced).
+    // Throws DbError; a failed copy may leave a partial file at path, which the caller
+    // removes.
     void backupTo(const QString& path);
     // Replaces the books with the database in path (a copy made by backupTo with the
     // same key) in one engine transaction, then opens the file again and raises the
