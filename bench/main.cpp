@@ -11,6 +11,7 @@
 //
 //   zelk_bench [N] [folder]     N defaults to 100000; folder to a new temporary one
 //   zelk_bench N folder exchange   only the import and the export, into new books
+//   zelk_bench N folder bank       only the bank statements, over N transactions saved
 
 #include "core/bank/BankImport.h"
 #include "core/books/Snapshots.h"
@@ -403,6 +404,17 @@ int main(int argc, char** argv) {
     });
     report("new company and accounts", AccountCount, clock);
     const bool exchangeOnly = argc > 3 && qstrcmp(argv[3], "exchange") == 0;
+    if (argc > 3 && qstrcmp(argv[3], "bank") == 0) {
+        Lcg random;
+        if (runSavingCommand(*cnn, [&](StatementRunner& r) {
+                for (int i = 0; i < n; ++i) {
+                    const Transaction t = makeTransaction(i, n, random);
+                    journal::WriteTransaction(r, headerOf(t), linesOf(t), journal::SaveMode::Add);
+                }
+            }) != CommandOutcome::Committed)
+            return 1;
+        return benchBank(*cnn) ? 0 : 1;
+    }
     Lcg random;
     const int single = n < 1000 ? n : 1000;
     const QDate first = fiscal::firstDayOfYear(FirstMonth, FiscalYear);

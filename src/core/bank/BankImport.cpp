@@ -14,6 +14,8 @@
 #include <QStringBuilder>
 #include <algorithm>
 #include <map>
+#include <string>
+#include <string_view>
 
 namespace zelk::bank {
 
@@ -61,11 +63,58 @@ bool sameKey(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// A line of a past transaction of the bank account, as the books hold it.
-struct PastLine {
-    QByteArray no, day, description, account; // UTF-8
-    Amount amount;
-};
+bool isAscii(QByteArrayView bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+}
+
+// Calls add with each word of a text in UTF-8, as wordsOf finds them, once each; a text
+// in ASCII without making a text of each word.
+template <class Add>
+void forEachWord(QByteArrayView text, Add add) {
+    if (!isAscii(text)) {
+        for (const QString& w : wordsOf(QString::fromUtf8(text)))
+            add(QByteArrayView(w.toUtf8()));
+        return;
+    }
+    std::string lower(text.data(), size_t(text.size()));
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    auto letterOrDigit = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
+    std::vector<std::string_view> seen; // the few words of a description
+    for (size_t i = 0; i < lower.size();) {
+        while (i < lower.size() && !letterOrDigit(lower[i]))
+            ++i;
+        const size_t start = i;
+        bool digits = true;
+        for (; i < lower.size() && letterOrDigit(lower[i]); ++i)
+            digits = digits && lower[i] <= '9';
+        const std::string_view w(lower.data() + start, i - start);
+        if (w.size() >= 2 && !digits && std::find(seen.begin(), seen.end(), w) == seen.end()) {
+            seen.push_back(w);
+            add(QByteArrayView(w.data(), qsizetype(w.size())));
+        }
+    }
+}
+
+// A day as the books store it ("yyyy-MM-dd", maybe with a time after it).
+QDate dayOf(QByteArrayView day) {
+    auto digitsAt = [&](qsizetype from, qsizetype count) {
+        int v = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            if (day[i] < '0' || day[i] > '9')
+                return -1;
+            v = v * 10 + (day[i] - '0');
+        }
+        return v;
+    };
+    if (day.size() >= 10 && day[4] == '-' && day[7] == '-' &&
+        (day.size() == 10 || day[10] == ' ' || day[10] == 'T')) {
+        const int y = digitsAt(0, 4), m = digitsAt(5, 2), d = digitsAt(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0)
+            return QDate(y, m, d);
+    }
+    return QDate::fromString(QString::fromUtf8(day).left(10), Qt::ISODate);
+}
 
 // The engine's NOCASE order: ASCII letters folded, bytes compared, a text before those it
 // begins.
@@ -83,76 +132,203 @@ int compareNoCase(const QByteArray& a, const QByteArray& b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// The identity of a past transaction as the engine compares it: its number folded to
-// lower case (ASCII), and its date.
-QByteArray pastKey(QByteArrayView no, QByteArrayView day) {
-    QByteArray key;
-    key.reserve(no.size() + day.size() + 1);
-    for (const char c : no)
-        key += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-    key += '\0';
-    key += day;
-    return key;
-}
+// An index from texts (bytes) to numbers for the many look-ups of one reading: open
+// addressing over one array, the texts kept in one buffer.
+class TextIndex {
+public:
+    // The number of the text; -1 when it has none.
+    int find(std::string_view text) const {
+        if (m_slots.empty())
+            return -1;
+        const quint64 hash = hashOf(text);
+        for (size_t i = hash & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            const Slot& s = m_slots[i];
+            if (s.value < 0)
+                return -1;
+            if (s.hash == hash && textOf(s) == text)
+                return s.value;
+        }
+    }
+    // Gives a text that has no number yet the number value.
+    void insert(std::string_view text, int value) {
+        if ((m_count + 1) * 2 > m_slots.size())
+            grow();
+        Slot s{hashOf(text), quint32(m_texts.size()), quint32(text.size()), value};
+        m_texts.append(text);
+        place(s);
+        ++m_count;
+    }
+    int size() const { return int(m_count); }
 
-// The columns TransactionNo, DateStamp, Description, account, Amount, typeof(Amount) of
-// a row read into a line.
-PastLine pastLineOf(const RowSet& rs) {
-    PastLine l;
-    l.no = rs.utf8(0).toByteArray();
-    l.day = rs.utf8(1).toByteArray();
-    l.description = rs.utf8(2).toByteArray();
-    l.account = rs.utf8(3).toByteArray();
-    // money is stored as ten-thousandths; anything else is read as the row set reads it
-    l.amount = rs.utf8(5) == "integer" ? Amount::fromRaw(rs.int64(4))
-               : rs.utf8(5) == "null"  ? Amount()
-                                       : rs.amount(QStringLiteral("Amount"));
-    return l;
-}
+private:
+    struct Slot {
+        quint64 hash = 0;
+        quint32 offset = 0, length = 0;
+        int value = -1; // -1: empty
+    };
+    static quint64 hashOf(std::string_view text) { // FNV-1a
+        quint64 h = 14695981039346656037ull;
+        for (const char c : text)
+            h = (h ^ uchar(c)) * 1099511628211ull;
+        return h;
+    }
+    std::string_view textOf(const Slot& s) const {
+        return std::string_view(m_texts).substr(s.offset, s.length);
+    }
+    void place(const Slot& s) {
+        size_t i = s.hash & (m_slots.size() - 1);
+        while (m_slots[i].value >= 0)
+            i = (i + 1) & (m_slots.size() - 1);
+        m_slots[i] = s;
+    }
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(1024, m_slots.size() * 2));
+        old.swap(m_slots);
+        for (const Slot& s : old)
+            if (s.value >= 0)
+                place(s);
+    }
+    std::vector<Slot> m_slots;
+    std::string m_texts;
+    size_t m_count = 0;
+};
 
-// Every line of the transactions, journal and history, that have a line of the account,
-// in the order of their number (NOCASE) and date; a transaction's lines as the books
-// hold them. The history is read in one pass of its table, the transactions of the
-// account found first.
-std::vector<PastLine> readPastLines(Connection& cnn, const QString& account) {
-    const QString no = modUtils::SqlText(account);
-    std::vector<PastLine> lines;
-    for (RowSet rs = cnn.stream(
-             QStringLiteral(
-                 "SELECT Ledger_Transactions.TransactionNo AS TransactionNo, "
-                 "Ledger_Transactions.DateStamp AS DateStamp, "
-                 "Ledger_Transactions.Description AS Description, "
-                 "Ledger_TransactionDetails.FKID_Account AS AccountNo, "
-                 "Ledger_TransactionDetails.Amount AS Amount, "
-                 "typeof(Ledger_TransactionDetails.Amount) AS AmountType "
-                 "FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
-                 "Ledger_Transactions.TransactionNo = Ledger_TransactionDetails.FKID_Transaction "
-                 "WHERE Ledger_Transactions.TransactionNo IN (SELECT FKID_Transaction FROM "
-                 "Ledger_TransactionDetails WHERE FKID_Account=") %
-             no % QStringLiteral(")"));
-         !rs.eof(); rs.moveNext())
-        lines.push_back(pastLineOf(rs));
-    QSet<QByteArray> ofAccount;
-    for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo, DateStamp FROM "
-                                               "Ledger_TransactionHistories WHERE "
-                                               "FKID_Account=") %
-                                no);
-         !rs.eof(); rs.moveNext())
-        ofAccount.insert(pastKey(rs.utf8(0), rs.utf8(1)));
-    if (!ofAccount.isEmpty())
+// A past transaction of the bank account, its lines added up as they are read.
+struct PastTransaction {
+    QByteArray no, day, description; // UTF-8; the description of its first line
+    QString counterAccount;          // the other line of the largest amount, as spelt
+    int counterId = -1;              // that account as the books compare accounts
+    Amount bankAmount, largest;
+    bool described = false;
+};
+
+// Reads the transactions, journal and history, that have a line of the account. A
+// transaction is its number (as the engine compares it: ASCII letters folded) and its
+// date; the history is read in two passes of its table, the transactions of the account
+// found first, without making a text of a line that is not theirs.
+class PastReader {
+public:
+    explicit PastReader(const QString& account) : m_account(account) {}
+
+    std::vector<PastTransaction> read(Connection& cnn) {
+        const QString no = modUtils::SqlText(m_account);
         for (RowSet rs = cnn.stream(
-                 QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account AS "
-                                "AccountNo, Amount, typeof(Amount) AS AmountType FROM "
-                                "Ledger_TransactionHistories"));
+                 QStringLiteral(
+                     "SELECT Ledger_Transactions.TransactionNo AS TransactionNo, "
+                     "Ledger_Transactions.DateStamp AS DateStamp, "
+                     "Ledger_Transactions.Description AS Description, "
+                     "Ledger_TransactionDetails.FKID_Account AS AccountNo, "
+                     "Ledger_TransactionDetails.Amount AS Amount, "
+                     "typeof(Ledger_TransactionDetails.Amount) AS AmountType "
+                     "FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
+                     "Ledger_Transactions.TransactionNo = "
+                     "Ledger_TransactionDetails.FKID_Transaction "
+                     "WHERE Ledger_Transactions.TransactionNo IN (SELECT FKID_Transaction FROM "
+                     "Ledger_TransactionDetails WHERE FKID_Account=") %
+                 no % QStringLiteral(")"));
              !rs.eof(); rs.moveNext())
-            if (ofAccount.contains(pastKey(rs.utf8(0), rs.utf8(1))))
-                lines.push_back(pastLineOf(rs));
-    std::stable_sort(lines.begin(), lines.end(), [](const PastLine& a, const PastLine& b) {
-        const int c = compareNoCase(a.no, b.no);
-        return c != 0 ? c < 0 : a.day < b.day;
-    });
-    return lines;
-}
+            addLine(transaction(rs.utf8(0), rs.utf8(1), true), rs);
+        bool any = false;
+        for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo, DateStamp FROM "
+                                                   "Ledger_TransactionHistories WHERE "
+                                                   "FKID_Account=") %
+                                    no);
+             !rs.eof(); rs.moveNext()) {
+            transaction(rs.utf8(0), rs.utf8(1), true);
+            any = true;
+        }
+        if (any)
+            for (RowSet rs = cnn.stream(
+                     QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account AS "
+                                    "AccountNo, Amount, typeof(Amount) AS AmountType FROM "
+                                    "Ledger_TransactionHistories"));
+                 !rs.eof(); rs.moveNext())
+                if (const int t = transaction(rs.utf8(0), rs.utf8(1), false); t >= 0)
+                    addLine(t, rs);
+        // in the order of their number (NOCASE) and date
+        std::stable_sort(m_past.begin(), m_past.end(),
+                         [](const PastTransaction& a, const PastTransaction& b) {
+                             const int c = compareNoCase(a.no, b.no);
+                             return c != 0 ? c < 0 : a.day < b.day;
+                         });
+        return std::move(m_past);
+    }
+
+private:
+    struct Account {
+        QString spelling;
+        int id = -1;
+        bool bank = false;
+    };
+
+    // The transaction of the number and day; -1 when it is none of the account's and
+    // create is false.
+    int transaction(QByteArrayView no, QByteArrayView day, bool create) {
+        m_key.clear();
+        for (const char c : no)
+            m_key += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+        m_key += '\0';
+        m_key.append(day.data(), size_t(day.size()));
+        if (const int t = m_index.find(m_key); t >= 0 || !create)
+            return t;
+        const int t = int(m_past.size());
+        m_index.insert(m_key, t);
+        PastTransaction p;
+        p.no = no.toByteArray();
+        p.day = day.toByteArray();
+        m_past.push_back(std::move(p));
+        return t;
+    }
+
+    const Account& account(QByteArrayView no) {
+        const std::string_view bytes(no.data(), size_t(no.size()));
+        int known = m_accountIndex.find(bytes);
+        if (known < 0) {
+            Account a;
+            a.spelling = QString::fromUtf8(no);
+            a.bank = sameKey(a.spelling, m_account);
+            const QString upper = a.spelling.toUpper();
+            auto id = m_ids.constFind(upper);
+            if (id == m_ids.constEnd())
+                id = m_ids.insert(upper, int(m_ids.size()));
+            a.id = *id;
+            known = int(m_accounts.size());
+            m_accountIndex.insert(bytes, known);
+            m_accounts.push_back(a);
+        }
+        return m_accounts[size_t(known)];
+    }
+
+    // The columns TransactionNo, DateStamp, Description, account, Amount, typeof(Amount).
+    void addLine(int t, const RowSet& rs) {
+        PastTransaction& p = m_past[size_t(t)];
+        if (!p.described) {
+            p.description = rs.utf8(2).toByteArray();
+            p.described = true;
+        }
+        // money is stored as ten-thousandths; anything else is read as the row set reads it
+        const QByteArrayView type = rs.utf8(5);
+        const Amount a = type == "integer" ? Amount::fromRaw(rs.int64(4))
+                         : type == "null"  ? Amount()
+                                           : rs.amount(QStringLiteral("Amount"));
+        const Account& account = this->account(rs.utf8(3));
+        if (account.bank) {
+            p.bankAmount += a;
+        } else if (a.abs() > p.largest) {
+            p.largest = a.abs();
+            p.counterAccount = account.spelling;
+            p.counterId = account.id;
+        }
+    }
+
+    const QString m_account;
+    std::vector<PastTransaction> m_past;
+    TextIndex m_index;
+    std::string m_key;
+    TextIndex m_accountIndex;
+    std::vector<Account> m_accounts;
+    QHash<QString, int> m_ids; // the accounts in upper case
+};
 
 } // namespace
 
@@ -165,17 +341,23 @@ public:
         QDate date;
         Amount bankAmount;
         QString counterAccount;
+        int counterId = -1;     // the counter-account as the books compare accounts
         std::vector<int> words; // sorted word ids
     };
     std::vector<Past> past;
 
-    void add(Past p, const QStringList& words) {
-        for (const QString& w : words)
-            p.words.push_back(wordId(w));
+    void add(const PastTransaction& t) {
+        Past p;
+        p.transactionNo = QString::fromUtf8(t.no);
+        p.date = dayOf(t.day);
+        p.bankAmount = t.bankAmount;
+        p.counterAccount = t.counterAccount;
+        p.counterId = t.counterId;
+        forEachWord(t.description, [&](QByteArrayView w) { p.words.push_back(wordId(w)); });
         std::sort(p.words.begin(), p.words.end());
         const int index = int(past.size());
         for (const int w : p.words)
-            m_index[w].push_back(index);
+            m_index[size_t(w)].push_back(index);
         past.push_back(std::move(p));
     }
 
@@ -211,20 +393,19 @@ private:
         m_cache.insert(key, v);
         return v;
     }
-    int wordId(const QString& w) {
-        const auto it = m_ids.constFind(w);
-        if (it != m_ids.constEnd())
-            return *it;
-        const int id = int(m_ids.size());
-        m_ids.insert(w, id);
+    int wordId(QByteArrayView w) {
+        const std::string_view bytes(w.data(), size_t(w.size()));
+        if (const int known = m_ids.find(bytes); known >= 0)
+            return known;
+        const int id = m_ids.size();
+        m_ids.insert(bytes, id);
+        m_index.emplace_back();
         return id;
     }
+    int wordId(const QString& w) const { return m_ids.find(w.toUtf8().toStdString()); }
     const std::vector<int>* postings(const QString& w) const {
-        const auto id = m_ids.constFind(w);
-        if (id == m_ids.constEnd())
-            return nullptr;
-        const auto it = m_index.find(*id);
-        return it == m_index.end() ? nullptr : &it->second;
+        const int id = wordId(w);
+        return id < 0 ? nullptr : &m_index[size_t(id)];
     }
     std::vector<int> withAll(const QStringList& words) const {
         std::vector<int> out;
@@ -250,12 +431,12 @@ private:
     std::vector<int> mostSimilar(const QStringList& words) const {
         std::vector<int> ids;
         for (const QString& w : words)
-            if (const auto it = m_ids.constFind(w); it != m_ids.constEnd())
-                ids.push_back(*it);
+            if (const int id = wordId(w); id >= 0)
+                ids.push_back(id);
         std::sort(ids.begin(), ids.end());
         std::map<int, int> shared;
         for (const int id : ids) {
-            const auto& p = m_index.at(id);
+            const auto& p = m_index[size_t(id)];
             if (p.size() > past.size() / 2 + 1 && past.size() > 20)
                 continue; // a word on most transactions tells nothing
             for (const int t : p)
@@ -277,26 +458,27 @@ private:
     }
     Vote vote(const std::vector<int>& found) const {
         Vote v;
-        QHash<QString, int> counts;
+        std::map<int, int> counts; // by account, in the order the books first name them
         for (const int t : found)
-            if (!past[size_t(t)].counterAccount.isEmpty())
-                ++counts[past[size_t(t)].counterAccount.toUpper()];
-        for (auto it = counts.constBegin(); it != counts.constEnd(); ++it) {
-            v.of += it.value();
-            if (it.value() > v.agree) {
-                v.agree = it.value();
-                v.account = it.key();
+            if (past[size_t(t)].counterId >= 0)
+                ++counts[past[size_t(t)].counterId];
+        int best = -1;
+        for (const auto& [id, n] : counts) {
+            v.of += n;
+            if (n > v.agree) {
+                v.agree = n;
+                best = id;
             }
         }
         // the account as the books spell it
         for (const int t : found)
-            if (sameKey(past[size_t(t)].counterAccount, v.account))
+            if (past[size_t(t)].counterId == best && best >= 0)
                 v.account = past[size_t(t)].counterAccount;
         return v;
     }
 
-    QHash<QString, int> m_ids;
-    std::unordered_map<int, std::vector<int>> m_index;
+    TextIndex m_ids; // words in UTF-8
+    std::vector<std::vector<int>> m_index;
     QHash<QString, Vote> m_cache;
 };
 
@@ -338,46 +520,13 @@ void BankImport::propose() {
     // teach, and the lines not from an import that a statement line may repeat.
     std::multimap<qint64, const Learning::Past*> byAmount;
     {
-        std::vector<PastLine> lines = readPastLines(m_cnn, m_account);
-        QHash<QByteArray, QDate> dates;
-        auto dateOf = [&](const QByteArray& day) {
-            auto it = dates.constFind(day);
-            if (it == dates.constEnd())
-                it = dates.insert(day,
-                                  QDate::fromString(QString::fromUtf8(day).left(10), Qt::ISODate));
-            return *it;
-        };
-        QHash<QByteArray, std::pair<QString, bool>> accounts; // spelling, the bank account
-        auto accountOf = [&](const QByteArray& no) -> const std::pair<QString, bool>& {
-            auto it = accounts.constFind(no);
-            if (it == accounts.constEnd()) {
-                const QString account = QString::fromUtf8(no);
-                it = accounts.insert(no, {account, sameKey(account, m_account)});
-            }
-            return *it;
-        };
-        for (size_t i = 0; i < lines.size();) {
-            const PastLine& head = lines[i];
-            Learning::Past p;
-            p.transactionNo = QString::fromUtf8(head.no);
-            p.date = dateOf(head.day);
-            Amount largest;
-            for (; i < lines.size() && lines[i].no == head.no && dateOf(lines[i].day) == p.date;
-                 ++i) {
-                const auto& [account, bank] = accountOf(lines[i].account);
-                const Amount a = lines[i].amount;
-                if (bank) {
-                    p.bankAmount += a;
-                } else if (a.abs() > largest) {
-                    largest = a.abs();
-                    p.counterAccount = account;
-                }
-            }
-            m_learning->add(std::move(p), wordsOf(QString::fromUtf8(head.description)));
-        }
+        const std::vector<PastTransaction> read = PastReader(m_account).read(m_cnn);
+        for (const PastTransaction& t : read)
+            m_learning->add(t);
     }
     for (const Learning::Past& p : m_learning->past)
-        if (!importedTransactions.contains(p.transactionNo.toUpper()))
+        if (importedTransactions.isEmpty() ||
+            !importedTransactions.contains(p.transactionNo.toUpper()))
             byAmount.emplace(p.bankAmount.raw(), &p);
 
     m_lines.clear();
@@ -538,16 +687,17 @@ QStringList BankImport::problems() const {
     for (const ReviewLine& r : m_lines) {
         if (!r.checked)
             continue;
-        const QString where =
-            QStringLiteral("line %1 (%2, %3)")
+        const auto where = [&] {
+            return QStringLiteral("line %1 (%2, %3)")
                 .arg(r.line.number)
                 .arg(r.line.date.toString(Qt::ISODate), r.line.amount.formatStandard());
+        };
         if (r.account.isEmpty())
-            out << where + QStringLiteral(": no account");
+            out << where() + QStringLiteral(": no account");
         else if (!lookup.findNo(r.account))
-            out << where + QStringLiteral(": account %1 does not exist").arg(r.account);
+            out << where() + QStringLiteral(": account %1 does not exist").arg(r.account);
         else if (sameKey(r.account, m_account))
-            out << where + QStringLiteral(": the counter-account is the bank account itself");
+            out << where() + QStringLiteral(": the counter-account is the bank account itself");
     }
     return out;
 }
@@ -585,9 +735,22 @@ CommandOutcome BankImport::write() {
         }
         return QString::fromUtf8(no).startsWith(prefix, Qt::CaseInsensitive);
     };
+    // With an ASCII prefix the engine leaves out the numbers in ASCII that do not begin
+    // with it (its LIKE folds ASCII letters alone): none of them is looked at below.
+    QString only;
+    if (asciiPrefix) {
+        QString pattern = prefix;
+        pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('%'), QLatin1String("\\%"))
+            .replace(QLatin1Char('_'), QLatin1String("\\_"));
+        only = QStringLiteral(" WHERE TransactionNo LIKE ") +
+               modUtils::SqlText(pattern + QLatin1Char('%')) +
+               QStringLiteral(" ESCAPE '\\' OR length(TransactionNo) <> "
+                              "length(CAST(TransactionNo AS BLOB))");
+    }
     for (const char* table : {"Ledger_Transactions", "Ledger_TransactionHistories"})
-        for (RowSet rs =
-                 m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") + QLatin1String(table));
+        for (RowSet rs = m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") +
+                                      QLatin1String(table) + only);
              !rs.eof(); rs.moveNext()) {
             const QByteArrayView bytes = rs.utf8(0);
             if (!begins(bytes)) {
