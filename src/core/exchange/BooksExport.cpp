@@ -4,8 +4,6 @@
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
 
-#include <array>
-
 namespace zelk::exchange {
 
 void ExportAccounts(Connection& cnn, TableRows& out) {
@@ -42,31 +40,19 @@ void ExportTransactions(Connection& cnn, TableRows& out) {
     const int description = lines.fieldIndex(QStringLiteral("Description"));
     const int account = lines.fieldIndex(QStringLiteral("AccountNo"));
     const int amount = lines.fieldIndex(QStringLiteral("Amount"));
-    // Read as the engine holds the rows: no values are made but the cells, and a cell only
-    // when its text differs from the line before's (a transaction's lines follow each
-    // other, and so do the transactions of a day).
+    // Read as the engine holds the rows: no values are made but the cells.
     std::vector<Cell> cells(7);
-    struct Last {
-        QByteArray bytes;
-        bool null = false, read = false;
-    };
-    std::array<Last, 5> last;
-    auto text = [&](size_t cell, int column) {
-        const QByteArrayView v = lines.utf8(column);
-        Last& l = last[cell];
-        if (l.read && l.null == (v.data() == nullptr) && v == l.bytes)
-            return;
-        l = {v.toByteArray(), v.data() == nullptr, true};
-        cells[cell] = cell == 1 ? dateCell(QDate::fromString(QString::fromLatin1(v), Qt::ISODate))
-                                : textCell(QString::fromUtf8(v));
-    };
+    QByteArray day;
     for (; !lines.eof(); lines.moveNext()) {
-        text(1, date);
+        if (lines.utf8(date) != day) { // the lines of a day follow each other
+            day = lines.utf8(date).toByteArray();
+            cells[1] = dateCell(QDate::fromString(QString::fromLatin1(day), Qt::ISODate));
+        }
         const Amount a = Amount::fromRaw(lines.int64(amount));
-        text(0, no);
-        text(2, source);
-        text(3, description);
-        text(4, account);
+        cells[0] = textCell(QString::fromUtf8(lines.utf8(no)));
+        cells[2] = textCell(QString::fromUtf8(lines.utf8(source)));
+        cells[3] = textCell(QString::fromUtf8(lines.utf8(description)));
+        cells[4] = textCell(QString::fromUtf8(lines.utf8(account)));
         cells[5] = moneyCell(a.isNegative() ? Amount() : a);
         cells[6] = moneyCell(a.isNegative() ? a.abs() : Amount());
         out.row(cells, false);

@@ -130,22 +130,9 @@ public:
                 }
                 m_field = m_dateText;
                 break;
-            case Cell::Text: {
-                // a column's text as the row before's (the same text, not a copy): its field
-                if (m_texts.size() <= i)
-                    m_texts.resize(i + 1);
-                Field& f = m_texts[i];
-                if (!f.made || c.text.constData() != f.text.constData() ||
-                    c.text.size() != f.text.size()) {
-                    f.made = true;
-                    f.text = c.text;
-                    assignUtf8(m_field, DefusedText(c.text));
-                    f.field.clear();
-                    appendField(f.field, QByteArrayView(m_field.data(), qsizetype(m_field.size())));
-                }
-                out.append(f.field);
-                continue;
-            }
+            case Cell::Text:
+                assignUtf8(m_field, DefusedText(c.text));
+                break;
             }
             appendField(out, QByteArrayView(m_field.data(), qsizetype(m_field.size())));
         }
@@ -153,14 +140,8 @@ public:
     }
 
 private:
-    struct Field {
-        QString text;
-        QByteArray field; // as written
-        bool made = false;
-    };
     QDate m_date;
     std::string m_dateText, m_field;
-    std::vector<Field> m_texts; // by column
 };
 
 class CsvRows : public TableRows {
