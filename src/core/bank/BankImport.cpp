@@ -118,7 +118,7 @@ QDate dayOf(QByteArrayView day) {
 
 // The engine's NOCASE order: ASCII letters folded, bytes compared, a text before those it
 // begins.
-int compareNoCase(const QByteArray& a, const QByteArray& b) {
+int compareNoCase(QByteArrayView a, QByteArrayView b) {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
         const auto fold = [](char c) {
@@ -228,20 +228,44 @@ public:
                  no % QStringLiteral(")"));
              !rs.eof(); rs.moveNext())
             addLine(transaction(rs.utf8(0), rs.utf8(1), true), rs);
+        // The numbers and days of the account's transactions in the history lie between
+        // these (the engine's orders): the rows outside them are passed over by the engine.
+        QByteArray lowNo, highNo, lowDay, highDay;
         bool any = false;
         for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo, DateStamp FROM "
                                                    "Ledger_TransactionHistories WHERE "
                                                    "FKID_Account=") %
                                     no);
              !rs.eof(); rs.moveNext()) {
-            transaction(rs.utf8(0), rs.utf8(1), true);
+            const QByteArrayView n = rs.utf8(0), d = rs.utf8(1);
+            transaction(n, d, true);
+            if (!any || compareNoCase(n, lowNo) < 0)
+                lowNo = n.toByteArray();
+            if (!any || compareNoCase(n, highNo) > 0)
+                highNo = n.toByteArray();
+            if (!any || d < lowDay)
+                lowDay = d.toByteArray();
+            if (!any || d > highDay)
+                highDay = d.toByteArray();
             any = true;
         }
+        QString within;
+        auto between = [&](const char* column, const QByteArray& low, const QByteArray& high) {
+            if (low.isEmpty()) // an empty text would be written as NULL
+                return;
+            within += (within.isEmpty() ? QStringLiteral(" WHERE +") : QStringLiteral(" AND +")) %
+                      QLatin1String(column) % QStringLiteral(" BETWEEN ") %
+                      modUtils::SqlText(QString::fromUtf8(low)) % QStringLiteral(" AND ") %
+                      modUtils::SqlText(QString::fromUtf8(high));
+        };
+        between("TransactionNo", lowNo, highNo);
+        between("DateStamp", lowDay, highDay);
         if (any)
             for (RowSet rs = cnn.stream(
                      QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account AS "
                                     "AccountNo, Amount, typeof(Amount) AS AmountType FROM "
-                                    "Ledger_TransactionHistories"));
+                                    "Ledger_TransactionHistories") +
+                     within);
                  !rs.eof(); rs.moveNext())
                 if (const int t = transaction(rs.utf8(0), rs.utf8(1), false); t >= 0)
                     addLine(t, rs);
