@@ -90,13 +90,27 @@ TEST(CsvImport, RoundTripGivesTheSameBooks) {
         ScriptedUi ui;
         importBoth(db.cnn(), Chart, Journal);
         EXPECT_EQ(db.count(QStringLiteral("Ledger_TransactionDetails")), 4);
+        // texts a spreadsheet would take for formulas or numbers, and one not in ASCII
+        TransactionImport more;
+        more.read(db.cnn(), "TransactionNo,Date,Source,Description,AccountNo,Amount\n"
+                            "T3,2026-01-12,+12,-A1 M\xC3\xBCller,1000,1.5\n"
+                            "T3,2026-01-12,+12,-A1 M\xC3\xBCller,4000,-1.5\n"
+                            "T4,2026-01-13,'x,+49 30,1000,2\nT4,2026-01-13,'x,+49 30,4000,-2\n");
+        ASSERT_EQ(more.write(db.cnn(), {}, [] { return true; }), CommandOutcome::Committed);
         first = booksCsv(db.cnn());
+        // the streamed export writes the books' texts as the table's cells are written
+        const QString streamed = db.folder() + "/streamed.csv";
+        ExportTransactions(db.cnn(), *CsvFileRows(streamed, &db.cnn()));
+        EXPECT_EQ(readFile(streamed), CsvBytes(TransactionsTable(db.cnn())));
         accounts = CsvBytes(AccountsTable(db.cnn()));
         trxs = CsvBytes(TransactionsTable(db.cnn()));
         EXPECT_TRUE(ui.dialogs().empty());
     }
     EXPECT_TRUE(first.contains("\"'=HYPERLINK(\"\"x\"\")\"")) << first.toStdString();
     EXPECT_TRUE(first.contains("\"''quoted\""));
+    EXPECT_TRUE(first.contains("\"+12\",\"'-A1 M\xC3\xBCller\",\"1000\",\"1.50\""))
+        << first.toStdString();
+    EXPECT_TRUE(first.contains("\"''x\",\"'+49 30\""));
     EXPECT_TRUE(first.contains("\"R\xC3\xA9sultat\",\"Earning\",\"0.00\""));
     EXPECT_TRUE(first.contains("\"1200\",\"Banque \"\"BNP\"\"\",\"Assets\",\"2000.00\""));
     TestDatabase again;

@@ -40,22 +40,21 @@ void ExportTransactions(Connection& cnn, TableRows& out) {
     const int description = lines.fieldIndex(QStringLiteral("Description"));
     const int account = lines.fieldIndex(QStringLiteral("AccountNo"));
     const int amount = lines.fieldIndex(QStringLiteral("Amount"));
-    // Read as the engine holds the rows: no values are made but the cells.
-    std::vector<Cell> cells(7);
-    QByteArray day;
+    // The engine's own texts: a writer that makes no cells of them (CSV) writes them as
+    // they are.
+    std::vector<RawCell> cells(7);
+    cells[1].kind = Cell::Date;
+    cells[5].kind = cells[6].kind = Cell::Money;
     for (; !lines.eof(); lines.moveNext()) {
-        if (lines.utf8(date) != day) { // the lines of a day follow each other
-            day = lines.utf8(date).toByteArray();
-            cells[1] = dateCell(QDate::fromString(QString::fromLatin1(day), Qt::ISODate));
-        }
         const Amount a = Amount::fromRaw(lines.int64(amount));
-        cells[0] = textCell(QString::fromUtf8(lines.utf8(no)));
-        cells[2] = textCell(QString::fromUtf8(lines.utf8(source)));
-        cells[3] = textCell(QString::fromUtf8(lines.utf8(description)));
-        cells[4] = textCell(QString::fromUtf8(lines.utf8(account)));
-        cells[5] = moneyCell(a.isNegative() ? Amount() : a);
-        cells[6] = moneyCell(a.isNegative() ? a.abs() : Amount());
-        out.row(cells, false);
+        cells[0].utf8 = lines.utf8(no);
+        cells[1].utf8 = lines.utf8(date);
+        cells[2].utf8 = lines.utf8(source);
+        cells[3].utf8 = lines.utf8(description);
+        cells[4].utf8 = lines.utf8(account);
+        cells[5].amount = a.isNegative() ? Amount() : a;
+        cells[6].amount = a.isNegative() ? a.abs() : Amount();
+        out.rawRow(cells);
     }
     out.finish();
 }

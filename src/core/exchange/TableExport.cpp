@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <xlsxwriter.h>
 
 namespace zelk::exchange {
@@ -139,7 +141,60 @@ public:
         out.append("\r\n");
     }
 
+    // The same from the books' own texts: a text in ASCII that needs no apostrophe, and a
+    // day written as a valid date, go out as they are; any other is made into its cell.
+    void rawRow(QByteArray& out, const std::vector<RawCell>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            const RawCell& c = cells[i];
+            const QByteArrayView v = c.utf8;
+            switch (c.kind) {
+            case Cell::Money:
+                appendMoney(m_field, c.amount);
+                break;
+            case Cell::Date:
+                if (isIsoDay(v)) {
+                    appendField(out, v);
+                    continue;
+                }
+                assignUtf8(
+                    m_field,
+                    QDate::fromString(QString::fromLatin1(v), Qt::ISODate).toString(Qt::ISODate));
+                break;
+            case Cell::Text:
+                if (asIs(v)) {
+                    appendField(out, v);
+                    continue;
+                }
+                assignUtf8(m_field, DefusedText(QString::fromUtf8(v)));
+                break;
+            }
+            appendField(out, QByteArrayView(m_field.data(), qsizetype(m_field.size())));
+        }
+        out.append("\r\n");
+    }
+
 private:
+    // ASCII that DefusedText leaves as it is: no first character that may start a formula.
+    static bool asIs(QByteArrayView v) {
+        if (!v.isEmpty() && std::strchr("=@\t\r'+-", v.front()))
+            return false;
+        return std::none_of(v.begin(), v.end(), [](char c) { return c & 0x80; });
+    }
+    static bool isIsoDay(QByteArrayView v) {
+        if (v.size() != 10 || v[4] != '-' || v[7] != '-')
+            return false;
+        int n[3] = {0, 0, 0};
+        for (const auto& [from, to, k] : {std::tuple{0, 4, 0}, {5, 7, 1}, {8, 10, 2}})
+            for (int i = from; i < to; ++i) {
+                if (v[i] < '0' || v[i] > '9')
+                    return false;
+                n[k] = n[k] * 10 + (v[i] - '0');
+            }
+        return QDate(n[0], n[1], n[2]).isValid() && n[0] >= 1000;
+    }
+
     QDate m_date;
     std::string m_dateText, m_field;
 };
@@ -157,6 +212,11 @@ public:
     }
     void row(const std::vector<Cell>& cells, bool) override {
         m_lines.row(m_buffer, cells);
+        if (m_buffer.size() >= (1 << 16))
+            put();
+    }
+    void rawRow(const std::vector<RawCell>& cells) override {
+        m_lines.rawRow(m_buffer, cells);
         if (m_buffer.size() >= (1 << 16))
             put();
     }

@@ -2,6 +2,7 @@
 
 #include "core/data/Amount.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -42,12 +43,32 @@ struct DataTable {
 
 // Where the rows of a table go as they are made: a file written as they come, or a
 // table kept in memory.
+// A cell as the books hold it, for the rows an export streams: a text or a day
+// ("yyyy-MM-dd") in the engine's UTF-8, or an amount.
+struct RawCell {
+    Cell::Kind kind = Cell::Text;
+    QByteArrayView utf8;
+    Amount amount{};
+};
+
 class TableRows {
 public:
     virtual ~TableRows() = default;
     // The sheet's name and the header row, before the first row.
     virtual void start(const QString& title, const QStringList& header) = 0;
     virtual void row(const std::vector<Cell>& cells, bool total) = 0;
+    // A row of the books' own texts (valid during the call); made into cells unless the
+    // writer writes the texts as they are.
+    virtual void rawRow(const std::vector<RawCell>& cells) {
+        std::vector<Cell> made;
+        made.reserve(cells.size());
+        for (const RawCell& c : cells)
+            made.push_back(c.kind == Cell::Money  ? moneyCell(c.amount)
+                           : c.kind == Cell::Date ? dateCell(QDate::fromString(
+                                                        QString::fromLatin1(c.utf8), Qt::ISODate))
+                                                  : textCell(QString::fromUtf8(c.utf8)));
+        row(made, false);
+    }
     // Completes what was written (a file is then in place, whole).
     virtual void finish() = 0;
 };
