@@ -200,6 +200,7 @@ struct PastTransaction {
     int counterId = -1;              // that account as the books compare accounts
     Amount bankAmount, largest;
     bool described = false;
+    bool mine = false; // a line of the bank account's (as the engine compares accounts)
 };
 
 // Reads the transactions, journal and history, that have a line of the account. A
@@ -228,47 +229,50 @@ public:
                  no % QStringLiteral(")"));
              !rs.eof(); rs.moveNext())
             addLine(transaction(rs.utf8(0), rs.utf8(1), true), rs);
-        // The numbers and days of the account's transactions in the history lie between
-        // these (the engine's orders): the rows outside them are passed over by the engine.
-        QByteArray lowNo, highNo, lowDay, highDay;
-        bool any = false;
-        for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo, DateStamp FROM "
+        // The numbers of the account's transactions in the history, from the index of the
+        // history's numbers (a third of the table's pages); they lie between the lowest and
+        // the highest (the engine's order), and the rows outside are passed over by the
+        // engine in the pass below.
+        TextIndex numbers;
+        QByteArray low, high;
+        for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo FROM "
                                                    "Ledger_TransactionHistories WHERE "
                                                    "FKID_Account=") %
                                     no);
              !rs.eof(); rs.moveNext()) {
-            const QByteArrayView n = rs.utf8(0), d = rs.utf8(1);
-            transaction(n, d, true);
-            if (!any || compareNoCase(n, lowNo) < 0)
-                lowNo = n.toByteArray();
-            if (!any || compareNoCase(n, highNo) > 0)
-                highNo = n.toByteArray();
-            if (!any || d < lowDay)
-                lowDay = d.toByteArray();
-            if (!any || d > highDay)
-                highDay = d.toByteArray();
-            any = true;
+            const QByteArrayView n = rs.utf8(0);
+            if (numbers.find(folded(n)) < 0)
+                numbers.insert(m_key, 0);
+            if (numbers.size() == 1 || compareNoCase(n, low) < 0)
+                low = n.toByteArray();
+            if (numbers.size() == 1 || compareNoCase(n, high) > 0)
+                high = n.toByteArray();
         }
-        QString within;
-        auto between = [&](const char* column, const QByteArray& low, const QByteArray& high) {
-            if (low.isEmpty()) // an empty text would be written as NULL
-                return;
-            within += (within.isEmpty() ? QStringLiteral(" WHERE +") : QStringLiteral(" AND +")) %
-                      QLatin1String(column) % QStringLiteral(" BETWEEN ") %
-                      modUtils::SqlText(QString::fromUtf8(low)) % QStringLiteral(" AND ") %
-                      modUtils::SqlText(QString::fromUtf8(high));
-        };
-        between("TransactionNo", lowNo, highNo);
-        between("DateStamp", lowDay, highDay);
-        if (any)
+        // A transaction is its number and its day: the lines of a number are those of the
+        // account's transactions when one line of their day is the account's.
+        if (numbers.size() > 0) {
+            const qsizetype journal = qsizetype(m_past.size());
             for (RowSet rs = cnn.stream(
-                     QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account AS "
-                                    "AccountNo, Amount, typeof(Amount) AS AmountType FROM "
-                                    "Ledger_TransactionHistories") +
-                     within);
-                 !rs.eof(); rs.moveNext())
-                if (const int t = transaction(rs.utf8(0), rs.utf8(1), false); t >= 0)
-                    addLine(t, rs);
+                     QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account "
+                                    "AS AccountNo, Amount, typeof(Amount) AS AmountType, "
+                                    "FKID_Account=") %
+                     no % QStringLiteral(" AS Mine FROM Ledger_TransactionHistories") %
+                     (low.isEmpty() ? QString() // an empty text would be written as NULL
+                                    : QStringLiteral(" WHERE +TransactionNo BETWEEN ") %
+                                          modUtils::SqlText(QString::fromUtf8(low)) %
+                                          QStringLiteral(" AND ") %
+                                          modUtils::SqlText(QString::fromUtf8(high))));
+                 !rs.eof(); rs.moveNext()) {
+                if (numbers.find(folded(rs.utf8(0))) < 0)
+                    continue;
+                const int t = transaction(rs.utf8(0), rs.utf8(1));
+                addLine(t, rs);
+                m_past[size_t(t)].mine = m_past[size_t(t)].mine || rs.int64(6) == 1;
+            }
+            m_past.erase(std::remove_if(m_past.begin() + journal, m_past.end(),
+                                        [](const PastTransaction& p) { return !p.mine; }),
+                         m_past.end());
+        }
         // in the order of their number (NOCASE) and date
         std::stable_sort(m_past.begin(), m_past.end(),
                          [](const PastTransaction& a, const PastTransaction& b) {
@@ -285,21 +289,28 @@ private:
         bool bank = false;
     };
 
-    // The transaction of the number and day; -1 when it is none of the account's and
-    // create is false.
-    int transaction(QByteArrayView no, QByteArrayView day, bool create) {
+    // The number folded as the engine compares numbers (ASCII letters), in m_key.
+    std::string_view folded(QByteArrayView no) {
         m_key.clear();
         for (const char c : no)
             m_key += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+        return m_key;
+    }
+
+    // The transaction of the number and day, made when it is new; one of the journal is
+    // the account's (mine).
+    int transaction(QByteArrayView no, QByteArrayView day, bool mine = false) {
+        folded(no);
         m_key += '\0';
         m_key.append(day.data(), size_t(day.size()));
-        if (const int t = m_index.find(m_key); t >= 0 || !create)
+        if (const int t = m_index.find(m_key); t >= 0)
             return t;
         const int t = int(m_past.size());
         m_index.insert(m_key, t);
         PastTransaction p;
         p.no = no.toByteArray();
         p.day = day.toByteArray();
+        p.mine = mine;
         m_past.push_back(std::move(p));
         return t;
     }
