@@ -4,6 +4,7 @@
 #include "core/books/Passphrases.h"
 #include "core/books/Snapshots.h"
 #include "core/data/Connection.h"
+#include "core/data/SavingCommand.h"
 #include "core/data/Schema.h"
 #include "core/data/modDBUtil.h"
 #include "core/journal/TransactionEntry.h"
@@ -236,6 +237,21 @@ protected:
 
 TEST_F(BankImportTest, RulesComeBeforeLearnedProposalsAndHandMadeLinesArePossibleDuplicates) {
     addHistory();
+    // a long history: each of its transactions and words is found again among many
+    ASSERT_EQ(runSavingCommand(db.cnn(),
+                               [](StatementRunner& r) {
+                                   for (int i = 0; i < 1500; ++i) {
+                                       const QString no = QStringLiteral("S%1").arg(i);
+                                       const QDate d = QDate(2025, 1, 1).addDays(i % 300);
+                                       const QString text =
+                                           QStringLiteral("Stadtwerke Nord: Abschlag %1").arg(i);
+                                       r.run(modDBUtil::InsertTransactionHistory(
+                                           no, "1200", 1, "", d, text, money("-45.9")));
+                                       r.run(modDBUtil::InsertTransactionHistory(
+                                           no, "6100", 2, "", d, text, money("45.9")));
+                                   }
+                               }),
+              CommandOutcome::Committed);
     ASSERT_EQ(saveRules(db.cnn(), "1200",
                         {{Rule::Field::Counterparty, false, "anna", 0, "6200", "Wages Anna"},
                          {Rule::Field::Text, true, "^kontof", -1, "6300", ""}}),
@@ -249,16 +265,25 @@ TEST_F(BankImportTest, RulesComeBeforeLearnedProposalsAndHandMadeLinesArePossibl
     EXPECT_EQ(got, QStringList({
                        // 1 of 2 Muster GmbH transactions went to sales: below the share
                        " none | no account | unchecked",
-                       // history and journal: 3 of the 4 of this counterparty
-                       "6100 learned from 3 of 4 | new | checked",
+                       // history and journal: 1503 of the 1504 of this counterparty
+                       "6100 learned from 1503 of 1504 | new | checked",
                        // rule 1 although the history booked Anna to 6300
                        "6200 rule 1 | new | checked",
                        " none | possible duplicate of T9 | unchecked",
-                       "6100 learned from 3 of 4 | new | checked",
+                       "6100 learned from 1503 of 1504 | new | checked",
                        "6300 rule 2 | new | checked",
                        " none | no account | unchecked",
                    }));
     EXPECT_EQ(imp.lines()[2].description, "Wages Anna");
+    // a counterparty's numbers and single letters are no words of its name
+    CsvProfile p;
+    p.dateColumn = "Date";
+    p.amountColumn = "Amount";
+    p.counterpartyColumn = "Name";
+    writeFile(db.folder() + "/more.csv",
+              "Date,Amount,Name\n2026-03-20,-45.90,Stadtwerke Nord 24 A\n");
+    const BankImport more(db.cnn(), "1200", readStatementFile(db.folder() + "/more.csv", p, 2026));
+    EXPECT_EQ(BankImport::sourceText(more.lines()[0]), "learned from 1503 of 1504");
     // Before the statement's first line the books stand at 1000 + the journal's -45.90;
     // they already hold the -180.00 of line 4.
     const BankImport::BalanceCheck before = imp.balanceCheck();
