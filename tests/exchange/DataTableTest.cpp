@@ -1,3 +1,4 @@
+#include "core/exchange/BackgroundRows.h"
 #include "core/exchange/TableExport.h"
 #include "support/TestDatabase.h"
 
@@ -148,6 +149,57 @@ TEST(DataTable, WorkbookGoesOnInFurtherSheetsAndAFailedExportLeavesTheFileAsItWa
     }
     EXPECT_EQ(readFile(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"journal.xlsx"});
+}
+
+// Rows handed to the writing thread reach the file in their order, a row of cells among
+// them too; a writer that fails stops the export at the next row or at the end, and is
+// never finished.
+TEST(DataTable, BackgroundRowsKeepTheirOrderAndStopAtTheWritersFailure) {
+    struct Writer : TableRows {
+        int failAt = -1;
+        QStringList rows;
+        bool finished = false;
+        void start(const QString&, const QStringList& header) override { rows << header; }
+        void row(const std::vector<Cell>& cells, bool) override { rows << cells[0].text; }
+        void rawRow(const std::vector<RawCell>& cells) override {
+            if (int(rows.size()) == failAt)
+                throw ExportError(QStringLiteral("full"));
+            rows << QString::fromUtf8(cells[0].utf8) + QString::fromUtf8(cells[1].utf8) +
+                        MoneyText(cells[2].amount);
+        }
+        void finish() override { finished = true; }
+    };
+    constexpr int Rows = 40000; // many batches
+    for (const int failAt : {-1, 3, 30000}) {
+        Writer writer;
+        writer.failAt = failAt;
+        QStringList expected{"No"};
+        bool thrown = false;
+        try {
+            BackgroundRows rows(writer);
+            rows.start(QStringLiteral("T"), {QStringLiteral("No")});
+            std::vector<RawCell> cells(3);
+            for (int i = 0; i < Rows; ++i) {
+                const QByteArray no = "T" + QByteArray::number(i);
+                cells[0].utf8 = no;
+                cells[1].utf8 = i % 2 ? QByteArrayView() : QByteArrayView("-ü");
+                cells[2].amount = Amount::fromRaw(i);
+                rows.rawRow(cells);
+                expected << QString::fromUtf8(no) + (i % 2 ? "" : "-ü") +
+                                MoneyText(Amount::fromRaw(i));
+                if (i == 5) {
+                    rows.row({textCell(QStringLiteral("cells"))}, false);
+                    expected << QStringLiteral("cells");
+                }
+            }
+            rows.finish();
+        } catch (const ExportError& e) {
+            thrown = e.message() == "full";
+        }
+        EXPECT_EQ(thrown, failAt >= 0) << failAt;
+        EXPECT_EQ(writer.finished, failAt < 0) << failAt;
+        EXPECT_EQ(writer.rows, failAt < 0 ? expected : expected.mid(0, failAt)) << failAt;
+    }
 }
 
 TEST(DataTable, ListExportsItsRowsAsShown) {

@@ -1,5 +1,7 @@
 #include "BooksExport.h"
 
+#include "BackgroundRows.h"
+
 #include "core/accounts/AccountRecords.h"
 #include "core/data/Connection.h"
 #include "core/data/modDBUtil.h"
@@ -28,7 +30,9 @@ void ExportAccounts(Connection& cnn, TableRows& out) {
     out.finish();
 }
 
-void ExportTransactions(Connection& cnn, TableRows& out) {
+void ExportTransactions(Connection& cnn, TableRows& file) {
+    // The file is formatted and written on a second core while the books are read.
+    BackgroundRows out(file);
     out.start(QStringLiteral("Transactions"),
               {QStringLiteral("TransactionNo"), QStringLiteral("Date"), QStringLiteral("Source"),
                QStringLiteral("Description"), QStringLiteral("AccountNo"), QStringLiteral("Debit"),
