@@ -354,15 +354,16 @@ TEST_F(BankImportTest, ImportedTwiceOrOverlappingNoLineIsWrittenTwice) {
     EXPECT_EQ(april.lines()[1].status, LineStatus::Duplicate);
     EXPECT_EQ(april.lines()[2].status, LineStatus::New);
     // numbered after the highest of the prefix in any case, the prefix's % and _ as they
-    // are (b_x00050 is none of its numbers)
-    p.prefix = "B_%";
+    // are (s_x00050 is none of its numbers; a long s is an s in any case)
+    p.prefix = "S_%";
     ASSERT_EQ(saveProfile(db.cnn(), "1200", p), CommandOutcome::Committed);
-    db.exec(modDBUtil::InsertTransactionHistory("b_%00041", "1200", 1, "", QDate(2025, 1, 2), "",
-                                                money("0")));
-    books.addTransaction("b_x00050", {2026, 1, 5}, {{"1200", "1"}, {"5000", "-1"}});
+    for (const char* no : {"s_%00041", "\u017F_%00045"})
+        db.exec(modDBUtil::InsertTransactionHistory(QString::fromUtf8(no), "1200", 1, "",
+                                                    QDate(2025, 1, 2), "", money("0")));
+    books.addTransaction("s_x00050", {2026, 1, 5}, {{"1200", "1"}, {"5000", "-1"}});
     ASSERT_EQ(april.write(), CommandOutcome::Committed);
     EXPECT_EQ(april.written(), 1);
-    EXPECT_EQ(april.lines()[2].transactionNo, "B_%00042");
+    EXPECT_EQ(april.lines()[2].transactionNo, "S_%00046");
     EXPECT_EQ(db.count("Ledger_Transactions"), 9);
 }
 

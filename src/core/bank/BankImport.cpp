@@ -770,42 +770,51 @@ CommandOutcome BankImport::write() {
         }
         return QString::fromUtf8(no).startsWith(prefix, Qt::CaseInsensitive);
     };
-    // With an ASCII prefix the engine leaves out the numbers in ASCII that do not begin
-    // with it (its LIKE folds ASCII letters alone): none of them is looked at below.
-    QString only;
-    if (asciiPrefix) {
+    // With an ASCII prefix two stretches of the numbers' index hold every number that may
+    // be one of its numbers: those whose first character is the prefix's in either case
+    // (among them the engine's LIKE, which folds ASCII letters alone, leaves out those in
+    // ASCII that do not begin with it), and those that begin beyond ASCII (at U+0080). The
+    // engine compares numbers by their UTF-8 bytes with ASCII letters folded.
+    QStringList only{QString()};
+    if (asciiPrefix && !prefix.isEmpty()) {
         QString pattern = prefix;
         pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
             .replace(QLatin1Char('%'), QLatin1String("\\%"))
             .replace(QLatin1Char('_'), QLatin1String("\\_"));
-        only = QStringLiteral(" WHERE TransactionNo LIKE ") +
-               modUtils::SqlText(pattern + QLatin1Char('%')) +
-               QStringLiteral(" ESCAPE '\\' OR length(TransactionNo) <> "
-                              "length(CAST(TransactionNo AS BLOB))");
+        auto text = [](int code) { return QStringLiteral("char(%1)").arg(code); };
+        const int first = QChar::toLower(char32_t(uchar(prefixUtf8[0])));
+        only = {QStringLiteral(" WHERE TransactionNo >= ") + text(first) +
+                    QStringLiteral(" AND TransactionNo < ") + text(first + 1) +
+                    QStringLiteral(" AND (TransactionNo LIKE ") +
+                    modUtils::SqlText(pattern + QLatin1Char('%')) +
+                    QStringLiteral(" ESCAPE '\\' OR length(TransactionNo) <> "
+                                   "length(CAST(TransactionNo AS BLOB)))"),
+                QStringLiteral(" WHERE TransactionNo >= ") + text(0x80)};
     }
     for (const char* table : {"Ledger_Transactions", "Ledger_TransactionHistories"})
-        for (RowSet rs = m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") +
-                                      QLatin1String(table) + only);
-             !rs.eof(); rs.moveNext()) {
-            const QByteArrayView bytes = rs.utf8(0);
-            if (!begins(bytes)) {
-                // a number in ASCII that does not begin with the prefix is never one of
-                // its numbers in upper case; another may be (a sharp s is SS)
-                if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
-                    used.insert(QString::fromUtf8(bytes).toUpper());
-                continue;
+        for (const QString& where : only)
+            for (RowSet rs = m_cnn.stream(QStringLiteral("SELECT TransactionNo FROM ") +
+                                          QLatin1String(table) + where);
+                 !rs.eof(); rs.moveNext()) {
+                const QByteArrayView bytes = rs.utf8(0);
+                if (!begins(bytes)) {
+                    // a number in ASCII that does not begin with the prefix is never one of
+                    // its numbers in upper case; another may be (a sharp s is SS)
+                    if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }))
+                        used.insert(QString::fromUtf8(bytes).toUpper());
+                    continue;
+                }
+                const QString no = QString::fromUtf8(bytes);
+                used.insert(no.toUpper());
+                bool ok = false;
+                const QString digits = no.mid(prefix.size());
+                const qint64 n = digits.toLongLong(&ok);
+                if (ok && !digits.startsWith(QLatin1Char('-')) &&
+                    !digits.startsWith(QLatin1Char('+'))) {
+                    highest = std::max(highest, n);
+                    width = std::max(width, int(digits.size()));
+                }
             }
-            const QString no = QString::fromUtf8(bytes);
-            used.insert(no.toUpper());
-            bool ok = false;
-            const QString digits = no.mid(prefix.size());
-            const qint64 n = digits.toLongLong(&ok);
-            if (ok && !digits.startsWith(QLatin1Char('-')) &&
-                !digits.startsWith(QLatin1Char('+'))) {
-                highest = std::max(highest, n);
-                width = std::max(width, int(digits.size()));
-            }
-        }
     std::vector<Rule> rules = m_rules;
     for (const size_t i : chosen) {
         const ReviewLine& r = m_lines[i];
