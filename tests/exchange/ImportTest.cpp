@@ -3,6 +3,7 @@
 #include "core/exchange/BooksExport.h"
 #include "core/exchange/CsvImport.h"
 #include "core/exchange/TableExport.h"
+#include "support/Books.h"
 #include "support/ScriptedUi.h"
 #include "support/TestDatabase.h"
 
@@ -222,6 +223,39 @@ const QLocale German(QLocale::German, QLocale::Germany);
 const QLocale American(QLocale::English, QLocale::UnitedStates);
 
 } // namespace
+
+// The transactions are written on a thread of their own while the next are checked: a
+// refusal of the engine there is shown once, as the window's thread shows it (no Retry:
+// what came after it was not run), and nothing of the file is written.
+TEST(CsvImport, ARefusalWhileTheJournalIsWrittenIsShownAndWritesNothing) {
+    TestDatabase db;
+    ScriptedUi ui;
+    importBoth(
+        db.cnn(), "AccountNo,AccountName,Class\n1000,Cash,1\n4000,Sales,5\n",
+        "TransactionNo,Date,AccountNo,Amount\nJ0,2026-01-05,1000,1\nJ0,2026-01-05,4000,-1\n");
+    QByteArray journal = "TransactionNo,Date,AccountNo,Amount\n";
+    for (int i = 1; i <= 2000; ++i) // many batches of the writing thread
+        journal += "J" + QByteArray::number(i) + ",2026-01-05,1000,1\nJ" + QByteArray::number(i) +
+                   ",2026-01-05,4000,-1\n";
+    rawExec(db.filePath(), "CREATE TRIGGER refuse BEFORE INSERT ON Ledger_TransactionDetails WHEN "
+                           "NEW.FKID_Transaction = 'J1500' BEGIN SELECT RAISE(ABORT, 'refused by "
+                           "the test'); END");
+    const QByteArray before = booksCsv(db.cnn());
+    TransactionImport t;
+    t.read(db.cnn(), journal);
+    ASSERT_TRUE(t.problems().empty()) << t.problemText().toStdString();
+    ui.answerDialog(Abort);
+    EXPECT_EQ(t.write(db.cnn(), {}, [] { return true; }), CommandOutcome::Abort);
+    EXPECT_EQ(t.written(), 0);
+    EXPECT_EQ(booksCsv(db.cnn()), before);
+    const std::vector<ScriptedUi::Asked> dialogs = ui.dialogs();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_TRUE(dialogs[0].text.contains("refused by the test")) << dialogs[0].text.toStdString();
+    EXPECT_EQ(dialogs[0].buttons, 4); // Abort alone
+    rawExec(db.filePath(), "DROP TRIGGER refuse");
+    EXPECT_EQ(t.write(db.cnn(), {}, [] { return true; }), CommandOutcome::Committed);
+    EXPECT_EQ(db.count(QStringLiteral("Ledger_Transactions")), 2001);
+}
 
 TEST(CsvImport, FilesAsRealProgramsWriteThemAreReadAsWrittenOrRefused) {
     const QByteArray hledger =

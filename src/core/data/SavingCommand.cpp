@@ -6,13 +6,26 @@
 
 namespace zelk {
 
-Answer StatementRunner::report(const DbError& e, const QString& sql) const {
+ErrorRecord StatementRunner::recordOf(const DbError& e, const QString& sql) const {
     ErrorRecord record = e.record();
     if (m_describer) {
         const QString better = m_describer(e, sql);
         if (!better.isEmpty())
             record.description = better;
     }
+    return record;
+}
+
+void StatementRunner::refusedElsewhere(const DbError& e) const {
+    modErrors::ShowMessageDialog(modErrors::ComposeErrorText(recordOf(e, QString())), 4,
+                                 QStringLiteral("DB Error"));
+    throw CommandUnwind(Abort);
+}
+
+Answer StatementRunner::report(const DbError& e, const QString& sql) const {
+    if (m_refusals == Refusals::Thrown)
+        throw e;
+    ErrorRecord record = recordOf(e, sql);
     // The engine may have ended the whole transaction with the failed statement: then
     // nothing can be retried inside it, and Abort is the only answer.
     if (m_cnn.transactionLost()) {

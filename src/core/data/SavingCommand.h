@@ -23,7 +23,11 @@ private:
 // again and carries on; Fix and Abort throw CommandUnwind.
 class StatementRunner {
 public:
-    explicit StatementRunner(Connection& cnn) : m_cnn(cnn) {}
+    // How a refusal is answered: with the dialog, or thrown as the DbError it is (by a
+    // runner on a thread of its own, whose refusal the command's runner then shows).
+    enum class Refusals { Asked, Thrown };
+    explicit StatementRunner(Connection& cnn, Refusals refusals = Refusals::Asked)
+        : m_cnn(cnn), m_refusals(refusals) {}
     RowSet run(const QString& sql);
     // A statement already translated (Connection::execute); text() makes its text for
     // the error dialog, only when the engine refuses it.
@@ -33,6 +37,10 @@ public:
     RowSet stream(const QString& sql);
     // Any step that may fail with a DbError (begin, commit) under the same answers.
     void attempt(const std::function<void()>& step);
+    // A refusal met by a runner of this command on another thread: shown as the dialog
+    // shows it, without Retry (the statements after it have not run), then unwinds with
+    // Abort.
+    [[noreturn]] void refusedElsewhere(const DbError& e) const;
     Connection& connection() { return m_cnn; }
 
     // Description shown instead of the engine's words for a refusal of this kind
@@ -45,7 +53,11 @@ private:
     // Shows the database error dialog; Retry, or Fix / Abort to unwind.
     Answer report(const DbError& e, const QString& sql) const;
 
+    // The message of a refusal, in the describer's words when it has them.
+    ErrorRecord recordOf(const DbError& e, const QString& sql) const;
+
     Connection& m_cnn;
+    Refusals m_refusals;
     Describer m_describer;
 };
 

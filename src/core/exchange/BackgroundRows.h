@@ -1,14 +1,10 @@
 #pragma once
 
 #include "core/shared/DataTable.h"
+#include "core/shared/HandOver.h"
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
-#include <exception>
-#include <mutex>
+#include <cstddef>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace zelk::exchange {
@@ -21,10 +17,6 @@ namespace zelk::exchange {
 class BackgroundRows : public TableRows {
 public:
     explicit BackgroundRows(TableRows& out);
-    // Stops the thread; rows not yet given to `out` are dropped (an export that failed).
-    ~BackgroundRows() override;
-    BackgroundRows(const BackgroundRows&) = delete;
-    BackgroundRows& operator=(const BackgroundRows&) = delete;
 
     void start(const QString& title, const QStringList& header) override;
     // Given to `out` after the rows before it.
@@ -37,38 +29,24 @@ private:
     struct StoredCell {
         Cell::Kind kind;
         Amount amount;
-        size_t offset, size; // of its text in the batch's bytes
+        std::size_t offset, size; // of its text in the batch's bytes
     };
     struct Batch {
         std::string bytes;
         std::vector<StoredCell> cells;
-        std::vector<size_t> rowEnds; // each row's end in `cells`
+        std::vector<std::size_t> rowEnds; // each row's end in `cells`
+        bool empty() const { return rowEnds.empty(); }
         void clear() {
             bytes.clear();
             cells.clear();
             rowEnds.clear();
         }
     };
-
-    void run();
-    void deliver(const Batch& batch, std::vector<RawCell>& row);
-    // Queues the batch being filled, waiting while the queue is full.
-    void handOver();
-    // Waits until every queued row is with `out`.
-    void drain();
-    void throwFailure();
+    void deliver(const Batch& batch);
 
     TableRows& m_out;
-    Batch m_filling;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_queue; // handed over, not yet given to `out`
-    std::vector<Batch> m_spare;
-    bool m_delivering = false;
-    bool m_closing = false;   // no more batches come
-    bool m_abandoned = false; // drop what is queued
-    std::exception_ptr m_failure;
-    std::thread m_thread;
+    std::vector<RawCell> m_row; // of the writing thread
+    HandOver<Batch> m_handOver; // last: its thread ends before the rest goes
 };
 
 } // namespace zelk::exchange

@@ -10,6 +10,7 @@
 #include "core/data/UserPorts.h"
 #include "core/data/modDBUtil.h"
 #include "core/journal/TransactionEntry.h"
+#include "core/shared/HandOver.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -336,8 +337,13 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
         m_found = std::make_unique<Found>();
     m_writer = writer;
     // The writer is the caller's for this reading only, whichever way it ends.
-    const std::unique_ptr<StatementRunner*, void (*)(StatementRunner**)> forget(
-        &m_writer, [](StatementRunner** w) { *w = nullptr; });
+    struct Forget {
+        CsvImport& import;
+        ~Forget() {
+            import.endWrites();
+            import.m_writer = nullptr;
+        }
+    } forget{*this};
     m_rows.clear();
     m_problems.clear();
     m_notices.clear();
@@ -370,6 +376,7 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
     auto stopped = [&] {
         if (!m_progress)
             return false;
+        settleWrites();
         m_progress->pumpEvents();
         return m_cancel && *m_cancel;
     };
@@ -596,6 +603,17 @@ struct TransactionImport::Reading {
     int begin = 1;
     std::array<bool, 12> closed{}; // by period
 
+    // The transactions checked and not yet written, for the writing thread: the books'
+    // engine writes one while the next is read and checked.
+    struct Writes {
+        std::vector<std::pair<journal::TransactionHeader, std::vector<journal::TransactionLine>>>
+            groups;
+        bool empty() const { return groups.empty(); }
+        void clear() { groups.clear(); }
+    };
+    std::unique_ptr<HandOver<Writes>> writes;
+    StatementRunner* writer = nullptr; // the command's, which shows a refusal
+
     // The transaction being read: its rows follow each other.
     struct Group {
         bool open = false;
@@ -790,6 +808,15 @@ void TransactionImport::openGroup(const CsvRecord& r, QByteArray key) {
         notice(r.line, no + QStringLiteral(" is ") + g.note);
 }
 
+template <class Step>
+void TransactionImport::passWrites(Step step) {
+    try {
+        step(*m_reading->writes);
+    } catch (const DbError& e) {
+        m_reading->writer->refusedElsewhere(e);
+    }
+}
+
 void TransactionImport::closeGroup() {
     Reading::Group& g = m_reading->group;
     if (!g.open)
@@ -800,7 +827,20 @@ void TransactionImport::closeGroup() {
                 QStringLiteral("transaction %1 does not balance (debits %2, credits %3)")
                     .arg(g.header.TransactionNo, g.debits.formatEntry(), g.credits.formatEntry()));
     if (StatementRunner* w = writerFor(g.line)) {
-        journal::WriteTransaction(*w, g.header, g.lines, journal::SaveMode::Add);
+        std::unique_ptr<HandOver<Reading::Writes>>& writes = m_reading->writes;
+        if (!writes) {
+            // The writing thread's refusals come back here, where the dialog can be shown.
+            auto runner = std::make_shared<StatementRunner>(w->connection(),
+                                                            StatementRunner::Refusals::Thrown);
+            writes = std::make_unique<HandOver<Reading::Writes>>([runner](Reading::Writes& b) {
+                for (const auto& [header, lines] : b.groups)
+                    journal::WriteTransaction(*runner, header, lines, journal::SaveMode::Add);
+            });
+            m_reading->writer = w;
+        }
+        writes->filling().groups.emplace_back(g.header, std::move(g.lines));
+        if (writes->filling().groups.size() >= 256)
+            passWrites([](auto& w) { w.handOver(); });
         wrote();
     }
 }
@@ -926,6 +966,18 @@ void TransactionImport::checkRecord(const CsvRecord& r) {
 
 void TransactionImport::finishChecking() {
     closeGroup();
+    if (m_reading->writes) // every transaction written, or the writer's failure thrown
+        passWrites([](auto& w) { w.finish(); });
+}
+
+void TransactionImport::settleWrites() {
+    if (m_reading && m_reading->writes)
+        passWrites([](auto& w) { w.drain(); });
+}
+
+void TransactionImport::endWrites() {
+    if (m_reading)
+        m_reading->writes.reset();
 }
 
 } // namespace zelk::exchange

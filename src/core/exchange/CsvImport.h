@@ -173,6 +173,11 @@ protected:
     virtual void startChecking(Connection& cnn) = 0;
     virtual void checkRecord(const CsvRecord& record) = 0;
     virtual void finishChecking() {}
+    // A subclass that writes on a thread of its own: lets it do what it was given before
+    // the window's events run (they may read the books), and stops it, dropping what it
+    // was not yet given, when a reading ends in any way.
+    virtual void settleWrites() {}
+    virtual void endWrites() {}
 
 private:
     // The file opened; a problem when it cannot be (with `tell`).
@@ -249,11 +254,17 @@ protected:
     void startChecking(Connection& cnn) override;
     void checkRecord(const CsvRecord& record) override;
     void finishChecking() override;
+    void settleWrites() override;
+    void endWrites() override;
 
 private:
     struct Reading;
     void openGroup(const CsvRecord& r, QByteArray key);
     void closeGroup();
+    // A step of the writing thread's (hand over, drain, finish); a refusal it met is
+    // shown and unwinds the command.
+    template <class Step>
+    void passWrites(Step step);
     std::unique_ptr<Reading> m_reading;
 };
 

@@ -35,8 +35,29 @@ struct Shape {
 };
 
 std::string utf8(const QString& s) {
-    const QByteArray b = s.toUtf8();
-    return std::string(b.constData(), size_t(b.size()));
+    std::string out(size_t(s.size()), '\0');
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c >= 0x80) { // beyond ASCII: the whole text converted
+            const QByteArray b = s.toUtf8();
+            return std::string(b.constData(), size_t(b.size()));
+        }
+        out[size_t(i)] = char(c);
+    }
+    return out;
+}
+
+// A day of the years 1 to 9999 as the books store it: yyyy-MM-dd.
+std::string isoDay(const QDate& d) {
+    std::string out = "0000-00-00";
+    auto put = [&](size_t end, int value, int digits) {
+        for (int k = 0; k < digits; ++k, value /= 10)
+            out[end - size_t(k)] = char('0' + value % 10);
+    };
+    put(3, d.year(), 4);
+    put(6, d.month(), 2);
+    put(9, d.day(), 2);
+    return out;
 }
 
 // Adds a text's parameter unless it is empty, as an empty text is written NULL.
@@ -396,7 +417,7 @@ void WriteTransaction(StatementRunner& run, const TransactionHeader& h,
     addText(params, h.Source);
     addText(params, h.Description);
     if (dated)
-        params.emplace_back(utf8(h.DateStamp.toString(Qt::ISODate)));
+        params.emplace_back(isoDay(h.DateStamp));
     params.emplace_back(std::int64_t(0)); // not posted
     const int headerKey = (h.TransactionNo.isEmpty() ? 1 : 0) | (h.Source.isEmpty() ? 2 : 0) |
                           (h.Description.isEmpty() ? 4 : 0);
