@@ -55,6 +55,7 @@ public:
             m_spare.pop_back();
         }
         lock.unlock();
+        m_filling.clear(); // here, where its memory was taken
         m_changed.notify_all();
     }
 
@@ -98,7 +99,6 @@ private:
             } catch (...) {
                 failure = std::current_exception();
             }
-            batch.clear();
             lock.lock();
             m_working = false;
             m_spare.push_back(std::move(batch));
