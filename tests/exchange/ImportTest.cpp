@@ -148,11 +148,14 @@ TEST(CsvImport, EveryProblemIsNamedByLineAndNothingIsWritten) {
              shortDate.toUtf8() + ",1000,1,1\nT14," + shortDate.toUtf8() +
              ",4000,,\n"
              "T3,2026-01-07,1000,1,\nT3,2026-01-07,4000,,1\n"
-             "T15,2026-01-08,1000,1,\nT15,2026-01-09,4000,,1\n",
+             "T15,2026-01-08,1000,1,\nT15,2026-01-09,4000,,1\n"
+             "T16,2026-01-08,,1,\nT16,2026-01-08,4000,,1\n",
          {"line 2: transaction T12 does not balance (debits 100.00, credits 90.00)",
           "line 4: 31.02.2026 is not a date", "line 4: account 4711 does not exist",
           "line 6: the line has both a debit and a credit", "line 7: the line has no amount",
-          "line 8: T3 already exists", "line 11: T15 is dated 2026-01-08 on line 10"}},
+          "line 8: T3 already exists", "line 11: T15 is dated 2026-01-08 on line 10",
+          "line 12: the account number is missing"}},
+        {false, "", {"line 1: the file holds no header row"}},
     };
     TestDatabase db;
     ScriptedUi ui;
@@ -234,11 +237,11 @@ TEST(CsvImport, ARefusalWhileTheJournalIsWrittenIsShownAndWritesNothing) {
         db.cnn(), "AccountNo,AccountName,Class\n1000,Cash,1\n4000,Sales,5\n",
         "TransactionNo,Date,AccountNo,Amount\nJ0,2026-01-05,1000,1\nJ0,2026-01-05,4000,-1\n");
     QByteArray journal = "TransactionNo,Date,AccountNo,Amount\n";
-    for (int i = 1; i <= 2000; ++i) // many batches of the writing thread
+    for (int i = 1; i <= 8200; ++i) // many batches of the writing thread, 16,400 lines
         journal += "J" + QByteArray::number(i) + ",2026-01-05,1000,1\nJ" + QByteArray::number(i) +
                    ",2026-01-05,4000,-1\n";
     rawExec(db.filePath(), "CREATE TRIGGER refuse BEFORE INSERT ON Ledger_TransactionDetails WHEN "
-                           "NEW.FKID_Transaction = 'J1500' BEGIN SELECT RAISE(ABORT, 'refused by "
+                           "NEW.FKID_Transaction = 'J6000' BEGIN SELECT RAISE(ABORT, 'refused by "
                            "the test'); END");
     const QByteArray before = booksCsv(db.cnn());
     TransactionImport t;
@@ -254,7 +257,7 @@ TEST(CsvImport, ARefusalWhileTheJournalIsWrittenIsShownAndWritesNothing) {
     EXPECT_EQ(dialogs[0].buttons, 4); // Abort alone
     rawExec(db.filePath(), "DROP TRIGGER refuse");
     EXPECT_EQ(t.write(db.cnn(), {}, [] { return true; }), CommandOutcome::Committed);
-    EXPECT_EQ(db.count(QStringLiteral("Ledger_Transactions")), 2001);
+    EXPECT_EQ(db.count(QStringLiteral("Ledger_Transactions")), 8201);
 }
 
 TEST(CsvImport, FilesAsRealProgramsWriteThemAreReadAsWrittenOrRefused) {
