@@ -45,6 +45,7 @@
 #include <cstdlib>
 #include <memory>
 #include <time.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace zelk;
@@ -368,7 +369,10 @@ bool writeImportFiles(int n, int year, const QString& csvPath, const QString& jo
             ledger.clear();
         }
     }
-    return csv.flush() && journal.flush();
+    // On the disk before the timed steps: the kernel's writing back of these files would
+    // otherwise take a core during the import and the export.
+    return csv.flush() && journal.flush() && ::fsync(csv.handle()) == 0 &&
+           ::fsync(journal.handle()) == 0;
 }
 
 struct ChooseFirst : EarningAccountChooser {
