@@ -398,8 +398,10 @@ bool CsvImport::check(Connection& cnn, StatementRunner* writer) {
                 return (m_lines & 16383) != 0 || !stopped();
             },
             [&](qint64 read) {
-                if (m_progress)
+                if (m_progress) {
+                    settleWrites(); // a window's progress may run its events
                     m_progress->setValue(int(read / 1024));
+                }
                 return !stopped();
             });
         if (finished && headerOk)

@@ -174,8 +174,8 @@ protected:
     virtual void checkRecord(const CsvRecord& record) = 0;
     virtual void finishChecking() {}
     // A subclass that writes on a thread of its own: lets it do what it was given before
-    // the window's events run (they may read the books), and stops it, dropping what it
-    // was not yet given, when a reading ends in any way.
+    // the progress is told or the window's events run (they may read the books), and
+    // stops it, dropping what it was not yet given, when a reading ends in any way.
     virtual void settleWrites() {}
     virtual void endWrites() {}
 

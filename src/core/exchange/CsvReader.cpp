@@ -9,6 +9,7 @@
 #include <cstring>
 #include <csv.h>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -80,6 +81,8 @@ struct CsvParse {
     bool inRecord = false;
     bool stop = false;
     bool multibyte = false; // a letter beyond ASCII in UTF-8 seen
+    // What onRecord threw: kept until the C parser has returned, then thrown again.
+    std::exception_ptr failure;
 
     static void field(void* data, size_t size, void* self) {
         auto* p = static_cast<CsvParse*>(self);
@@ -89,8 +92,14 @@ struct CsvParse {
     static void recordEnd(int, void* self) {
         auto* p = static_cast<CsvParse*>(self);
         ++p->layout.records;
-        if (!p->stop)
-            p->stop = !p->onRecord(p->record);
+        if (!p->stop) {
+            try {
+                p->stop = !p->onRecord(p->record);
+            } catch (...) {
+                p->failure = std::current_exception();
+                p->stop = true;
+            }
+        }
         p->record.m_data.clear();
         p->record.m_ends.clear();
         p->inRecord = false;
@@ -141,7 +150,7 @@ bool parseRecords(QIODevice& device, CsvLayout& layout, bool detect,
     layout.error.clear();
     if (detect)
         layout.notUtf8Line = 0;
-    CsvParse p{{}, layout, detect, onRecord, {}, 0, false, false, false};
+    CsvParse p{{}, layout, detect, onRecord, {}, 0, false, false, false, {}};
     // Lenient as spreadsheet programs are: a quote inside an unquoted value is kept as
     // it stands.
     csv_init(&p.parser, 0);
@@ -224,6 +233,8 @@ bool parseRecords(QIODevice& device, CsvLayout& layout, bool detect,
         }
     }
     csv_free(&p.parser);
+    if (p.failure)
+        std::rethrow_exception(p.failure);
     if (detect)
         layout.utf8 = layout.notUtf8Line == 0 || p.multibyte || bom;
     if (detect && !layout.utf8)

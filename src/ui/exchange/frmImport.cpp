@@ -46,8 +46,13 @@ public:
     int columnCount(const QModelIndex& parent) const override {
         return parent.isValid() ? 0 : int(m_import.columns().size()) + 1;
     }
+    // A reading (the write's too) makes the rows again as it goes: a row it has not made
+    // yet shows nothing until the reading ends and the model is refreshed.
+    bool made(const QModelIndex& index) const {
+        return index.isValid() && size_t(index.row()) < m_import.rows().size();
+    }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid())
+        if (!made(index))
             return {};
         const PreviewRow& row = m_import.rows()[size_t(index.row())];
         if (index.column() == 0) {
@@ -62,12 +67,12 @@ public:
         return {};
     }
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
+        if (!made(index) || index.column() != 0 || role != Qt::CheckStateRole)
             return false;
         const bool on = value.toInt() == Qt::Checked;
         const int group = m_import.rows()[size_t(index.row())].group;
         // The rows of one group follow each other.
-        for (size_t r = 0; r < m_keep.size(); ++r)
+        for (size_t r = 0; r < m_keep.size() && r < m_import.rows().size(); ++r)
             if (m_import.rows()[r].group == group)
                 m_keep[r] = on;
         emit dataChanged(this->index(0, 0), this->index(rowCount({}) - 1, 0));
