@@ -122,7 +122,9 @@ public:
     // writing each group, as soon as it is complete, in one database transaction through
     // the editors' writers: the groups whose first preview row is unchecked (`keep`: one
     // flag per preview row) are left out. A problem, Cancel or a refused statement
-    // answered Fix or Abort roll everything back.
+    // answered Fix or Abort roll everything back; a transaction import writes on a thread
+    // of its own, and a statement refused there is shown with Abort alone (the statements
+    // after it were not run).
     CommandOutcome write(Connection& cnn, const std::vector<bool>& keep = {},
                          const std::function<bool()>& confirm = {});
     // The number of groups the last write committed.
