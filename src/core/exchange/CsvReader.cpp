@@ -219,9 +219,17 @@ bool parseRecords(QIODevice& device, CsvLayout& layout, bool detect,
         }
         pending.remove(0, pos);
         // After each whole megabyte: a smaller file is read at once.
-        if (onProgress && chunk.size() == ChunkSize && !onProgress(read)) {
-            p.stop = true;
-            break;
+        if (onProgress && chunk.size() == ChunkSize) {
+            bool going = false;
+            try {
+                going = onProgress(read);
+            } catch (...) { // thrown again once the parser is freed
+                p.failure = std::current_exception();
+            }
+            if (!going) {
+                p.stop = true;
+                break;
+            }
         }
     }
     if (!p.done()) {
