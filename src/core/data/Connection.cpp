@@ -4,6 +4,7 @@
 #include "RowStream.h"
 #include "Schema.h"
 #include "UserPorts.h"
+#include "VectorState.h"
 
 #include <QDate>
 #include <QDir>
@@ -1079,6 +1080,7 @@ RowSet Connection::executeTranslated(const Translation& t, const QString& sql) {
     }
     RowSet rs = rowSetOf(sql, p.columns);
     const int cols = int(p.columns->size());
+    clearVectorUppers();
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         std::vector<QVariant> row;
@@ -1125,6 +1127,7 @@ void Connection::readStreamRow(RowStream& s) const {
 
 void Connection::stepStream(RowStream& s) {
     s.requireLive();
+    clearVectorUppers();
     const int rc = sqlite3_step(s.statement);
     s.row.clear();
     s.read = false; // the row's values are made when they are asked for

@@ -1,5 +1,6 @@
 #include "CsvReader.h"
 
+#include "core/data/VectorState.h"
 #include "core/shared/TextEncoding.h"
 
 #include <QBuffer>
@@ -338,6 +339,7 @@ bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
     std::atomic<qint64> read{0};
     bool parsed = true;
     std::thread parser([&] {
+        clearVectorUppers();
         RecordBatch batch = queue.fresh();
         parsed = parseRecords(
             device, layout, detect,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/VectorState.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -83,6 +85,7 @@ private:
     static constexpr std::size_t QueuedBatches = 4;
 
     void run() {
+        clearVectorUppers(); // as the caller's thread left them
         std::unique_lock lock(m_mutex);
         for (;;) {
             m_changed.wait(lock, [this] { return !m_queue.empty() || m_closing; });
