@@ -252,6 +252,8 @@ public:
         // account's transactions when one line of their day is the account's.
         if (numbers.size() > 0) {
             const qsizetype journal = qsizetype(m_past.size());
+            std::string lastNo;
+            bool lastKept = false;
             for (RowSet rs = cnn.stream(
                      QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account "
                                     "AS AccountNo, Amount, typeof(Amount) AS AmountType, "
@@ -263,7 +265,13 @@ public:
                                           QStringLiteral(" AND ") %
                                           modUtils::SqlText(QString::fromUtf8(high))));
                  !rs.eof(); rs.moveNext()) {
-                if (numbers.find(folded(rs.utf8(0))) < 0)
+                // the lines of a transaction come one after another
+                const QByteArrayView n = rs.utf8(0);
+                if (std::string_view(n.data(), size_t(n.size())) != lastNo) {
+                    lastNo.assign(n.data(), size_t(n.size()));
+                    lastKept = numbers.find(folded(n)) >= 0;
+                }
+                if (!lastKept)
                     continue;
                 const int t = transaction(rs.utf8(0), rs.utf8(1));
                 addLine(t, rs);
@@ -300,12 +308,14 @@ private:
     // The transaction of the number and day, made when it is new; one of the journal is
     // the account's (mine).
     int transaction(QByteArrayView no, QByteArrayView day, bool mine = false) {
+        if (m_last >= 0 && m_past[size_t(m_last)].no == no && m_past[size_t(m_last)].day == day)
+            return m_last; // its lines come one after another
         folded(no);
         m_key += '\0';
         m_key.append(day.data(), size_t(day.size()));
         if (const int t = m_index.find(m_key); t >= 0)
-            return t;
-        const int t = int(m_past.size());
+            return m_last = t;
+        const int t = m_last = int(m_past.size());
         m_index.insert(m_key, t);
         PastTransaction p;
         p.no = no.toByteArray();
@@ -359,6 +369,7 @@ private:
     const QString m_account;
     std::vector<PastTransaction> m_past;
     TextIndex m_index;
+    int m_last = -1; // the transaction of the line before
     std::string m_key;
     TextIndex m_accountIndex;
     std::vector<Account> m_accounts;
