@@ -372,8 +372,10 @@ bool ReadCsvRecords(QIODevice& device, CsvLayout& layout, bool detect,
             std::optional<RecordBatch> batch = queue.pop();
             if (!batch)
                 break;
-            for (size_t i = 0; i < batch->count && going; ++i)
+            for (size_t i = 0; i < batch->count && going; ++i) {
+                clearVectorUppers(); // a record's check may hash as Qt does
                 going = onRecord(batch->records[i]);
+            }
             queue.recycle(std::move(*batch));
             going = going && (!onProgress || onProgress(read));
         }
