@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zelk::bank {
 
@@ -454,19 +455,22 @@ private:
         return id < 0 ? nullptr : &m_index[size_t(id)];
     }
     std::vector<int> withAll(const QStringList& words) const {
-        std::vector<int> out;
-        bool first = true;
+        std::vector<const std::vector<int>*> lists;
         for (const QString& w : words) {
             const std::vector<int>* p = postings(w);
             if (!p)
                 return {};
-            if (first) {
-                out = *p;
-                first = false;
-                continue;
-            }
+            lists.push_back(p);
+        }
+        if (lists.empty())
+            return {};
+        // the shortest first: every step after it is at most as long
+        std::sort(lists.begin(), lists.end(),
+                  [](const auto* a, const auto* b) { return a->size() < b->size(); });
+        std::vector<int> out = *lists.front();
+        for (size_t i = 1; i < lists.size() && !out.empty(); ++i) {
             std::vector<int> both;
-            std::set_intersection(out.begin(), out.end(), p->begin(), p->end(),
+            std::set_intersection(out.begin(), out.end(), lists[i]->begin(), lists[i]->end(),
                                   std::back_inserter(both));
             out.swap(both);
         }
@@ -480,17 +484,22 @@ private:
             if (const int id = wordId(w); id >= 0)
                 ids.push_back(id);
         std::sort(ids.begin(), ids.end());
-        std::map<int, int> shared;
+        // the words shared with each transaction that has any, counted in m_shared
+        m_shared.resize(past.size());
+        std::vector<int> touched;
         for (const int id : ids) {
             const auto& p = m_index[size_t(id)];
             if (p.size() > past.size() / 2 + 1 && past.size() > 20)
                 continue; // a word on most transactions tells nothing
             for (const int t : p)
-                ++shared[t];
+                if (m_shared[size_t(t)]++ == 0)
+                    touched.push_back(t);
         }
+        std::sort(touched.begin(), touched.end());
         double best = 0.5;
         std::vector<int> out;
-        for (const auto& [t, n] : shared) {
+        for (const int t : touched) {
+            const int n = std::exchange(m_shared[size_t(t)], 0);
             const double jaccard =
                 double(n) / double(words.size() + past[size_t(t)].words.size() - size_t(n));
             if (jaccard > best + 1e-9) {
@@ -525,6 +534,7 @@ private:
 
     TextIndex m_ids; // words in UTF-8
     std::vector<std::vector<int>> m_index;
+    mutable std::vector<int> m_shared; // zero but while mostSimilar counts
     QHash<QString, Vote> m_cache;
 };
 
@@ -564,7 +574,7 @@ void BankImport::propose() {
     }
     // The past transactions of the bank account, a transaction's lines together: what they
     // teach, and the lines not from an import that a statement line may repeat.
-    std::multimap<qint64, const Learning::Past*> byAmount;
+    std::vector<std::pair<qint64, const Learning::Past*>> byAmount; // by amount, then as read
     {
         const std::vector<PastTransaction> read = PastReader(m_account).read(m_cnn);
         for (const PastTransaction& t : read)
@@ -573,7 +583,9 @@ void BankImport::propose() {
     for (const Learning::Past& p : m_learning->past)
         if (importedTransactions.isEmpty() ||
             !importedTransactions.contains(p.transactionNo.toUpper()))
-            byAmount.emplace(p.bankAmount.raw(), &p);
+            byAmount.emplace_back(p.bankAmount.raw(), &p);
+    const auto amountLess = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::stable_sort(byAmount.begin(), byAmount.end(), amountLess);
 
     m_lines.clear();
     for (const StatementLine& l : m_statement.lines) {
@@ -604,7 +616,8 @@ void BankImport::propose() {
                 r.learnedOf = v.of;
             }
         }
-        const auto [from, to] = byAmount.equal_range(l.amount.raw());
+        const auto [from, to] = std::equal_range(byAmount.begin(), byAmount.end(),
+                                                 std::pair(l.amount.raw(), nullptr), amountLess);
         for (auto it = from; it != to; ++it)
             if (std::abs(it->second->date.daysTo(l.date)) <= DuplicateDays) {
                 r.duplicateOf = it->second->transactionNo;
@@ -730,6 +743,13 @@ BankImport::BalanceCheck BankImport::balanceCheck() {
 QStringList BankImport::problems() const {
     QStringList out;
     const accounts::AccountLookup lookup = accounts::AccountLookup::Load(m_cnn);
+    QHash<QString, bool> known; // a statement names few accounts, each many times
+    const auto exists = [&](const QString& no) {
+        auto it = known.find(no);
+        if (it == known.end())
+            it = known.insert(no, lookup.findNo(no) != nullptr);
+        return *it;
+    };
     for (const ReviewLine& r : m_lines) {
         if (!r.checked)
             continue;
@@ -740,7 +760,7 @@ QStringList BankImport::problems() const {
         };
         if (r.account.isEmpty())
             out << where() + QStringLiteral(": no account");
-        else if (!lookup.findNo(r.account))
+        else if (!exists(r.account))
             out << where() + QStringLiteral(": account %1 does not exist").arg(r.account);
         else if (sameKey(r.account, m_account))
             out << where() + QStringLiteral(": the counter-account is the bank account itself");
