@@ -284,6 +284,21 @@ TEST_F(BankImportTest, RulesComeBeforeLearnedProposalsAndHandMadeLinesArePossibl
               "Date,Amount,Name\n2026-03-20,-45.90,Stadtwerke Nord 24 A\n");
     const BankImport more(db.cnn(), "1200", readStatementFile(db.folder() + "/more.csv", p, 2026));
     EXPECT_EQ(BankImport::sourceText(more.lines()[0]), "learned from 1503 of 1504");
+    // without a counterparty, each text goes by the past texts most like it alone
+    CsvProfile t;
+    t.dateColumn = "Date";
+    t.amountColumn = "Amount";
+    t.textColumn = "Text";
+    writeFile(db.folder() + "/texts.csv", "Date,Amount,Text\n2026-03-21,40.00,Muster Rechnung\n"
+                                          "2026-03-22,-40.00,Muster Rückzahlung\n");
+    const BankImport texts(db.cnn(), "1200",
+                           readStatementFile(db.folder() + "/texts.csv", t, 2026));
+    for (const auto& [line, expected] :
+         {std::pair{0, "5000 learned from 1 of 1"}, std::pair{1, "2100 learned from 1 of 1"}})
+        EXPECT_EQ((texts.lines()[size_t(line)].account + ' ' +
+                   BankImport::sourceText(texts.lines()[size_t(line)]))
+                      .toStdString(),
+                  expected);
     // Before the statement's first line the books stand at 1000 + the journal's -45.90;
     // they already hold the -180.00 of line 4.
     const BankImport::BalanceCheck before = imp.balanceCheck();
