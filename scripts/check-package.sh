@@ -58,9 +58,10 @@ cli check
 # window that is up keeps running; so zelk still running after some seconds with
 # nothing on stderr has shown its main window on the books. The offscreen platform
 # warns that it cannot pass size hints on to a window manager (it has none): that line
-# alone is not the program's.
-XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=offscreen "$prefix/bin/zelk" "$books/Zelk.mdb" \
-  2>"$work/zelk.err" &
+# alone is not the program's. Its settings (the recent books among them) go to a folder
+# of this check, so the user's list never names these books, gone at its end.
+XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=offscreen \
+  "$prefix/bin/zelk" "$books/Zelk.mdb" 2>"$work/zelk.err" &
 pid=$!
 sleep 5
 if ! kill -0 "$pid" 2>/dev/null; then
