@@ -27,11 +27,10 @@ void RowStream::end() {
     ended = true;
 }
 
-void RowStream::requireLive() const {
-    if (ended)
-        throw DbError({SQLITE_ABORT, QStringLiteral("Zelk database"),
-                       QStringLiteral("The rows were read in a database transaction that has "
-                                      "ended; they must be read again.")});
+void RowStream::throwEnded() {
+    throw DbError({SQLITE_ABORT, QStringLiteral("Zelk database"),
+                   QStringLiteral("The rows were read in a database transaction that has "
+                                  "ended; they must be read again.")});
 }
 
 bool RowSet::hasEnded() const {
@@ -154,6 +153,23 @@ QByteArrayView RowSet::utf8(int column) const {
     const auto* text = sqlite3_column_text(m_stream->statement, column);
     return QByteArrayView(reinterpret_cast<const char*>(text),
                           sqlite3_column_bytes(m_stream->statement, column));
+}
+
+RowSet::Stored RowSet::stored(int column) const {
+    if (!m_stream || eof())
+        misuse(QStringLiteral("Only the current row of a forward-only row set is read so."));
+    switch (sqlite3_column_type(m_stream->statement, column)) {
+    case SQLITE_INTEGER:
+        return Stored::Integer;
+    case SQLITE_FLOAT:
+        return Stored::Real;
+    case SQLITE_TEXT:
+        return Stored::Text;
+    case SQLITE_BLOB:
+        return Stored::Blob;
+    default:
+        return Stored::Null;
+    }
 }
 
 std::int64_t RowSet::int64(int column) const {

@@ -54,6 +54,9 @@ public:
     // values: a column's UTF-8 text (valid until the next move) or its whole number.
     QByteArrayView utf8(int column) const;
     std::int64_t int64(int column) const;
+    // How the engine holds a column's value (read before utf8 or int64 convert it).
+    enum class Stored { Integer, Real, Text, Blob, Null };
+    Stored stored(int column) const;
 
     const QStringList& fieldNames() const;
     int fieldIndex(const QString& name) const; // -1 when absent

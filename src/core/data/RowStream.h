@@ -28,7 +28,11 @@ struct RowStream {
     // Finalizes the statement; reads after it throw DbError.
     void end();
     // Throws DbError when the stream has ended.
-    void requireLive() const;
+    void requireLive() const {
+        if (ended)
+            throwEnded();
+    }
+    [[noreturn]] static void throwEnded();
 };
 
 } // namespace zelk
