@@ -8,6 +8,7 @@
 #include "core/data/modDBUtil.h"
 #include "core/data/modUtils.h"
 #include "core/journal/TransactionEntry.h"
+#include "core/shared/HandOver.h"
 
 #include <QHash>
 #include <QSet>
@@ -204,15 +205,52 @@ struct PastTransaction {
     bool mine = false; // a line of the bank account's (as the engine compares accounts)
 };
 
+// The lines of the three reads below as the engine gives them, copied for the thread that
+// adds them up: a line's texts one after another in `bytes`.
+struct PastLines {
+    enum class Kind : quint8 { Number, Journal, History };
+    struct Line {
+        Kind kind;
+        bool text;  // a history line whose account the engine holds as text
+        quint32 at; // where its texts begin in bytes
+        quint32 no, day, description, account; // their lengths
+        Amount amount;
+    };
+    std::string bytes;
+    std::vector<Line> lines;
+
+    bool empty() const { return lines.empty(); }
+    void clear() {
+        bytes.clear();
+        lines.clear();
+    }
+    bool full() const { return lines.size() >= 4096; }
+    void add(Kind kind, QByteArrayView no, QByteArrayView day = {}, QByteArrayView description = {},
+             QByteArrayView account = {}, Amount amount = Amount(), bool text = false) {
+        lines.push_back(Line{kind, text, quint32(bytes.size()), quint32(no.size()),
+                             quint32(day.size()), quint32(description.size()),
+                             quint32(account.size()), amount});
+        for (const QByteArrayView text : {no, day, description, account})
+            bytes.append(text.data(), size_t(text.size()));
+    }
+};
+
 // Reads the transactions, journal and history, that have a line of the account. A
 // transaction is its number (as the engine compares it: ASCII letters folded) and its
 // date; the history is read in two passes of its table, the transactions of the account
-// found first, without making a text of a line that is not theirs.
+// found first, without making a text of a line that is not theirs. This thread steps the
+// engine through the rows while a thread of their own adds them up.
 class PastReader {
 public:
-    explicit PastReader(const QString& account) : m_account(account) {}
+    explicit PastReader(const QString& account)
+        : m_account(account), m_accountUtf8(account.toUtf8()) {}
 
     std::vector<PastTransaction> read(Connection& cnn) {
+        HandOver<PastLines> adding([this](const PastLines& b) { add(b); });
+        auto handOver = [&] {
+            if (adding.filling().full())
+                adding.handOver();
+        };
         const QString no = modUtils::SqlText(m_account);
         for (RowSet rs = cnn.stream(
                  QStringLiteral(
@@ -220,68 +258,76 @@ public:
                      "Ledger_Transactions.DateStamp AS DateStamp, "
                      "Ledger_Transactions.Description AS Description, "
                      "Ledger_TransactionDetails.FKID_Account AS AccountNo, "
-                     "Ledger_TransactionDetails.Amount AS Amount, "
-                     "typeof(Ledger_TransactionDetails.Amount) AS AmountType "
+                     "Ledger_TransactionDetails.Amount AS Amount "
                      "FROM Ledger_Transactions INNER JOIN Ledger_TransactionDetails ON "
                      "Ledger_Transactions.TransactionNo = "
                      "Ledger_TransactionDetails.FKID_Transaction "
                      "WHERE Ledger_Transactions.TransactionNo IN (SELECT FKID_Transaction FROM "
                      "Ledger_TransactionDetails WHERE FKID_Account=") %
                  no % QStringLiteral(")"));
-             !rs.eof(); rs.moveNext())
-            addLine(transaction(rs.utf8(0), rs.utf8(1), true), rs);
+             !rs.eof(); rs.moveNext()) {
+            const Amount amount = amountOf(rs);
+            adding.filling().add(PastLines::Kind::Journal, rs.utf8(0), rs.utf8(1), rs.utf8(2),
+                                 rs.utf8(3), amount, true);
+            handOver();
+        }
         // The numbers of the account's transactions in the history, from the index of the
         // history's numbers (a third of the table's pages); they lie between the lowest and
         // the highest (the engine's order), and the rows outside are passed over by the
         // engine in the pass below.
-        TextIndex numbers;
         QByteArray low, high;
+        bool any = false;
         for (RowSet rs = cnn.stream(QStringLiteral("SELECT TransactionNo FROM "
                                                    "Ledger_TransactionHistories WHERE "
                                                    "FKID_Account=") %
                                     no);
              !rs.eof(); rs.moveNext()) {
             const QByteArrayView n = rs.utf8(0);
-            if (numbers.find(folded(n)) < 0)
-                numbers.insert(m_key, 0);
-            if (numbers.size() == 1 || compareNoCase(n, low) < 0)
+            adding.filling().add(PastLines::Kind::Number, n);
+            handOver();
+            if (!any || compareNoCase(n, low) < 0)
                 low = n.toByteArray();
-            if (numbers.size() == 1 || compareNoCase(n, high) > 0)
+            if (!any || compareNoCase(n, high) > 0)
                 high = n.toByteArray();
+            any = true;
         }
         // A transaction is its number and its day: the lines of a number are those of the
         // account's transactions when one line of their day is the account's.
-        if (numbers.size() > 0) {
-            const qsizetype journal = qsizetype(m_past.size());
-            std::string lastNo;
-            bool lastKept = false;
+        if (any) {
+            // A transaction's first line read is the first of the lines of its number and
+            // day that follow each other: only that one's description is copied.
+            std::string lastNo, lastDay;
+            // (an empty text would be written as NULL)
+            const QString range = low.isEmpty() ? QString()
+                                                : QStringLiteral(" WHERE +TransactionNo BETWEEN ") %
+                                                      modUtils::SqlText(QString::fromUtf8(low)) %
+                                                      QStringLiteral(" AND ") %
+                                                      modUtils::SqlText(QString::fromUtf8(high));
             for (RowSet rs = cnn.stream(
                      QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account "
-                                    "AS AccountNo, Amount, typeof(Amount) AS AmountType, "
-                                    "FKID_Account=") %
-                     no % QStringLiteral(" AS Mine FROM Ledger_TransactionHistories") %
-                     (low.isEmpty() ? QString() // an empty text would be written as NULL
-                                    : QStringLiteral(" WHERE +TransactionNo BETWEEN ") %
-                                          modUtils::SqlText(QString::fromUtf8(low)) %
-                                          QStringLiteral(" AND ") %
-                                          modUtils::SqlText(QString::fromUtf8(high))));
+                                    "AS AccountNo, Amount FROM Ledger_TransactionHistories") %
+                     range);
                  !rs.eof(); rs.moveNext()) {
-                // the lines of a transaction come one after another
-                const QByteArrayView n = rs.utf8(0);
-                if (std::string_view(n.data(), size_t(n.size())) != lastNo) {
+                const QByteArrayView n = rs.utf8(0), day = rs.utf8(1);
+                const bool first = !same(n, lastNo) || !same(day, lastDay);
+                if (first) {
                     lastNo.assign(n.data(), size_t(n.size()));
-                    lastKept = numbers.find(folded(n)) >= 0;
+                    lastDay.assign(day.data(), size_t(day.size()));
                 }
-                if (!lastKept)
-                    continue;
-                const int t = transaction(rs.utf8(0), rs.utf8(1));
-                addLine(t, rs);
-                m_past[size_t(t)].mine = m_past[size_t(t)].mine || rs.int64(6) == 1;
+                // the engine compares an account stored as text alone with the account's
+                const bool text = rs.stored(3) == RowSet::Stored::Text;
+                const Amount amount = amountOf(rs);
+                adding.filling().add(PastLines::Kind::History, n, day,
+                                     first ? rs.utf8(2) : QByteArrayView(), rs.utf8(3), amount,
+                                     text);
+                handOver();
             }
-            m_past.erase(std::remove_if(m_past.begin() + journal, m_past.end(),
-                                        [](const PastTransaction& p) { return !p.mine; }),
-                         m_past.end());
         }
+        adding.finish();
+        // a transaction of the history none of whose lines is the account's is not its
+        m_past.erase(std::remove_if(m_past.begin(), m_past.end(),
+                                    [](const PastTransaction& p) { return !p.mine; }),
+                     m_past.end());
         // in the order of their number (NOCASE) and date
         std::stable_sort(m_past.begin(), m_past.end(),
                          [](const PastTransaction& a, const PastTransaction& b) {
@@ -296,10 +342,60 @@ private:
         QString spelling;
         int id = -1;
         bool bank = false;
+        bool engineBank = false; // the same with ASCII letters alone folded (NOCASE)
     };
 
+    static bool same(QByteArrayView bytes, const std::string& text) {
+        return std::string_view(bytes.data(), size_t(bytes.size())) == text;
+    }
+
+    // The column Amount: money is stored as ten-thousandths; anything else is read as the
+    // row set reads it.
+    static Amount amountOf(const RowSet& rs) {
+        switch (rs.stored(4)) {
+        case RowSet::Stored::Integer:
+            return Amount::fromRaw(rs.int64(4));
+        case RowSet::Stored::Null:
+            return Amount();
+        default:
+            return rs.amount(QStringLiteral("Amount"));
+        }
+    }
+
+    // On the adding thread: the lines of a batch, in the order they were read.
+    void add(const PastLines& b) {
+        for (const PastLines::Line& l : b.lines) {
+            const char* at = b.bytes.data() + l.at;
+            const std::string_view no(at, l.no), day(at + l.no, l.day),
+                description(at + l.no + l.day, l.description),
+                account(at + l.no + l.day + l.description, l.account);
+            switch (l.kind) {
+            case PastLines::Kind::Number:
+                if (m_numbers.find(folded(no)) < 0)
+                    m_numbers.insert(m_key, 0);
+                break;
+            case PastLines::Kind::Journal:
+                addLine(transaction(no, day, true), description, account, l.amount);
+                break;
+            case PastLines::Kind::History: {
+                // the lines of a transaction come one after another
+                if (no != m_lastNo) {
+                    m_lastNo.assign(no);
+                    m_lastKept = m_numbers.find(folded(no)) >= 0;
+                }
+                if (!m_lastKept)
+                    break;
+                const int t = transaction(no, day);
+                const bool mine = addLine(t, description, account, l.amount) && l.text;
+                m_past[size_t(t)].mine = m_past[size_t(t)].mine || mine;
+                break;
+            }
+            }
+        }
+    }
+
     // The number folded as the engine compares numbers (ASCII letters), in m_key.
-    std::string_view folded(QByteArrayView no) {
+    std::string_view folded(std::string_view no) {
         m_key.clear();
         for (const char c : no)
             m_key += c >= 'A' && c <= 'Z' ? char(c + 32) : c;
@@ -308,56 +404,54 @@ private:
 
     // The transaction of the number and day, made when it is new; one of the journal is
     // the account's (mine).
-    int transaction(QByteArrayView no, QByteArrayView day, bool mine = false) {
-        if (m_last >= 0 && m_past[size_t(m_last)].no == no && m_past[size_t(m_last)].day == day)
+    int transaction(std::string_view no, std::string_view day, bool mine = false) {
+        if (m_last >= 0 && m_past[size_t(m_last)].no == QByteArrayView(no) &&
+            m_past[size_t(m_last)].day == QByteArrayView(day))
             return m_last; // its lines come one after another
         folded(no);
         m_key += '\0';
-        m_key.append(day.data(), size_t(day.size()));
+        m_key.append(day);
         if (const int t = m_index.find(m_key); t >= 0)
             return m_last = t;
         const int t = m_last = int(m_past.size());
         m_index.insert(m_key, t);
         PastTransaction p;
-        p.no = no.toByteArray();
-        p.day = day.toByteArray();
+        p.no = QByteArray(no.data(), qsizetype(no.size()));
+        p.day = QByteArray(day.data(), qsizetype(day.size()));
         p.mine = mine;
         m_past.push_back(std::move(p));
         return t;
     }
 
-    const Account& account(QByteArrayView no) {
-        const std::string_view bytes(no.data(), size_t(no.size()));
-        int known = m_accountIndex.find(bytes);
+    const Account& account(std::string_view no) {
+        int known = m_accountIndex.find(no);
         if (known < 0) {
             Account a;
-            a.spelling = QString::fromUtf8(no);
+            a.spelling = QString::fromUtf8(no.data(), qsizetype(no.size()));
             a.bank = sameKey(a.spelling, m_account);
+            a.engineBank =
+                compareNoCase(QByteArrayView(no.data(), qsizetype(no.size())), m_accountUtf8) == 0;
             const QString upper = a.spelling.toUpper();
             auto id = m_ids.constFind(upper);
             if (id == m_ids.constEnd())
                 id = m_ids.insert(upper, int(m_ids.size()));
             a.id = *id;
             known = int(m_accounts.size());
-            m_accountIndex.insert(bytes, known);
+            m_accountIndex.insert(no, known);
             m_accounts.push_back(a);
         }
         return m_accounts[size_t(known)];
     }
 
-    // The columns TransactionNo, DateStamp, Description, account, Amount, typeof(Amount).
-    void addLine(int t, const RowSet& rs) {
+    // A line of the transaction t; the description is that of the transaction's first.
+    // Whether its account is the bank account as the engine compares accounts.
+    bool addLine(int t, std::string_view description, std::string_view accountNo, Amount a) {
         PastTransaction& p = m_past[size_t(t)];
         if (!p.described) {
-            p.description = rs.utf8(2).toByteArray();
+            p.description = QByteArray(description.data(), qsizetype(description.size()));
             p.described = true;
         }
-        // money is stored as ten-thousandths; anything else is read as the row set reads it
-        const QByteArrayView type = rs.utf8(5);
-        const Amount a = type == "integer" ? Amount::fromRaw(rs.int64(4))
-                         : type == "null"  ? Amount()
-                                           : rs.amount(QStringLiteral("Amount"));
-        const Account& account = this->account(rs.utf8(3));
+        const Account& account = this->account(accountNo);
         if (account.bank) {
             p.bankAmount += a;
         } else if (a.abs() > p.largest) {
@@ -365,10 +459,16 @@ private:
             p.counterAccount = account.spelling;
             p.counterId = account.id;
         }
+        return account.engineBank;
     }
 
     const QString m_account;
+    const QByteArray m_accountUtf8;
+    // on the adding thread while the rows are read
     std::vector<PastTransaction> m_past;
+    TextIndex m_numbers; // the account's numbers in the history, folded
+    std::string m_lastNo;
+    bool m_lastKept = false;
     TextIndex m_index;
     int m_last = -1; // the transaction of the line before
     std::string m_key;
