@@ -221,8 +221,14 @@ protected:
         };
         history("H1", "2025-11-03", "Stadtwerke Nord: Abschlag November", "6100", "-45.9");
         history("H2", "2025-12-03", "Stadtwerke Nord: Abschlag Dezember", "6100", "-45.9");
-        history("H3", "2025-12-20", "Stadtwerke Nord Gas", "6300", "-12");
+        // (in lower case: a number after the others' in its bytes, among them in the books')
+        history("h3", "2025-12-20", "Stadtwerke Nord Gas", "6300", "-12");
         history("H4", "2025-12-05", "Anna Berg Lohn", "6300", "-120");
+        // the same number on another day without a line of the bank account: not its
+        for (const auto& [account, seq, amount] :
+             {std::tuple{"5000", 1, "-45.9"}, {"6300", 2, "45.9"}})
+            db.exec(modDBUtil::InsertTransactionHistory(
+                "h1", account, seq, "", {2025, 6, 2}, "Stadtwerke Nord Gutschrift", money(amount)));
         books.addTransaction("T1", {2026, 2, 3}, {{"1200", "-45.9"}, {"6100", "45.9"}}, "",
                              "Stadtwerke Nord: Abschlag Februar");
         books.addTransaction("T2", {2026, 2, 27}, {{"1200", "40"}, {"5000", "-40"}}, "",

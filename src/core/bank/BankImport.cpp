@@ -297,12 +297,14 @@ public:
             // A transaction's first line read is the first of the lines of its number and
             // day that follow each other: only that one's description is copied.
             std::string lastNo, lastDay;
-            // (an empty text would be written as NULL)
-            const QString range = low.isEmpty() ? QString()
-                                                : QStringLiteral(" WHERE +TransactionNo BETWEEN ") %
-                                                      modUtils::SqlText(QString::fromUtf8(low)) %
-                                                      QStringLiteral(" AND ") %
-                                                      modUtils::SqlText(QString::fromUtf8(high));
+            // (an empty text would be written as NULL; a column after the engine's + is
+            // compared by its bytes unless it is given its NOCASE again)
+            const QString range =
+                low.isEmpty()
+                    ? QString()
+                    : QStringLiteral(" WHERE +TransactionNo COLLATE NOCASE BETWEEN ") %
+                          modUtils::SqlText(QString::fromUtf8(low)) % QStringLiteral(" AND ") %
+                          modUtils::SqlText(QString::fromUtf8(high));
             for (RowSet rs = cnn.stream(
                      QStringLiteral("SELECT TransactionNo, DateStamp, Description, FKID_Account "
                                     "AS AccountNo, Amount FROM Ledger_TransactionHistories") %
