@@ -398,6 +398,17 @@ TEST_F(BankImportTest, ACheckedLineWithoutAnAccountWritesNothing) {
     const QByteArray digest = books.digest();
     EXPECT_EQ(imp.write(), CommandOutcome::Abort);
     EXPECT_EQ(books.digest(), digest);
+    // nor without its snapshot
+    imp.chooseAccount(0, "3000", false);
+    imp.chooseAccount(1, "6100", false);
+    QFile(db.folder() + "/Backups").open(QIODevice::WriteOnly);
+    EXPECT_EQ(imp.write(), CommandOutcome::Abort);
+    EXPECT_EQ(books.digest(), digest);
+    ASSERT_EQ(ui.messageBoxes().size(), 1u);
+    EXPECT_TRUE(ui.messageBoxes()[0].contains("Import has not been started"));
+    QFile::remove(db.folder() + "/Backups");
+    EXPECT_EQ(imp.write(), CommandOutcome::Committed);
+    EXPECT_EQ(imp.written(), 2);
 }
 
 TEST(BooksVersion, OlderBooksAreUpgradedAfterASnapshotAndNewerOnesRefused) {

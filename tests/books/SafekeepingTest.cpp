@@ -322,6 +322,25 @@ TEST(Snapshot, RoundTripThroughTheRestore) {
     EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(list[0].path, true)), changed);
 }
 
+// A snapshot started before a step's writes is the books as they were then, whole under
+// its name once the step has waited for it, before the step commits.
+TEST(Snapshot, StartedBeforeTheWritesItIsTheBooksAsTheyWere) {
+    TestDatabase db;
+    fill(db.cnn(), 50);
+    const QByteArray before = booksDigest(db.cnn());
+    const std::unique_ptr<snap::Taking> taking = snap::startBefore(db.cnn(), snap::Step::Import);
+    ASSERT_NE(taking, nullptr);
+    EXPECT_EQ(runSavingCommand(db.cnn(),
+                               [&](StatementRunner& r) {
+                                   r.run("UPDATE SYS_Company SET Name='Changed'");
+                                   EXPECT_TRUE(taking->finish());
+                               }),
+              CommandOutcome::Committed);
+    EXPECT_NE(booksDigest(db.cnn()), before);
+    EXPECT_EQ(backups(db.folder()), QStringList{QFileInfo(taking->path()).fileName()});
+    EXPECT_EQ(booksDigest(*db.cnn().openSnapshot(taking->path(), true)), before);
+}
+
 // Rotation keeps the newest of each step, so daily imports leave the one before End
 // Year. What a snapshot killed while it was written leaves goes with the next snapshot
 // or the next start.
@@ -385,8 +404,10 @@ TEST(Snapshot, EachFaultEndsWithAMessageAndTheBooksAsTheyWere) {
                 EXPECT_THROW(snap::take(db.cnn(), snap::Step::EndYear), snap::SnapshotError);
                 ScriptedUi ui;
                 EXPECT_FALSE(snap::takeBefore(db.cnn(), snap::Step::EndYear));
-                ASSERT_EQ(ui.messageBoxes().size(), 1u);
+                EXPECT_EQ(snap::startBefore(db.cnn(), snap::Step::Import), nullptr);
+                ASSERT_EQ(ui.messageBoxes().size(), 2u);
                 EXPECT_TRUE(ui.messageBoxes()[0].contains("End Year has not been started"));
+                EXPECT_TRUE(ui.messageBoxes()[1].contains("Import has not been started"));
             }
             EXPECT_EQ(backups(db.folder()), QStringList()) << "no partial snapshot is left";
             EXPECT_EQ(booksDigest(db.cnn()), before);

@@ -960,7 +960,11 @@ CommandOutcome BankImport::write() {
         if (std::find(rules.begin(), rules.end(), rule) == rules.end())
             rules.push_back(rule);
     }
-    if (!snapshots::takeBefore(m_cnn, snapshots::Step::Import))
+    // The snapshot is put on the disk while the lines are written, and whole before
+    // they are committed.
+    const std::unique_ptr<snapshots::Taking> snapshot =
+        snapshots::startBefore(m_cnn, snapshots::Step::Import);
+    if (!snapshot)
         return CommandOutcome::Abort;
     std::vector<QString> numbers;
     const CommandOutcome outcome = runSavingCommand(m_cnn, [&](StatementRunner& run) {
@@ -982,6 +986,8 @@ CommandOutcome BankImport::write() {
         }
         if (rules != m_rules)
             writeRules(run, m_account, rules);
+        if (!snapshot->finish())
+            throw CommandUnwind(Abort);
     });
     if (outcome != CommandOutcome::Committed)
         return outcome;

@@ -128,6 +128,15 @@ QStringList takenBefore(const Connection& cnn, Step step) {
 
 namespace {
 
+QString partOf(const QString& path) {
+    return path + QStringLiteral(".part");
+}
+
+void removePart(const QString& path) {
+    QFile::remove(partOf(path));
+    QFile::remove(partOf(path) + QStringLiteral("-journal"));
+}
+
 // Deletes all but the newest Kept snapshots of each kind of step, so that a step taken
 // every day does not push out the one before a step taken once a year.
 void prune(const QString& folder) {
@@ -138,7 +147,9 @@ void prune(const QString& folder) {
     clearUnfinished(folder);
 }
 
-QString write(Connection& cnn, Step step, const QDateTime& when) {
+// The snapshot's file written under a name no list shows (its path + ".part"), its
+// bytes perhaps not yet on the disk. Returns the name it is to be given.
+QString copy(Connection& cnn, Step step, const QDateTime& when) {
     const QString folder = folderOf(cnn);
     if (!QDir().mkpath(folder))
         throw SnapshotError(QStringLiteral("The folder %1 cannot be made.").arg(shown(folder)));
@@ -149,35 +160,84 @@ QString write(Connection& cnn, Step step, const QDateTime& when) {
     QString path = dir.filePath(stem + QStringLiteral(".mdb"));
     for (int serial = 2; QFileInfo::exists(path); ++serial)
         path = dir.filePath(stem + QStringLiteral("-%1.mdb").arg(serial));
-    // Written under a name no list shows, and given its own name only when complete.
-    const QString part = path + QStringLiteral(".part");
-    auto removePart = [&] {
-        QFile::remove(part);
-        QFile::remove(part + QStringLiteral("-journal"));
-    };
-    removePart();
+    removePart(path);
     try {
-        cnn.backupTo(part);
+        cnn.backupTo(partOf(path), Connection::Sync::ByCaller);
     } catch (const DbError& e) {
-        removePart();
+        removePart(path);
         throw SnapshotError(
             QStringLiteral("%1 could not be written: %2").arg(shown(path), e.record().description));
     }
-    if (!QFile::rename(part, path)) {
-        removePart();
+    return path;
+}
+
+// The copied snapshot's bytes put on the disk, then given its own name, and (pruning)
+// the old ones deleted: it needs nothing of the books' connection.
+void complete(const QString& path, bool pruning = true) {
+    try {
+        Connection::syncFile(partOf(path));
+    } catch (const DbError& e) {
+        removePart(path);
+        throw SnapshotError(
+            QStringLiteral("%1 could not be written: %2").arg(shown(path), e.record().description));
+    }
+    if (!QFile::rename(partOf(path), path)) {
+        removePart(path);
         throw SnapshotError(
             QStringLiteral("%1 could not be written: the file could not be given its name.")
                 .arg(shown(path)));
     }
-    return path;
+    if (pruning)
+        prune(QFileInfo(path).absolutePath());
+}
+
+// Tells the user why the snapshot before step failed, and that nothing was changed.
+void tellFailure(Step step, const SnapshotError& e) {
+    ui().messageBox(QStringLiteral("The snapshot of the books before %1 failed.\n%2\n%1 has "
+                                   "not been started; nothing has been changed.")
+                        .arg(stepCaption(step), e.message()),
+                    stepCaption(step));
 }
 
 } // namespace
 
 QString take(Connection& cnn, Step step, const QDateTime& when) {
-    const QString path = write(cnn, step, when);
-    prune(folderOf(cnn));
+    const QString path = copy(cnn, step, when);
+    complete(path);
     return path;
+}
+
+Taking::Taking(Connection& cnn, Step step)
+    : m_step(step), m_path(copy(cnn, step, QDateTime::currentDateTime())) {
+    m_done = std::async(std::launch::async, [path = m_path] { complete(path); });
+}
+
+Taking::~Taking() {
+    if (m_done.valid())
+        m_done.wait();
+}
+
+bool Taking::finish() {
+    try {
+        m_done.get();
+        return true;
+    } catch (const SnapshotError& e) {
+        tellFailure(m_step, e);
+        return false;
+    }
+}
+
+std::unique_ptr<Taking> startBefore(Connection& cnn, Step step) {
+    if (cnn.isReadOnly()) { // the step would be refused: said before anything is copied
+        ui().messageBox(cnn.readOnlyText(), stepCaption(step));
+        return nullptr;
+    }
+    try {
+        return std::make_unique<Taking>(cnn, step);
+    } catch (const SnapshotError& e) {
+        tellFailure(step, e);
+        return nullptr;
+    }
 }
 
 bool takeBefore(Connection& cnn, Step step) {
@@ -189,10 +249,7 @@ bool takeBefore(Connection& cnn, Step step) {
         take(cnn, step);
         return true;
     } catch (const SnapshotError& e) {
-        ui().messageBox(QStringLiteral("The snapshot of the books before %1 failed.\n%2\n%1 has "
-                                       "not been started; nothing has been changed.")
-                            .arg(stepCaption(step), e.message()),
-                        stepCaption(step));
+        tellFailure(step, e);
         return false;
     }
 }
@@ -275,7 +332,7 @@ void restore(Connection& cnn, const Snapshot& snapshot, const QByteArray& passph
         throw SnapshotError(e.message() + QStringLiteral(" It cannot be restored."));
     }
     // the old ones are pruned only afterwards, so the chosen one is still there
-    write(cnn, Step::Restore, QDateTime::currentDateTime());
+    complete(copy(cnn, Step::Restore, QDateTime::currentDateTime()), false);
     try {
         if (ownKey)
             cnn.restoreFrom(snapshot.path);

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <future>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -57,6 +59,32 @@ QString take(Connection& cnn, Step step, const QDateTime& when = QDateTime::curr
 // The snapshot before a step, as the step asks for it: false when it failed, after
 // telling the user why and that the step has not been started.
 bool takeBefore(Connection& cnn, Step step);
+
+// A snapshot before a step that writes in one database transaction, taken while the
+// step prepares its writes: the books' bytes are copied when it starts (under a reader's
+// lock, before any write), then put on the disk, named and the old ones pruned on a
+// thread of its own. The step calls finish before it commits.
+class Taking {
+public:
+    // Copies the books; throws SnapshotError, leaving no partial file behind.
+    Taking(Connection& cnn, Step step);
+    ~Taking(); // waits for the thread
+    Taking(const Taking&) = delete;
+    Taking& operator=(const Taking&) = delete;
+    // Waits until the snapshot is whole under its name: false when it failed, after
+    // telling the user why and that the step has not been started (it must not commit).
+    bool finish();
+    const QString& path() const { return m_path; }
+
+private:
+    Step m_step;
+    QString m_path;
+    std::future<void> m_done;
+};
+
+// The snapshot before a step, started as the step asks for it: null when it failed,
+// after telling the user why and that the step has not been started.
+std::unique_ptr<Taking> startBefore(Connection& cnn, Step step);
 
 // One file of the Backups folder, as the restore window lists it.
 struct Snapshot {

@@ -800,7 +800,39 @@ void Connection::checkExport(const QString& fresh, const QByteArray& passphrase,
     }
 }
 
-void Connection::backupTo(const QString& path) {
+namespace {
+
+[[noreturn]] void failOnFile(int code) {
+    const int rc = code == ENOSPC ? SQLITE_FULL : SQLITE_IOERR;
+    throw DbError({rc, EngineSource, describe(rc, QString::fromLocal8Bit(std::strerror(code)))});
+}
+
+struct FileHandle {
+    int fd = -1;
+    ~FileHandle() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closes it, a failure thrown (a write the disk refused may be reported only here).
+    void close() {
+        const int was = fd;
+        fd = -1;
+        if (::close(was) != 0)
+            failOnFile(errno);
+    }
+};
+
+} // namespace
+
+void Connection::syncFile(const QString& path) {
+    FileHandle file;
+    file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file.fd < 0 || ::fsync(file.fd) != 0)
+        failOnFile(errno);
+    file.close();
+}
+
+void Connection::backupTo(const QString& path, Sync sync) {
     requireIdle(QStringLiteral("A copy cannot be taken while a database transaction is open."));
     // A reader's lock keeps every writer out of the file (the books keep a rollback
     // journal) while its bytes are copied as they are: the copy is the books as they
@@ -814,18 +846,8 @@ void Connection::backupTo(const QString& path) {
     } lock{m_db};
     if (countOf(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master")) < 0)
         raise(sqlite3_extended_errcode(m_db), QStringLiteral("Copy"));
-    auto fail = [&](int code) {
-        throw DbError({code == ENOSPC ? SQLITE_FULL : SQLITE_IOERR, EngineSource,
-                       describe(code == ENOSPC ? SQLITE_FULL : SQLITE_IOERR,
-                                QString::fromLocal8Bit(std::strerror(code)))});
-    };
-    struct Fd {
-        int fd = -1;
-        ~Fd() {
-            if (fd >= 0)
-                ::close(fd);
-        }
-    } from, to;
+    auto fail = [](int code) { failOnFile(code); };
+    FileHandle from, to;
     struct stat st {};
     from.fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
     if (from.fd < 0 || ::fstat(from.fd, &st) != 0)
@@ -865,12 +887,9 @@ void Connection::backupTo(const QString& path) {
             fail(EIO);
         left -= n;
     }
-    if (::fsync(to.fd) != 0)
+    if (sync == Sync::Now && ::fsync(to.fd) != 0)
         fail(errno);
-    const int fd = to.fd;
-    to.fd = -1;
-    if (::close(fd) != 0)
-        fail(errno);
+    to.close();
 }
 
 void Connection::restoreFrom(const QString& path) {

@@ -181,8 +181,12 @@ public:
     // Writes a consistent copy of the whole database to path, encrypted with the same
     // key and derivation (the file's bytes, copied under a reader's lock and synced).
     // Throws DbError; a failed copy may leave a partial file at path, which the caller
-    // removes.
-    void backupTo(const QString& path);
+    // removes. Unsynced, the copy's bytes may still be on their way to the disk: the
+    // caller syncs it (syncFile) before it counts on it.
+    enum class Sync { Now, ByCaller };
+    void backupTo(const QString& path, Sync sync = Sync::Now);
+    // Waits until the bytes of the file at path are on the disk. Throws DbError.
+    static void syncFile(const QString& path);
     // Replaces the books with the database in path (a copy made by backupTo with the
     // same key) in one engine transaction, then opens the file again and raises the
     // commit notification; a crash leaves either the old books or the new ones.
