@@ -198,8 +198,9 @@ private:
 // A past transaction of the bank account, its lines added up as they are read.
 struct PastTransaction {
     QByteArray no, day, description; // UTF-8; the description of its first line
-    QString counterAccount;          // the other line of the largest amount, as spelt
-    int counterId = -1;              // that account as the books compare accounts
+    std::string key;        // its number folded as the engine compares it, a NUL and its day
+    QString counterAccount; // the other line of the largest amount, as spelt
+    int counterId = -1;     // that account as the books compare accounts
     Amount bankAmount, largest;
     bool described = false;
     bool mine = false; // a line of the bank account's (as the engine compares accounts)
@@ -330,13 +331,17 @@ public:
         m_past.erase(std::remove_if(m_past.begin(), m_past.end(),
                                     [](const PastTransaction& p) { return !p.mine; }),
                      m_past.end());
-        // in the order of their number (NOCASE) and date
-        std::stable_sort(m_past.begin(), m_past.end(),
-                         [](const PastTransaction& a, const PastTransaction& b) {
-                             const int c = compareNoCase(a.no, b.no);
-                             return c != 0 ? c < 0 : a.day < b.day;
-                         });
-        return std::move(m_past);
+        // in the order of their number (NOCASE) and date: of their keys' bytes
+        std::vector<std::pair<std::string_view, size_t>> order;
+        order.reserve(m_past.size());
+        for (size_t i = 0; i < m_past.size(); ++i)
+            order.emplace_back(m_past[i].key, i);
+        std::sort(order.begin(), order.end()); // each key is one transaction's
+        std::vector<PastTransaction> sorted;
+        sorted.reserve(m_past.size());
+        for (const auto& [key, i] : order)
+            sorted.push_back(std::move(m_past[i]));
+        return sorted;
     }
 
 private:
@@ -418,6 +423,7 @@ private:
         const int t = m_last = int(m_past.size());
         m_index.insert(m_key, t);
         PastTransaction p;
+        p.key = m_key;
         p.no = QByteArray(no.data(), qsizetype(no.size()));
         p.day = QByteArray(day.data(), qsizetype(day.size()));
         p.mine = mine;
