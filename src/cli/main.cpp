@@ -915,11 +915,13 @@ QString bankLineText(const bank::ReviewLine& r) {
 
 int runBankImport(Session& s) {
     const QString account = bankAccountGiven(s.cnn, s.options.bankAccount);
-    bank::Statement statement;
+    std::unique_ptr<bank::BankImport> reading;
     try {
-        statement =
-            bank::readStatementFile(q(s.options.statement), bank::loadProfile(s.cnn, account),
-                                    CompanyRow::read(s.cnn).CurrentPeriodYear);
+        const std::optional<bank::CsvProfile> profile = bank::loadProfile(s.cnn, account);
+        const int year = CompanyRow::read(s.cnn).CurrentPeriodYear;
+        reading = std::make_unique<bank::BankImport>(s.cnn, account, [&] {
+            return bank::readStatementFile(q(s.options.statement), profile, year);
+        });
     } catch (const bank::StatementError& e) {
         say(e.message());
         if (e.message().contains(QLatin1String("CSV profile")))
@@ -929,7 +931,7 @@ int runBankImport(Session& s) {
         say(QStringLiteral("Nothing was imported."));
         return 1;
     }
-    bank::BankImport import(s.cnn, account, std::move(statement));
+    bank::BankImport& import = *reading;
     std::printf("%s statement, %d line(s), into account %s\n",
                 qPrintable(bank::formatName(import.statement().format)), int(import.lines().size()),
                 qPrintable(account));

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStringBuilder>
 #include <algorithm>
+#include <future>
 #include <map>
 #include <string>
 #include <string_view>
@@ -661,28 +662,46 @@ Amount balanceThrough(Connection& cnn, const QString& account, const QDate& day)
     return balance;
 }
 
+// What the books know of the bank account's past that the statement's lines are
+// compared with.
+struct BankImport::Known {
+    QHash<QString, QString> imported; // identity -> transaction
+    // the past transactions not from an import, by amount, then as read
+    std::vector<std::pair<qint64, const Learning::Past*>> byAmount;
+};
+
 BankImport::BankImport(Connection& cnn, const QString& bankAccount, Statement statement)
     : m_cnn(cnn), m_account(bankAccount), m_statement(std::move(statement)),
       m_learning(std::make_unique<Learning>()) {
     m_rules = loadRules(cnn, bankAccount);
-    propose();
+    propose(learn());
+}
+
+BankImport::BankImport(Connection& cnn, const QString& bankAccount,
+                       const std::function<Statement()>& read)
+    : m_cnn(cnn), m_account(bankAccount), m_learning(std::make_unique<Learning>()) {
+    std::future<Statement> reading = std::async(std::launch::async, read);
+    m_rules = loadRules(cnn, bankAccount);
+    const Known known = learn();
+    m_statement = reading.get();
+    propose(known);
 }
 
 BankImport::~BankImport() = default;
 
-void BankImport::propose() {
+BankImport::Known BankImport::learn() {
+    Known known;
     // The lines imported before, by identity.
-    QHash<QString, QString> imported; // identity -> transaction
     QSet<QString> importedTransactions;
     for (RowSet rs = m_cnn.stream(modDBUtil::GetBankIdentities(m_account)); !rs.eof();
          rs.moveNext()) {
-        imported.insert(rs.text(QStringLiteral("Identity")),
-                        rs.text(QStringLiteral("TransactionNo")));
+        known.imported.insert(rs.text(QStringLiteral("Identity")),
+                              rs.text(QStringLiteral("TransactionNo")));
         importedTransactions.insert(rs.text(QStringLiteral("TransactionNo")).toUpper());
     }
     // The past transactions of the bank account, a transaction's lines together: what they
     // teach, and the lines not from an import that a statement line may repeat.
-    std::vector<std::pair<qint64, const Learning::Past*>> byAmount; // by amount, then as read
+    std::vector<std::pair<qint64, const Learning::Past*>>& byAmount = known.byAmount;
     {
         const std::vector<PastTransaction> read = PastReader(m_account).read(m_cnn);
         for (const PastTransaction& t : read)
@@ -692,9 +711,14 @@ void BankImport::propose() {
         if (importedTransactions.isEmpty() ||
             !importedTransactions.contains(p.transactionNo.toUpper()))
             byAmount.emplace_back(p.bankAmount.raw(), &p);
-    const auto amountLess = [](const auto& a, const auto& b) { return a.first < b.first; };
-    std::stable_sort(byAmount.begin(), byAmount.end(), amountLess);
+    std::stable_sort(byAmount.begin(), byAmount.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return known;
+}
 
+void BankImport::propose(const Known& known) {
+    const auto& [imported, byAmount] = known;
+    const auto amountLess = [](const auto& a, const auto& b) { return a.first < b.first; };
     m_lines.clear();
     for (const StatementLine& l : m_statement.lines) {
         ReviewLine r;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -57,6 +58,9 @@ public:
     // Reads what the books know of the bank account (rules, past transactions, imported
     // identities) and proposes an account for every line.
     BankImport(Connection& cnn, const QString& bankAccount, Statement statement);
+    // The same, the statement read by `read` on a thread of its own while the books are
+    // read here; what `read` throws (a StatementError) is thrown from here.
+    BankImport(Connection& cnn, const QString& bankAccount, const std::function<Statement()>& read);
     ~BankImport();
 
     const QString& bankAccount() const { return m_account; }
@@ -110,7 +114,9 @@ public:
     QDate lastWritten() const { return m_lastWritten; }
 
 private:
-    void propose();
+    struct Known;
+    Known learn();
+    void propose(const Known& known);
 
     Connection& m_cnn;
     QString m_account;

@@ -594,18 +594,21 @@ void openImportBankStatement(QWidget* parent, const QString& account) {
         std::unique_ptr<BankImport> import;
         {
             controls::BusyPointer busy;
+            const int year = CompanyRow::read(*g_cnn).CurrentPeriodYear;
             import = std::make_unique<BankImport>(
-                *g_cnn, bankAccount,
-                readStatementFile(path, profile, CompanyRow::read(*g_cnn).CurrentPeriodYear));
-        }
-        frmBankReview review(parent, std::move(import));
-        review.exec();
-    } catch (const StatementError& e) {
-        ui().messageBox(e.message() + QStringLiteral("\nNothing has been imported."), ImportTitle);
-    } catch (const ZelkError& e) {
-        ui().messageBox(e.description(), ImportTitle);
+                *g_cnn, bankAccount, [&] { return readStatementFile(path, profile, year);
+        });
     }
+    frmBankReview review(parent, std::move(import));
+    review.exec();
 }
+catch (const StatementError& e) {
+    ui().messageBox(e.message() + QStringLiteral("\nNothing has been imported."), ImportTitle);
+}
+catch (const ZelkError& e) {
+    ui().messageBox(e.description(), ImportTitle);
+}
+} // namespace zelk::windows
 
 void openBankRules(QWidget* parent) {
     frmBankRules rules(parent);
