@@ -5,6 +5,7 @@
 #include "core/data/Connection.h"
 #include "core/data/FiscalCalendar.h"
 #include "core/data/RowSet.h"
+#include "core/data/VectorState.h"
 #include "core/data/modDBUtil.h"
 #include "core/data/modUtils.h"
 #include "core/journal/TransactionEntry.h"
@@ -680,7 +681,10 @@ BankImport::BankImport(Connection& cnn, const QString& bankAccount, Statement st
 BankImport::BankImport(Connection& cnn, const QString& bankAccount,
                        const std::function<Statement()>& read)
     : m_cnn(cnn), m_account(bankAccount), m_learning(std::make_unique<Learning>()) {
-    std::future<Statement> reading = std::async(std::launch::async, read);
+    std::future<Statement> reading = std::async(std::launch::async, [&read] {
+        clearVectorUppers(); // as this thread left them
+        return read();
+    });
     m_rules = loadRules(cnn, bankAccount);
     const Known known = learn();
     m_statement = reading.get();
