@@ -302,12 +302,16 @@ Statement readCamt(const QByteArray& bytes) {
                 readEntry(node, ++entries, out);
         }
     }
-    if (xml.hasError())
+    if (xml.hasError()) {
+        QString why = xml.errorString(); // Qt's own end with a full stop, or not
+        if (why.endsWith(QLatin1Char('.')))
+            why.chop(1);
         throw StatementError(QStringLiteral("The CAMT.053 file is damaged: line %1, column %2: "
                                             "%3.")
                                  .arg(xml.lineNumber())
                                  .arg(xml.columnNumber())
-                                 .arg(xml.errorString()));
+                                 .arg(why));
+    }
     if (!statement)
         throw StatementError(QStringLiteral("The XML file is not a CAMT.053 bank statement (it "
                                             "has no BkToCstmrStmt)."));
