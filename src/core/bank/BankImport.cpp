@@ -197,15 +197,39 @@ private:
     size_t m_count = 0;
 };
 
-// A past transaction of the bank account, its lines added up as they are read.
+// A past transaction of the bank account, its lines added up as they are read. Its texts
+// are kept one after another in the reading's pool (UTF-8): the number as spelt, its key
+// (the number folded as the engine compares it, a NUL and its day) and the description
+// of its first line; the thread that adds the lines up makes no allocation of its own
+// for a transaction, which would stay in that thread's heap when it ends.
 struct PastTransaction {
-    QByteArray no, day, description; // UTF-8; the description of its first line
-    std::string key;        // its number folded as the engine compares it, a NUL and its day
-    QString counterAccount; // the other line of the largest amount, as spelt
-    int counterId = -1;     // that account as the books compare accounts
+    size_t at = 0;
+    quint32 noLength = 0, keyLength = 0, dayLength = 0, descriptionLength = 0;
+    int counter = -1; // the account of the other line of the largest amount (the reading's)
     Amount bankAmount, largest;
-    bool described = false;
     bool mine = false; // a line of the bank account's (as the engine compares accounts)
+};
+
+// The past transactions of the bank account in the order of their number (NOCASE) and
+// day, with their texts and the accounts of their other lines.
+struct PastReading {
+    std::string pool;
+    std::vector<PastTransaction> transactions;
+    std::vector<QString> spellings; // an account as spelt, by PastTransaction::counter
+    std::vector<int> ids;           // that account as the books compare accounts
+
+    std::string_view no(const PastTransaction& t) const {
+        return std::string_view(pool).substr(t.at, t.noLength);
+    }
+    std::string_view key(const PastTransaction& t) const {
+        return std::string_view(pool).substr(t.at + t.noLength, t.keyLength);
+    }
+    std::string_view day(const PastTransaction& t) const {
+        return key(t).substr(t.keyLength - t.dayLength);
+    }
+    std::string_view description(const PastTransaction& t) const {
+        return std::string_view(pool).substr(t.at + t.noLength + t.keyLength, t.descriptionLength);
+    }
 };
 
 // The lines of the three reads below as the engine gives them, copied for the thread that
@@ -248,7 +272,7 @@ public:
     explicit PastReader(const QString& account)
         : m_account(account), m_accountUtf8(account.toUtf8()) {}
 
-    std::vector<PastTransaction> read(Connection& cnn) {
+    PastReading read(Connection& cnn) {
         HandOver<PastLines> adding([this](const PastLines& b) { add(b); });
         auto handOver = [&] {
             if (adding.filling().full())
@@ -330,20 +354,26 @@ public:
         }
         adding.finish();
         // a transaction of the history none of whose lines is the account's is not its
-        m_past.erase(std::remove_if(m_past.begin(), m_past.end(),
-                                    [](const PastTransaction& p) { return !p.mine; }),
-                     m_past.end());
+        std::vector<PastTransaction>& past = m_reading.transactions;
+        past.erase(std::remove_if(past.begin(), past.end(),
+                                  [](const PastTransaction& p) { return !p.mine; }),
+                   past.end());
         // in the order of their number (NOCASE) and date: of their keys' bytes
         std::vector<std::pair<std::string_view, size_t>> order;
-        order.reserve(m_past.size());
-        for (size_t i = 0; i < m_past.size(); ++i)
-            order.emplace_back(m_past[i].key, i);
+        order.reserve(past.size());
+        for (size_t i = 0; i < past.size(); ++i)
+            order.emplace_back(m_reading.key(past[i]), i);
         std::sort(order.begin(), order.end()); // each key is one transaction's
         std::vector<PastTransaction> sorted;
-        sorted.reserve(m_past.size());
+        sorted.reserve(past.size());
         for (const auto& [key, i] : order)
-            sorted.push_back(std::move(m_past[i]));
-        return sorted;
+            sorted.push_back(past[i]);
+        past = std::move(sorted);
+        for (const Account& a : m_accounts) {
+            m_reading.spellings.push_back(a.spelling);
+            m_reading.ids.push_back(a.id);
+        }
+        return std::move(m_reading);
     }
 
 private:
@@ -384,7 +414,7 @@ private:
                     m_numbers.insert(m_key, 0);
                 break;
             case PastLines::Kind::Journal:
-                addLine(transaction(no, day, true), description, account, l.amount);
+                addLine(transaction(no, day, description, true), account, l.amount);
                 break;
             case PastLines::Kind::History: {
                 // the lines of a transaction come one after another
@@ -394,9 +424,10 @@ private:
                 }
                 if (!m_lastKept)
                     break;
-                const int t = transaction(no, day);
-                const bool mine = addLine(t, description, account, l.amount) && l.text;
-                m_past[size_t(t)].mine = m_past[size_t(t)].mine || mine;
+                const int t = transaction(no, day, description);
+                const bool mine = addLine(t, account, l.amount) && l.text;
+                m_reading.transactions[size_t(t)].mine =
+                    m_reading.transactions[size_t(t)].mine || mine;
                 break;
             }
             }
@@ -411,29 +442,35 @@ private:
         return m_key;
     }
 
-    // The transaction of the number and day, made when it is new; one of the journal is
-    // the account's (mine).
-    int transaction(std::string_view no, std::string_view day, bool mine = false) {
-        if (m_last >= 0 && m_past[size_t(m_last)].no == QByteArrayView(no) &&
-            m_past[size_t(m_last)].day == QByteArrayView(day))
+    // The transaction of the number and day, made when it is new (its first line read
+    // gives its description); one of the journal is the account's (mine).
+    int transaction(std::string_view no, std::string_view day, std::string_view description,
+                    bool mine = false) {
+        std::vector<PastTransaction>& past = m_reading.transactions;
+        if (m_last >= 0 && m_reading.no(past[size_t(m_last)]) == no &&
+            m_reading.day(past[size_t(m_last)]) == day)
             return m_last; // its lines come one after another
         folded(no);
         m_key += '\0';
         m_key.append(day);
         if (const int t = m_index.find(m_key); t >= 0)
             return m_last = t;
-        const int t = m_last = int(m_past.size());
+        const int t = m_last = int(past.size());
         m_index.insert(m_key, t);
         PastTransaction p;
-        p.key = m_key;
-        p.no = QByteArray(no.data(), qsizetype(no.size()));
-        p.day = QByteArray(day.data(), qsizetype(day.size()));
+        p.at = m_reading.pool.size();
+        p.noLength = quint32(no.size());
+        p.keyLength = quint32(m_key.size());
+        p.dayLength = quint32(day.size());
+        p.descriptionLength = quint32(description.size());
+        m_reading.pool.append(no).append(m_key).append(description);
         p.mine = mine;
-        m_past.push_back(std::move(p));
+        past.push_back(p);
         return t;
     }
 
-    const Account& account(std::string_view no) {
+    // The reading's account of the number as spelt.
+    int account(std::string_view no) {
         int known = m_accountIndex.find(no);
         if (known < 0) {
             Account a;
@@ -450,24 +487,20 @@ private:
             m_accountIndex.insert(no, known);
             m_accounts.push_back(a);
         }
-        return m_accounts[size_t(known)];
+        return known;
     }
 
-    // A line of the transaction t; the description is that of the transaction's first.
-    // Whether its account is the bank account as the engine compares accounts.
-    bool addLine(int t, std::string_view description, std::string_view accountNo, Amount a) {
-        PastTransaction& p = m_past[size_t(t)];
-        if (!p.described) {
-            p.description = QByteArray(description.data(), qsizetype(description.size()));
-            p.described = true;
-        }
-        const Account& account = this->account(accountNo);
+    // A line of the transaction t: whether its account is the bank account as the engine
+    // compares accounts.
+    bool addLine(int t, std::string_view accountNo, Amount a) {
+        PastTransaction& p = m_reading.transactions[size_t(t)];
+        const int known = account(accountNo);
+        const Account& account = m_accounts[size_t(known)];
         if (account.bank) {
             p.bankAmount += a;
         } else if (a.abs() > p.largest) {
             p.largest = a.abs();
-            p.counterAccount = account.spelling;
-            p.counterId = account.id;
+            p.counter = known;
         }
         return account.engineBank;
     }
@@ -475,7 +508,7 @@ private:
     const QString m_account;
     const QByteArray m_accountUtf8;
     // on the adding thread while the rows are read
-    std::vector<PastTransaction> m_past;
+    PastReading m_reading;
     TextIndex m_numbers; // the account's numbers in the history, folded
     std::string m_lastNo;
     bool m_lastKept = false;
@@ -503,14 +536,18 @@ public:
     };
     std::vector<Past> past;
 
-    void add(const PastTransaction& t) {
+    void add(const PastReading& r, const PastTransaction& t) {
         Past p;
-        p.transactionNo = QString::fromUtf8(t.no);
-        p.date = dayOf(t.day);
+        const std::string_view no = r.no(t), day = r.day(t), description = r.description(t);
+        p.transactionNo = QString::fromUtf8(no.data(), qsizetype(no.size()));
+        p.date = dayOf(QByteArrayView(day.data(), qsizetype(day.size())));
         p.bankAmount = t.bankAmount;
-        p.counterAccount = t.counterAccount;
-        p.counterId = t.counterId;
-        forEachWord(t.description, [&](QByteArrayView w) { p.words.push_back(wordId(w)); });
+        if (t.counter >= 0) {
+            p.counterAccount = r.spellings[size_t(t.counter)];
+            p.counterId = r.ids[size_t(t.counter)];
+        }
+        forEachWord(QByteArrayView(description.data(), qsizetype(description.size())),
+                    [&](QByteArrayView w) { p.words.push_back(wordId(w)); });
         std::sort(p.words.begin(), p.words.end());
         const int index = int(past.size());
         for (const int w : p.words)
@@ -707,9 +744,9 @@ BankImport::Known BankImport::learn() {
     // teach, and the lines not from an import that a statement line may repeat.
     std::vector<std::pair<qint64, const Learning::Past*>>& byAmount = known.byAmount;
     {
-        const std::vector<PastTransaction> read = PastReader(m_account).read(m_cnn);
-        for (const PastTransaction& t : read)
-            m_learning->add(t);
+        const PastReading read = PastReader(m_account).read(m_cnn);
+        for (const PastTransaction& t : read.transactions)
+            m_learning->add(read, t);
     }
     for (const Learning::Past& p : m_learning->past)
         if (importedTransactions.isEmpty() ||
