@@ -299,11 +299,14 @@ TEST_F(BankImportTest, RulesComeBeforeLearnedProposalsAndHandMadeLinesArePossibl
     t.amountColumn = "Amount";
     t.textColumn = "Text";
     writeFile(db.folder() + "/texts.csv", "Date,Amount,Text\n2026-03-21,40.00,Muster Rechnung\n"
-                                          "2026-03-22,-40.00,Muster Rückzahlung\n");
+                                          "2026-03-22,-40.00,Muster Rückzahlung\n"
+                                          "2026-03-23,-40.00,Muster GmbH Rückzahlung\n");
     const BankImport texts(db.cnn(), "1200",
                            readStatementFile(db.folder() + "/texts.csv", t, 2026));
     for (const auto& [line, expected] :
-         {std::pair{0, "5000 learned from 1 of 1"}, std::pair{1, "2100 learned from 1 of 1"}})
+         {std::pair{0, "5000 learned from 1 of 1"}, std::pair{1, "2100 learned from 1 of 1"},
+          // half like the Rechnung's text, all like the Rückzahlung's: that one alone
+          std::pair{2, "2100 learned from 1 of 1"}})
         EXPECT_EQ((texts.lines()[size_t(line)].account + ' ' +
                    BankImport::sourceText(texts.lines()[size_t(line)]))
                       .toStdString(),
