@@ -700,6 +700,16 @@ Amount balanceThrough(Connection& cnn, const QString& account, const QDate& day)
     return balance;
 }
 
+namespace {
+
+// The order of the past transactions by their amount at the bank.
+bool amountLess(const std::pair<qint64, const Learning::Past*>& a,
+                const std::pair<qint64, const Learning::Past*>& b) {
+    return a.first < b.first;
+}
+
+} // namespace
+
 // What the books know of the bank account's past that the statement's lines are
 // compared with.
 struct BankImport::Known {
@@ -752,14 +762,12 @@ BankImport::Known BankImport::learn() {
         if (importedTransactions.isEmpty() ||
             !importedTransactions.contains(p.transactionNo.toUpper()))
             byAmount.emplace_back(p.bankAmount.raw(), &p);
-    std::stable_sort(byAmount.begin(), byAmount.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(byAmount.begin(), byAmount.end(), amountLess);
     return known;
 }
 
 void BankImport::propose(const Known& known) {
     const auto& [imported, byAmount] = known;
-    const auto amountLess = [](const auto& a, const auto& b) { return a.first < b.first; };
     m_lines.clear();
     for (const StatementLine& l : m_statement.lines) {
         ReviewLine r;

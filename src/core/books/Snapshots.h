@@ -15,8 +15,9 @@ class Connection;
 
 // Snapshots: before a step that rewrites the books, a consistent copy of the whole
 // database goes to the Backups folder beside the file, encrypted with the same key and
-// key derivation and written by the engine (never a copy of the file, which may have a hot
-// journal). The newest ones are kept. The windows and the command line call these functions.
+// key derivation: the file's bytes, copied under a reader's lock (no writer is in the
+// middle of its journal meanwhile). The newest ones are kept. The windows and the command
+// line call these functions.
 namespace zelk::snapshots {
 
 enum class Step { NewCompany, EndYear, RevertEndYear, Restore, Import, ChangePassphrase, Upgrade };

@@ -846,16 +846,15 @@ void Connection::backupTo(const QString& path, Sync sync) {
     } lock{m_db};
     if (countOf(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master")) < 0)
         raise(sqlite3_extended_errcode(m_db), QStringLiteral("Copy"));
-    auto fail = [](int code) { failOnFile(code); };
     FileHandle from, to;
     struct stat st {};
     from.fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
     if (from.fd < 0 || ::fstat(from.fd, &st) != 0)
-        fail(errno);
+        failOnFile(errno);
     to.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                    st.st_mode & 0777);
     if (to.fd < 0)
-        fail(errno);
+        failOnFile(errno);
     bool inKernel = true; // the kernel copies without the bytes passing through here
     std::vector<char> buffer;
     for (off_t left = st.st_size; left > 0;) {
@@ -875,20 +874,20 @@ void Connection::backupTo(const QString& path, Sync sync) {
                 if (w < 0 && errno == EINTR)
                     continue;
                 if (w <= 0)
-                    fail(w < 0 ? errno : ENOSPC);
+                    failOnFile(w < 0 ? errno : ENOSPC);
                 done += w;
             }
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            fail(errno);
+            failOnFile(errno);
         if (n == 0) // the file ended early: it is not the books it was a moment ago
-            fail(EIO);
+            failOnFile(EIO);
         left -= n;
     }
     if (sync == Sync::Now && ::fsync(to.fd) != 0)
-        fail(errno);
+        failOnFile(errno);
     to.close();
 }
 
